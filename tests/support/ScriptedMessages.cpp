@@ -17,8 +17,8 @@ int ScriptedMessages::show(const MessageRequest &request, QWidget *)
     }
     const Expected next = m_script.front();
     m_script.pop_front();
-    EXPECT_EQ(next.textNumber, request.textNumber) << "message shown out of script: "
-                                                   << composeText(request).toStdString();
+    EXPECT_EQ(next.textNumber, request.textNumber)
+        << "message shown out of script: " << composeText(request).toStdString();
     return next.answer;
 }
 
