@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Starts the workstation on the demo installation under ~/.local/share/ostrelle/demo,
+# creating it on the first start: registry hives and, once the database tool is built, a
+# SQLite demo hotel.
+set -euo pipefail
+BIN=$(cd "${1:-build/ci/bin}" && pwd)
+DEMO=${OSTRELLE_DEMO_DIR:-$HOME/.local/share/ostrelle/demo}
+mkdir -p "$DEMO"
+
+export OSTRELLE_HKCU="$DEMO/hkcu.reg"
+export OSTRELLE_HKLM="$DEMO/hklm.reg"
+
+if [ ! -f "$OSTRELLE_HKLM" ]; then
+  # The machine hive names the demo database; everything else the workstation writes itself.
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Veltrix\\Ostrelle\\Settings]\r\n"ODBC Source"="sqlite:%s"\r\n' \
+    "$(printf '%s' "$DEMO/demo.db" | sed 's/\\/\\\\/g; s/"/\\"/g')" >"$OSTRELLE_HKLM"
+fi
+if [ -x "$BIN/ostrelle-db" ] && [ ! -f "$DEMO/demo.db" ]; then
+  "$BIN/ostrelle-db" demo "sqlite:$DEMO/demo.db" | tee "$DEMO/demo-passwords.txt"
+fi
+
+echo "Demo installation: $DEMO"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display found: starting on a virtual screen (xvfb-run)."
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$BIN/ostrelle" "$@"
+fi
+exec "$BIN/ostrelle" "$@"
