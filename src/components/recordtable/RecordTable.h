@@ -1,0 +1,155 @@
+#pragma once
+
+#include "components/recordtable/RecordDatabase.h"
+#include "components/recordtable/TableDefs.h"
+
+#include <QList>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+// Status values of RecordTable. 0 and the 0x678900xx values named by the client are fixed;
+// 0x67890003/0x67890007 are the connection statuses the client shows without an error number;
+// the 0x678901xx values are this component's own.
+namespace RecordStatus {
+inline constexpr qint32 Ok = 0;
+inline constexpr qint32 NoRecord = 0x67890019;          // no record / no more rows
+inline constexpr qint32 LoggedOnBeside = 0x67890041;    // logged on beside operators already here
+inline constexpr qint32 LogonRefused = 0x67890015;      // unknown user, wrong password, no operator
+inline constexpr qint32 LogonExpired = 0x67890034;      // the operator's validity has ended
+inline constexpr qint32 NotConnected = 0x67890003;      // the database cannot be opened
+inline constexpr qint32 ConnectionLost = 0x67890007;    // the connection broke; the next call reconnects
+inline constexpr qint32 SqlError = 0x67890101;          // the engine refused a statement (ErrorText has its message)
+inline constexpr qint32 CommandRefused = 0x67890102;    // ExecuteCommand text that is not an allowed command
+inline constexpr qint32 InvalidTable = 0x67890103;      // unknown table id, or no table selected
+inline constexpr qint32 InvalidField = 0x67890104;      // field not in the selected table or view
+inline constexpr qint32 InvalidValue = 0x67890105;      // value that does not convert to the field's type
+inline constexpr qint32 InvalidFilter = 0x67890106;     // WHERE / ORDER BY text outside the allowed fragments
+inline constexpr qint32 ParameterMismatch = 0x67890107; // more or fewer AddParameter values than "?" markers
+inline constexpr qint32 ReadOnlyTable = 0x67890108;     // write to a list view or internal table
+inline constexpr qint32 DuplicateKey = 0x67890109;      // insert or update would repeat a unique key
+inline constexpr qint32 NoQuery = 0x6789010A;           // MoveNext / RowCount without an open query
+inline constexpr qint32 NotLoggedOn = 0x6789010B;       // no operator logged on at this computer
+inline constexpr qint32 NotAllowed = 0x6789010C;        // CheckRights / CheckFunction: denied
+inline constexpr qint32 MissingKey = 0x6789010D;        // find/delete/insert without the key value it needs
+inline constexpr qint32 SchemaMismatch = 0x6789010E;    // the database has no or a different schema
+} // namespace RecordStatus
+
+// The database-table component: one selected table, the pending fields and key choice of the next
+// operation, one open query with its current row, and the Status of the last call. Many objects
+// share one RecordDatabase; each keeps its own state.
+//
+// Values are QVariants holding qint16, qint32, double (also OLE dates), QString or QByteArray;
+// GetField returns the field's own type (16-bit, 32-bit, double, string, bytes) or a null QVariant.
+// User values reach SQL only as bound parameters; WHERE texts may hold field names, the fragment
+// operators (= <> < > <= >= like in not is null and or, parentheses, commas), numbers and "?".
+class RecordTable
+{
+public:
+    explicit RecordTable(RecordDatabase &db); // Status() is the connection's status
+    ~RecordTable();
+    RecordTable(const RecordTable &) = delete;
+    RecordTable &operator=(const RecordTable &) = delete;
+
+    // Tables
+    void SelectTable(qint32 tableId);
+    void SetKeyField(const QString &field);
+    void SetField(const QString &field, const QVariant &value);
+    void FindRecord();
+    void InsertRecord();
+    void UseGivenKey();
+    void UpdateRecord();
+    void DeleteRecord();
+
+    // Queries
+    void OpenQuery(const QString &where, const QString &orderBy);
+    void AddParameter(const QVariant &value);
+    qint32 Status() const { return m_status; }
+    QVariant GetField(const QString &field);
+    void MoveNext();
+    void CloseQuery();
+    qint32 RowCount();
+    QString ErrorText(qint32 status) const;
+
+    // Server services
+    double ServerNow();
+    double TableChangeTime(qint32 tableId);
+    // "update Doors set overrideIncrement = N" (N 0..15), "CMD: COMPACT_DB_IMMEDIATE",
+    // "CMD: LoadTexts"; anything else is refused with CommandRefused and never executed.
+    void ExecuteCommand(const QString &text);
+
+    // Logon and rights (per computer name, kept in the database)
+    double Logon(const QString &user, const QString &password);
+    void LogonPassword(const QString &password);
+    qint32 CurrentOperatorID();
+    bool LoggedOff();
+    void SetComputerName(const QString &name);
+    void SetEncoderID(qint32 deviceId);
+    void RefreshRights();
+    void NextRight(qint32 &tableId, qint32 &bits);
+    void NextMaxValidity(qint32 &cardNameId, qint32 &minutes);
+    void NextFunction(qint32 &function);
+    void CheckRights(qint32 tableId, qint32 bits);
+    void CheckFunction(qint32 function);
+
+    // Not part of the client interface: what the object is set to, and the SQL that OpenQuery
+    // runs for a WHERE / ORDER BY pair on the selected table (benchmarks compare it with the
+    // engine's own client). Empty when the texts are refused.
+    QString computerName() const { return m_computerName; }
+    qint32 encoderID() const { return m_encoderId; }
+    qint32 selectedTable() const { return m_table ? m_table->id : -1; }
+    QString querySql(const QString &where, const QString &orderBy) const;
+
+private:
+    struct Pending
+    {
+        QString field; // canonical name
+        QVariant value;
+    };
+    struct Rights;
+
+    bool begin(bool touch = true);
+    bool fail(qint32 status, const QString &detail = QString());
+    bool failSql(const QSqlError &error);
+    bool needTable();
+    const ColumnDef *column(const QString &field) const;
+    bool convert(const ColumnDef &col, const QVariant &in, QVariant &out, QString &why) const;
+    void clearRow();
+    void clearQuery();
+    bool runSelect(const QString &sql, const QVariantList &binds);
+    bool fetchRow();
+    bool execute(QSqlQuery &q, const QString &sql, const QVariantList &binds);
+    bool translateFilter(const QString &where, QString &sql, QList<const ColumnDef *> &markers) const;
+    bool translateOrder(const QString &orderBy, QString &sql) const;
+    QStringList matchFields() const;
+    bool hashPendingPassword();
+    void ensureRights();
+
+    RecordDatabase &m_db;
+    qint32 m_status = 0;
+    QString m_detail; // engine message or reason for the last nonzero status
+    QString m_computerName;
+    qint32 m_encoderId = 0;
+
+    const TableDef *m_table = nullptr;
+    QString m_keyField;
+    QList<Pending> m_pending;
+    bool m_useGivenKey = false;
+
+    // Open query or find result.
+    std::unique_ptr<QSqlQuery> m_query;
+    quint64 m_queryGeneration = 0;
+    QString m_querySql;
+    QString m_countSql;
+    QList<const ColumnDef *> m_markers;
+    QVariantList m_params;
+    bool m_queryPending = false; // opened, waiting for its parameters
+    qint32 m_rowCount = -1;
+    QVariantList m_row; // current row in table-definition column order
+    bool m_hasRow = false;
+
+    std::unique_ptr<Rights> m_rights;
+};
