@@ -1,8 +1,10 @@
 #include "texts/Texts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <dlfcn.h>
 
 namespace {
@@ -30,8 +32,14 @@ TextResources::~TextResources()
         g_installed = nullptr;
 }
 
-void TextResources::install(TextResources *resources) { g_installed = resources; }
-TextResources *TextResources::installed() { return g_installed; }
+void TextResources::install(TextResources *resources)
+{
+    g_installed = resources;
+}
+TextResources *TextResources::installed()
+{
+    return g_installed;
+}
 
 bool TextResources::LoadTextLibrary()
 {
@@ -41,7 +49,8 @@ bool TextResources::LoadTextLibrary()
     QString path = m_programPath;
     if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
-    path += m_libraryName;
+    // An absolute path: a bare file name would make dlopen search the system's library paths.
+    path = QFileInfo(path + m_libraryName).absoluteFilePath();
     void *handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         return false;
@@ -71,7 +80,9 @@ bool TextResources::LoadTextFile()
     QFile file(m_textFileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
+    // A UTF-16 unit never takes more than three bytes of UTF-8 (four bytes make two units);
+    // three more for a byte-order mark.
+    const QByteArray bytes = file.read(3 * kTextFileLimit + 3);
     if (file.error() != QFileDevice::NoError)
         return false;
     QStringDecoder decode(QStringDecoder::Utf8);
@@ -110,7 +121,7 @@ QString TextResources::lookupLibrary(int16_t number) const
     const int copied = m_library->loadString(number, buffer, kLookupBufferLength);
     if (copied <= 0)
         return {};
-    return QString::fromUtf16(buffer, copied);
+    return QString::fromUtf16(buffer, std::min(copied, kLookupBufferLength - 1));
 }
 
 QString TextResources::GetText(int16_t number) const

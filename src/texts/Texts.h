@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <memory>
 
-class QWidget;
-
 // The text resources: every user-visible text is a number, looked up in the text library
 // (libctexts.so beside the program) or, in text-file mode, first in a text file.
 class TextResources
