@@ -11,9 +11,10 @@ QString TextOr(int16_t number, const QString &fallback)
 QStringList DialogMessages::buttonCaptions(const MessageRequest &request)
 {
     if (!request.buttonNumbers.empty()) {
+        // A button text may hold a whole set, its captions separated by "|".
         QStringList captions;
         for (int16_t n : request.buttonNumbers)
-            captions << GetText(n);
+            captions << GetText(n).split(QLatin1Char('|'));
         return captions;
     }
     // The stock buttons of a message box, as the operating system's own boxes name them.

@@ -1,14 +1,17 @@
 #include "FindChild.h"
 #include "platform/MessageDialog.h"
 #include "platform/frmInpBox.h"
+#include "texts/Texts.h"
 #include "ui/DialogMessages.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -136,6 +139,39 @@ TEST(Messages, DialogMessagesComposeTextTitleAndCaptions)
     request.buttons = MessageButtons::Ok;
     messages.show(request);
     EXPECT_EQ(seen.captions, QStringList{QStringLiteral("OK")}) << "text 17000 falls back to the literal OK";
+}
+
+TEST(Messages, AButtonTextMayHoldAWholeSetSeparatedByBars)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("t.rc"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\t17005\t\"&Make card|&Skip room|&Stop\"\r\n\tMSG_BASE+0x10CL\t\"Room %s is occupied.\"\r\n");
+    }
+    TextResources texts;
+    texts.setTextFileName(file);
+    texts.setTextFileMode(true);
+    ASSERT_TRUE(texts.LoadTextFile());
+    TextResources::install(&texts);
+
+    QStringList captions;
+    QString shownText;
+    DialogMessages messages([&](const QString &text, DialogStyle, const QString &, const QStringList &c) {
+        shownText = text;
+        captions = c;
+        return 2;
+    });
+    MessageRequest request;
+    request.textNumber = -32500;
+    request.arguments = {QStringLiteral("101")};
+    request.buttonNumbers = {17005};
+    EXPECT_EQ(messages.show(request), 2);
+    EXPECT_EQ(captions,
+              (QStringList{QStringLiteral("&Make card"), QStringLiteral("&Skip room"), QStringLiteral("&Stop")}));
+    EXPECT_EQ(shownText, QStringLiteral("Room 101 is occupied."));
+    TextResources::install(nullptr);
 }
 
 } // namespace
