@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/RegistryStore.h"
+
 #include <QString>
 
 #include <cstdint>
 
 class clsLog;
-class RegistryStore;
 
 // Registry error numbers kept as the last failure.
 namespace RegistryError {
@@ -49,6 +50,8 @@ public:
     RegistryStore &store() { return m_store; }
 
 private:
+    bool writeBoth(const char *operation, const QString &keyPath, const QString &valueName,
+                   const RegistryStore::Value &value, int32_t error);
     void fail(int32_t error, int32_t systemCode);
     void logFailure(const char *prefix, const QString &keyPath, const QString &valueName, int32_t systemCode);
 
