@@ -10,12 +10,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Readable failure output for texts.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 using LoadStringFn = int (*)(int id, char16_t *buffer, int bufferLength);

@@ -7,12 +7,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Readable failure output for texts.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 // The fixture library built from fixtures/sample.rc beside the test program.
