@@ -70,11 +70,11 @@ public:
     // Schema management for ostrelle-db. createSchema() builds every table, view, index and trigger
     // of the current version on an empty database and stores DATABASEVERSION; upgradeSchema() runs
     // the missing upgrade steps in order. schemaVersion() is -1 without a schema.
-    bool createSchema();
+    bool createSchema(int version = currentSchemaVersion()); // older versions: for upgrade tests
     bool upgradeSchema();
     int schemaVersion();
     static int currentSchemaVersion();
-    static QString databaseVersionText(); // the DATABASEVERSION value written, "1.14.0"
+    static QString databaseVersionText(int version = currentSchemaVersion()); // DATABASEVERSION, >= "1.14.0"
 
     // The raw connection, for the component's own tools (ostrelle-db fill, benchmarks) only.
     QSqlDatabase sqlDatabase() const;
@@ -106,6 +106,7 @@ public:
 
     // Activity of the logons of one computer name (calls within this process).
     void touch(const QString &computerName);
+    void resetActivity(const QString &computerName, double when);
     double lastActivity(const QString &computerName) const;
     void forgetActivity(const QString &computerName);
     void setMaxInactiveMinutes(int minutes) { m_maxInactiveMinutes = minutes; }

@@ -4,6 +4,7 @@
 #include "components/recordtable/TableDefs.h"
 
 #include <QList>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -109,24 +110,48 @@ private:
         QString field; // canonical name
         QVariant value;
     };
+    struct OperatorRecord
+    {
+        bool found = false;
+        qint32 userId = 0;
+        qint32 templateId = 0;
+        double expireTime = 0;
+        QString passwordHash;
+    };
+    struct LogonRow
+    {
+        qint32 userId;
+        double lastActivity;
+        qint32 templateId;
+    };
     struct Rights;
 
-    bool begin(bool touch = true);
+    bool begin(bool touchActivity = true);
     bool fail(qint32 status, const QString &detail = QString());
     bool failSql(const QSqlError &error);
     bool needTable();
     const ColumnDef *column(const QString &field) const;
-    bool convert(const ColumnDef &col, const QVariant &in, QVariant &out, QString &why) const;
     void clearRow();
     void clearQuery();
+    bool execute(QSqlQuery &q, const QString &sql, const QVariantList &binds);
     bool runSelect(const QString &sql, const QVariantList &binds);
     bool fetchRow();
-    bool execute(QSqlQuery &q, const QString &sql, const QVariantList &binds);
-    bool translateFilter(const QString &where, QString &sql, QList<const ColumnDef *> &markers) const;
-    bool translateOrder(const QString &orderBy, QString &sql) const;
-    QStringList matchFields() const;
-    bool hashPendingPassword();
-    void ensureRights();
+    QStringList matchFields(const QList<Pending> &pending) const;
+    bool hashPasswords(QList<Pending> &values);
+    qint32 translateFilter(const QString &where, QString &sql, QList<const ColumnDef *> &markers,
+                           QString &detail) const;
+    qint32 translateOrder(const QString &orderBy, QString &sql, QString &detail) const;
+
+    bool parameter(const QString &key, QString &value);
+    bool setParameter(const QString &key, const QString &value);
+    void compactDatabase();
+
+    bool findOperator(const QString &user, OperatorRecord &op);
+    bool readMaxInactive();
+    bool activeLogons(QList<LogonRow> &logons);
+    bool computeRights();
+    bool startRights(int Rights::*pos, bool Rights::*fresh);
+    void checkOperationCode(qint32 code, qint32 bits);
 
     RecordDatabase &m_db;
     qint32 m_status = 0;

@@ -64,6 +64,7 @@ struct ColumnDef
     QString name;
     ColumnType type = ColumnType::Int32;
     QString defaultValue; // SQL literal or empty
+    int since = 1;        // schema version that added the column
 };
 
 // Key rules: Assigned = the component numbers new rows unless UseGivenKey came first;
@@ -75,6 +76,7 @@ struct IndexDef
     QStringList columns;
     bool unique = false;
     QString where; // partial index condition (column names quoted), or empty
+    int since = 1;
 };
 
 struct TableDef
@@ -89,6 +91,8 @@ struct TableDef
     QList<IndexDef> indexes;
     QString viewSelect;      // views: SELECT text with quoted identifiers, valid on both engines
     QList<qint32> dependsOn; // views: the stored tables behind them (for TableChangeTime)
+    int since = 1;           // schema version that added the table
+    QStringList constraints; // further table constraints (quoted identifiers)
 
     const ColumnDef *column(const QString &name) const; // case-insensitive
     int columnIndex(const QString &name) const;         // -1 when unknown
