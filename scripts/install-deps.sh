@@ -12,7 +12,7 @@ PACKAGES=(
   sqlite3 postgresql postgresql-client
   unixodbc odbc-postgresql
   xvfb xauth imagemagick poppler-utils fonts-dejavu-core
-  clang-format
+  clang-format clang libclang-rt-14-dev
 )
 
 missing=()
