@@ -10,18 +10,38 @@ MessageRequest MessageRequest::fromStyle(int16_t textNumber, int styleCode, int1
     request.titleNumber = titleNumber;
     request.arguments = arguments;
     switch (styleCode & 0x7) {
-    case 1: request.buttons = MessageButtons::OkCancel; break;
-    case 2: request.buttons = MessageButtons::AbortRetryIgnore; break;
-    case 3: request.buttons = MessageButtons::YesNoCancel; break;
-    case 4: request.buttons = MessageButtons::YesNo; break;
-    case 5: request.buttons = MessageButtons::RetryCancel; break;
-    default: request.buttons = MessageButtons::Ok; break;
+    case 1:
+        request.buttons = MessageButtons::OkCancel;
+        break;
+    case 2:
+        request.buttons = MessageButtons::AbortRetryIgnore;
+        break;
+    case 3:
+        request.buttons = MessageButtons::YesNoCancel;
+        break;
+    case 4:
+        request.buttons = MessageButtons::YesNo;
+        break;
+    case 5:
+        request.buttons = MessageButtons::RetryCancel;
+        break;
+    default:
+        request.buttons = MessageButtons::Ok;
+        break;
     }
     switch (styleCode & 0x70) {
-    case 16: request.style = MessageStyle::Error; break;
-    case 32: request.style = MessageStyle::Question; break;
-    case 48: request.style = MessageStyle::Exclamation; break;
-    default: request.style = MessageStyle::Information; break;
+    case 16:
+        request.style = MessageStyle::Error;
+        break;
+    case 32:
+        request.style = MessageStyle::Question;
+        break;
+    case 48:
+        request.style = MessageStyle::Exclamation;
+        break;
+    default:
+        request.style = MessageStyle::Information;
+        break;
     }
     request.defaultButton = (styleCode & 0x300) >> 8;
     return request;
