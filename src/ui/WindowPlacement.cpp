@@ -182,6 +182,9 @@ void RestoreGridLayout(Registry &registry, QTableView *table, const QString &key
             continue;
         if (column == lastVisible && width < kMinLastGridWidth)
             width = kMinLastGridWidth;
+        // Narrow columns were narrowed on purpose; the header would otherwise widen them.
+        if (width < header->minimumSectionSize())
+            header->setMinimumSectionSize(width);
         header->resizeSection(column, width);
     }
 }
