@@ -4,6 +4,7 @@
 # SQLite demo hotel.
 set -euo pipefail
 BIN=$(cd "${1:-build/ci/bin}" && pwd)
+[ $# -gt 0 ] && shift
 DEMO=${OSTRELLE_DEMO_DIR:-$HOME/.local/share/ostrelle/demo}
 mkdir -p "$DEMO"
 

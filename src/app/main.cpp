@@ -82,7 +82,7 @@ int main(int argc, char **argv)
     }
     QApplication::setApplicationDisplayName(GetText(15010));
 
-    ws.StartupLog.AddString(QStringLiteral("Read printer margins"));
+    ws.printerMargins = LoadPrinterMargins(ws.registry);
     ws.StartupLog.AddString(QStringLiteral("Load main frame"));
     frmMain frame(ws);
     frame.show();

@@ -3,6 +3,7 @@
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 #include "platform/clsLog.h"
+#include "settings/PrinterMargins.h"
 #include "settings/clsLocalParams.h"
 #include "texts/Texts.h"
 #include "ui/Messages.h"
@@ -41,6 +42,7 @@ public:
     TextResources texts;
     std::unique_ptr<Messages> messages;
     WindowCatalog windows;
+    PrinterMargins printerMargins{};
 
     bool applicationClosing = false;
     bool cardOperationInProgress = false;
