@@ -68,6 +68,10 @@ public:
     }
 
     QString likeOperator() const override { return QStringLiteral("LIKE"); }
+    QString textOrder(const QString &quotedColumn) const override
+    {
+        return quotedColumn + QStringLiteral(" COLLATE NOCASE");
+    }
 
     QStringList compact() const override
     {
@@ -151,6 +155,10 @@ public:
     }
 
     QString likeOperator() const override { return QStringLiteral("ILIKE"); }
+    QString textOrder(const QString &quotedColumn) const override
+    {
+        return QStringLiteral("LOWER(%1)").arg(quotedColumn);
+    }
 
     QStringList compact() const override { return {QStringLiteral("VACUUM (ANALYZE)")}; }
 

@@ -34,8 +34,9 @@ public:
     // The triggers that keep TableChanges current for one table, and how to drop them.
     virtual QStringList changeTriggers(const TableDef &table) const = 0;
     virtual QStringList dropChangeTriggers(const TableDef &table) const = 0;
-    // "like" for the prefix filters: case-insensitive on both engines.
+    // "like" for the prefix filters and the sort order of text: case-insensitive on both engines.
     virtual QString likeOperator() const = 0;
+    virtual QString textOrder(const QString &quotedColumn) const = 0;
     // Reclaims space and refreshes the planner statistics; each statement runs outside a transaction.
     virtual QStringList compact() const = 0;
     virtual QString tableExistsSql() const = 0; // one parameter: the table name

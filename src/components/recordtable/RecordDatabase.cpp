@@ -7,6 +7,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimeZone>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -72,6 +73,15 @@ bool isLocalServer(const QString &server, const QString &computerName)
            s.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
            s.compare(QStringLiteral("loopback"), Qt::CaseInsensitive) == 0 ||
            s.compare(computerName, Qt::CaseInsensitive) == 0;
+}
+
+// The server's clock as a local OLE date of this workstation; 0 when it cannot be read.
+double serverClock(const QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT extract(epoch from clock_timestamp()) * 1000")) || !q.next())
+        return 0;
+    return Values::oleFromDateTime(QDateTime::fromMSecsSinceEpoch(qint64(q.value(0).toDouble())).toLocalTime());
 }
 
 } // namespace
@@ -190,11 +200,19 @@ bool RecordDatabase::openConnection()
             return false;
         }
     }
+    if (m_engine == Engine::PostgreSQL) {
+        // The server's clock in this workstation's zone: a server kept in UTC still stamps local times.
+        QSqlQuery tz(db);
+        const QByteArray zone = QTimeZone::systemTimeZoneId();
+        if (!zone.isEmpty() && zone.contains('/'))
+            tz.exec(QStringLiteral("SET TIME ZONE '%1'").arg(QString::fromLatin1(zone).remove(QLatin1Char('\''))));
+    }
     m_lost = false;
     ++m_generation;
     m_status = RecordStatus::Ok;
     m_errorText.clear();
     measureClockOffset();
+    m_schemaVersion = Schema::version(db, *m_dialect);
     loadStatusTexts();
     return true;
 }
@@ -239,9 +257,11 @@ bool RecordDatabase::checkConnectionLost()
 {
     if (m_engine == Engine::SQLite && !sqlDatabase().driverName().contains(QStringLiteral("ODBC")))
         return !sqlDatabase().isOpen();
-    QSqlQuery ping(sqlDatabase());
-    if (ping.exec(QStringLiteral("SELECT 1")) && ping.next())
-        return false;
+    if (sqlDatabase().isOpen()) {
+        QSqlQuery ping(sqlDatabase());
+        if (ping.exec(QStringLiteral("SELECT 1")) && ping.next())
+            return false;
+    }
     m_lost = true;
     sqlDatabase().close(); // invalidates every open query of this connection
     ++m_generation;
@@ -253,9 +273,7 @@ void RecordDatabase::measureClockOffset()
     m_clockOffset = 0;
     if (m_engine != Engine::PostgreSQL)
         return;
-    QSqlQuery q(sqlDatabase());
-    if (q.exec(QStringLiteral("SELECT ") + m_dialect->nowExpression()) && q.next())
-        m_clockOffset = q.value(0).toDouble() - Values::oleNow();
+    m_clockOffset = serverClock(sqlDatabase()) - Values::oleNow();
 }
 
 double RecordDatabase::now()
@@ -263,9 +281,8 @@ double RecordDatabase::now()
     if (m_clock)
         return m_clock();
     if (m_engine == Engine::PostgreSQL && isOpen()) {
-        QSqlQuery q(sqlDatabase());
-        if (q.exec(QStringLiteral("SELECT ") + m_dialect->nowExpression()) && q.next()) {
-            const double server = q.value(0).toDouble();
+        const double server = serverClock(sqlDatabase());
+        if (server > 0) {
             m_clockOffset = server - Values::oleNow();
             return server;
         }
@@ -298,6 +315,7 @@ bool RecordDatabase::createSchema(int version)
         m_errorText = error;
         return false;
     }
+    m_schemaVersion = version;
     m_status = RecordStatus::Ok;
     m_errorText.clear();
     return true;
@@ -314,6 +332,7 @@ bool RecordDatabase::upgradeSchema()
         m_errorText = error;
         return false;
     }
+    m_schemaVersion = Schema::CurrentVersion;
     m_status = RecordStatus::Ok;
     m_errorText.clear();
     return true;
@@ -324,7 +343,8 @@ int RecordDatabase::schemaVersion()
     if (ensureConnected() != RecordStatus::Ok)
         return -1;
     QSqlDatabase db = sqlDatabase();
-    return Schema::version(db, *m_dialect);
+    m_schemaVersion = Schema::version(db, *m_dialect);
+    return m_schemaVersion;
 }
 
 int RecordDatabase::currentSchemaVersion()

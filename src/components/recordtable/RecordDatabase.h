@@ -73,6 +73,7 @@ public:
     bool createSchema(int version = currentSchemaVersion()); // older versions: for upgrade tests
     bool upgradeSchema();
     int schemaVersion();
+    int knownSchemaVersion() const { return m_schemaVersion; } // as of the last open, create or upgrade
     static int currentSchemaVersion();
     static QString databaseVersionText(int version = currentSchemaVersion()); // DATABASEVERSION, >= "1.14.0"
 
@@ -128,6 +129,7 @@ private:
     QString m_errorText;
     bool m_lost = false;
     quint64 m_generation = 0;
+    int m_schemaVersion = -1;
     QString m_computerName;
     Clock m_clock;
     double m_clockOffset = 0; // server minus process clock, in days

@@ -11,8 +11,14 @@
 RecordTable::RecordTable(RecordDatabase &db) : m_db(db), m_computerName(db.computerName())
 {
     m_status = m_db.ensureConnected();
-    if (m_status != RecordStatus::Ok)
+    if (m_status != RecordStatus::Ok) {
         m_detail = m_db.errorText();
+    } else if (m_db.knownSchemaVersion() != RecordDatabase::currentSchemaVersion()) {
+        // The start-up's first object reports a database that needs "ostrelle-db upgrade".
+        fail(RecordStatus::SchemaMismatch, QStringLiteral("The database has schema version %1, this program needs %2.")
+                                               .arg(m_db.knownSchemaVersion())
+                                               .arg(RecordDatabase::currentSchemaVersion()));
+    }
 }
 
 RecordTable::~RecordTable() = default;
@@ -89,6 +95,9 @@ void RecordTable::clearQuery()
 
 bool RecordTable::execute(QSqlQuery &q, const QString &sql, const QVariantList &binds)
 {
+    // Statements without values run unprepared: PostgreSQL cannot prepare VACUUM and the like.
+    if (binds.isEmpty())
+        return q.exec(sql) || failSql(q.lastError());
     if (!q.prepare(sql))
         return failSql(q.lastError());
     for (const QVariant &v : binds)
@@ -109,7 +118,9 @@ static QString selectList(const TableDef &t)
 bool RecordTable::runSelect(const QString &sql, const QVariantList &binds)
 {
     m_query = std::make_unique<QSqlQuery>(m_db.sqlDatabase());
-    m_query->setForwardOnly(true);
+    // PostgreSQL streams a forward-only result over the connection, which then serves no other
+    // query until it is read to the end; the open queries of many objects must coexist.
+    m_query->setForwardOnly(m_db.engine() == RecordDatabase::Engine::SQLite);
     m_queryGeneration = m_db.generation();
     if (!execute(*m_query, sql, binds)) {
         m_query.reset();

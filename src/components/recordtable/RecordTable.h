@@ -149,6 +149,7 @@ private:
     bool findOperator(const QString &user, OperatorRecord &op);
     bool readMaxInactive();
     bool activeLogons(QList<LogonRow> &logons);
+    static double activityStamp(const QList<LogonRow> &logons, double now);
     bool computeRights();
     bool startRights(int Rights::*pos, bool Rights::*fresh);
     void checkOperationCode(qint32 code, qint32 bits);

@@ -158,7 +158,8 @@ qint32 RecordTable::translateOrder(const QString &orderBy, QString &sql, QString
             detail = QStringLiteral("%1 cannot be sorted by '%2'.").arg(m_table->name, part.trimmed());
             return words.isEmpty() ? RecordStatus::InvalidFilter : RecordStatus::InvalidField;
         }
-        QString term = Dialect::quote(col->name);
+        QString term = col->type == ColumnType::Text ? m_db.dialect().textOrder(Dialect::quote(col->name))
+                                                     : Dialect::quote(col->name);
         if (words.size() == 2 && words.at(1).compare(QStringLiteral("desc"), Qt::CaseInsensitive) == 0) {
             term += QStringLiteral(" DESC");
         } else if (words.size() == 2 && words.at(1).compare(QStringLiteral("asc"), Qt::CaseInsensitive) == 0) {

@@ -24,6 +24,16 @@ constexpr qint32 kServiceOperator = 15;
 
 } // namespace
 
+// The operator who acts now becomes current: the stamp stays ahead of every other logon here,
+// even when the clock has not moved since (a pinned clock, two logons in one tick).
+double RecordTable::activityStamp(const QList<LogonRow> &logons, double now)
+{
+    double stamp = now;
+    for (const LogonRow &l : logons)
+        stamp = std::max(stamp, l.lastActivity + 1e-9);
+    return stamp;
+}
+
 bool RecordTable::findOperator(const QString &user, OperatorRecord &op)
 {
     op = OperatorRecord{};
@@ -120,15 +130,16 @@ double RecordTable::Logon(const QString &user, const QString &password)
         return 0;
     const bool others =
         std::any_of(logons.cbegin(), logons.cend(), [&](const LogonRow &l) { return l.userId != op.userId; });
+    const double stamp = activityStamp(logons, now);
     QSqlQuery q(m_db.sqlDatabase());
     if (!execute(
             q,
             QStringLiteral("INSERT INTO \"Logons\" (\"userID\", \"computerName\", \"logonTime\", \"lastActivity\") "
                            "VALUES (?, ?, ?, ?) ON CONFLICT (\"userID\", \"computerName\") DO UPDATE SET "
                            "\"logonTime\" = excluded.\"logonTime\", \"lastActivity\" = excluded.\"lastActivity\""),
-            {op.userId, m_computerName, now, now}))
+            {op.userId, m_computerName, now, stamp}))
         return 0;
-    m_db.resetActivity(m_computerName, now);
+    m_db.resetActivity(m_computerName, stamp);
     if (others)
         m_status = RecordStatus::LoggedOnBeside;
     return op.expireTime;
@@ -161,13 +172,14 @@ void RecordTable::LogonPassword(const QString &password)
             fail(RecordStatus::LogonExpired);
             return;
         }
+        const double stamp = activityStamp(logons, now);
         QSqlQuery touch(m_db.sqlDatabase());
         if (!execute(touch,
                      QStringLiteral("UPDATE \"Logons\" SET \"lastActivity\" = ? WHERE \"userID\" = ? AND "
                                     "\"computerName\" = ?"),
-                     {now, l.userId, m_computerName}))
+                     {stamp, l.userId, m_computerName}))
             return;
-        m_db.resetActivity(m_computerName, now);
+        m_db.resetActivity(m_computerName, stamp);
         return;
     }
     fail(RecordStatus::LogonRefused);

@@ -17,13 +17,15 @@ struct Runner
     bool exec(const QString &sql, const QVariantList &binds = {})
     {
         QSqlQuery q(db);
-        if (!q.prepare(sql)) {
-            error = q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']');
-            return false;
-        }
-        for (const QVariant &v : binds)
-            q.addBindValue(v);
-        if (!q.exec()) {
+        // Statements without values run unprepared: PostgreSQL cannot prepare DDL.
+        const bool ok = binds.isEmpty() ? q.exec(sql) : [&] {
+            if (!q.prepare(sql))
+                return false;
+            for (const QVariant &v : binds)
+                q.addBindValue(v);
+            return q.exec();
+        }();
+        if (!ok) {
             error = q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']');
             return false;
         }
@@ -135,7 +137,7 @@ bool buildDerived(Runner &run, const Dialect &d, int version)
         if (t.since > version)
             continue;
         if (t.view) {
-            if (!run.exec(QStringLiteral("CREATE VIEW %1 AS %2").arg(Dialect::quote(t.name), t.viewSelect)))
+            if (!run.exec(QStringLiteral("CREATE VIEW %1 AS %2").arg(Dialect::quote(t.name), t.viewSql(version))))
                 return false;
         } else if (t.id != TableId::TableChanges) {
             if (!run.execAll(d.dropChangeTriggers(t)) || !run.execAll(d.changeTriggers(t)))

@@ -52,13 +52,11 @@ TableDef view(qint32 id, const char *name, const char *key, std::initializer_lis
     t.view = true;
     t.writable = false;
     t.primaryKey = QStringList{QString::fromLatin1(key)};
-    QStringList select;
     for (const ViewColumn &c : columns) {
         t.columns.append(col(c.name, c.type));
-        select.append(QStringLiteral("%1 AS \"%2\"").arg(QString::fromLatin1(c.expr), QString::fromLatin1(c.name)));
+        t.viewExpressions.append(QString::fromLatin1(c.expr));
     }
-    t.viewSelect =
-        QStringLiteral("SELECT %1 FROM %2").arg(select.join(QStringLiteral(", ")), QString::fromLatin1(from));
+    t.viewFrom = QString::fromLatin1(from);
     t.dependsOn = std::move(dependsOn);
     return t;
 }
@@ -336,7 +334,7 @@ QList<TableDef> buildDefs()
 
     // Version 2: the operator's expiry and the indexes behind the card and event list filters.
     for (TableDef &t : defs) {
-        if (t.id == Operators)
+        if (t.id == Operators || t.id == OperatorView)
             t.columns[t.columnIndex(QStringLiteral("expireTime"))].since = 2;
         if (t.id == CardDoors || t.id == CardImages) {
             t.constraints << QStringLiteral(R"(FOREIGN KEY ("registrationNumber") REFERENCES "Cards" )"
@@ -356,6 +354,16 @@ const ColumnDef *TableDef::column(const QString &name) const
 {
     const int i = columnIndex(name);
     return i < 0 ? nullptr : &columns.at(i);
+}
+
+QString TableDef::viewSql(int version) const
+{
+    QStringList select;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).since <= version)
+            select << QStringLiteral("%1 AS \"%2\"").arg(viewExpressions.at(i), columns.at(i).name);
+    }
+    return QStringLiteral("SELECT %1 FROM %2").arg(select.join(QStringLiteral(", ")), viewFrom);
 }
 
 int TableDef::columnIndex(const QString &name) const

@@ -89,13 +89,15 @@ struct TableDef
     KeyRule keyRule = KeyRule::None;
     QList<ColumnDef> columns;
     QList<IndexDef> indexes;
-    QString viewSelect;      // views: SELECT text with quoted identifiers, valid on both engines
-    QList<qint32> dependsOn; // views: the stored tables behind them (for TableChangeTime)
-    int since = 1;           // schema version that added the table
-    QStringList constraints; // further table constraints (quoted identifiers)
+    QStringList viewExpressions; // views: the SQL of each column (quoted identifiers, both engines)
+    QString viewFrom;            // views: FROM clause
+    QList<qint32> dependsOn;     // views: the stored tables behind them (for TableChangeTime)
+    int since = 1;               // schema version that added the table
+    QStringList constraints;     // further table constraints (quoted identifiers)
 
     const ColumnDef *column(const QString &name) const; // case-insensitive
     int columnIndex(const QString &name) const;         // -1 when unknown
+    QString viewSql(int version) const;                 // the view's SELECT at a schema version
     QString keyField() const { return primaryKey.value(0); }
 };
 

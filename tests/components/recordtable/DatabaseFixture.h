@@ -1,0 +1,55 @@
+#pragma once
+
+#include "components/recordtable/RecordTable.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+// Every test gets a fresh database with the current schema: a SQLite file in a temporary
+// directory, or, for the "postgresql" parameter, a uniquely named database on the server that
+// OSTRELLE_TEST_PG names (dropped afterwards; the test is skipped without a server).
+// The server clock is pinned to `now`.
+class DatabaseTest : public ::testing::TestWithParam<const char *>
+{
+public:
+    // OSTRELLE_TEST_PG: the server that PostgreSQL runs use ("" when none).
+    static QString serverUriForAdmin();
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    bool isPostgres() const;
+    QString connectionString() const { return m_connectionString; }
+    // A second connection to the same database (another workstation), clock pinned likewise.
+    std::unique_ptr<RecordDatabase> openSecond();
+
+    // Seeding through the component itself; each asserts success.
+    qint32 addUser(const QString &alphaID, const QString &surname = QStringLiteral("Surname"),
+                   const QString &firstname = QStringLiteral("First"));
+    qint32 addOperator(const QString &alphaID, qint32 templateId, const QString &password,
+                       double expireTime = NoExpiry);
+    void addRight(qint32 templateId, qint32 operationCode, qint32 rwed, qint32 maxValidity = 0);
+    void addParameter(const QString &key, const QString &value);
+    QString parameterValue(const QString &key);
+    void addDoor(qint32 doorId, const QString &name, const QString &category = QStringLiteral("G"));
+    // Rows of a table through a query without filter.
+    int rowCount(qint32 tableId);
+
+    RecordDatabase db;
+    double now = 45444.5; // 2024-05-31 12:00
+    std::unique_ptr<RecordTable> rt;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_connectionString;
+    QString m_pgDatabase;
+};
+
+#define EXPECT_STATUS(table, expected)                                                                                 \
+    EXPECT_EQ((table).Status(), (expected)) << "ErrorText: " << (table).ErrorText((table).Status()).toStdString()
+#define ASSERT_STATUS(table, expected)                                                                                 \
+    ASSERT_EQ((table).Status(), (expected)) << "ErrorText: " << (table).ErrorText((table).Status()).toStdString()

@@ -1,0 +1,246 @@
+// Server services: change times across connections, the clock, housekeeping, texts, schema
+// versions, lost connections and ODBC.
+#include "DatabaseFixture.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <cmath>
+
+using ServerTest = DatabaseTest;
+
+TEST_P(ServerTest, AnotherWorkstationsChangeMovesTheChangeTime)
+{
+    addParameter(QStringLiteral("OPENMODE"), QStringLiteral("1"));
+    RecordTable &t = *rt;
+    const double before = t.TableChangeTime(TableId::Parameters);
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    EXPECT_GT(before, 0);
+    const double doorsBefore = t.TableChangeTime(TableId::Doors);
+
+    auto second = openSecond();
+    RecordTable other(*second);
+    other.SelectTable(TableId::Parameters);
+    other.SetField(QStringLiteral("parameterID"), QStringLiteral("OPENMODE"));
+    other.FindRecord();
+    other.SetField(QStringLiteral("parameter"), QStringLiteral("2"));
+    other.UpdateRecord();
+    ASSERT_STATUS(other, RecordStatus::Ok);
+
+    EXPECT_GT(t.TableChangeTime(TableId::Parameters), before);
+    EXPECT_EQ(t.TableChangeTime(TableId::Doors), doorsBefore);
+    EXPECT_EQ(parameterValue(QStringLiteral("OPENMODE")), QStringLiteral("2"));
+
+    // A list view changes with the tables behind it.
+    const double cardsView = t.TableChangeTime(TableId::CardView);
+    addUser(QStringLiteral("NEW"));
+    EXPECT_GT(t.TableChangeTime(TableId::CardView), cardsView);
+    t.TableChangeTime(4711);
+    EXPECT_STATUS(t, RecordStatus::InvalidTable);
+}
+
+TEST_P(ServerTest, ServerNowIsTheServersLocalTime)
+{
+    RecordTable &t = *rt;
+    EXPECT_DOUBLE_EQ(t.ServerNow(), now);
+    db.setClock({});
+    const QDateTime local = QDateTime::currentDateTime();
+    const double ole = QDate(1899, 12, 30).daysTo(local.date()) + local.time().msecsSinceStartOfDay() / 86400000.0;
+    EXPECT_NEAR(t.ServerNow(), ole, 1.0 / 1440) << "the test server runs on this machine";
+    EXPECT_STATUS(t, RecordStatus::Ok);
+}
+
+TEST_P(ServerTest, HousekeepingPurgesAndStampsTheParameters)
+{
+    for (const char *key : {"PURGELIMITEVENTS", "TEMP_NUMEVENTS", "TEMP_NUMCARDS", "TEMP_NUMDELETEDCARDS",
+                            "TEMP_MAXREGNUM", "REGNUM_FIRST", "REGNUM_LAST", "TEMP_NUMFREEREGNUMS"})
+        addParameter(QString::fromLatin1(key), QStringLiteral("0"));
+    addParameter(QStringLiteral("LASTCATHTIME"), QStringLiteral("0"));
+    addParameter(QStringLiteral("PURGELIMITGUESTCARDS"), QStringLiteral("30"));
+    RecordTable t(db);
+    t.SelectTable(TableId::Parameters);
+    for (const auto &[key, value] :
+         {std::pair{"PURGELIMITEVENTS", "10"}, std::pair{"REGNUM_FIRST", "1"}, std::pair{"REGNUM_LAST", "100"}}) {
+        t.SetField(QStringLiteral("parameterID"), QString::fromLatin1(key));
+        t.FindRecord();
+        t.SetField(QStringLiteral("parameter"), QString::fromLatin1(value));
+        t.UpdateRecord();
+        ASSERT_STATUS(t, RecordStatus::Ok);
+    }
+    t.SelectTable(TableId::Events);
+    for (double age : {20.0, 11.0, 9.0, 1.0}) {
+        t.SetField(QStringLiteral("eventTime"), now - age);
+        t.InsertRecord();
+        ASSERT_STATUS(t, RecordStatus::Ok);
+    }
+    t.SelectTable(TableId::Cards);
+    for (const auto &[regNo, kind, ended] :
+         {std::tuple{256, 256, 40.0}, std::tuple{257, 256, 5.0}, std::tuple{512, 260, 400.0}}) {
+        t.SetField(QStringLiteral("registrationNumber"), regNo);
+        t.SetField(QStringLiteral("cardNameID"), kind);
+        t.SetField(QStringLiteral("expireTime"), now - ended);
+        t.InsertRecord();
+        ASSERT_STATUS(t, RecordStatus::Ok);
+    }
+
+    rt->ExecuteCommand(QStringLiteral("CMD: COMPACT_DB_IMMEDIATE"));
+    ASSERT_STATUS(*rt, RecordStatus::Ok);
+    EXPECT_EQ(rowCount(TableId::Events), 2);
+    EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMEVENTS")), QStringLiteral("2"));
+    EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMDELETEDCARDS")), QStringLiteral("1"))
+        << "guest card 40 days old; the staff card has no purge limit";
+    EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMCARDS")), QStringLiteral("2"));
+    EXPECT_EQ(parameterValue(QStringLiteral("TEMP_MAXREGNUM")), QStringLiteral("2"));
+    EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMFREEREGNUMS")), QStringLiteral("98"));
+    EXPECT_DOUBLE_EQ(parameterValue(QStringLiteral("LASTCATHTIME")).toDouble(), now);
+    EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMUSERS")), QStringLiteral("<missing>"))
+        << "housekeeping never adds parameter rows";
+}
+
+TEST_P(ServerTest, LoadTextsRereadsTheStatusTexts)
+{
+    RecordTable &t = *rt;
+    const QString builtIn = t.ErrorText(RecordStatus::NoRecord);
+    t.SelectTable(TableId::StatusTexts);
+    t.SetField(QStringLiteral("statusCode"), RecordStatus::NoRecord);
+    t.SetField(QStringLiteral("statusText"), QStringLiteral("Kein Datensatz."));
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    EXPECT_EQ(t.ErrorText(RecordStatus::NoRecord), builtIn);
+    t.ExecuteCommand(QStringLiteral("CMD: LoadTexts"));
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    EXPECT_EQ(t.ErrorText(RecordStatus::NoRecord), QStringLiteral("Kein Datensatz."));
+}
+
+TEST_P(ServerTest, SchemaVersionAndUpgrade)
+{
+    EXPECT_EQ(db.schemaVersion(), RecordDatabase::currentSchemaVersion());
+    EXPECT_EQ(parameterValue(QStringLiteral("DATABASEVERSION")), RecordDatabase::databaseVersionText());
+    EXPECT_EQ(RecordDatabase::databaseVersionText(1), QStringLiteral("1.14.0"));
+    EXPECT_FALSE(db.createSchema()) << "a second create must not touch an existing schema";
+    EXPECT_TRUE(db.upgradeSchema()) << "nothing to do";
+}
+
+TEST_P(ServerTest, UpgradeFromTheFirstVersionKeepsTheData)
+{
+    // A database of schema version 1 beside the fixture's.
+    QTemporaryDir dir;
+    RecordDatabase old;
+    old.setClock([this] { return now; });
+    if (isPostgres()) {
+        QSqlQuery q(db.sqlDatabase());
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE SCHEMA old_version")));
+        QUrl url(connectionString());
+        url.setQuery(QStringLiteral("options=-csearch_path%3Dold_version"));
+        ASSERT_TRUE(old.open(url.toString())) << old.errorText().toStdString();
+    } else {
+        ASSERT_TRUE(old.open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("v1.db"))));
+    }
+    ASSERT_TRUE(old.createSchema(1)) << old.errorText().toStdString();
+    RecordTable t(old);
+    EXPECT_STATUS(t, RecordStatus::SchemaMismatch) << "the first object tells that an upgrade is due";
+    QSqlQuery seed(old.sqlDatabase());
+    ASSERT_TRUE(
+        seed.exec(QStringLiteral(R"(INSERT INTO "Operators" ("userID", "operatorTemplateID") VALUES (5, 300))")));
+    EXPECT_FALSE(seed.exec(QStringLiteral(R"(UPDATE "Operators" SET "expireTime" = 1)")))
+        << "version 1 has no operator expiry";
+
+    ASSERT_TRUE(old.upgradeSchema()) << old.errorText().toStdString();
+    EXPECT_EQ(old.schemaVersion(), 2);
+    RecordTable after(old);
+    after.SelectTable(TableId::Operators);
+    after.SetField(QStringLiteral("userID"), 5);
+    after.FindRecord();
+    ASSERT_STATUS(after, RecordStatus::Ok);
+    EXPECT_EQ(after.GetField(QStringLiteral("operatorTemplateID")).toInt(), 300);
+    EXPECT_DOUBLE_EQ(after.GetField(QStringLiteral("expireTime")).toDouble(), NoExpiry);
+    after.SelectTable(TableId::OperatorView);
+    after.OpenQuery(QString(), QString());
+    EXPECT_STATUS(after, RecordStatus::NoRecord) << "views rebuilt (no user 5, so no row)";
+    after.SelectTable(TableId::Parameters);
+    after.SetField(QStringLiteral("parameterID"), QStringLiteral("DATABASEVERSION"));
+    after.FindRecord();
+    EXPECT_EQ(after.GetField(QStringLiteral("parameter")).toString(), QStringLiteral("1.14.1"));
+}
+
+TEST_P(ServerTest, LostConnectionGivesAStatusAndReconnects)
+{
+    if (!isPostgres())
+        GTEST_SKIP() << "an embedded database has no connection to lose";
+    addUser(QStringLiteral("A"));
+    QSqlQuery pid(db.sqlDatabase());
+    ASSERT_TRUE(pid.exec(QStringLiteral("SELECT pg_backend_pid()")) && pid.next());
+    auto second = openSecond();
+    QSqlQuery kill(second->sqlDatabase());
+    ASSERT_TRUE(kill.exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid.value(0).toInt())));
+    QThread::msleep(100);
+
+    RecordTable &t = *rt;
+    t.SelectTable(TableId::Users);
+    t.OpenQuery(QString(), QString());
+    EXPECT_STATUS(t, RecordStatus::ConnectionLost);
+    EXPECT_FALSE(t.ErrorText(t.Status()).isEmpty());
+    t.OpenQuery(QString(), QString());
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    EXPECT_EQ(t.GetField(QStringLiteral("alphaID")).toString(), QStringLiteral("A"));
+}
+
+TEST_P(ServerTest, UnreachableDatabaseGivesAStatus)
+{
+    RecordDatabase nowhere;
+    EXPECT_FALSE(nowhere.open(isPostgres() ? QStringLiteral("postgresql://nobody@127.0.0.1:1/none")
+                                           : QStringLiteral("sqlite:/nonexistent/dir/x.db")));
+    RecordTable t(nowhere);
+    EXPECT_STATUS(t, RecordStatus::NotConnected);
+    t.SelectTable(TableId::Users);
+    EXPECT_STATUS(t, RecordStatus::NotConnected);
+    EXPECT_FALSE(t.ErrorText(t.Status()).isEmpty());
+    EXPECT_FALSE(t.LoggedOff() == false);
+}
+
+TEST_P(ServerTest, OdbcDataSourceReachesTheDatabase)
+{
+    if (!isPostgres())
+        GTEST_SKIP() << "the ODBC test runs against the PostgreSQL server";
+    const char *driver = "/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so";
+    if (!QFile::exists(QString::fromLatin1(driver)))
+        GTEST_SKIP() << "no PostgreSQL ODBC driver";
+    const QUrl url(connectionString());
+    QTemporaryDir dir;
+    QFile ini(dir.filePath(QStringLiteral("odbc.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[OstrelleTest]\nDriver=%1\nServername=%2\nPort=%3\nDatabase=%4\nUsername=%5\n")
+                  .arg(QString::fromLatin1(driver), url.host())
+                  .arg(url.port())
+                  .arg(url.path().mid(1), url.userName())
+                  .toUtf8());
+    ini.close();
+    QFile(dir.filePath(QStringLiteral("odbcinst.ini"))).open(QIODevice::WriteOnly);
+    qputenv("ODBCSYSINI", dir.path().toUtf8());
+    qputenv("ODBCINI", ini.fileName().toUtf8());
+
+    addUser(QStringLiteral("ODBC"), QStringLiteral("Viaodbc"));
+    RecordDatabase viaOdbc;
+    const bool opened = viaOdbc.open(QStringLiteral("OstrelleTest"));
+    qunsetenv("ODBCSYSINI");
+    qunsetenv("ODBCINI");
+    ASSERT_TRUE(opened) << viaOdbc.errorText().toStdString();
+    EXPECT_EQ(viaOdbc.engine(), RecordDatabase::Engine::PostgreSQL);
+    RecordTable t(viaOdbc);
+    t.SelectTable(TableId::UserView);
+    t.OpenQuery(QStringLiteral("surname like ?"), QStringLiteral("alphaID desc"));
+    t.AddParameter(QStringLiteral("via%"));
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    EXPECT_EQ(t.GetField(QStringLiteral("alphaID")).toString(), QStringLiteral("ODBC"));
+    t.SelectTable(TableId::Notes);
+    t.SetField(QStringLiteral("noteText"), QStringLiteral("written through ODBC"));
+    t.InsertRecord();
+    EXPECT_STATUS(t, RecordStatus::Ok);
+    EXPECT_GT(t.GetField(QStringLiteral("noteID")).toInt(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ServerTest, ::testing::Values("sqlite", "postgresql"));
