@@ -49,6 +49,8 @@ MessageRequest MessageRequest::fromStyle(int16_t textNumber, int styleCode, int1
 
 QString Messages::composeText(const MessageRequest &request)
 {
+    if (request.replacesText)
+        return request.appendix;
     QString text = FormatText(GetText(request.textNumber), request.arguments);
     if (!request.appendix.isEmpty())
         text += QStringLiteral("\r\n\r\n") + request.appendix;
@@ -82,4 +84,21 @@ bool Messages::ask(int16_t number, int16_t titleNumber, const QVariantList &args
     request.style = MessageStyle::Question;
     request.buttons = MessageButtons::YesNo;
     return show(request, parent) == 0;
+}
+
+QString Messages::errorCodeText(int32_t errorCode, const QString &errorText)
+{
+    return GetText(-31230) + QStringLiteral("IEC-") + QString::number(static_cast<uint32_t>(errorCode), 16).toUpper() +
+           QStringLiteral("\r\n\r\n") + errorText;
+}
+
+void Messages::errorWithCode(int32_t errorCode, const QString &errorText, QWidget *parent)
+{
+    // The whole text is composed here, so it rides as the appendix of an empty text number.
+    MessageRequest request;
+    request.textNumber = -31230;
+    request.style = MessageStyle::Error;
+    request.appendix = errorCodeText(errorCode, errorText);
+    request.replacesText = true;
+    show(request, parent);
 }

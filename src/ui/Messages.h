@@ -17,8 +17,9 @@ enum class MessageButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, 
 struct MessageRequest
 {
     int16_t textNumber = 0;
-    QVariantList arguments; // replace the "%s" of the text in turn
-    QString appendix;       // appended after two line breaks (a component's error text)
+    QVariantList arguments;    // replace the "%s" of the text in turn
+    QString appendix;          // appended after two line breaks (a component's error text)
+    bool replacesText = false; // the appendix is the whole text (composed error boxes)
     MessageStyle style = MessageStyle::Information;
     int16_t titleNumber = 0; // 0: the product name (text 15010)
     MessageButtons buttons = MessageButtons::Ok;
@@ -42,6 +43,11 @@ public:
 
     void error(int16_t number, const QVariantList &args = {}, const QString &appendix = {}, QWidget *parent = nullptr);
     void information(int16_t number, const QVariantList &args = {}, QWidget *parent = nullptr);
+    // The error box of a dialog's error code: text -31230, "IEC-" + the code in hexadecimal,
+    // two line breaks, then the error text (a component's ErrorText or a status's long text).
+    void errorWithCode(int32_t errorCode, const QString &errorText, QWidget *parent = nullptr);
+    static QString errorCodeText(int32_t errorCode, const QString &errorText);
+
     // A Yes/No question with the given title; true for Yes.
     bool ask(int16_t number, int16_t titleNumber, const QVariantList &args = {}, QWidget *parent = nullptr);
 

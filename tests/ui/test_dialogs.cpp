@@ -1,4 +1,5 @@
 #include "FindChild.h"
+#include "ScriptedMessages.h"
 #include "platform/MessageDialog.h"
 #include "platform/frmInpBox.h"
 #include "texts/Texts.h"
@@ -172,6 +173,17 @@ TEST(Messages, AButtonTextMayHoldAWholeSetSeparatedByBars)
               (QStringList{QStringLiteral("&Make card"), QStringLiteral("&Skip room"), QStringLiteral("&Stop")}));
     EXPECT_EQ(shownText, QStringLiteral("Room 101 is occupied."));
     TextResources::install(nullptr);
+}
+
+TEST(Messages, ErrorCodeBoxShowsTheCodeInHexadecimalBeforeTheText)
+{
+    ScriptedMessages messages;
+    messages.expect(-31230);
+    messages.errorWithCode(4784, QStringLiteral("could not connect"));
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown().front().text, QStringLiteral("-31230IEC-12B0\r\n\r\ncould not connect"));
+    EXPECT_EQ(messages.shown().front().request.style, MessageStyle::Error);
+    EXPECT_EQ(Messages::errorCodeText(0x6789004B, QStringLiteral("x")), QStringLiteral("-31230IEC-6789004B\r\n\r\nx"));
 }
 
 } // namespace
