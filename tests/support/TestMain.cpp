@@ -13,7 +13,7 @@ QtMessageHandler g_previous = nullptr;
 // The offscreen platform warns about every top-level window; that is noise, not a finding.
 void quietOffscreen(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (message.contains(QLatin1String("propagateSizeHints")))
+    if (message.startsWith(QLatin1String("This plugin does not support")))
         return;
     g_previous(type, context, message);
 }
