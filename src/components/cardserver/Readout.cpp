@@ -99,7 +99,8 @@ bool cleanLine(QByteArrayView line, bool comment)
     if (!comment)
         return true;
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    (void)decoder.decode(line);
+    // decode() is lazy: the text must be made for the decoder to look at the bytes.
+    const QString text = decoder.decode(line);
     return !decoder.hasError();
 }
 
