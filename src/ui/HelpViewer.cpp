@@ -1,0 +1,68 @@
+#include "ui/HelpViewer.h"
+
+#include "ui/frmHelp.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+const QString HelpViewer::ContentsPage = QStringLiteral("contents.htm");
+const QString HelpViewer::FolderName = QStringLiteral("help");
+
+HelpViewer::HelpViewer(QString helpDirectory) : m_directory(std::move(helpDirectory)) {}
+
+HelpViewer::~HelpViewer()
+{
+    CloseAll();
+}
+
+QString HelpViewer::folderBeside(const QString &programPath)
+{
+    return QDir(programPath).filePath(FolderName);
+}
+
+bool HelpViewer::isInstalled(const QString &programPath)
+{
+    return QFileInfo(QDir(folderBeside(programPath)).filePath(ContentsPage)).isFile();
+}
+
+QString HelpViewer::DisplayTopic(const QString &topic)
+{
+    const QString page = topic.section(QLatin1Char('#'), 0, 0);
+    if (!QFileInfo(QDir(m_directory).filePath(page)).isFile())
+        return QStringLiteral("The help page '%1' was not found in %2.")
+            .arg(page, QDir::toNativeSeparators(m_directory));
+    frmHelp *window = ensureWindow();
+    window->showPage(topic);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return {};
+}
+
+QString HelpViewer::DisplayContents()
+{
+    return DisplayTopic(ContentsPage);
+}
+
+QString HelpViewer::DisplaySearch()
+{
+    const QString error = DisplayContents();
+    if (error.isEmpty())
+        m_window->showSearch();
+    return error;
+}
+
+void HelpViewer::CloseAll()
+{
+    if (m_window) {
+        m_window->close();
+        delete m_window;
+    }
+}
+
+frmHelp *HelpViewer::ensureWindow()
+{
+    if (!m_window)
+        m_window = new frmHelp(m_directory);
+    return m_window;
+}
