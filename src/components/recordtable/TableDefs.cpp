@@ -114,7 +114,7 @@ QList<TableDef> buildDefs()
                    col("mainGuestRoom", T::Int32, "0"), col("issueOperatorID", T::Int32),
                    col("numberOfIdenticallyIssuedCards", T::Int32, "1")},
                   {index({"issueTime"}), index({"startTime"}), index({"expireTime"}), index({"userID"}),
-                   index({"mainGuestRoom"}), index({"cardNameID", "status"})});
+                   index({"mainGuestRoom"})});
     defs << table(Devices, "Devices", KeyRule::Assigned, {"deviceID"},
                   {col("deviceID", T::Int32), col("deviceName", T::Text), col("computerName", T::Text),
                    col("portName", T::Text), col("address", T::Text), col("autoUpdatePrinter", T::Text),
@@ -345,6 +345,10 @@ QList<TableDef> buildDefs()
                 i.since = 2;
         }
     }
+    for (TableDef &t : defs) {
+        for (int i = 0; i < t.columns.size(); ++i)
+            t.byName.insert(t.columns.at(i).name, i);
+    }
     return defs;
 }
 
@@ -368,6 +372,10 @@ QString TableDef::viewSql(int version) const
 
 int TableDef::columnIndex(const QString &name) const
 {
+    // Callers spell fields as defined; other spellings fall back to a case-insensitive search.
+    const auto it = byName.constFind(name);
+    if (it != byName.constEnd())
+        return *it;
     for (int i = 0; i < columns.size(); ++i) {
         if (columns.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
             return i;

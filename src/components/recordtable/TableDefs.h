@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -94,6 +95,7 @@ struct TableDef
     QList<qint32> dependsOn;     // views: the stored tables behind them (for TableChangeTime)
     int since = 1;               // schema version that added the table
     QStringList constraints;     // further table constraints (quoted identifiers)
+    QHash<QString, int> byName;  // column index by exact name
 
     const ColumnDef *column(const QString &name) const; // case-insensitive
     int columnIndex(const QString &name) const;         // -1 when unknown
