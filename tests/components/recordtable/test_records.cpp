@@ -356,6 +356,14 @@ TEST_P(RecordsTest, MalformedValuesGiveAStatus)
     t.SetField(QStringLiteral("status"), 1);
     t.InsertRecord();
     EXPECT_STATUS(t, RecordStatus::ReadOnlyTable);
+    // The engine's own refusal (a room for a card that does not exist) comes with its message.
+    t.SelectTable(TableId::CardDoors);
+    t.SetField(QStringLiteral("registrationNumber"), 999);
+    t.SetField(QStringLiteral("doorID"), 101);
+    t.InsertRecord();
+    EXPECT_STATUS(t, RecordStatus::SqlError);
+    EXPECT_TRUE(t.ErrorText(t.Status()).contains(QStringLiteral("foreign key"), Qt::CaseInsensitive))
+        << t.ErrorText(t.Status()).toStdString();
     t.SelectTable(TableId::Logons);
     t.SetField(kUserID, 1);
     t.SetField(QStringLiteral("computerName"), QStringLiteral("WS1"));

@@ -199,7 +199,7 @@ TEST_P(ServerTest, UnreachableDatabaseGivesAStatus)
     t.SelectTable(TableId::Users);
     EXPECT_STATUS(t, RecordStatus::NotConnected);
     EXPECT_FALSE(t.ErrorText(t.Status()).isEmpty());
-    EXPECT_FALSE(t.LoggedOff() == false);
+    EXPECT_TRUE(t.LoggedOff());
 }
 
 TEST_P(ServerTest, OdbcDataSourceReachesTheDatabase)
