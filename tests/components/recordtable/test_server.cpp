@@ -244,3 +244,25 @@ TEST_P(ServerTest, OdbcDataSourceReachesTheDatabase)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ServerTest, ::testing::Values("sqlite", "postgresql"));
+
+TEST(ConnectionString, LocalServersUseTheOdbcSourceRemoteOnesPostgreSQL)
+{
+    struct Case
+    {
+        const char *server;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"", "sqlite:/var/lib/hotel.db"},           {"localhost", "sqlite:/var/lib/hotel.db"},
+        {"127.0.0.1", "sqlite:/var/lib/hotel.db"},  {"LOOPBACK", "sqlite:/var/lib/hotel.db"},
+        {"frontdesk1", "sqlite:/var/lib/hotel.db"}, // this computer
+        {"dbhost", "postgresql://dbhost/ostrelle"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(RecordDatabase::connectionStringFor(QString::fromLatin1(c.server),
+                                                      QStringLiteral(" sqlite:/var/lib/hotel.db"),
+                                                      QStringLiteral("FRONTDESK1")),
+                  QString::fromLatin1(c.expected))
+            << c.server;
+    }
+}
