@@ -1,6 +1,11 @@
 #include "session/Workstation.h"
 
+#include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordDatabase.h"
+#include "components/recordtable/RecordTable.h"
 #include "platform/OsVersion.h"
+#include "session/frmLogon.h"
+#include "settings/clsSystemParams.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,6 +17,7 @@ Workstation::Workstation(Setup setup)
 {
     texts.setProgramPath(ProgramPath);
     TextResources::install(&texts);
+    authority.setLogonPrompt([this](int mode) { return RunLogonDialog(*this, mode); });
 }
 
 Workstation::~Workstation()

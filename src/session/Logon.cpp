@@ -1,0 +1,436 @@
+#include "session/Logon.h"
+
+#include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordTable.h"
+#include "data/Fields.h"
+#include "data/OleDate.h"
+#include "session/Workstation.h"
+#include "settings/clsSystemParams.h"
+#include "texts/Texts.h"
+#include "ui/BusyIndicator.h"
+
+#include <QDialog>
+#include <QRegularExpression>
+
+#include <memory>
+
+namespace {
+
+constexpr int32_t kServiceOperator = 15;
+constexpr int16_t kButtonOk = 17000;
+constexpr int16_t kButtonsYesNo = 17001;
+constexpr int16_t kTitleInformation = -32766;
+constexpr int16_t kTitleWarning = -32765;
+constexpr int32_t kPasswordErrorCode = 4704;
+constexpr int32_t kLogonErrorCode = 4705;
+
+// Statuses the logon shows with the component's text alone: the connection and the card states
+// speak for themselves, an error code would add nothing.
+constexpr int32_t kWithoutErrorCode[] = {0x67890003, 0x67890007, 0x67890016, 0x67890017, 0x67890026, 0x67890029,
+                                         0x6789002C, 0x6789002D, 0x67890040, 0x67890043, 0x6789004E};
+
+void busy(Workstation &ws, int16_t state)
+{
+    SetBusyState(ws.busyIndicator, state);
+}
+
+void notice(Workstation &ws, int16_t number, QWidget *parent)
+{
+    MessageRequest request;
+    request.textNumber = number;
+    request.style = MessageStyle::Exclamation;
+    ws.messages->show(request, parent);
+}
+
+void information(Workstation &ws, int16_t number, const QString &argument, int16_t title, QWidget *parent)
+{
+    MessageRequest request;
+    request.textNumber = number;
+    request.arguments = {argument};
+    request.titleNumber = title;
+    request.buttonNumbers = {kButtonOk};
+    ws.messages->show(request, parent);
+}
+
+bool askYesNo(Workstation &ws, int16_t number, QWidget *parent)
+{
+    MessageRequest request;
+    request.textNumber = number;
+    request.style = MessageStyle::Question;
+    request.buttons = MessageButtons::YesNo;
+    request.buttonNumbers = {kButtonsYesNo};
+    return ws.messages->show(request, parent) == 0;
+}
+
+// A component's error text alone, as the whole message.
+void plainError(Workstation &ws, const QString &text, QWidget *parent)
+{
+    MessageRequest request;
+    request.style = MessageStyle::Error;
+    request.appendix = text;
+    request.replacesText = true;
+    ws.messages->show(request, parent);
+}
+
+QString dateAndTime(double ole)
+{
+    return OleDate::formatShortDate(ole) + QLatin1Char(' ') + OleDate::formatShortTime(ole);
+}
+
+// Parameter texts are numbers when they start with one ("17 minutes" is 17); anything else is 0.
+double leadingNumber(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*[-+]?(\\d+(\\.\\d*)?|\\.\\d+)"));
+    const QRegularExpressionMatch match = number.match(text);
+    return match.hasMatch() ? match.captured(0).trimmed().toDouble() : 0;
+}
+
+bool readParameter(RecordTable &t, const QString &key, QString &value)
+{
+    t.SelectTable(TableId::Parameters);
+    t.SetField(Field::parameterID, key);
+    t.FindRecord();
+    if (t.Status() != 0)
+        return false;
+    value = t.GetField(Field::parameter).toString();
+    return true;
+}
+
+void reloadRightsAndMenus(Workstation &ws)
+{
+    ws.authority.LoadOperatorRights(false);
+    ws.authority.LoadReferenceRights();
+    if (ws.setupMenus)
+        ws.setupMenus();
+}
+
+// The workstation needs an encoder for the operator card; false when none was chosen.
+bool ensureEncoder(Workstation &ws, QWidget *parent)
+{
+    if (ws.LocalParams.MagCardEncoderID() != 0)
+        return true;
+    std::unique_ptr<QWidget> window(ws.windows.create(QStringLiteral("frmEncoderSetup"), parent));
+    if (auto *dialog = qobject_cast<QDialog *>(window.get())) {
+        dialog->exec();
+        ws.LocalParams.WriteLocalParameters();
+    }
+    return ws.LocalParams.MagCardEncoderID() != 0;
+}
+
+LogonOutcome confirmPassword(Workstation &ws, const QString &password, QWidget *parent)
+{
+    if (password.isEmpty()) {
+        notice(ws, -31141, parent);
+        return LogonOutcome::FocusPassword;
+    }
+    RecordTable &logon = *ws.logonTable;
+    logon.LogonPassword(password);
+    const int32_t status = logon.Status();
+    if (status == RecordStatus::Ok) {
+        ws.logon.CurrentOperatorID = logon.CurrentOperatorID();
+        return LogonOutcome::LoggedOn;
+    }
+    if (status == RecordStatus::LogonRefused || status == RecordStatus::LogonExpired) {
+        notice(ws, -31187, parent);
+        return LogonOutcome::FocusPassword;
+    }
+    ws.messages->errorWithCode(kPasswordErrorCode, logon.ErrorText(status), parent);
+    return LogonOutcome::Stay;
+}
+
+} // namespace
+
+uint16_t OperatorClassBit(int32_t operatorTemplateID)
+{
+    if (operatorTemplateID >= 1 && operatorTemplateID <= 299)
+        return 1;
+    if (operatorTemplateID >= 300 && operatorTemplateID <= 699)
+        return 2;
+    if (operatorTemplateID >= 700 && operatorTemplateID <= 999)
+        return 4;
+    return 0;
+}
+
+int32_t OperatorTemplateOf(Workstation &ws, int32_t userID)
+{
+    RecordTable &t = *ws.operatorsTable;
+    t.SelectTable(TableId::Operators);
+    t.SetField(Field::userID, userID);
+    t.FindRecord();
+    return t.Status() == 0 ? t.GetField(Field::operatorTemplateID).toInt() : 0;
+}
+
+void AddLoggedOnOperator(Workstation &ws, int32_t userID)
+{
+    busy(ws, 1);
+    RecordTable &t = *ws.operatorsTable;
+    t.SelectTable(TableId::Operators);
+    t.SetField(Field::userID, userID);
+    t.FindRecord();
+    if (t.Status() == 0 && !ws.logon.operators.contains(userID))
+        ws.logon.operators.append(userID);
+    busy(ws, 0);
+}
+
+void RebuildOperatorClassFlags(Workstation &ws)
+{
+    busy(ws, 1);
+    uint16_t flags = 0;
+    for (int32_t userID : std::as_const(ws.logon.operators))
+        flags |= OperatorClassBit(OperatorTemplateOf(ws, userID));
+    ws.logon.OperatorClassFlags = flags;
+    busy(ws, 0);
+}
+
+void RemoveLoggedOnOperator(Workstation &ws, int32_t userID)
+{
+    ws.logon.operators.removeAll(userID);
+    RebuildOperatorClassFlags(ws);
+}
+
+bool IsOperatorLoggedOn(const Workstation &ws, int32_t userID)
+{
+    return ws.logon.operators.contains(userID);
+}
+
+LogonOutcome RunLogonCommand(Workstation &ws, int mode, const QString &userID, const QString &password, QWidget *parent,
+                             const std::function<void()> &hideDialog)
+{
+    // Another workstation may have saved the settings since they were read.
+    if (ws.SystemParams && ws.SystemParams->TableChangedSinceLoad()) {
+        ws.SystemParams->ReadSystemParameters();
+        if (ws.setApplicationTitle)
+            ws.setApplicationTitle();
+    }
+    if (mode == 1)
+        return confirmPassword(ws, password, parent);
+
+    if (userID.isEmpty()) {
+        notice(ws, -31174, parent);
+        return LogonOutcome::FocusUserID;
+    }
+    if (password.isEmpty()) {
+        notice(ws, -31141, parent);
+        return LogonOutcome::FocusPassword;
+    }
+    const bool needOpCard = ws.SystemParams && ws.SystemParams->NeedOpCardAtLogon();
+    if (needOpCard && !ws.SmartCardLogon && !ensureEncoder(ws, parent))
+        return LogonOutcome::Stay;
+
+    busy(ws, 7);
+    busy(ws, 6);
+    RecordTable &logon = *ws.logonTable;
+    logon.SetEncoderID(ws.SmartCardLogon ? ws.LocalParams.SmartCardEncoderID() : ws.LocalParams.MagCardEncoderID());
+    CardsIntf *prompt = needOpCard ? ws.secondCardsIntf.get() : nullptr;
+    if (prompt)
+        prompt->ShowPrompt(GetText(-31474));
+    const double expireDate = logon.Logon(userID, password);
+    const int32_t status = logon.Status();
+    if (prompt) {
+        prompt->ShowPrompt(QString());
+        prompt->SetActive(0);
+    }
+
+    if (status == RecordStatus::LogonRefused) {
+        busy(ws, 0);
+        notice(ws, -31187, parent);
+        return LogonOutcome::FocusPassword;
+    }
+    if (status != RecordStatus::Ok && status != RecordStatus::LoggedOnBeside) {
+        busy(ws, 0);
+        const QString text = logon.ErrorText(status);
+        if (std::find(std::begin(kWithoutErrorCode), std::end(kWithoutErrorCode), status) !=
+            std::end(kWithoutErrorCode))
+            plainError(ws, text, parent);
+        else
+            ws.messages->errorWithCode(kLogonErrorCode, text, parent);
+        return LogonOutcome::Stay;
+    }
+    ws.logon.CurrentOperatorID = logon.CurrentOperatorID();
+    ws.logon.loggedOn = true;
+    ws.logon.lastUserID = userID;
+
+    bool join = true;
+    if (status == RecordStatus::LoggedOnBeside && ws.SystemParams && ws.SystemParams->EnableGroupAuth() &&
+        !ws.logon.operators.isEmpty()) {
+        if (askYesNo(ws, -32490, parent)) {
+            RebuildOperatorClassFlags(ws);
+        } else {
+            // An empty password ends the newcomer's logon at the component; the group stays as it was.
+            logon.Logon(userID, QString());
+            ws.logon.CurrentOperatorID = logon.CurrentOperatorID();
+            join = false;
+        }
+    }
+    if (join) {
+        AddLoggedOnOperator(ws, ws.logon.CurrentOperatorID);
+        ws.logon.OperatorClassFlags |= OperatorClassBit(OperatorTemplateOf(ws, ws.logon.CurrentOperatorID));
+    }
+
+    if (hideDialog)
+        hideDialog();
+    reloadRightsAndMenus(ws);
+    ShowDailyWarnings(ws, expireDate, parent);
+    busy(ws, 0);
+    return LogonOutcome::LoggedOn;
+}
+
+void CancelLogon(Workstation &ws)
+{
+    if (ws.logon.operators.isEmpty() && !ws.logon.loggedOn && !ws.logon.rightsLoaded) {
+        reloadRightsAndMenus(ws);
+        ws.logon.rightsLoaded = true;
+    }
+}
+
+void ShowDailyWarnings(Workstation &ws, double expireDate, QWidget *parent)
+{
+    RecordTable &ops = *ws.operatorsTable;
+    const double now = ops.ServerNow();
+    bool firstToday = true;
+    ops.SelectTable(TableId::Operators);
+    ops.SetField(Field::userID, ws.logon.CurrentOperatorID);
+    ops.FindRecord();
+    if (ops.Status() == 0) {
+        const QVariant last = ops.GetField(Field::timeOfLastWarning);
+        if (!last.isNull() && OleDate::formatShortDate(last.toDouble()) == OleDate::formatShortDate(now)) {
+            firstToday = false;
+        } else {
+            ops.SetField(Field::timeOfLastWarning, now);
+            ops.UpdateRecord();
+        }
+    }
+    if (!firstToday || !ws.SystemParams)
+        return;
+    const clsSystemParams &params = *ws.SystemParams;
+
+    if (params.AlertOp() >= 1 && expireDate - now <= params.AlertOp())
+        information(ws, -32243, dateAndTime(expireDate), kTitleInformation, parent);
+
+    if (params.WarnHousekeeping() >= 1) {
+        RecordTable &t = *ws.parametersTable;
+        QString value;
+        double since = readParameter(t, QStringLiteral("LASTCATHTIME"), value) ? leadingNumber(value) : 0;
+        if (since == 0)
+            since = readParameter(t, QStringLiteral("SYSTEM_STARTDATE"), value) ? leadingNumber(value) : 0;
+        // Without either date there is nothing to count from.
+        if (since != 0 && now - since >= params.WarnHousekeeping()) {
+            information(ws, -31742, OleDate::formatShortDate(since), kTitleWarning, parent);
+            if (askYesNo(ws, -32481, parent)) {
+                busy(ws, 2);
+                t.ExecuteCommand(QStringLiteral("CMD: COMPACT_DB_IMMEDIATE"));
+                busy(ws, 0);
+                if (t.Status() != 0)
+                    plainError(ws, t.ErrorText(t.Status()), parent);
+            }
+        }
+    }
+
+    if (params.BackupWarningDays() >= 1 && params.LastBackup() != 0 &&
+        (now - params.LastBackup()) * 1440.0 > params.BackupWarningDays() * 1440.0)
+        information(ws, -32251, dateAndTime(params.LastBackup()), kTitleInformation, parent);
+}
+
+QString LoggedOnOperatorText(Workstation &ws, int32_t userID)
+{
+    if (userID == kServiceOperator)
+        return QStringLiteral("Veltrix");
+    RecordTable t(*ws.database);
+    t.SelectTable(TableId::Users);
+    t.SetField(Field::userID, userID);
+    t.FindRecord();
+    return t.Status() == 0 ? t.GetField(Field::alphaID).toString() : QString();
+}
+
+void LogOffOperators(Workstation &ws, const QList<LogoffEntry> &entries)
+{
+    RecordTable &logon = *ws.logonTable;
+    for (const LogoffEntry &entry : entries) {
+        logon.Logon(entry.text, QString());
+        ws.logon.operators.removeAll(entry.userID);
+    }
+    // The component unites the rights of those left, or has none once nobody is left.
+    ws.authority.LoadOperatorRights(false);
+    ws.authority.LoadReferenceRights();
+    RebuildOperatorClassFlags(ws);
+    ws.logon.CurrentOperatorID = logon.CurrentOperatorID();
+    if (ws.setupMenus)
+        ws.setupMenus();
+}
+
+QByteArray StoredSecretMarker()
+{
+    return QByteArrayLiteral("OSTRELLEMARKS");
+}
+
+int32_t RunStartupDatabaseChecks(RecordDatabase &db)
+{
+    RecordTable t(db);
+    QString flag;
+    if (!readParameter(t, QStringLiteral("SYSTEM_GURU_UPDATED"), flag) || leadingNumber(flag) == 0)
+        return 0;
+    const QByteArray marker = StoredSecretMarker();
+
+    // Rows are gathered first: the query must not walk rows that are being deleted and inserted.
+    struct Secret
+    {
+        int32_t userID;
+        QList<QPair<QString, QVariant>> fields;
+    };
+    const auto gather = [&](int32_t tableId, const QString &where, const QStringList &names, QList<Secret> &rows) {
+        RecordTable q(db);
+        q.SelectTable(tableId);
+        q.OpenQuery(where, QString());
+        for (; q.Status() == 0; q.MoveNext()) {
+            if (!q.GetField(Field::cardImageData).toByteArray().contains(marker))
+                continue;
+            Secret secret{q.GetField(Field::userID).toInt(), {}};
+            for (const QString &name : names)
+                secret.fields.append({name, q.GetField(name)});
+            rows.append(secret);
+        }
+        const int32_t status = q.Status() == RecordStatus::NoRecord ? 0 : q.Status();
+        q.CloseQuery();
+        return status;
+    };
+    const auto rewrite = [&](int32_t tableId, const QList<Secret> &rows) {
+        for (const Secret &secret : rows) {
+            t.SelectTable(tableId);
+            t.SetField(Field::userID, secret.userID);
+            t.DeleteRecord();
+            if (t.Status() != 0)
+                return t.Status();
+            t.SetField(Field::userID, secret.userID);
+            for (const auto &[name, value] : secret.fields)
+                t.SetField(name, value);
+            t.InsertRecord();
+            if (t.Status() != 0)
+                return t.Status();
+        }
+        return 0;
+    };
+
+    QList<Secret> passwords, pins;
+    int32_t status = gather(TableId::Passwords, QStringLiteral("password is not null"), {Field::password}, passwords);
+    if (status == 0)
+        status = rewrite(TableId::Passwords, passwords);
+    if (status == 0)
+        status =
+            gather(TableId::Pins,
+                   QString(Field::pinCode) + QStringLiteral(" > 0 and (") + QString(Field::pinAlarm) +
+                       QStringLiteral(" is not null or ") + QString(Field::pinDuress) + QStringLiteral(" is not null)"),
+                   {Field::pinCode, Field::pinAlarm, Field::pinDuress}, pins);
+    if (status == 0)
+        status = rewrite(TableId::Pins, pins);
+    if (status != 0)
+        return status;
+
+    t.SelectTable(TableId::Parameters);
+    t.SetField(Field::parameterID, QStringLiteral("SYSTEM_GURU_UPDATED"));
+    t.FindRecord();
+    if (t.Status() == 0) {
+        t.SetField(Field::parameter, QStringLiteral("0"));
+        t.UpdateRecord();
+    }
+    return t.Status();
+}

@@ -1,0 +1,70 @@
+#include "session/frmLogoff.h"
+
+#include "session/Logon.h"
+#include "session/Workstation.h"
+#include "ui/FormTexts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmLogoff::frmLogoff(Workstation &workstation, QWidget *parent)
+    : QDialog(parent), m_ws(workstation), m_lstOperators(new QListWidget(this)),
+      m_cmdLogOff(new QPushButton(QStringLiteral("26111"), this)),
+      m_cmdCancel(new QPushButton(QStringLiteral("16118"), this))
+{
+    setObjectName(QStringLiteral("frmLogoff"));
+    setWindowTitle(QStringLiteral("26110"));
+    setModal(true);
+    auto *lblOperators = new QLabel(QStringLiteral("26112"), this);
+    lblOperators->setObjectName(QStringLiteral("lblOperators"));
+    lblOperators->setBuddy(m_lstOperators);
+    m_lstOperators->setObjectName(QStringLiteral("lstOperators"));
+    m_lstOperators->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_cmdLogOff->setObjectName(QStringLiteral("cmdLogOff"));
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cmdLogOff);
+    buttons->addWidget(m_cmdCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblOperators);
+    layout->addWidget(m_lstOperators);
+    layout->addLayout(buttons);
+
+    m_cmdLogOff->setDefault(true);
+    m_cmdCancel->setAutoDefault(false);
+    setTabOrder(m_lstOperators, m_cmdLogOff);
+    setTabOrder(m_cmdLogOff, m_cmdCancel);
+    connect(m_cmdLogOff, &QPushButton::clicked, this, &frmLogoff::cmdLogOff_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &frmLogoff::reject);
+
+    ApplyFormTexts(this, m_ws.texts);
+    for (int32_t userID : std::as_const(m_ws.logon.operators)) {
+        auto *item = new QListWidgetItem(LoggedOnOperatorText(m_ws, userID), m_lstOperators);
+        item->setData(Qt::UserRole, userID);
+    }
+    if (m_lstOperators->count() > 0)
+        m_lstOperators->setCurrentRow(0);
+}
+
+void frmLogoff::cmdLogOff_Click()
+{
+    QList<LogoffEntry> chosen;
+    for (int row = 0; row < m_lstOperators->count(); ++row) {
+        const QListWidgetItem *item = m_lstOperators->item(row);
+        if (item->isSelected())
+            chosen.append({item->text(), item->data(Qt::UserRole).toInt()});
+    }
+    LogOffOperators(m_ws, chosen);
+    accept();
+}
+
+void RunLogoffDialog(Workstation &ws, QWidget *parent)
+{
+    frmLogoff dialog(ws, parent);
+    dialog.exec();
+}
