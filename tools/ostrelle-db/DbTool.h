@@ -39,7 +39,7 @@ bool upgradeDatabase(RecordDatabase &db, int &from, int &to, QString &error);
 // create, the demo hotel, and a history of history.cards cards and history.events events.
 bool createDemo(RecordDatabase &db, const TextResources &texts, const FillOptions &history, QString &error);
 
-// The history the demo command adds unless told otherwise: the last year of a small hotel.
+// The history the demo command adds unless told otherwise: the last 90 days of the demo hotel.
 FillOptions demoHistory();
 
 } // namespace DbTool

@@ -29,7 +29,8 @@ TimeDensity::TimeDensity(double start, double end, const std::array<double, 24> 
     double sum = 0;
     for (std::size_t i = 0; i < hours; ++i) {
         const double t = m_start + static_cast<double>(i) * Hour;
-        const auto hourOfDay = static_cast<std::size_t>(std::fmod(t, 1.0) * 24) % 24;
+        // The epsilon keeps 14:00, stored as 13:59:59.99..., in the fourteenth hour.
+        const auto hourOfDay = static_cast<std::size_t>(std::fmod(t, 1.0) * 24 + 1e-6) % 24;
         sum += hourWeights[hourOfDay] * dayWeight(t);
         m_cumulative.push_back(sum);
     }

@@ -1,0 +1,211 @@
+#include "ToolTest.h"
+#include "components/recordtable/RecordTable.h"
+#include "ostrelle-db/DbTool.h"
+#include "ostrelle-db/DemoHotel.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+class DemoTest : public ToolTest
+{
+protected:
+    void seed(const FillOptions &history = FillOptions{})
+    {
+        QString error;
+        ASSERT_TRUE(DbTool::createDemo(db(), texts(), history, error)) << error.toStdString();
+    }
+
+    qint32 userId(const QString &alphaId)
+    {
+        const auto rows =
+            QueryRows(db(), TableId::Users, QStringLiteral("alphaID = ?"), {alphaId}, {QStringLiteral("userID")});
+        return rows.size() == 1 ? rows[0][0].toInt() : -1;
+    }
+};
+
+TEST_P(DemoTest, HotelHasItsRoomsCommonRoomsAndAreas)
+{
+    seed();
+    const QStringList doorFields{QStringLiteral("doorID"), QStringLiteral("doorCategory"), QStringLiteral("commonRoom"),
+                                 QStringLiteral("doorGroupID")};
+    const auto rooms =
+        QueryRows(db(), TableId::DoorView, QStringLiteral("doorCategory in(?,?)"), {"G", "L"}, doorFields);
+    QSet<int> roomNumbers;
+    for (const QVariantList &room : rooms)
+        roomNumbers.insert(room[0].toInt());
+    QSet<int> expected;
+    for (int n = 1; n <= 30; ++n)
+        expected << 100 + n << 200 + n;
+    EXPECT_EQ(roomNumbers, expected);
+    EXPECT_TRUE(std::any_of(rooms.cbegin(), rooms.cend(), [](const QVariantList &r) { return r[1] == "L"; }));
+
+    const auto common = QueryRows(db(), TableId::DoorView, QStringLiteral("doorCategory = ?"), {"C"}, doorFields);
+    QSet<int> commonRooms;
+    for (const QVariantList &door : common)
+        commonRooms.insert(door[2].toInt());
+    EXPECT_EQ(commonRooms, (QSet<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(common.size(), 8);
+
+    for (const char *category : {"A", "E", "V", "Z"}) {
+        EXPECT_FALSE(QueryRows(db(), TableId::DoorView, QStringLiteral("doorCategory = ?"),
+                               {QString::fromLatin1(category)}, doorFields)
+                         .isEmpty())
+            << "no door of category " << category;
+    }
+    const auto areas =
+        QueryRows(db(), TableId::DoorGroupView, QStringLiteral("doorGroupID >= ?"), {1},
+                  {QStringLiteral("doorGroupID"), QStringLiteral("doorGroupName"), QStringLiteral("noteText")});
+    ASSERT_EQ(areas.size(), 3);
+    QSet<int> areaIds;
+    for (const QVariantList &area : areas) {
+        areaIds.insert(area[0].toInt());
+        EXPECT_FALSE(area[2].toString().isEmpty()) << "area without description";
+    }
+    // Every door belongs to one of the three areas, and each area holds doors.
+    const auto allDoors = QueryRows(db(), TableId::DoorView, QStringLiteral("doorID >= ?"), {0}, doorFields);
+    QSet<int> used;
+    for (const QVariantList &door : allDoors) {
+        EXPECT_TRUE(areaIds.contains(door[3].toInt())) << "door " << door[0].toInt();
+        used.insert(door[3].toInt());
+    }
+    EXPECT_EQ(used, areaIds);
+
+    const auto devices =
+        QueryRows(db(), TableId::DeviceView, QStringLiteral("deviceID >= ?"), {0}, {QStringLiteral("deviceType")});
+    QList<int> types;
+    for (const QVariantList &d : devices)
+        types << d[0].toInt();
+    std::sort(types.begin(), types.end());
+    EXPECT_EQ(types, (QList<int>{0, 2})) << "one virtual encoder and one virtual handheld unit";
+}
+
+TEST_P(DemoTest, OperatorsLogOnWithTheirPasswordsAndTemplates)
+{
+    seed();
+    int computer = 0;
+    for (const DemoHotel::Logon &logon : DemoHotel::logons()) {
+        const qint32 id = userId(logon.user);
+        ASSERT_GT(id, 0) << logon.user.toStdString();
+        EXPECT_EQ(QueryRows(db(), TableId::Operators, QStringLiteral("userID = ?"), {id},
+                            {QStringLiteral("operatorTemplateID")}),
+                  QList<QVariantList>{{logon.templateId}});
+
+        RecordTable table(db());
+        table.SetComputerName(QStringLiteral("DESK%1").arg(++computer));
+        table.Logon(logon.user, logon.password + QStringLiteral("x"));
+        EXPECT_EQ(table.Status(), RecordStatus::LogonRefused) << logon.user.toStdString();
+        table.Logon(logon.user, logon.password);
+        EXPECT_EQ(table.Status(), RecordStatus::Ok) << logon.user.toStdString();
+        EXPECT_EQ(table.CurrentOperatorID(), id);
+    }
+    const auto templates = QueryRows(db(), TableId::TemplateView, QStringLiteral("operatorTemplateID >= ?"), {0},
+                                     {QStringLiteral("operatorTemplateID")}, QStringLiteral("operatorTemplateID"));
+    EXPECT_EQ(templates, (QList<QVariantList>{{1}, {300}, {700}, {1000}}));
+}
+
+TEST_P(DemoTest, TemplatesGrantWhatTheirNamesPromise)
+{
+    seed();
+    struct Case
+    {
+        const char *user;
+        qint32 tableOrFunction; // < 0: special function -n
+        qint32 bits;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {"ADMIN", TableId::OperatorTemplates, 4, true},
+        {"ADMIN", -3, 0, true},
+        {"SUPERVISOR", TableId::Users, 8, true},
+        {"SUPERVISOR", TableId::OperatorTemplates, 4, false},
+        {"SUPERVISOR", TableId::Parameters, 4, true},
+        {"SUPERVISOR", -3, 0, true},
+        {"FRONTDESK", TableId::Users, 2, true},
+        {"FRONTDESK", TableId::Users, 8, false},
+        {"FRONTDESK", TableId::CardView, 1, true},
+        {"FRONTDESK", TableId::OperatorTemplates, 1, false},
+        {"FRONTDESK", -3, 0, false},
+        {"FRONTDESK", -10, 0, true},
+        {"NIGHT", TableId::Users, 4, false},
+        {"NIGHT", TableId::LockEvents, 1, false},
+    };
+    for (const Case &c : cases) {
+        const QString user = QString::fromLatin1(c.user);
+        const auto logon = std::find_if(DemoHotel::logons().cbegin(), DemoHotel::logons().cend(),
+                                        [&](const DemoHotel::Logon &l) { return l.user == user; });
+        RecordTable table(db());
+        table.SetComputerName(QStringLiteral("RIGHTS-") + user);
+        table.Logon(user, logon->password);
+        ASSERT_EQ(table.Status(), RecordStatus::Ok);
+        if (c.tableOrFunction < 0)
+            table.CheckFunction(-c.tableOrFunction);
+        else
+            table.CheckRights(c.tableOrFunction, c.bits);
+        EXPECT_EQ(table.Status() == RecordStatus::Ok, c.allowed)
+            << c.user << " " << c.tableOrFunction << "/" << c.bits << ": status " << std::hex << table.Status();
+    }
+
+    // The longest guest card a front-desk operator may issue: 30 days.
+    RecordTable table(db());
+    table.SetComputerName(QStringLiteral("VALIDITY"));
+    table.Logon(QStringLiteral("FRONTDESK"), DemoHotel::logons().at(2).password);
+    ASSERT_EQ(table.Status(), RecordStatus::Ok);
+    table.RefreshRights();
+    QMap<qint32, qint32> validity;
+    for (;;) {
+        qint32 kind = 0, minutes = 0;
+        table.NextMaxValidity(kind, minutes);
+        if (table.Status() != RecordStatus::Ok)
+            break;
+        validity.insert(kind, minutes);
+    }
+    EXPECT_EQ(validity.value(256), 30 * 1440);
+    EXPECT_EQ(validity.value(270), 0) << "front desk issues no operator cards";
+}
+
+TEST_P(DemoTest, CommandPrintsLogonsThatWork)
+{
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    ASSERT_EQ(DbTool::run({QStringLiteral("demo"), m_test->connection(), QStringLiteral("--cards"), QStringLiteral("0"),
+                           QStringLiteral("--events"), QStringLiteral("0")},
+                          texts(), outStream, errStream),
+              DbTool::Success)
+        << err.toStdString();
+    outStream.flush();
+    const auto database = m_test->reopen();
+    ASSERT_TRUE(database);
+    // "  ADMIN       admin-demo        System administrator (template 1)"
+    static const QRegularExpression line(QStringLiteral("^  (\\S+)\\s+(\\S+)\\s+.*\\(template \\d+\\)$"),
+                                         QRegularExpression::MultilineOption);
+    int logons = 0;
+    for (auto it = line.globalMatch(out); it.hasNext();) {
+        const auto match = it.next();
+        RecordTable table(*database);
+        table.SetComputerName(QStringLiteral("PRINTED%1").arg(logons++));
+        table.Logon(match.captured(1), match.captured(2));
+        EXPECT_EQ(table.Status(), RecordStatus::Ok) << match.captured(0).toStdString();
+    }
+    EXPECT_EQ(logons, DemoHotel::logons().size()) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("ADMIN")) && out.contains(QStringLiteral("FRONTDESK")) &&
+                out.contains(QStringLiteral("SUPERVISOR")));
+}
+
+TEST_P(DemoTest, HistoryLeavesTheHotelPartlyOccupied)
+{
+    seed(DbTool::demoHistory());
+    const double now = db().now();
+    const auto occupied = QueryRows(db(), TableId::RoomView, QStringLiteral("expireTime > ? and doorCategory in(?,?)"),
+                                    {now, "G", "L"}, {QStringLiteral("doorID")});
+    EXPECT_GE(occupied.size(), 20);
+    EXPECT_LE(occupied.size(), 60);
+    const auto lastWeek = QueryRows(db(), TableId::CardView, QStringLiteral("issueTime >= ?"), {now - 7},
+                                    {QStringLiteral("registrationNumber")});
+    EXPECT_GT(lastWeek.size(), 50) << "a 60-room hotel issues more than 50 cards a week";
+}
+
+OSTRELLE_ON_EVERY_ENGINE(DemoTest);
+
+} // namespace
