@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTimeZone>
 
+// The no-expiry date (2036-01-01) is the database component's NoExpiry.
+//
 // Times are OLE automation dates everywhere: days since 1899-12-30 with the wall-clock time of day
 // as the fraction. The fraction is wall-clock time, not elapsed time, so a day across a daylight
 // saving change is still exactly 1.0 long.
@@ -14,8 +16,6 @@ namespace OleDate {
 inline constexpr double kEndOfDay = 0.999988425925926;
 // 1970-01-02, the earliest date a search takes when its "from" is left empty.
 inline constexpr double kEarliestSearchDay = 25570.0;
-// 2036-01-01 00:00: a card with this expiry does not expire.
-inline constexpr double kNoExpiry = 49675.0;
 
 double fromDate(const QDate &date);
 double fromDateTime(const QDate &date, const QTime &time);

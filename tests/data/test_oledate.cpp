@@ -1,3 +1,4 @@
+#include "components/recordtable/TableDefs.h"
 #include "data/OleDate.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ TEST(OleDate, KnownDatesAndTheirNumbers)
         {QDate(1899, 12, 31), QTime(12, 0), 1.5},
         {QDate(1900, 1, 1), QTime(6, 0), 2.25},
         {QDate(1970, 1, 2), QTime(0, 0), OleDate::kEarliestSearchDay},
-        {QDate(2036, 1, 1), QTime(0, 0), OleDate::kNoExpiry},
+        {QDate(2036, 1, 1), QTime(0, 0), NoExpiry},
         {QDate(2024, 5, 2), QTime(18, 0), 45414.75},
         // Before the epoch the fraction counts forward from that day's midnight.
         {QDate(1899, 12, 29), QTime(6, 0), -1.25},

@@ -1,4 +1,4 @@
-#include "TestDatabase.h"
+#include "../components/recordtable/DatabaseFixture.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
@@ -15,20 +15,26 @@ namespace {
 using P = clsSystemParams;
 
 // A database with every default parameter row, on each engine the run offers.
-class SystemParams : public ::testing::TestWithParam<TestDatabase::Engine>
+class SystemParams : public DatabaseTest
 {
 protected:
     void SetUp() override
     {
-        m_db = TestDatabase::create(GetParam());
-        if (!m_db)
-            GTEST_SKIP() << TestDatabase::skipReason(GetParam()).toStdString();
+        DatabaseTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         m_texts.setTextFileName(qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + "/texts/ostrelle.rc");
         m_texts.setTextFileMode(true);
         ASSERT_TRUE(m_texts.LoadTextFile());
-        m_raw = std::make_unique<RecordTable>(m_db->database());
+        m_raw = std::make_unique<RecordTable>(db);
         for (const SystemParameterRow &row : DefaultSystemParameterRows(m_texts, 45000))
             insertRow(row.key, row.value);
+    }
+
+    void TearDown() override
+    {
+        m_raw.reset();
+        DatabaseTest::TearDown();
     }
 
     void insertRow(const QString &key, const QString &value)
@@ -46,6 +52,7 @@ protected:
             m_raw->InsertRecord();
         }
         ASSERT_EQ(m_raw->Status(), RecordStatus::Ok) << key.toStdString();
+        m_raw->CloseQuery();
     }
 
     void setRaw(P::Key key, const QString &value) { insertRow(P::keyName(key), value); }
@@ -56,9 +63,11 @@ protected:
         m_raw->SelectTable(TableId::Parameters);
         m_raw->SetField(Field::parameterID, P::keyName(key));
         m_raw->FindRecord();
-        if (m_raw->Status() != RecordStatus::Ok)
-            return {};
-        return m_raw->GetField(Field::parameter).toString();
+        QVariant value;
+        if (m_raw->Status() == RecordStatus::Ok)
+            value = m_raw->GetField(Field::parameter).toString();
+        m_raw->CloseQuery();
+        return value;
     }
 
     void deleteRow(P::Key key)
@@ -82,14 +91,13 @@ protected:
 
     std::unique_ptr<P> loaded()
     {
-        auto params = std::make_unique<P>(m_db->database(), m_texts);
+        auto params = std::make_unique<P>(db, m_texts);
         EXPECT_TRUE(params->ReadSystemParameters());
         return params;
     }
 
     QString text(int16_t number) const { return m_texts.GetText(number); }
 
-    std::unique_ptr<TestDatabase> m_db;
     TextResources m_texts;
     std::unique_ptr<RecordTable> m_raw;
 };
@@ -249,24 +257,25 @@ TEST_P(SystemParams, EmptyUserFieldCaptionIsRewrittenDuringTheLoad)
 TEST_P(SystemParams, TableChangeTimeMovesWhenAWorkstationSaves)
 {
     auto here = loaded();
-    auto there = loaded();
+    // Another workstation on its own connection.
+    std::unique_ptr<RecordDatabase> secondDb = openSecond();
+    P there(*secondDb, m_texts);
+    ASSERT_TRUE(there.ReadSystemParameters());
     EXPECT_FALSE(here->TableChangedSinceLoad());
     EXPECT_LE(here->ParametersTimeStamp(), here->DateTabParameters());
 
-    m_db->advanceClock(1.0 / 86400);
-    there->setFamily(!there->Family());
-    ASSERT_TRUE(there->WriteSystemParameters());
+    there.setFamily(!there.Family());
+    ASSERT_TRUE(there.WriteSystemParameters());
 
     EXPECT_TRUE(here->TableChangedSinceLoad());
-    EXPECT_TRUE(there->TableChangedSinceLoad());
+    EXPECT_TRUE(there.TableChangedSinceLoad());
     ASSERT_TRUE(here->ReadSystemParameters());
-    EXPECT_EQ(here->Family(), there->Family());
+    EXPECT_EQ(here->Family(), there.Family());
     EXPECT_FALSE(here->TableChangedSinceLoad());
-    EXPECT_GT(here->DateTabParameters(), there->DateTabParameters());
+    EXPECT_GT(here->DateTabParameters(), there.DateTabParameters());
 
     // A save with nothing changed touches nothing.
-    m_db->advanceClock(1.0 / 86400);
-    ASSERT_TRUE(there->WriteSystemParameters());
+    ASSERT_TRUE(there.WriteSystemParameters());
     EXPECT_FALSE(here->TableChangedSinceLoad());
 }
 
@@ -457,7 +466,9 @@ TEST_P(SystemParams, DefaultRowsMakeALoadableInstallation)
                 return row.value;
         return QString("missing");
     };
-    EXPECT_EQ(valueOf("DATABASEVERSION"), "1.14.0");
+    // The version the schema was built as; start-up needs at least 1.14.0.
+    EXPECT_EQ(valueOf("DATABASEVERSION"), RecordDatabase::databaseVersionText());
+    EXPECT_TRUE(valueOf("DATABASEVERSION").startsWith("1.14."));
     EXPECT_EQ(valueOf("TEXTLANGUAGE"), text(15000));
     EXPECT_EQ(valueOf("TEXTLANGUAGE"), "English");
     EXPECT_EQ(valueOf("SYSTEM_STARTDATE"), "45000");
@@ -480,7 +491,6 @@ TEST_P(SystemParams, DefaultRowsMakeALoadableInstallation)
     EXPECT_EQ(params->DefaultEmployeeTimeZoneTo(), 24);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, SystemParams, ::testing::ValuesIn(TestDatabase::engines()),
-                         [](const auto &info) { return TestDatabase::engineName(info.param).toStdString(); });
+INSTANTIATE_TEST_SUITE_P(Engines, SystemParams, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
