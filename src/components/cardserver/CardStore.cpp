@@ -1,0 +1,360 @@
+#include "components/cardserver/CardStore.h"
+
+#include "components/cardserver/CardImage.h"
+#include "components/cardserver/CardServerStatus.h"
+#include "components/cardserver/Crc32.h"
+#include "components/cardserver/Readout.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+// Kinds that occupy a room: their rooms go to CardDoors, so the room check and the occupancy
+// lists find them.
+bool isOccupancyKind(qint32 kind)
+{
+    return kind >= 256 && kind <= 259;
+}
+
+// A new occupancy (guest, suite, future arrival) overrides the cards issued for the room before;
+// a joiner card joins the occupancy and carries the same number.
+bool startsOccupancy(qint32 kind)
+{
+    return kind == 256 || kind == 258 || kind == 259;
+}
+
+// A guest card opens a handful of rooms; a range wider than this is not a list of rooms.
+constexpr qint64 kMaxRoomsPerCard = 1000;
+
+} // namespace
+
+qint32 cardFieldInt(const CardImage &image, const QString &name, qint32 fallback)
+{
+    const std::optional<CardFieldValue> v = image.GetCardField(name);
+    if (!v)
+        return fallback;
+    if (v->type == CardFieldType::Int16 || v->type == CardFieldType::Int32)
+        return v->integer;
+    if (v->type == CardFieldType::Text)
+        return v->text.trimmed().toInt();
+    return fallback;
+}
+
+double cardFieldDate(const CardImage &image, const QString &name, double fallback)
+{
+    const std::optional<CardFieldValue> v = image.GetCardField(name);
+    return v && v->type == CardFieldType::Date ? v->date : fallback;
+}
+
+CardStore::CardStore(RecordDatabase &db) : m_db(db), m_rt(db), m_numbers(db) {}
+
+void CardStore::setComputerName(const QString &name)
+{
+    m_rt.SetComputerName(name);
+}
+
+qint32 CardStore::dbFail(const QString &what)
+{
+    const qint32 status = m_rt.Status();
+    m_detail = QStringLiteral("%1: %2").arg(what, m_rt.ErrorText(status));
+    m_rt.CloseQuery();
+    return status;
+}
+
+double CardStore::now()
+{
+    return m_rt.ServerNow();
+}
+
+std::optional<QString> CardStore::parameter(const QString &key)
+{
+    m_rt.SelectTable(TableId::Parameters);
+    m_rt.SetField(QStringLiteral("parameterID"), key);
+    m_rt.FindRecord();
+    if (m_rt.Status() != RecordStatus::Ok) {
+        m_rt.CloseQuery();
+        return std::nullopt;
+    }
+    const QString value = m_rt.GetField(QStringLiteral("parameter")).toString();
+    m_rt.CloseQuery();
+    return value;
+}
+
+quint32 CardStore::installationId()
+{
+    const std::optional<QString> start = parameter(QStringLiteral("SYSTEM_STARTDATE"));
+    return start ? crc32(start->trimmed().toUtf8()) : 0;
+}
+
+qint32 CardStore::findDevice(qint32 deviceID, DeviceInfo &info)
+{
+    m_detail.clear();
+    if (deviceID == 0)
+        return CardServerStatus::NoEncoder;
+    m_rt.SelectTable(TableId::Devices);
+    m_rt.SetField(QStringLiteral("deviceID"), deviceID);
+    m_rt.FindRecord();
+    if (m_rt.Status() == RecordStatus::NoRecord) {
+        m_rt.CloseQuery();
+        m_detail = QStringLiteral("There is no device %1.").arg(deviceID);
+        return CardServerStatus::NoEncoder;
+    }
+    if (m_rt.Status() != RecordStatus::Ok)
+        return dbFail(QStringLiteral("Devices"));
+    info.deviceID = deviceID;
+    info.deviceType = m_rt.GetField(QStringLiteral("deviceType")).toInt();
+    info.deviceName = m_rt.GetField(QStringLiteral("deviceName")).toString();
+    info.portName = m_rt.GetField(QStringLiteral("portName")).toString();
+    m_rt.CloseQuery();
+    return CardServerStatus::Ok;
+}
+
+qint32 CardStore::beginCopy(int copyIndex, qint32 &number)
+{
+    m_detail.clear();
+    if (copyIndex > 0) {
+        if (m_numbers.begin())
+            return CardServerStatus::Ok;
+        m_detail = m_numbers.errorText();
+        return CardServerStatus::DatabaseError;
+    }
+    const RegistrationNumbers::Result result = m_numbers.allocate(number);
+    m_detail = m_numbers.errorText();
+    switch (result) {
+    case RegistrationNumbers::Result::Ok:
+        return CardServerStatus::Ok;
+    case RegistrationNumbers::Result::NoRange:
+        return CardServerStatus::NoRange;
+    case RegistrationNumbers::Result::Exhausted:
+        return CardServerStatus::RangeExhausted;
+    case RegistrationNumbers::Result::DatabaseError:
+        break;
+    }
+    return CardServerStatus::DatabaseError;
+}
+
+qint32 CardStore::overrideNumber(qint32 cardNameID, qint32 room, qint16 &number)
+{
+    number = 0;
+    m_rt.SelectTable(TableId::Doors);
+    m_rt.SetField(QStringLiteral("doorID"), room);
+    m_rt.FindRecord();
+    if (m_rt.Status() == RecordStatus::NoRecord) {
+        m_rt.CloseQuery();
+        return CardServerStatus::Ok;
+    }
+    if (m_rt.Status() != RecordStatus::Ok)
+        return dbFail(QStringLiteral("Doors"));
+    const qint32 last = m_rt.GetField(QStringLiteral("lastOverrideNumber")).toInt();
+    const qint32 step = std::max(1, m_rt.GetField(QStringLiteral("overrideIncrement")).toInt());
+    if (!startsOccupancy(cardNameID)) {
+        number = qint16(last & 0xFF);
+        m_rt.CloseQuery();
+        return CardServerStatus::Ok;
+    }
+    number = qint16((last + step) & 0xFF);
+    m_rt.SetField(QStringLiteral("lastOverrideNumber"), qint32(number));
+    m_rt.UpdateRecord();
+    if (m_rt.Status() != RecordStatus::Ok)
+        return dbFail(QStringLiteral("Doors"));
+    m_rt.CloseQuery();
+    return CardServerStatus::Ok;
+}
+
+qint32 CardStore::storeCopy(const CardImage &image, quint32 stored, int copies, const QByteArray &bytes)
+{
+    const double issued = cardFieldDate(image, QStringLiteral("issueTime"), now());
+    const qint32 kind = cardFieldInt(image, QStringLiteral("cardNameID"), 0);
+    const qint32 room = cardFieldInt(image, QStringLiteral("mainGuestRoom"), 0);
+    const qint32 operatorId = m_rt.CurrentOperatorID();
+
+    m_rt.SelectTable(TableId::Cards);
+    m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
+    m_rt.SetField(QStringLiteral("userID"), cardFieldInt(image, QStringLiteral("userID"), 0));
+    m_rt.SetField(QStringLiteral("cardNameID"), kind);
+    m_rt.SetField(QStringLiteral("issueTime"), issued);
+    m_rt.SetField(QStringLiteral("startTime"), cardFieldDate(image, QStringLiteral("startTime"), issued));
+    m_rt.SetField(QStringLiteral("expireTime"), cardFieldDate(image, QStringLiteral("expireTime"), NoExpiry));
+    m_rt.SetField(QStringLiteral("status"), 1);
+    m_rt.SetField(QStringLiteral("mainGuestRoom"), room);
+    m_rt.SetField(QStringLiteral("issueOperatorID"), operatorId);
+    m_rt.SetField(QStringLiteral("numberOfIdenticallyIssuedCards"), copies);
+    m_rt.InsertRecord();
+    if (m_rt.Status() != RecordStatus::Ok)
+        return dbFail(QStringLiteral("Cards"));
+    m_rt.CloseQuery();
+
+    m_rt.SelectTable(TableId::CardImages);
+    m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
+    m_rt.SetField(QStringLiteral("cardImageData"), bytes);
+    m_rt.InsertRecord();
+    if (m_rt.Status() != RecordStatus::Ok)
+        return dbFail(QStringLiteral("CardImages"));
+    m_rt.CloseQuery();
+
+    if (!isOccupancyKind(kind))
+        return CardServerStatus::Ok;
+    QSet<qint32> doors;
+    if (room > 0)
+        doors.insert(room);
+    for (const CardBlock &block : image.blocks()) {
+        if (block.type != 97 && block.type != 99)
+            continue;
+        for (const DoorRange &r : block.ranges) {
+            if (r.first <= 0 || r.last < r.first || qint64(r.last) - r.first >= kMaxRoomsPerCard)
+                continue;
+            for (qint32 d = r.first; d <= r.last; ++d)
+                doors.insert(d);
+        }
+    }
+    QList<qint32> sorted(doors.cbegin(), doors.cend());
+    std::sort(sorted.begin(), sorted.end());
+    for (qint32 door : sorted) {
+        m_rt.SelectTable(TableId::CardDoors);
+        m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
+        m_rt.SetField(QStringLiteral("doorID"), door);
+        m_rt.InsertRecord();
+        if (m_rt.Status() != RecordStatus::Ok)
+            return dbFail(QStringLiteral("CardDoors"));
+        m_rt.CloseQuery();
+    }
+    return CardServerStatus::Ok;
+}
+
+bool CardStore::commit()
+{
+    if (m_numbers.commit())
+        return true;
+    m_detail = m_numbers.errorText();
+    return false;
+}
+
+void CardStore::rollback()
+{
+    m_rt.CloseQuery();
+    m_numbers.rollback();
+}
+
+qint32 CardStore::loadImage(quint32 stored, QByteArray &bytes)
+{
+    m_detail.clear();
+    m_rt.SelectTable(TableId::CardImages);
+    m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
+    m_rt.FindRecord();
+    if (m_rt.Status() == RecordStatus::NoRecord) {
+        m_rt.CloseQuery();
+        return CardServerStatus::CardNotFound;
+    }
+    if (m_rt.Status() != RecordStatus::Ok)
+        return dbFail(QStringLiteral("CardImages"));
+    bytes = m_rt.GetField(QStringLiteral("cardImageData")).toByteArray();
+    m_rt.CloseQuery();
+    return CardServerStatus::Ok;
+}
+
+std::optional<qint32> CardStore::cardStatus(quint32 stored)
+{
+    m_rt.SelectTable(TableId::Cards);
+    m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
+    m_rt.FindRecord();
+    std::optional<qint32> status;
+    if (m_rt.Status() == RecordStatus::Ok)
+        status = m_rt.GetField(QStringLiteral("status")).toInt();
+    m_rt.CloseQuery();
+    return status;
+}
+
+qint32 CardStore::storeReadout(const Readout &readout, qint32 deviceID)
+{
+    m_detail.clear();
+    RecordDatabase::Transaction transaction(m_db);
+    for (const ReadoutSource &source : readout.sources) {
+        if (source.kind != ReadoutSource::kLock)
+            continue;
+        // Reading the same unit twice must not list its events twice.
+        m_rt.SelectTable(TableId::Readouts);
+        m_rt.OpenQuery(QStringLiteral("doorID = ? and readoutTime = ?"), QString());
+        m_rt.AddParameter(source.doorID);
+        m_rt.AddParameter(source.readoutTime);
+        if (m_rt.Status() == RecordStatus::Ok) {
+            m_rt.CloseQuery();
+            continue;
+        }
+        if (m_rt.Status() != RecordStatus::NoRecord)
+            return dbFail(QStringLiteral("Readouts"));
+        m_rt.CloseQuery();
+
+        m_rt.SelectTable(TableId::Readouts);
+        m_rt.SetField(QStringLiteral("doorID"), source.doorID);
+        m_rt.SetField(QStringLiteral("readoutTime"), source.readoutTime);
+        m_rt.SetField(QStringLiteral("deviceID"), deviceID);
+        m_rt.InsertRecord();
+        if (m_rt.Status() != RecordStatus::Ok)
+            return dbFail(QStringLiteral("Readouts"));
+        const qint32 readoutID = m_rt.GetField(QStringLiteral("readoutID")).toInt();
+        m_rt.CloseQuery();
+
+        for (const ReadoutEvent &e : source.events) {
+            m_rt.SelectTable(TableId::Events);
+            m_rt.SetField(QStringLiteral("readoutID"), readoutID);
+            m_rt.SetField(QStringLiteral("doorID"), source.doorID);
+            m_rt.SetField(QStringLiteral("readoutTime"), source.readoutTime);
+            m_rt.SetField(QStringLiteral("eventTime"), e.eventTime);
+            m_rt.SetField(QStringLiteral("eventCode"), e.eventCode);
+            // Events without a card keep number 0, so the number filters of the event list still match them.
+            m_rt.SetField(QStringLiteral("registrationNumber"), e.hasCard ? qint32(e.registrationNumber) : 0);
+            m_rt.SetField(QStringLiteral("cardNameID"), e.hasCard ? QVariant(e.cardNameID) : QVariant());
+            m_rt.SetField(QStringLiteral("userID"), e.hasCard ? QVariant(e.userID) : QVariant());
+            m_rt.SetField(QStringLiteral("repeatFlag"), e.repeat ? 1 : 0);
+            m_rt.InsertRecord();
+            if (m_rt.Status() != RecordStatus::Ok)
+                return dbFail(QStringLiteral("Events"));
+            m_rt.CloseQuery();
+        }
+    }
+    if (!transaction.commit()) {
+        m_detail = QStringLiteral("Read-out: the transaction could not be committed.");
+        return CardServerStatus::ReadoutNotStored;
+    }
+    return CardServerStatus::Ok;
+}
+
+QByteArray CardStore::handheldSetup(const DeviceInfo &device)
+{
+    const double programmed = now();
+    QByteArray out;
+    out += "OSTRELLE HANDHELD SETUP 1\n";
+    out += QStringLiteral("INSTALLATION %1\n").arg(installationId(), 8, 16, QLatin1Char('0')).toUpper().toLatin1();
+    out += "PROGRAMMED " + formatReadoutTime(programmed) + '\n';
+    out += QStringLiteral("DEVICE %1 %2\n").arg(device.deviceID).arg(device.deviceName).toUtf8();
+
+    m_rt.SelectTable(TableId::Doors);
+    m_rt.OpenQuery(QString(), QStringLiteral("doorID"));
+    while (m_rt.Status() == RecordStatus::Ok) {
+        out += QStringLiteral("DOOR %1 %2 %3 %4\n")
+                   .arg(m_rt.GetField(QStringLiteral("doorID")).toInt())
+                   .arg(m_rt.GetField(QStringLiteral("doorCategory")).toString().left(1))
+                   .arg(m_rt.GetField(QStringLiteral("lastOverrideNumber")).toInt())
+                   .arg(m_rt.GetField(QStringLiteral("doorName")).toString().simplified())
+                   .toUtf8();
+        m_rt.MoveNext();
+    }
+    m_rt.CloseQuery();
+
+    // The locks refuse cancelled cards that have not expired yet.
+    m_rt.SelectTable(TableId::Cards);
+    m_rt.OpenQuery(QStringLiteral("status = ? and expireTime > ?"), QStringLiteral("registrationNumber"));
+    m_rt.AddParameter(0);
+    m_rt.AddParameter(programmed);
+    while (m_rt.Status() == RecordStatus::Ok) {
+        const quint32 stored = quint32(m_rt.GetField(QStringLiteral("registrationNumber")).toInt());
+        out += "CANCELLED " + QByteArray::number(stored, 16).toUpper().rightJustified(8, '0') + ' ' +
+               formatReadoutTime(m_rt.GetField(QStringLiteral("expireTime")).toDouble()) + '\n';
+        m_rt.MoveNext();
+    }
+    m_rt.CloseQuery();
+    out += "END\n";
+    return out;
+}

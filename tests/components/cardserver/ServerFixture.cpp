@@ -1,0 +1,270 @@
+#include "ServerFixture.h"
+
+#include "components/cardserver/CardServerStatus.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QUrl>
+
+#include <sodium.h>
+
+namespace {
+
+int g_databaseCounter = 0;
+
+bool adminExec(const QString &sql, QString &error)
+{
+    RecordDatabase admin;
+    if (!admin.open(qEnvironmentVariable("OSTRELLE_TEST_PG"))) {
+        error = admin.errorText();
+        return false;
+    }
+    QSqlQuery q(admin.sqlDatabase());
+    if (!q.exec(sql)) {
+        error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string hexStatus(qint32 status)
+{
+    return QStringLiteral("0x%1").arg(quint32(status), 8, 16, QLatin1Char('0')).toStdString();
+}
+
+bool ServerTest::isPostgres() const
+{
+    return QString::fromLatin1(GetParam()) == QStringLiteral("postgresql");
+}
+
+void ServerTest::SetUp()
+{
+    if (isPostgres()) {
+        if (qEnvironmentVariableIsEmpty("OSTRELLE_TEST_PG"))
+            GTEST_SKIP() << "OSTRELLE_TEST_PG is not set";
+        m_pgDatabase =
+            QStringLiteral("ostrelle_cs_%1_%2").arg(QCoreApplication::applicationPid()).arg(++g_databaseCounter);
+        QString error;
+        ASSERT_TRUE(adminExec(QStringLiteral("CREATE DATABASE %1").arg(m_pgDatabase), error)) << error.toStdString();
+        QUrl url(qEnvironmentVariable("OSTRELLE_TEST_PG"));
+        url.setPath(QLatin1Char('/') + m_pgDatabase);
+        m_connectionString = url.toString();
+    } else {
+        ASSERT_TRUE(m_dir.isValid());
+        m_connectionString = QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("ostrelle.db"));
+    }
+    ASSERT_TRUE(m_devices.isValid());
+    db.setComputerName(QStringLiteral("WS1"));
+    db.setClock([this] { return now; });
+    db.setPasswordHashLimits(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
+    ASSERT_TRUE(db.open(m_connectionString)) << db.errorText().toStdString();
+    ASSERT_TRUE(db.createSchema()) << db.errorText().toStdString();
+
+    setParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("4096"));
+    setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("8191"));
+    setParameter(QStringLiteral("SYSTEM_STARTDATE"), QStringLiteral("45000"));
+    setParameter(QStringLiteral("EVENT_STOREREADOUT"), QStringLiteral("1"));
+    for (qint32 room : {101, 102, 103})
+        addDoor(room, QStringLiteral("Room %1").arg(room));
+    addDoor(1, QStringLiteral("Pool"), QStringLiteral("O"));
+    addDevice(kEncoder, 0, QStringLiteral("encoder"));
+    addDevice(kHandheld, 2, QStringLiteral("handheld"));
+
+    RecordTable t(db);
+    t.SelectTable(TableId::Users);
+    t.SetField(QStringLiteral("alphaID"), QStringLiteral("DESK"));
+    t.SetField(QStringLiteral("surname"), QStringLiteral("Desk"));
+    t.InsertRecord();
+    ASSERT_EQ(t.Status(), RecordStatus::Ok);
+    operatorId = t.GetField(QStringLiteral("userID")).toInt();
+    t.SelectTable(TableId::Operators);
+    t.SetField(QStringLiteral("userID"), operatorId);
+    t.SetField(QStringLiteral("operatorTemplateID"), 300);
+    t.InsertRecord();
+    ASSERT_EQ(t.Status(), RecordStatus::Ok);
+    t.SelectTable(TableId::Passwords);
+    t.SetField(QStringLiteral("userID"), operatorId);
+    t.SetField(QStringLiteral("password"), QStringLiteral("desk"));
+    t.InsertRecord();
+    ASSERT_EQ(t.Status(), RecordStatus::Ok);
+    t.Logon(QStringLiteral("DESK"), QStringLiteral("desk"));
+    ASSERT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
+
+    cards = std::make_unique<CardsIntf>(db, CardsIntf::Setup{m_devices.path()});
+    ASSERT_EQ(cards->Negotiate(QStringLiteral("WS1")), 0);
+    ASSERT_EQ(cards->SelectDevice(kEncoder), 0);
+    setEncoder(false);
+    VirtualDeviceFolder hh = handheldFolder();
+    ASSERT_TRUE(hh.create(VirtualDeviceFolder::Kind::Handheld));
+    VirtualDeviceFolder::Settings s = hh.settings();
+    s.readMs = s.setupMs = s.pollMs = 0;
+    ASSERT_TRUE(hh.writeSettings(s));
+}
+
+void ServerTest::TearDown()
+{
+    cards.reset();
+    db.close();
+    if (!m_pgDatabase.isEmpty()) {
+        QString error;
+        EXPECT_TRUE(adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_pgDatabase), error))
+            << error.toStdString();
+    }
+}
+
+qint32 waitWhileBusy(CardsIntf &cards, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (CardServerStatus::isBusy(cards.GetStatus())) {
+        if (clock.elapsed() > timeoutMs) {
+            ADD_FAILURE() << "still busy after " << timeoutMs << " ms: " << hexStatus(cards.GetStatus());
+            break;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return cards.GetStatus();
+}
+
+void spin(int iterations)
+{
+    for (int i = 0; i < iterations; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::msleep(1);
+    }
+}
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void buildGuestCard(CardsIntf &cards, qint32 room, double expireTime, qint32 copies, QList<qint32> commonRooms)
+{
+    ASSERT_EQ(cards.NewCard(), 0);
+    ASSERT_EQ(cards.BeginBlock(97), 0);
+    ASSERT_EQ(cards.AddDoorRange(100, room, room), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("mainGuestRoom"), qint32(room)), 0);
+    ASSERT_EQ(cards.BeginBlock(98), 0);
+    for (qint32 common : commonRooms)
+        ASSERT_EQ(cards.AddDoorRange(100, common, common), 0);
+    ASSERT_EQ(cards.SetImageOptionA(0), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("cardNameID"), qint32(256)), 0);
+    ASSERT_EQ(cards.SetImageOptionB(0), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("userID"), qint32(1)), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("issueTime"), 45444.5), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("startTime"), 45444.5), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("expireTime"), expireTime), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("batteryWarningFlag"), qint16(0)), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("track2"), QString()), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("numCards"), copies), 0);
+    ASSERT_EQ(cards.SetCardField(QStringLiteral("familyFlag"), QStringLiteral("1")), 0);
+}
+
+qint32 ServerTest::encodeGuestCard(qint32 room, double expireTime, qint32 copies)
+{
+    buildGuestCard(*cards, room, expireTime, copies);
+    const qint32 started = cards->EncodeCard(QStringLiteral("Guest card, %1").arg(room));
+    if (started != 0)
+        return started;
+    return waitWhileBusy(*cards);
+}
+
+VirtualDeviceFolder ServerTest::encoderFolder() const
+{
+    return VirtualDeviceFolder(m_devices.filePath(QStringLiteral("encoder")));
+}
+
+VirtualDeviceFolder ServerTest::handheldFolder() const
+{
+    return VirtualDeviceFolder(m_devices.filePath(QStringLiteral("handheld")));
+}
+
+void ServerTest::setEncoder(bool manual, int writeMs, int ejectMs, int cardWaitMs)
+{
+    VirtualDeviceFolder f = encoderFolder();
+    VirtualDeviceFolder::Settings s = f.settings();
+    s.manual = manual;
+    s.writeMs = writeMs;
+    s.ejectMs = ejectMs;
+    s.readMs = 0;
+    s.pollMs = 0;
+    s.cardWaitMs = cardWaitMs;
+    ASSERT_TRUE(f.writeSettings(s));
+}
+
+void ServerTest::setParameter(const QString &key, const QString &value)
+{
+    removeParameter(key);
+    RecordTable t(db);
+    t.SelectTable(TableId::Parameters);
+    t.SetField(QStringLiteral("parameterID"), key);
+    t.SetField(QStringLiteral("parameter"), value);
+    t.InsertRecord();
+    EXPECT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
+}
+
+void ServerTest::removeParameter(const QString &key)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Parameters);
+    t.SetField(QStringLiteral("parameterID"), key);
+    t.DeleteRecord();
+}
+
+void ServerTest::addDoor(qint32 doorId, const QString &name, const QString &category)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Doors);
+    t.SetField(QStringLiteral("doorID"), doorId);
+    t.SetField(QStringLiteral("doorName"), name);
+    t.SetField(QStringLiteral("doorCategory"), category);
+    t.InsertRecord();
+    EXPECT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
+}
+
+void ServerTest::addDevice(qint32 deviceId, qint32 type, const QString &port)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Devices);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("deviceID"), deviceId);
+    t.SetField(QStringLiteral("deviceName"), port);
+    t.SetField(QStringLiteral("computerName"), QStringLiteral("$LOCAL"));
+    t.SetField(QStringLiteral("portName"), port);
+    t.SetField(QStringLiteral("deviceType"), type);
+    t.InsertRecord();
+    EXPECT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
+}
+
+int ServerTest::rowCount(qint32 tableId, const QString &where, const QVariantList &params)
+{
+    RecordTable t(db);
+    t.SelectTable(tableId);
+    t.OpenQuery(where, QString());
+    for (const QVariant &p : params)
+        t.AddParameter(p);
+    const int n = t.RowCount();
+    EXPECT_TRUE(t.Status() == RecordStatus::Ok || t.Status() == RecordStatus::NoRecord)
+        << t.ErrorText(t.Status()).toStdString();
+    return n;
+}
+
+void ServerTest::exec(const QString &sql)
+{
+    QSqlQuery q(db.sqlDatabase());
+    ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
+}

@@ -1,0 +1,336 @@
+// Reading cards, choosing devices and the handheld unit, through the real server.
+#include "ServerFixture.h"
+#include "components/cardserver/CardServerStatus.h"
+#include "components/cardserver/Readout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+using namespace CardServerStatus;
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray newestTrayCard(const VirtualDeviceFolder &folder)
+{
+    return readFile(folder.newestEjected());
+}
+
+} // namespace
+
+class DeviceTest : public ServerTest
+{
+protected:
+    // A read-out of door 101 and the pool, with card and non-card events.
+    Readout sampleReadout(quint32 reg, double readoutTime)
+    {
+        Readout r;
+        ReadoutSource room;
+        room.doorID = 101;
+        room.readoutTime = readoutTime;
+        ReadoutEvent opened;
+        opened.eventTime = readoutTime - 0.5;
+        opened.eventCode = 1;
+        opened.hasCard = true;
+        opened.registrationNumber = reg;
+        opened.cardNameID = 256;
+        opened.userID = 1;
+        ReadoutEvent again = opened;
+        again.eventTime = readoutTime - 0.25;
+        again.repeat = true;
+        ReadoutEvent battery;
+        battery.eventTime = readoutTime - 0.75;
+        battery.eventCode = 40;
+        room.events = {opened, again, battery};
+        ReadoutSource pool;
+        pool.doorID = 1;
+        pool.readoutTime = readoutTime + 0.01;
+        pool.events = {opened};
+        r.sources = {room, pool};
+        return r;
+    }
+};
+
+TEST_P(DeviceTest, ReadingTheCardInTheEncoder)
+{
+    ASSERT_EQ(encodeGuestCard(101, now + 1), 0);
+    const QByteArray valid = newestTrayCard(encoderFolder());
+    ASSERT_FALSE(valid.isEmpty());
+    QByteArray flipped = valid;
+    flipped[flipped.size() / 2] = char(flipped[flipped.size() / 2] ^ 0x40);
+    CardImage foreign;
+    foreign.BeginBlock(97);
+    foreign.AddDoorRange(100, 101, 101);
+    foreign.SetCardField(QStringLiteral("cardNameID"), CardFieldValue::int32(256));
+    foreign.setInstallationId(0x12345678);
+    QByteArray foreignBytes;
+    ASSERT_EQ(foreign.encode(foreignBytes), 0);
+
+    const struct
+    {
+        const char *name;
+        QByteArray card;
+        qint32 expected;
+    } cases[] = {
+        {"a card of this installation", valid, CardRead},
+        {"a blank card", QByteArray(), BlankCardRead},
+        {"a card of another installation", foreignBytes, ForeignCardRead},
+        {"not a card image", QByteArray("hello, encoder"), CardFormatStatus::NotCardImage},
+        {"a damaged card", flipped, CardFormatStatus::BadChecksum},
+        {"a card taken out half written", valid.left(valid.size() - 10), CardFormatStatus::Truncated},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(encoderFolder().insertCard(c.card));
+        ASSERT_EQ(cards->ReadCard(QStringLiteral("Insert the card to verify")), 0);
+        CARD_STATUS_EQ(waitWhileBusy(*cards), c.expected);
+        const QVariant kind = cards->GetCardField(QStringLiteral("cardNameID"));
+        EXPECT_EQ(kind.isValid(), c.expected == CardRead) << "only a card of ours has a kind to show";
+        const QString text = cards->GetStatusText(c.expected);
+        EXPECT_EQ(text.count(QLatin1Char('|')), 1) << text.toStdString();
+    }
+}
+
+TEST_P(DeviceTest, ReadingWaitsForACard)
+{
+    ASSERT_TRUE(encoderFolder().removeCard());
+    ASSERT_EQ(cards->ReadCard(QStringLiteral("Insert the card to verify")), 0);
+    spin(200);
+    CARD_STATUS_EQ(cards->GetStatus(), BusyReading);
+    EXPECT_EQ(cards->EncodeCard(QStringLiteral("second job")), DeviceBusy);
+    CARD_STATUS_EQ(cards->GetStatus(), BusyReading) << "a refused call leaves the running job's status";
+    ASSERT_TRUE(encoderFolder().insertCard(QByteArray()));
+    CARD_STATUS_EQ(waitWhileBusy(*cards), BlankCardRead);
+
+    ASSERT_TRUE(encoderFolder().removeCard());
+    ASSERT_EQ(cards->ReadCard(QString()), 0);
+    spin(50);
+    EXPECT_EQ(cards->SetActive(0), 0);
+    CARD_STATUS_EQ(cards->GetStatus(), Cancelled);
+}
+
+TEST_P(DeviceTest, OperationsNeedTheRightDevice)
+{
+    addDevice(3, 5, QStringLiteral("pms"));
+    enum class Op { Encode, Read, Setup, ReadDevice, Check };
+    const struct
+    {
+        const char *name;
+        qint32 device;
+        qint32 selectStatus;
+        Op op;
+        qint32 expected;
+    } cases[] = {
+        {"no encoder set up", 0, NoEncoder, Op::Encode, NoEncoder},
+        {"unknown device", 99, NoEncoder, Op::Encode, NoEncoder},
+        {"device type without a driver", 3, NoEncoder, Op::Check, NoEncoder},
+        {"encoding on the handheld unit", kHandheld, Ok, Op::Encode, NoEncoder},
+        {"reading a card on the handheld unit", kHandheld, Ok, Op::Read, NoEncoder},
+        {"programming the encoder", kEncoder, Ok, Op::Setup, NotHandheld},
+        {"reading events from the encoder", kEncoder, Ok, Op::ReadDevice, NotHandheld},
+        {"checking the encoder", kEncoder, Ok, Op::Check, Ok},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        CARD_STATUS_EQ(cards->SelectDevice(c.device), c.selectStatus);
+        CARD_STATUS_EQ(cards->GetStatus(), c.selectStatus);
+        buildGuestCard(*cards, 101, now + 1);
+        qint32 result = -1;
+        switch (c.op) {
+        case Op::Encode:
+            result = cards->EncodeCard(QStringLiteral("Guest card, 101"));
+            break;
+        case Op::Read:
+            result = cards->ReadCard(QString());
+            break;
+        case Op::Setup:
+            result = cards->SetupDevice(16124);
+            break;
+        case Op::ReadDevice:
+            result = cards->ReadDevice(QString());
+            break;
+        case Op::Check:
+            result = cards->CheckEncoder();
+            break;
+        }
+        CARD_STATUS_EQ(result, c.expected);
+        CARD_STATUS_EQ(cards->GetStatus(), c.expected);
+        EXPECT_EQ(cards->IsReady(), 1);
+    }
+    EXPECT_EQ(rowCount(TableId::Cards), 0);
+}
+
+TEST_P(DeviceTest, StoppedDevicesAreNotReady)
+{
+    EXPECT_EQ(cards->QueryDevice(kEncoder), 0);
+    EXPECT_EQ(cards->QueryDevice(kHandheld), 0);
+    CARD_STATUS_EQ(cards->QueryDevice(42), NoEncoder);
+    EXPECT_EQ(cards->StopDevice(kEncoder), 0);
+    CARD_STATUS_EQ(cards->QueryDevice(kEncoder), DeviceNotReady);
+    CARD_STATUS_EQ(encodeGuestCard(101, now + 1), DeviceNotReady);
+    EXPECT_EQ(cards->StartDevice(kEncoder), 0);
+    EXPECT_EQ(cards->QueryDevice(kEncoder), 0);
+    EXPECT_EQ(encodeGuestCard(101, now + 1), 0);
+
+    // A device whose folder went away does not answer until it is started again.
+    addDevice(4, 0, QStringLiteral("second"));
+    ASSERT_EQ(cards->SelectDevice(4), 0);
+    ASSERT_TRUE(
+        QDir(VirtualDeviceFolder(QDir(deviceDir()).filePath(QStringLiteral("second"))).path()).removeRecursively());
+    CARD_STATUS_EQ(cards->QueryDevice(4), DeviceNotReady);
+    CARD_STATUS_EQ(cards->CheckEncoder(), DeviceNotReady);
+    EXPECT_EQ(cards->StartDevice(4), 0);
+    EXPECT_EQ(cards->CheckEncoder(), 0);
+}
+
+TEST_P(DeviceTest, ProgrammingTheHandheldUnit)
+{
+    ASSERT_EQ(encodeGuestCard(102, now + 3), 0);
+    const qint32 cancelled = cards->GetRegistrationNumber();
+    ASSERT_EQ(encodeGuestCard(103, now + 3), 0);
+    RecordTable t(db);
+    t.SelectTable(TableId::Cards);
+    t.SetField(QStringLiteral("registrationNumber"), cancelled);
+    t.FindRecord();
+    t.SetField(QStringLiteral("status"), 0);
+    t.UpdateRecord();
+    ASSERT_EQ(t.Status(), RecordStatus::Ok);
+
+    ASSERT_EQ(cards->SelectDevice(kHandheld), 0);
+    ASSERT_EQ(cards->SetupDevice(16124), 0);
+    EXPECT_EQ(cards->GetStatus(), Busy) << "the client polls while the status is 0x67890004";
+    ASSERT_EQ(waitWhileBusy(*cards), 0);
+    const QString setup = QString::fromUtf8(handheldFolder().setup());
+    EXPECT_TRUE(setup.startsWith(QStringLiteral("OSTRELLE HANDHELD SETUP 1\n"))) << setup.toStdString();
+    EXPECT_TRUE(setup.contains(QStringLiteral("\nDOOR 101 G 0 Room 101\n"))) << setup.toStdString();
+    EXPECT_TRUE(setup.contains(QStringLiteral("\nDOOR 102 G 1 Room 102\n"))) << "the override number of the room";
+    const QString hex = QStringLiteral("%1").arg(quint32(cancelled), 8, 16, QLatin1Char('0')).toUpper();
+    EXPECT_TRUE(setup.contains(QStringLiteral("\nCANCELLED %1 ").arg(hex))) << setup.toStdString();
+    EXPECT_EQ(setup.count(QStringLiteral("CANCELLED")), 1) << "only the cancelled card";
+    EXPECT_TRUE(setup.endsWith(QStringLiteral("END\n")));
+
+    ASSERT_TRUE(handheldFolder().setNextStatus(SetupFailed));
+    ASSERT_EQ(cards->SetupDevice(16124), 0);
+    CARD_STATUS_EQ(waitWhileBusy(*cards), SetupFailed);
+}
+
+TEST_P(DeviceTest, ReadOutsReachTheEventLists)
+{
+    ASSERT_EQ(encodeGuestCard(101, now + 1), 0);
+    const quint32 reg = quint32(cards->GetRegistrationNumber());
+    ASSERT_EQ(cards->SelectDevice(kHandheld), 0);
+    ASSERT_EQ(cards->ReadDevice(QString()), 0);
+    CARD_STATUS_EQ(waitWhileBusy(*cards), NoReadout);
+
+    const Readout sample = sampleReadout(reg, now - 1);
+    VirtualDeviceFolder unit = handheldFolder();
+    ASSERT_TRUE(unit.addReadout(writeReadout(sample)));
+    ASSERT_EQ(cards->ReadDevice(QString()), 0);
+    EXPECT_EQ(cards->GetStatus(), BusyReading);
+    ASSERT_EQ(waitWhileBusy(*cards), 0);
+    const ReadoutParseResult parsed = parseReadout(cards->GetReadData().toUtf8());
+    ASSERT_EQ(parsed.status, 0) << parsed.reason.toStdString();
+    EXPECT_EQ(parsed.readout, sample);
+    EXPECT_TRUE(unit.pendingReadouts().isEmpty()) << "a read unit is empty";
+
+    EXPECT_EQ(rowCount(TableId::ReadoutView), 2);
+    EXPECT_EQ(rowCount(TableId::EventView), 4);
+    RecordTable events(db);
+    events.SelectTable(TableId::EventView);
+    events.OpenQuery(QStringLiteral("doorID = ? and readoutTime = ?"), QStringLiteral("eventTime"));
+    events.AddParameter(101);
+    events.AddParameter(now - 1);
+    ASSERT_EQ(events.Status(), RecordStatus::Ok);
+    EXPECT_EQ(events.RowCount(), 3);
+    EXPECT_EQ(events.GetField(QStringLiteral("eventCode")).toInt(), 40) << "the battery event comes first";
+    EXPECT_EQ(events.GetField(QStringLiteral("registrationNumber")).toInt(), 0);
+    EXPECT_TRUE(events.GetField(QStringLiteral("cardNameID")).isNull());
+    events.MoveNext();
+    EXPECT_EQ(events.GetField(QStringLiteral("registrationNumber")).toInt(), qint32(reg));
+    EXPECT_EQ(events.GetField(QStringLiteral("doorName")).toString(), QStringLiteral("Room 101"));
+    EXPECT_EQ(events.GetField(QStringLiteral("issueOperatorAlphaID")).toString(), QStringLiteral("DESK"));
+    EXPECT_EQ(events.GetField(QStringLiteral("repeatFlag")).toInt(), 0);
+    events.MoveNext();
+    EXPECT_EQ(events.GetField(QStringLiteral("repeatFlag")).toInt(), 1);
+
+    // The same read-out handed over again is not stored twice.
+    ASSERT_TRUE(unit.addReadout(writeReadout(sample)));
+    ASSERT_EQ(cards->ReadDevice(QString()), 0);
+    ASSERT_EQ(waitWhileBusy(*cards), 0);
+    EXPECT_EQ(rowCount(TableId::EventView), 4);
+
+    // Without EVENT_STOREREADOUT the read-out is only handed to the caller.
+    setParameter(QStringLiteral("EVENT_STOREREADOUT"), QStringLiteral("0"));
+    ASSERT_TRUE(unit.addReadout(writeReadout(sampleReadout(reg, now - 2))));
+    ASSERT_EQ(cards->ReadDevice(QString()), 0);
+    ASSERT_EQ(waitWhileBusy(*cards), 0);
+    EXPECT_FALSE(cards->GetReadData().isEmpty());
+    EXPECT_EQ(rowCount(TableId::ReadoutView), 2);
+}
+
+TEST_P(DeviceTest, BrokenReadOutStaysOnTheUnit)
+{
+    ASSERT_EQ(cards->SelectDevice(kHandheld), 0);
+    VirtualDeviceFolder unit = handheldFolder();
+    QString good, broken;
+    ASSERT_TRUE(unit.addReadout(writeReadout(sampleReadout(4096 * 256, now - 1)), &good));
+    ASSERT_TRUE(unit.addReadout(QByteArray("this is no read-out\n"), &broken));
+    ASSERT_EQ(cards->ReadDevice(QString()), 0);
+    const qint32 status = waitWhileBusy(*cards);
+    EXPECT_TRUE(status == CardFormatStatus::ReadoutInvalid || status == CardFormatStatus::ReadoutBadVersion ||
+                status == CardFormatStatus::ReadoutTruncated)
+        << hexStatus(status);
+    EXPECT_TRUE(cards->GetStatusText(status).contains(QFileInfo(broken).fileName()))
+        << cards->GetStatusText(status).toStdString();
+    EXPECT_EQ(unit.pendingReadouts(), QStringList({good, broken}));
+    EXPECT_EQ(rowCount(TableId::ReadoutView), 0) << "nothing of a read that failed is stored";
+}
+
+TEST(CardServerStatusTest, EveryStatusHasAShortAndALongText)
+{
+    for (qint32 s : {Ok,
+                     Busy,
+                     BusyNextCard,
+                     BusyEjecting,
+                     BusyReading,
+                     BusyWriting,
+                     BusyStoring,
+                     NoEncoder,
+                     CardRead,
+                     BlankCardRead,
+                     ForeignCardRead,
+                     Cancelled,
+                     ValidCardInEncoder,
+                     NoCard,
+                     WriteFailed,
+                     NotOperatorCard,
+                     DeviceNotReady,
+                     RangeExhausted,
+                     NotHandheld,
+                     NotStored,
+                     SetupFailed,
+                     DeviceBusy,
+                     ImageIncomplete,
+                     NoRange,
+                     NoReadout,
+                     DatabaseError,
+                     ReadoutNotStored}) {
+        const QStringList parts = CardServerStatus::text(s).split(QLatin1Char('|'));
+        ASSERT_EQ(parts.size(), 2) << hexStatus(s);
+        EXPECT_FALSE(parts.at(0).isEmpty()) << hexStatus(s);
+        EXPECT_FALSE(parts.at(1).isEmpty()) << hexStatus(s);
+    }
+    // The statuses the client polls on, and nothing else.
+    for (qint32 s : {0x67890004, 0x6789000D, 0x6789000E, 0x67890026, 0x67890037, 0x67890038})
+        EXPECT_TRUE(isBusy(s)) << hexStatus(s);
+    for (qint32 s : {0, 0x67890027, 0x67890007, 0x6789004B, 0x6789002C, 0x6789002D})
+        EXPECT_FALSE(isBusy(s)) << hexStatus(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, DeviceTest, ::testing::Values("sqlite", "postgresql"));

@@ -1,0 +1,461 @@
+// Issuing through the real server and the virtual encoder: what reaches the card, what reaches the
+// database, and what does not when something fails.
+#include "ServerFixture.h"
+#include "components/cardserver/CardServerStatus.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+using namespace CardServerStatus;
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+CardImage decodeFile(const QString &path)
+{
+    CardImage image;
+    EXPECT_EQ(CardImage::decode(readFile(path), image), 0) << path.toStdString();
+    return image;
+}
+
+QStringList trayFiles(const VirtualDeviceFolder &folder)
+{
+    QDir tray(folder.trayPath());
+    QStringList out;
+    for (const QString &name : tray.entryList(QDir::Files, QDir::Name))
+        out << tray.filePath(name);
+    return out;
+}
+
+} // namespace
+
+class IssuingTest : public ServerTest
+{
+protected:
+    // The Cards row of a stored registration number, as the component returns its fields.
+    QVariantMap cardRow(qint32 stored)
+    {
+        RecordTable t(db);
+        t.SelectTable(TableId::Cards);
+        t.SetField(QStringLiteral("registrationNumber"), stored);
+        t.FindRecord();
+        QVariantMap row;
+        if (t.Status() != RecordStatus::Ok)
+            return row;
+        for (const char *f : {"userID", "cardNameID", "issueTime", "startTime", "expireTime", "status", "mainGuestRoom",
+                              "issueOperatorID", "numberOfIdenticallyIssuedCards"})
+            row.insert(QString::fromLatin1(f), t.GetField(QString::fromLatin1(f)));
+        return row;
+    }
+
+    // Makes any insert into Cards fail, as a database that refuses writes would.
+    void refuseCardRows()
+    {
+        if (isPostgres()) {
+            exec(QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RAISE "
+                                "EXCEPTION 'refused'; END $$"));
+            exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON \"Cards\" FOR EACH ROW EXECUTE FUNCTION "
+                                "refuse()"));
+        } else {
+            exec(QStringLiteral(
+                "CREATE TRIGGER refuse BEFORE INSERT ON \"Cards\" BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        }
+    }
+
+    // Lets every statement succeed but the commit fail: a deferred foreign key broken by each card image.
+    void failCommits()
+    {
+        exec(QStringLiteral("CREATE TABLE \"ProbeParent\" (\"id\" integer PRIMARY KEY)"));
+        exec(QStringLiteral("CREATE TABLE \"ProbeChild\" (\"parent\" integer REFERENCES \"ProbeParent\" (\"id\") "
+                            "DEFERRABLE INITIALLY DEFERRED)"));
+        if (isPostgres()) {
+            exec(QStringLiteral("CREATE FUNCTION probe() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN INSERT INTO "
+                                "\"ProbeChild\" VALUES (-1); RETURN NEW; END $$"));
+            exec(QStringLiteral("CREATE TRIGGER probe AFTER INSERT ON \"CardImages\" FOR EACH ROW EXECUTE FUNCTION "
+                                "probe()"));
+        } else {
+            exec(QStringLiteral("CREATE TRIGGER probe AFTER INSERT ON \"CardImages\" BEGIN INSERT INTO "
+                                "\"ProbeChild\" VALUES (-1); END"));
+        }
+    }
+};
+
+TEST_P(IssuingTest, GuestCardIsStoredAndReadsBackFieldByField)
+{
+    const double expire = now + 2.5;
+    buildGuestCard(*cards, 101, expire, 1, {1});
+    ASSERT_EQ(cards->EncodeCard(QStringLiteral("Guest card, 101")), 0);
+    // EncodeCard only starts the job.
+    EXPECT_TRUE(isBusy(cards->GetStatus())) << hexStatus(cards->GetStatus());
+    EXPECT_EQ(cards->IsReady(), 0);
+    ASSERT_EQ(waitWhileBusy(*cards), 0);
+    EXPECT_EQ(cards->IsReady(), 1);
+
+    const qint32 reg = cards->GetRegistrationNumber();
+    EXPECT_EQ(reg, 4096 * 256) << "the first number of the range, copy 0";
+    const QVariantMap row = cardRow(reg);
+    ASSERT_FALSE(row.isEmpty());
+    EXPECT_EQ(row.value("userID").toInt(), 1);
+    EXPECT_EQ(row.value("cardNameID").toInt(), 256);
+    EXPECT_DOUBLE_EQ(row.value("issueTime").toDouble(), 45444.5);
+    EXPECT_DOUBLE_EQ(row.value("startTime").toDouble(), 45444.5);
+    EXPECT_DOUBLE_EQ(row.value("expireTime").toDouble(), expire);
+    EXPECT_EQ(row.value("status").toInt(), 1);
+    EXPECT_EQ(row.value("mainGuestRoom").toInt(), 101);
+    EXPECT_EQ(row.value("issueOperatorID").toInt(), operatorId);
+    EXPECT_EQ(row.value("numberOfIdenticallyIssuedCards").toInt(), 1);
+    EXPECT_EQ(rowCount(TableId::CardImages), 1);
+    // The room check of the guest dialog finds the card through its room.
+    EXPECT_EQ(rowCount(TableId::DoorCardView, QStringLiteral("doorID = ? and expireTime > ?"), {101, now}), 1);
+    EXPECT_EQ(rowCount(TableId::DoorCardView, QStringLiteral("doorID = ?"), {1}), 0) << "common rooms are no rooms";
+
+    // Auto mode put the card out of the encoder; the guest hands it back to be read.
+    VirtualDeviceFolder slot = encoderFolder();
+    EXPECT_FALSE(slot.hasCard());
+    const QStringList tray = trayFiles(slot);
+    ASSERT_EQ(tray.size(), 1);
+    ASSERT_TRUE(slot.insertCard(readFile(tray.first())));
+    ASSERT_EQ(cards->NewCard(), 0);
+    ASSERT_EQ(cards->ReadCard(QStringLiteral("Insert the card to verify")), 0);
+    CARD_STATUS_EQ(waitWhileBusy(*cards), CardRead);
+
+    const struct
+    {
+        const char *field;
+        QVariant expected;
+    } fields[] = {
+        {"cardNameID", 256},
+        {"userID", 1},
+        {"issueTime", 45444.5},
+        {"startTime", 45444.5},
+        {"expireTime", expire},
+        {"mainGuestRoom", 101},
+        {"numCards", 1},
+        {"registrationNumber", reg},
+        {"status", 1},
+        {"overrideNumber", 1},
+        {"familyFlag", QStringLiteral("1")},
+        {"track2", QString()},
+    };
+    for (const auto &f : fields) {
+        const QVariant actual = cards->GetCardField(QString::fromLatin1(f.field));
+        EXPECT_TRUE(actual.isValid()) << f.field;
+        EXPECT_EQ(actual.toString(), f.expected.toString()) << f.field;
+    }
+    EXPECT_EQ(cards->GetCardField(QStringLiteral("registrationNumber")).typeId(), QMetaType::Int);
+    EXPECT_FALSE(cards->GetCardField(QStringLiteral("joinerFlag")).isValid());
+
+    qint32 kind = 0, type = 0, first = 0, last = 0;
+    ASSERT_EQ(cards->GetNextRange(kind, type, first, last), 0);
+    EXPECT_EQ(QList<qint32>({kind, type, first, last}), QList<qint32>({100, 97, 101, 101}));
+    ASSERT_EQ(cards->GetNextRange(kind, type, first, last), 0);
+    EXPECT_EQ(QList<qint32>({kind, type, first, last}), QList<qint32>({100, 98, 1, 1}));
+    EXPECT_NE(cards->GetNextRange(kind, type, first, last), 0);
+    EXPECT_NE(cards->GetStatus(), 0) << "the walk's end shows in GetStatus";
+
+    // The stored image reads back the same on another server object, as the card list does it.
+    CardsIntf second(db, CardsIntf::Setup{deviceDir()});
+    ASSERT_EQ(second.Negotiate(QStringLiteral("WS1")), 0);
+    ASSERT_EQ(second.NewCard(), 0);
+    ASSERT_EQ(second.LoadCard(reg), 0);
+    EXPECT_EQ(second.GetStatus(), 0);
+    EXPECT_EQ(second.image(), cards->image());
+    EXPECT_EQ(second.GetCardField(QStringLiteral("status")).toInt(), 1);
+    CARD_STATUS_EQ(second.LoadCard(reg + 1), CardNotFound);
+}
+
+TEST_P(IssuingTest, IdenticalCopiesShareOneNumber)
+{
+    ASSERT_EQ(encodeGuestCard(102, now + 1, 3), 0);
+    const qint32 number = cards->GetRegistrationNumber() / 256;
+    EXPECT_EQ(cards->GetRegistrationNumber() % 256, 2) << "the last card made is copy 2";
+    EXPECT_EQ(rowCount(TableId::Cards), 3);
+    for (int copy = 0; copy < 3; ++copy) {
+        const QVariantMap row = cardRow(number * 256 + copy);
+        ASSERT_FALSE(row.isEmpty()) << "copy " << copy;
+        EXPECT_EQ(row.value("numberOfIdenticallyIssuedCards").toInt(), 3);
+    }
+    QList<quint32> onCards;
+    QList<qint32> overrides;
+    for (const QString &file : trayFiles(encoderFolder())) {
+        const CardImage card = decodeFile(file);
+        onCards << card.registrationNumber().value_or(0);
+        overrides << card.GetCardField(QStringLiteral("overrideNumber")).value_or(CardFieldValue()).integer;
+    }
+    std::sort(onCards.begin(), onCards.end());
+    EXPECT_EQ(onCards, QList<quint32>({quint32(number * 256), quint32(number * 256 + 1), quint32(number * 256 + 2)}));
+    // One occupancy, one step of the room's override number, carried by every copy.
+    EXPECT_EQ(overrides, QList<qint32>({1, 1, 1}));
+
+    ASSERT_EQ(encodeGuestCard(103, now + 1), 0);
+    EXPECT_EQ(cards->GetRegistrationNumber(), (number + 1) * 256) << "the next card takes the next number";
+}
+
+TEST_P(IssuingTest, FailedWriteStoresNothing)
+{
+    const struct
+    {
+        const char *name;
+        qint32 fault;
+    } cases[] = {
+        {"write error", WriteFailed},
+        {"cancelled at the encoder", Cancelled},
+        {"card taken out", NoCard},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(encoderFolder().setNextStatus(c.fault));
+        CARD_STATUS_EQ(encodeGuestCard(101, now + 1), c.fault);
+        EXPECT_EQ(rowCount(TableId::Cards), 0);
+        EXPECT_EQ(rowCount(TableId::CardImages), 0);
+        EXPECT_EQ(rowCount(TableId::CardDoors), 0);
+        EXPECT_FALSE(encoderFolder().hasCard());
+        EXPECT_TRUE(trayFiles(encoderFolder()).isEmpty());
+        EXPECT_EQ(cards->IsReady(), 1);
+    }
+    ASSERT_EQ(encodeGuestCard(101, now + 1), 0);
+    EXPECT_EQ(cards->GetRegistrationNumber(), 4096 * 256) << "failed writes use up no number";
+}
+
+TEST_P(IssuingTest, FaultInALaterCopyKeepsTheCopiesWritten)
+{
+    setEncoder(true);
+    buildGuestCard(*cards, 101, now + 1, 3);
+    ASSERT_EQ(cards->EncodeCard(QStringLiteral("Guest card, 101")), 0);
+    VirtualDeviceFolder slot = encoderFolder();
+    for (int copy = 0; copy < 3; ++copy) {
+        if (copy == 2) {
+            ASSERT_TRUE(slot.setNextStatus(WriteFailed));
+        }
+        ASSERT_TRUE(slot.insertCard(QByteArray()));
+        if (copy == 2)
+            break;
+        // The copy is stored, then the encoder asks for a fresh card for the next one.
+        ASSERT_TRUE(waitFor([&] { return rowCount(TableId::Cards) > copy; }));
+        spin(20);
+        CARD_STATUS_EQ(cards->GetStatus(), BusyNextCard);
+    }
+    CARD_STATUS_EQ(waitWhileBusy(*cards), WriteFailed);
+    EXPECT_EQ(rowCount(TableId::Cards), 2);
+    const qint32 number = 4096;
+    EXPECT_EQ(cards->GetRegistrationNumber(), number * 256 + 1);
+    EXPECT_TRUE(cardRow(number * 256 + 1).size() > 0);
+    EXPECT_TRUE(cardRow(number * 256 + 2).isEmpty());
+}
+
+TEST_P(IssuingTest, DatabaseFailureBeforeTheWriteWritesNothing)
+{
+    refuseCardRows();
+    CARD_STATUS_EQ(encodeGuestCard(101, now + 1), DatabaseError);
+    EXPECT_TRUE(cards->GetStatusText(DatabaseError).contains(QStringLiteral("refused")))
+        << cards->GetStatusText(DatabaseError).toStdString();
+    EXPECT_FALSE(encoderFolder().hasCard());
+    EXPECT_TRUE(trayFiles(encoderFolder()).isEmpty());
+}
+
+TEST_P(IssuingTest, DatabaseFailureAfterTheWriteIsReported)
+{
+    failCommits();
+    CARD_STATUS_EQ(encodeGuestCard(101, now + 1), NotStored);
+    const QString text = cards->GetStatusText(NotStored);
+    EXPECT_EQ(text.count(QLatin1Char('|')), 1) << text.toStdString();
+    EXPECT_EQ(rowCount(TableId::Cards), 0);
+    // The card was written and stays in the encoder, so the operator can see what happened.
+    ASSERT_TRUE(encoderFolder().hasCard());
+    EXPECT_EQ(decodeFile(encoderFolder().cardPath()).registrationNumber(), 4096u * 256u);
+}
+
+TEST_P(IssuingTest, ValidCardOfTheSameRoomInTheEncoder)
+{
+    const struct
+    {
+        const char *name;
+        qint32 slotRoom;
+        double slotExpire; // days from now
+        bool cancelled;
+        qint32 newRoom;
+        qint32 expected;
+    } cases[] = {
+        {"same room, still valid", 101, 1.5, false, 101, ValidCardInEncoder},
+        {"other room", 101, 1.5, false, 102, Ok},
+        {"same room, expired", 101, -0.01, false, 101, Ok},
+        {"same room, cancelled at the desk", 101, 1.5, true, 101, Ok},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(encodeGuestCard(c.slotRoom, now + c.slotExpire), 0);
+        const qint32 slotReg = cards->GetRegistrationNumber();
+        if (c.cancelled) {
+            RecordTable t(db);
+            t.SelectTable(TableId::Cards);
+            t.SetField(QStringLiteral("registrationNumber"), slotReg);
+            t.FindRecord();
+            t.SetField(QStringLiteral("status"), 0);
+            t.UpdateRecord();
+            ASSERT_EQ(t.Status(), RecordStatus::Ok);
+        }
+        VirtualDeviceFolder slot = encoderFolder();
+        ASSERT_TRUE(slot.insertCard(readFile(trayFiles(slot).constLast())));
+        CARD_STATUS_EQ(encodeGuestCard(c.newRoom, now + 3), c.expected);
+        if (c.expected == ValidCardInEncoder) {
+            EXPECT_DOUBLE_EQ(cards->GetCardExpireTime(), now + c.slotExpire);
+            EXPECT_EQ(decodeFile(slot.cardPath()).registrationNumber(), quint32(slotReg)) << "the card is untouched";
+            // The operator chose to go on: encoding again writes over the card.
+            CARD_STATUS_EQ(encodeGuestCard(c.newRoom, now + c.slotExpire), Ok);
+        }
+        EXPECT_FALSE(slot.hasCard());
+        QDir(slot.trayPath()).removeRecursively();
+    }
+}
+
+TEST_P(IssuingTest, ManualModeWaitsForACard)
+{
+    enum class End { Insert, SetActiveZero, CancelButton, Timeout };
+    const struct
+    {
+        const char *name;
+        End end;
+        qint32 expected;
+    } cases[] = {
+        {"a card is inserted", End::Insert, Ok},
+        {"SetActive(0)", End::SetActiveZero, Cancelled},
+        {"cancel at the encoder", End::CancelButton, Cancelled},
+        {"no card in time", End::Timeout, NoCard},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        setEncoder(true, 0, 0, c.end == End::Timeout ? 100 : 0);
+        VirtualDeviceFolder slot = encoderFolder();
+        ASSERT_TRUE(slot.removeCard());
+        const int before = rowCount(TableId::Cards);
+        buildGuestCard(*cards, 101, now + 1);
+        ASSERT_EQ(cards->EncodeCard(QStringLiteral("Guest card, 101")), 0);
+        if (c.end != End::Timeout) {
+            spin(300);
+            CARD_STATUS_EQ(cards->GetStatus(), Busy);
+            EXPECT_EQ(cards->IsReady(), 0);
+        }
+        switch (c.end) {
+        case End::Insert:
+            ASSERT_TRUE(slot.insertCard(QByteArray()));
+            break;
+        case End::SetActiveZero:
+            EXPECT_EQ(cards->SetActive(0), 0);
+            break;
+        case End::CancelButton:
+            ASSERT_TRUE(slot.pressCancel());
+            break;
+        case End::Timeout:
+            break;
+        }
+        CARD_STATUS_EQ(waitWhileBusy(*cards), c.expected);
+        EXPECT_EQ(cards->IsReady(), 1);
+        EXPECT_EQ(rowCount(TableId::Cards), before + (c.expected == Ok ? 1 : 0));
+        if (c.expected != Ok) {
+            // A card arriving after the end is left alone.
+            ASSERT_TRUE(slot.insertCard(QByteArray()));
+            spin(100);
+            CARD_STATUS_EQ(cards->GetStatus(), c.expected);
+            EXPECT_EQ(slot.card(), QByteArray());
+        } else {
+            // Manual mode leaves the written card in the slot for the operator.
+            EXPECT_EQ(decodeFile(slot.cardPath()).registrationNumber(), quint32(cards->GetRegistrationNumber()));
+        }
+    }
+}
+
+TEST_P(IssuingTest, RegistrationNumbersStayInTheirRange)
+{
+    setParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("10"));
+    setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("11"));
+    ASSERT_EQ(encodeGuestCard(101, now + 1), 0);
+    EXPECT_EQ(cards->GetRegistrationNumber(), 10 * 256);
+    ASSERT_EQ(encodeGuestCard(102, now + 1), 0);
+    EXPECT_EQ(cards->GetRegistrationNumber(), 11 * 256);
+
+    CARD_STATUS_EQ(encodeGuestCard(103, now + 1), RangeExhausted);
+    EXPECT_TRUE(cards->GetStatusText(RangeExhausted).startsWith(QStringLiteral("No registration numbers left|")));
+    EXPECT_TRUE(cards->GetStatusText(RangeExhausted).contains(QStringLiteral("10 to 11")));
+    EXPECT_FALSE(encoderFolder().hasCard()) << "nothing is written without a number";
+    EXPECT_EQ(rowCount(TableId::Cards), 2);
+
+    // Once a number is free again (housekeeping removed its card), the range wraps round to it.
+    RecordTable t(db);
+    t.SelectTable(TableId::Cards);
+    t.SetField(QStringLiteral("registrationNumber"), 10 * 256);
+    t.DeleteRecord();
+    ASSERT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
+    ASSERT_EQ(encodeGuestCard(103, now + 1), 0);
+    EXPECT_EQ(cards->GetRegistrationNumber(), 10 * 256);
+
+    removeParameter(QStringLiteral("REGNUM_LAST"));
+    CARD_STATUS_EQ(encodeGuestCard(103, now + 1), NoRange);
+    setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("9"));
+    CARD_STATUS_EQ(encodeGuestCard(103, now + 1), NoRange);
+}
+
+TEST_P(IssuingTest, BatchModeReportsEachCardBeforeItLeavesTheEncoder)
+{
+    setEncoder(false, 0, 150);
+    // Without batch mode a card is done only once it is out of the encoder.
+    buildGuestCard(*cards, 101, now + 1);
+    ASSERT_EQ(cards->EncodeCard(QStringLiteral("Guest card, 101")), 0);
+    bool sawEjecting = false;
+    while (isBusy(cards->GetStatus())) {
+        sawEjecting = sawEjecting || cards->GetStatus() == BusyEjecting;
+        spin(1);
+    }
+    EXPECT_TRUE(sawEjecting);
+    CARD_STATUS_EQ(cards->GetStatus(), Ok);
+    EXPECT_EQ(cards->IsReady(), 1);
+
+    ASSERT_EQ(cards->SetBatchMode(1), 0);
+    for (qint32 room : {102, 103}) {
+        buildGuestCard(*cards, room, now + 1);
+        ASSERT_EQ(cards->EncodeCard(QStringLiteral("Guest card")), 0);
+        CARD_STATUS_EQ(waitWhileBusy(*cards), Ok);
+        EXPECT_EQ(cards->IsReady(), 0) << "the card is still being ejected";
+    }
+    EXPECT_TRUE(waitFor([&] { return cards->IsReady() == 1; }));
+    EXPECT_EQ(cards->SetBatchMode(0), 0);
+    EXPECT_EQ(rowCount(TableId::Cards), 3);
+    EXPECT_EQ(trayFiles(encoderFolder()).size(), 3);
+}
+
+TEST_P(IssuingTest, OperatorCardLogon)
+{
+    qint32 user = -1;
+    double expire = -1;
+    CARD_STATUS_EQ(cards->LogonOperator(user, expire), NoCard);
+
+    ASSERT_EQ(cards->NewCard(), 0);
+    ASSERT_EQ(cards->BeginBlock(110), 0);
+    ASSERT_EQ(cards->AddDoorRange(100, 0, 9999), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("cardNameID"), 270), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("userID"), operatorId), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("expireTime"), now + 30), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("mainGuestRoom"), qint16(0)), 0);
+    ASSERT_EQ(cards->EncodeCard(QStringLiteral("Operator card")), 0);
+    ASSERT_EQ(waitWhileBusy(*cards), 0);
+    VirtualDeviceFolder slot = encoderFolder();
+    const QByteArray operatorCard = readFile(trayFiles(slot).constLast());
+
+    ASSERT_TRUE(slot.insertCard(operatorCard));
+    EXPECT_EQ(cards->LogonOperator(user, expire), 0);
+    EXPECT_EQ(user, operatorId);
+    EXPECT_DOUBLE_EQ(expire, now + 30);
+
+    now += 31;
+    CARD_STATUS_EQ(cards->LogonOperator(user, expire), NotOperatorCard) << "expired";
+    now -= 31;
+    ASSERT_EQ(encodeGuestCard(101, now + 1), 0);
+    ASSERT_TRUE(slot.insertCard(readFile(trayFiles(slot).constLast())));
+    CARD_STATUS_EQ(cards->LogonOperator(user, expire), NotOperatorCard) << "a guest card";
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, IssuingTest, ::testing::Values("sqlite", "postgresql"));
