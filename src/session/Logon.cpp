@@ -85,15 +85,18 @@ double leadingNumber(const QString &text)
     return match.hasMatch() ? match.captured(0).trimmed().toDouble() : 0;
 }
 
+// Finds are closed once read: an open statement would hold an old snapshot of the database and
+// make SQLite refuse the housekeeping's compaction.
 bool readParameter(RecordTable &t, const QString &key, QString &value)
 {
     t.SelectTable(TableId::Parameters);
     t.SetField(Field::parameterID, key);
     t.FindRecord();
-    if (t.Status() != 0)
-        return false;
-    value = t.GetField(Field::parameter).toString();
-    return true;
+    const bool found = t.Status() == 0;
+    if (found)
+        value = t.GetField(Field::parameter).toString();
+    t.CloseQuery();
+    return found;
 }
 
 void reloadRightsAndMenus(Workstation &ws)
@@ -157,7 +160,9 @@ int32_t OperatorTemplateOf(Workstation &ws, int32_t userID)
     t.SelectTable(TableId::Operators);
     t.SetField(Field::userID, userID);
     t.FindRecord();
-    return t.Status() == 0 ? t.GetField(Field::operatorTemplateID).toInt() : 0;
+    const int32_t templateID = t.Status() == 0 ? t.GetField(Field::operatorTemplateID).toInt() : 0;
+    t.CloseQuery();
+    return templateID;
 }
 
 void AddLoggedOnOperator(Workstation &ws, int32_t userID)
@@ -169,6 +174,7 @@ void AddLoggedOnOperator(Workstation &ws, int32_t userID)
     t.FindRecord();
     if (t.Status() == 0 && !ws.logon.operators.contains(userID))
         ws.logon.operators.append(userID);
+    t.CloseQuery();
     busy(ws, 0);
 }
 
@@ -300,6 +306,7 @@ void ShowDailyWarnings(Workstation &ws, double expireDate, QWidget *parent)
             ops.UpdateRecord();
         }
     }
+    ops.CloseQuery();
     if (!firstToday || !ws.SystemParams)
         return;
     const clsSystemParams &params = *ws.SystemParams;
@@ -432,5 +439,7 @@ int32_t RunStartupDatabaseChecks(RecordDatabase &db)
         t.SetField(Field::parameter, QStringLiteral("0"));
         t.UpdateRecord();
     }
-    return t.Status();
+    status = t.Status();
+    t.CloseQuery();
+    return status;
 }

@@ -1,0 +1,416 @@
+#include "FindChild.h"
+#include "SessionFixture.h"
+#include "components/recordtable/RecordTable.h"
+#include "session/Logon.h"
+#include "session/frmLogoff.h"
+#include "session/frmLogon.h"
+#include "ui/Twips.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+constexpr double kMinute = 1.0 / 1440.0;
+
+class LogonTest : public SessionTest
+{
+protected:
+    struct Attempt
+    {
+        bool success;
+        bool open; // the dialog is still shown
+        QString focus;
+    };
+
+    // Fills the real dialog and presses Enter in the password box.
+    Attempt logOn(int mode, const QString &user, const QString &password)
+    {
+        frmLogon dialog(*ws);
+        dialog.setLogonMode(mode);
+        dialog.show();
+        if (mode == 0)
+            child<QLineEdit>(&dialog, QStringLiteral("fraLogon/txtUserID"))->setText(user);
+        auto *txtPassword = child<QLineEdit>(&dialog, QStringLiteral("fraLogon/txtPassword"));
+        txtPassword->setText(password);
+        QTest::keyClick(txtPassword, Qt::Key_Return);
+        const QWidget *focus = dialog.focusWidget();
+        return {dialog.Success(), dialog.isVisible(), focus ? focus->objectName() : QString()};
+    }
+
+    // Logs on at the component directly, as if an earlier logon dialog had done it.
+    void alreadyLoggedOn(const QString &user, const QString &password, qint32 userID)
+    {
+        ws->logonTable->Logon(user, password);
+        ASSERT_TRUE(ws->logonTable->Status() == RecordStatus::Ok ||
+                    ws->logonTable->Status() == RecordStatus::LoggedOnBeside);
+        ws->logon.operators << userID;
+    }
+};
+
+TEST_P(LogonTest, EmptyUserIdOrPasswordIsRefusedBeforeTheComponentIsAsked)
+{
+    const qint32 anna = addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    alreadyLoggedOn(QStringLiteral("anna"), QStringLiteral("secret"), anna);
+    struct Row
+    {
+        int mode;
+        const char *user;
+        const char *password;
+        int16_t message;
+        const char *focus;
+    };
+    // A call with the empty password would end anna's logon; one with the empty user ID would be
+    // refused with -31187, which the script does not expect.
+    const Row rows[] = {
+        {0, "", "secret", -31174, "txtUserID"},
+        {0, "anna", "", -31141, "txtPassword"},
+        {1, "", "", -31141, "txtPassword"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.message);
+        messages->clear();
+        messages->expect(row.message);
+        const Attempt a = logOn(row.mode, QString::fromLatin1(row.user), QString::fromLatin1(row.password));
+        EXPECT_FALSE(a.success);
+        EXPECT_TRUE(a.open);
+        EXPECT_EQ(a.focus, QString::fromLatin1(row.focus));
+        EXPECT_EQ(messages->shownNumbers(), std::vector<int16_t>{row.message});
+        EXPECT_EQ(componentLogons(), QList<qint32>{anna});
+    }
+}
+
+TEST_P(LogonTest, AWrongPasswordGivesTheSameMessageInBothModes)
+{
+    const qint32 anna = addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    const qint32 old = addOperator(QStringLiteral("old"), 300, QStringLiteral("former"), now + 10 * kMinute);
+    struct Row
+    {
+        const char *name;
+        int mode;
+        const char *user;
+        const char *password;
+        bool expireFirst; // the operator's validity ends after the logon
+    };
+    const Row rows[] = {
+        {"mode 0, wrong password", 0, "anna", "guess", false},
+        {"mode 0, unknown user", 0, "nobody", "secret", false},
+        {"mode 1, wrong password", 1, "", "guess", false},
+        {"mode 1, operator expired", 1, "", "former", true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        ws->logonTable->Logon(QStringLiteral("anna"), QString());
+        ws->logonTable->Logon(QStringLiteral("old"), QString());
+        if (row.mode == 1) {
+            if (row.expireFirst) {
+                alreadyLoggedOn(QStringLiteral("old"), QStringLiteral("former"), old);
+                now += 20 * kMinute;
+            } else {
+                alreadyLoggedOn(QStringLiteral("anna"), QStringLiteral("secret"), anna);
+            }
+        }
+        messages->clear();
+        messages->expect(-31187);
+        const Attempt a = logOn(row.mode, QString::fromLatin1(row.user), QString::fromLatin1(row.password));
+        EXPECT_FALSE(a.success);
+        EXPECT_TRUE(a.open);
+        EXPECT_EQ(a.focus, QStringLiteral("txtPassword"));
+        EXPECT_EQ(messages->shownNumbers(), std::vector<int16_t>{-31187});
+    }
+}
+
+TEST_P(LogonTest, AnExpiredOperatorIsRefusedWithTheLogonErrorCode)
+{
+    addOperator(QStringLiteral("old"), 300, QStringLiteral("former"), now - kMinute);
+    messages->expect(-31230);
+    const Attempt a = logOn(0, QStringLiteral("old"), QStringLiteral("former"));
+    EXPECT_FALSE(a.success);
+    EXPECT_TRUE(a.open);
+    ASSERT_EQ(messages->shown().size(), 1u);
+    EXPECT_TRUE(messages->shown()[0].text.contains(QStringLiteral("IEC-1261")))
+        << messages->shown()[0].text.toStdString();
+    EXPECT_TRUE(ws->logon.operators.isEmpty());
+}
+
+TEST_P(LogonTest, ALogonListsTheOperatorLoadsTheRightsAndRecomputesTheMenus)
+{
+    const qint32 anna = addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    addRight(300, 0x800000 + 16, 3);
+    addRight(1, 0x800000 + 48, 1);
+    const Attempt a = logOn(0, QStringLiteral("Anna"), QStringLiteral("secret"));
+    EXPECT_TRUE(a.success);
+    EXPECT_FALSE(a.open);
+    EXPECT_EQ(ws->logon.CurrentOperatorID, anna);
+    EXPECT_EQ(ws->logon.operators, QList<qint32>{anna});
+    EXPECT_EQ(ws->logon.OperatorClassFlags, 2);
+    EXPECT_TRUE(ws->logon.loggedOn);
+    EXPECT_EQ(ws->logon.lastUserID, QStringLiteral("Anna"));
+    EXPECT_TRUE(ws->authority.HasRight(16, 2));
+    EXPECT_FALSE(ws->authority.HasRight(48, 1));
+    EXPECT_TRUE(ws->authority.HasRight(48, 1, Authority::ReferenceSet));
+    EXPECT_EQ(menuSetups, 1);
+}
+
+TEST_P(LogonTest, GroupLogonAsksWhetherToJoin)
+{
+    const qint32 anna = addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    const qint32 bob = addOperator(QStringLiteral("bob"), 800, QStringLiteral("builder"));
+    struct Row
+    {
+        const char *name;
+        const char *groupAuth;
+        int answer; // -1: no question
+        QList<qint32> listed;
+        uint16_t flags;
+        QList<qint32> atComponent;
+        qint32 current;
+    };
+    const Row rows[] = {
+        {"declined", "1", 1, {anna}, 2, {anna}, anna},
+        {"accepted", "1", 0, {anna, bob}, 6, {anna, bob}, bob},
+        {"group logon off", "0", -1, {anna, bob}, 6, {anna, bob}, bob},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        ws->logonTable->Logon(QStringLiteral("anna"), QString());
+        ws->logonTable->Logon(QStringLiteral("bob"), QString());
+        ws->logon = LogonState{};
+        setParameter(QStringLiteral("SYSTEM_ENABLEGROUPAUTH"), QString::fromLatin1(row.groupAuth));
+        ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
+
+        messages->clear();
+        if (row.answer >= 0)
+            messages->expect(-32490, row.answer);
+        const Attempt a = logOn(0, QStringLiteral("bob"), QStringLiteral("builder"));
+        EXPECT_FALSE(a.open);
+        EXPECT_EQ(messages->shown().size(), row.answer >= 0 ? 1u : 0u);
+        EXPECT_EQ(ws->logon.operators, row.listed);
+        EXPECT_EQ(ws->logon.OperatorClassFlags, row.flags);
+        EXPECT_EQ(componentLogons(), row.atComponent);
+        EXPECT_EQ(ws->logon.CurrentOperatorID, row.current);
+    }
+}
+
+TEST_P(LogonTest, LoggingOffTheFirstOfTwoOperatorsKeepsTheClassOfTheOther)
+{
+    const qint32 anna = addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    const qint32 bob = addOperator(QStringLiteral("bob"), 800, QStringLiteral("builder"));
+    addRight(300, 0x800000 + 16, 1);
+    addRight(800, 0x800000 + 0, 1);
+    ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
+    ASSERT_TRUE(logOn(0, QStringLiteral("bob"), QStringLiteral("builder")).success);
+    EXPECT_EQ(ws->logon.OperatorClassFlags, 6);
+    EXPECT_TRUE(ws->authority.HasRight(16, 1));
+    const int setupsBefore = menuSetups;
+
+    frmLogoff dialog(*ws);
+    dialog.show();
+    auto *list = child<QListWidget>(&dialog, QStringLiteral("lstOperators"));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("anna"));
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("bob"));
+    EXPECT_EQ(list->item(0)->data(Qt::UserRole).toInt(), anna);
+    EXPECT_EQ(list->item(1)->data(Qt::UserRole).toInt(), bob);
+    list->clearSelection();
+    list->item(0)->setSelected(true);
+    QTest::mouseClick(child<QPushButton>(&dialog, QStringLiteral("cmdLogOff")), Qt::LeftButton);
+
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(ws->logon.operators, QList<qint32>{bob});
+    EXPECT_EQ(ws->logon.OperatorClassFlags, 4);
+    EXPECT_EQ(componentLogons(), QList<qint32>{bob});
+    EXPECT_EQ(ws->logon.CurrentOperatorID, bob);
+    EXPECT_FALSE(ws->authority.HasRight(16, 1));
+    EXPECT_TRUE(ws->authority.HasRight(0, 1));
+    EXPECT_EQ(menuSetups, setupsBefore + 1);
+}
+
+TEST_P(LogonTest, TheServiceOperatorIsListedAsVeltrixAndLogsOffUnderThatName)
+{
+    addOperatorWithId(15, QStringLiteral("svc15"), 1, QStringLiteral("maker"));
+    addRight(1, 0x800000 + 32, 1);
+    ASSERT_TRUE(logOn(0, QStringLiteral("Veltrix"), QStringLiteral("maker")).success);
+    EXPECT_EQ(ws->logon.OperatorClassFlags, 1);
+
+    frmLogoff dialog(*ws);
+    dialog.show();
+    auto *list = child<QListWidget>(&dialog, QStringLiteral("lstOperators"));
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Veltrix"));
+    list->item(0)->setSelected(true);
+    QTest::mouseClick(child<QPushButton>(&dialog, QStringLiteral("cmdLogOff")), Qt::LeftButton);
+    EXPECT_TRUE(componentLogons().isEmpty());
+    EXPECT_TRUE(ws->logon.operators.isEmpty());
+    EXPECT_EQ(ws->logon.OperatorClassFlags, 0);
+    EXPECT_EQ(ws->logon.CurrentOperatorID, 0);
+    // Nobody is left: the rights are those of nobody, the reference set stays.
+    EXPECT_FALSE(ws->authority.HasRight(32, 1));
+    EXPECT_TRUE(ws->authority.HasRight(32, 1, Authority::ReferenceSet));
+}
+
+TEST_P(LogonTest, DailyWarningsAppearAtTheFirstLogonOfEachDay)
+{
+    addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"), now + 3);
+    addOperator(QStringLiteral("bob"), 800, QStringLiteral("builder"), now + 3);
+    setParameter(QStringLiteral("SYSTEM_OPCARDEXPIREWARNING"), QStringLiteral("7"));
+    setParameter(QStringLiteral("SYSTEM_CATHARSISWARNING"), QStringLiteral("30"));
+    setParameter(QStringLiteral("LASTCATHTIME"), QString::number(now - 40));
+    setParameter(QStringLiteral("SYSTEM_BACKUPWARNINGDAYS"), QStringLiteral("2"));
+    setParameter(QStringLiteral("SYSTEM_BACKUPTIME"), QString::number(now - 5));
+    const std::vector<int16_t> all{-32243, -31742, -32481, -32251};
+
+    const auto logOnAndOff = [&](const char *user, const char *password) {
+        ws->logonTable->Logon(QString::fromLatin1(user), QString());
+        ws->logon.operators.clear();
+        EXPECT_TRUE(logOn(0, QString::fromLatin1(user), QString::fromLatin1(password)).success);
+    };
+    const auto expectAll = [&] {
+        for (int16_t n : all)
+            messages->expect(n, 1); // housekeeping declined
+    };
+
+    expectAll();
+    logOnAndOff("anna", "secret");
+    EXPECT_EQ(messages->shownNumbers(), all);
+    ASSERT_FALSE(messages->shown().empty());
+    // The expiry warning names the operator's expiry date and time.
+    EXPECT_TRUE(messages->shown()[0].text.contains(QStringLiteral("6/4/24 12:00 PM")))
+        << messages->shown()[0].text.toStdString();
+
+    messages->clear();
+    now += 6.0 / 24; // later the same day
+    logOnAndOff("anna", "secret");
+    EXPECT_TRUE(messages->shown().empty());
+
+    expectAll();
+    logOnAndOff("bob", "builder"); // another operator has his own day
+    EXPECT_EQ(messages->shownNumbers(), all);
+
+    messages->clear();
+    expectAll();
+    now += 0.5; // 06:00 the next day
+    logOnAndOff("anna", "secret");
+    EXPECT_EQ(messages->shownNumbers(), all);
+}
+
+TEST_P(LogonTest, AcceptedHousekeepingCleansTheDatabaseAndEndsThatWarning)
+{
+    addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    setParameter(QStringLiteral("SYSTEM_CATHARSISWARNING"), QStringLiteral("30"));
+    setParameter(QStringLiteral("LASTCATHTIME"), QStringLiteral("0"));
+    setParameter(QStringLiteral("SYSTEM_STARTDATE"), QString::number(now - 30));
+    messages->expect(-31742);
+    messages->expect(-32481, 0);
+    ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
+    EXPECT_EQ(messages->shownNumbers(), (std::vector<int16_t>{-31742, -32481}));
+    EXPECT_DOUBLE_EQ(parameterValue(QStringLiteral("LASTCATHTIME")).toDouble(), now);
+
+    messages->clear();
+    now += 1;
+    ws->logonTable->Logon(QStringLiteral("anna"), QString());
+    ws->logon.operators.clear();
+    ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
+    EXPECT_TRUE(messages->shown().empty());
+}
+
+TEST_P(LogonTest, TheDialogStartsFromTheRememberedUserAndThePasswordPreset)
+{
+    struct Row
+    {
+        bool remember;
+        const char *expectedUser;
+        const char *focus;
+    };
+    const Row rows[] = {{true, "anna", "txtPassword"}, {false, "", "txtUserID"}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.remember);
+        ws->LocalParams.setRememberUserID(row.remember);
+        ws->logon.lastUserID = QStringLiteral("anna");
+        frmLogon dialog(*ws);
+        dialog.setLogonMode(0);
+        dialog.setPassword(QStringLiteral("preset"));
+        dialog.show();
+        EXPECT_EQ(child<QLineEdit>(&dialog, QStringLiteral("fraLogon/txtUserID"))->text(),
+                  QString::fromLatin1(row.expectedUser));
+        EXPECT_EQ(child<QLineEdit>(&dialog, QStringLiteral("fraLogon/txtPassword"))->text(), QStringLiteral("preset"));
+        ASSERT_NE(dialog.focusWidget(), nullptr);
+        EXPECT_EQ(dialog.focusWidget()->objectName(), QString::fromLatin1(row.focus));
+        EXPECT_FALSE(dialog.Success());
+    }
+}
+
+TEST_P(LogonTest, PasswordOnlyModeHidesTheUserRowAndIsShorter)
+{
+    frmLogon full(*ws);
+    full.setLogonMode(0);
+    frmLogon confirm(*ws);
+    confirm.setLogonMode(1);
+    confirm.show();
+    auto *user = child<QLineEdit>(&confirm, QStringLiteral("fraLogon/txtUserID"));
+    EXPECT_FALSE(user->isVisible());
+    EXPECT_FALSE(user->isEnabled());
+    EXPECT_FALSE(child<QWidget>(&confirm, QStringLiteral("fraLogon/lblID"))->isVisible());
+    EXPECT_EQ(full.height() - confirm.height(), twipsToPixels(360, twipsPerPixelY(&confirm)));
+    // Captions come from the text table.
+    EXPECT_EQ(confirm.windowTitle(), QStringLiteral("Log on"));
+    EXPECT_EQ(child<QPushButton>(&confirm, QStringLiteral("cmdCancel"))->text(), QStringLiteral("Cancel"));
+}
+
+TEST_P(LogonTest, EscapeCancelsAndTheFirstCancelLoadsTheRightsOfNobodyOnce)
+{
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        frmLogon dialog(*ws);
+        dialog.setLogonMode(0);
+        dialog.show();
+        QTest::keyClick(child<QLineEdit>(&dialog, QStringLiteral("fraLogon/txtUserID")), Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_FALSE(dialog.Success());
+        EXPECT_TRUE(ws->logon.rightsLoaded);
+        EXPECT_EQ(menuSetups, 1);
+    }
+}
+
+// Stands in for frmEncoderSetup: "chooses" a device number and closes.
+class EncoderChoice : public QDialog
+{
+public:
+    EncoderChoice(Workstation &ws, qint32 device) : m_ws(ws), m_device(device) {}
+    int exec() override
+    {
+        m_ws.LocalParams.setMagCardEncoderID(m_device);
+        return m_device ? Accepted : Rejected;
+    }
+
+private:
+    Workstation &m_ws;
+    qint32 m_device;
+};
+
+TEST_P(LogonTest, WithOperatorCardsTheWorkstationMustHaveAnEncoderFirst)
+{
+    addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    setParameter(QStringLiteral("OPCARDATLOGON"), QStringLiteral("1"));
+    for (qint32 chosen : {0, 3}) {
+        SCOPED_TRACE(chosen);
+        int opened = 0;
+        ws->windows.add(QStringLiteral("frmEncoderSetup"), [&](QWidget *) {
+            ++opened;
+            return new EncoderChoice(*ws, chosen);
+        });
+        const Attempt a = logOn(0, QStringLiteral("anna"), QStringLiteral("secret"));
+        EXPECT_EQ(opened, 1);
+        EXPECT_EQ(a.success, chosen != 0);
+        EXPECT_EQ(componentLogons().size(), chosen != 0 ? 1 : 0);
+        EXPECT_FALSE(ws->LocalParams.anyChanged()); // the choice was written at once
+    }
+    EXPECT_EQ(ws->logonTable->encoderID(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, LogonTest, ::testing::Values("sqlite", "postgresql"));
+
+} // namespace
