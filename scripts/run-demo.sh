@@ -10,11 +10,17 @@ mkdir -p "$DEMO"
 
 export OSTRELLE_HKCU="$DEMO/hkcu.reg"
 export OSTRELLE_HKLM="$DEMO/hklm.reg"
+# The virtual encoder and handheld unit keep their folders here (ostrelle-encoder works on them).
+export OSTRELLE_DEVICE_DIR="$DEMO/devices"
 
 if [ ! -f "$OSTRELLE_HKLM" ]; then
   # The machine hive names the demo database; everything else the workstation writes itself.
   printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Veltrix\\Ostrelle\\Settings]\r\n"ODBC Source"="sqlite:%s"\r\n' \
     "$(printf '%s' "$DEMO/demo.db" | sed 's/\\/\\\\/g; s/"/\\"/g')" >"$OSTRELLE_HKLM"
+fi
+if ! grep -qs '"nMCEncoder"' "$OSTRELLE_HKLM" "$OSTRELLE_HKCU"; then
+  # The demo hotel's devices: encoder 1 and handheld unit 2, so a card can be made at once.
+  printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Veltrix\\Ostrelle\\Settings]\r\n"nMCEncoder"=dword:00000001\r\n"nHCU"=dword:00000002\r\n' >>"$OSTRELLE_HKLM"
 fi
 if [ -x "$BIN/ostrelle-db" ] && [ ! -f "$DEMO/demo.db" ]; then
   "$BIN/ostrelle-db" demo "sqlite:$DEMO/demo.db" | tee "$DEMO/demo-passwords.txt"

@@ -292,6 +292,42 @@ TEST_P(DeviceTest, BrokenReadOutStaysOnTheUnit)
     EXPECT_EQ(rowCount(TableId::ReadoutView), 0) << "nothing of a read that failed is stored";
 }
 
+TEST_P(DeviceTest, StoredStaffCardWalksLikeTheStaffDialogReadsIt)
+{
+    ASSERT_EQ(cards->NewCard(), 0);
+    ASSERT_EQ(cards->BeginBlock(100), 0);
+    for (qint32 v : {0, 8, 18})
+        ASSERT_EQ(cards->AddBlockValue(v), 0);
+    ASSERT_EQ(cards->AddDoorRange(100, 101, 199), 0);
+    ASSERT_EQ(cards->BeginBlock(98), 0);
+    ASSERT_EQ(cards->AddDoorRange(100, 1, 1), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("cardNameID"), 260), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("userID"), 7), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("expireTime"), now + 30), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("numCards"), qint16(1)), 0);
+    ASSERT_EQ(cards->SetCardField(QStringLiteral("mainGuestRoom"), qint16(0)), 0);
+    ASSERT_EQ(cards->EncodeCard(QStringLiteral("Employee card")), 0);
+    ASSERT_EQ(waitWhileBusy(*cards), 0);
+    EXPECT_EQ(rowCount(TableId::CardDoors), 0) << "a staff card occupies no room";
+
+    CardsIntf viewer(db, CardsIntf::Setup{deviceDir()});
+    ASSERT_EQ(viewer.Negotiate(QStringLiteral("WS1")), 0);
+    ASSERT_EQ(viewer.LoadCard(cards->GetRegistrationNumber()), 0);
+    qint32 kind = 0, type = 0, first = 0, last = 0;
+    ASSERT_EQ(viewer.GetNextRange(kind, type, first, last), 0);
+    EXPECT_EQ(QList<qint32>({type, first, last}), QList<qint32>({100, 101, 199}));
+    EXPECT_EQ(viewer.GetNextValue(), 0);
+    EXPECT_EQ(viewer.GetNextValue(), 8);
+    EXPECT_EQ(viewer.GetNextValue(), 18);
+    EXPECT_EQ(viewer.GetStatus(), 0);
+    viewer.GetNextValue();
+    EXPECT_NE(viewer.GetStatus(), 0) << "the block has three values";
+    ASSERT_EQ(viewer.GetNextRange(kind, type, first, last), 0);
+    EXPECT_EQ(QList<qint32>({type, first, last}), QList<qint32>({98, 1, 1}));
+    EXPECT_NE(viewer.GetNextRange(kind, type, first, last), 0);
+    EXPECT_EQ(viewer.GetCardField(QStringLiteral("userID")).toInt(), 7);
+}
+
 TEST(CardServerStatusTest, EveryStatusHasAShortAndALongText)
 {
     for (qint32 s : {Ok,
