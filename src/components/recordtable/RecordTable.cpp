@@ -84,6 +84,8 @@ void RecordTable::clearRow()
 void RecordTable::clearQuery()
 {
     m_query.reset();
+    m_ahead.clear();
+    m_readAhead = false;
     m_querySql.clear();
     m_countSql.clear();
     m_markers.clear();
@@ -135,6 +137,16 @@ bool RecordTable::fetchRow()
 {
     if (!m_query)
         return fail(RecordStatus::NoQuery);
+    if (m_readAhead) {
+        if (m_ahead.empty()) {
+            clearRow();
+            return fail(RecordStatus::NoRecord);
+        }
+        m_row = std::move(m_ahead.front());
+        m_ahead.pop_front();
+        m_hasRow = true;
+        return true;
+    }
     if (m_queryGeneration != m_db.generation()) {
         clearQuery();
         return fail(RecordStatus::ConnectionLost, QStringLiteral("The query ended with the lost connection."));
@@ -267,7 +279,24 @@ void RecordTable::FindRecord()
         QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(selectList(*m_table), Dialect::quote(m_table->name), where);
     m_countSql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(Dialect::quote(m_table->name), where);
     m_params = binds;
-    runSelect(m_querySql, m_params);
+    if (runSelect(m_querySql, m_params) && m_db.engine() == RecordDatabase::Engine::SQLite)
+        readAhead();
+}
+
+// A find matches a handful of rows; reading them all ends the statement, so a find left open
+// does not keep this connection from seeing what other workstations commit.
+void RecordTable::readAhead()
+{
+    const int n = m_table->columns.size();
+    while (m_query->next()) {
+        QVariantList row;
+        row.reserve(n);
+        for (int i = 0; i < n; ++i)
+            row << m_query->value(i);
+        m_ahead.push_back(std::move(row));
+    }
+    m_query->finish();
+    m_readAhead = true;
 }
 
 bool RecordTable::hashPasswords(QList<Pending> &values)

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <deque>
 #include <memory>
 
 // Status values of RecordTable. 0 and the 0x678900xx values named by the client are fixed;
@@ -133,6 +134,7 @@ private:
     const ColumnDef *column(const QString &field) const;
     void clearRow();
     void clearQuery();
+    void readAhead();
     bool execute(QSqlQuery &q, const QString &sql, const QVariantList &binds);
     bool runSelect(const QString &sql, const QVariantList &binds);
     bool fetchRow();
@@ -175,6 +177,9 @@ private:
     bool m_queryPending = false; // opened, waiting for its parameters
     qint32 m_rowCount = -1;
     QVariantList m_row; // current row in table-definition column order
+    // Rows of a find read ahead on SQLite, whose open statement would pin the reader's snapshot.
+    std::deque<QVariantList> m_ahead;
+    bool m_readAhead = false;
     bool m_hasRow = false;
 
     std::unique_ptr<Rights> m_rights;

@@ -43,6 +43,34 @@ TEST_P(ServerTest, AnotherWorkstationsChangeMovesTheChangeTime)
     EXPECT_STATUS(t, RecordStatus::InvalidTable);
 }
 
+TEST_P(ServerTest, AnOpenFindDoesNotHideAnotherWorkstationsChange)
+{
+    addParameter(QStringLiteral("OPENMODE"), QStringLiteral("1"));
+    addParameter(QStringLiteral("ALERTOP"), QStringLiteral("1"));
+    // A find left open on this connection, as a dialog keeps its current row.
+    RecordTable held(db);
+    held.SelectTable(TableId::Parameters);
+    held.SetField(QStringLiteral("parameterID"), QStringLiteral("ALERTOP"));
+    held.FindRecord();
+    ASSERT_STATUS(held, RecordStatus::Ok);
+    const double before = rt->TableChangeTime(TableId::Parameters);
+
+    auto second = openSecond();
+    RecordTable other(*second);
+    other.SelectTable(TableId::Parameters);
+    other.SetField(QStringLiteral("parameterID"), QStringLiteral("OPENMODE"));
+    other.FindRecord();
+    other.SetField(QStringLiteral("parameter"), QStringLiteral("2"));
+    other.UpdateRecord();
+    ASSERT_STATUS(other, RecordStatus::Ok);
+
+    EXPECT_GT(rt->TableChangeTime(TableId::Parameters), before);
+    EXPECT_EQ(parameterValue(QStringLiteral("OPENMODE")), QStringLiteral("2"));
+    EXPECT_EQ(held.GetField(QStringLiteral("parameter")).toString(), QStringLiteral("1")) << "the found row stays";
+    held.MoveNext();
+    EXPECT_STATUS(held, RecordStatus::NoRecord);
+}
+
 TEST_P(ServerTest, ServerNowIsTheServersLocalTime)
 {
     RecordTable &t = *rt;
