@@ -35,7 +35,7 @@ QList<ListQuery> listQueries()
 {
     using OleDate::kEndOfDay;
     const double earliest = OleDate::kEarliestSearchDay;
-    const double latest = OleDate::kNoExpiry + kEndOfDay;
+    const double latest = NoExpiry + kEndOfDay;
     const QString cardWhere = QStringLiteral(
         "issueTime >= ? and issueTime <= ? and startTime >= ? and startTime <= ? and expireTime >= ? and "
         "expireTime <= ? and registrationNumber >= ? and registrationNumber <= ? and mainGuestRoom >= ? "
@@ -285,6 +285,7 @@ int main(int argc, char **argv)
                .arg(QStringLiteral("RecordTable"), 12)
                .arg(QStringLiteral("client"), 10)
                .arg(QStringLiteral("ratio"), 6);
+    out.flush();
     for (auto &[engine, run] : runs)
         bench(engine, *run.first, run.second, repetitions);
     out << "ratio = RecordTable / the engine's own client (target: at most 1.3)\n";

@@ -250,6 +250,9 @@ void Filler::issue(double t, qint64 remaining, BulkInsert &users, BulkInsert &ca
     if (isRoomCard(kind)) {
         const auto &pool = kind == 258 ? m_inst.suiteRooms : m_inst.rooms;
         room = pool[m_random.below(qsizetype(pool.size()))];
+        // The front desk gives a new guest a room that is free, when it finds one.
+        for (int attempt = 0; attempt < 8 && (kind == 256 || kind == 258) && m_roomExpiry.value(room, 0) > t; ++attempt)
+            room = pool[m_random.below(qsizetype(pool.size()))];
         const int nights = kNights.pick(m_random);
         expire = day + nights + m_inst.checkOut;
         user = m_random.chance(0.6) ? newGuest(t, users) : RequiredRows::GuestUserId;

@@ -153,10 +153,10 @@ bool upgradeDatabase(RecordDatabase &db, int &from, int &to, QString &error)
 
 FillOptions demoHistory()
 {
-    // About 70 % of 60 rooms occupied, stays of two to three nights, one or two cards each.
+    // Enough check-ins to keep about half of the 60 rooms occupied in winter, more in summer.
     FillOptions history;
-    history.cards = 2400;
-    history.events = 15000;
+    history.cards = 3000;
+    history.events = 20000;
     history.years = 90 / 365.2425;
     history.seed = 1402;
     return history;
