@@ -1,52 +1,521 @@
 #include "frame/frmMain.h"
 
-#include "platform/MessageDialog.h"
+#include "components/cardserver/CardsIntf.h"
+#include "frame/FrameIcons.h"
+#include "frame/LiteralErrorBox.h"
+#include "frame/frmNavWindow.h"
 #include "session/Workstation.h"
+#include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
+#include "ui/DialogMembers.h"
+#include "ui/FormTexts.h"
+#include "ui/HelpViewer.h"
+#include "ui/WindowNumbers.h"
 #include "ui/WindowPlacement.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QSessionManager>
 #include <QStatusBar>
+#include <QToolBar>
+
+using namespace FrameCommands;
 
 namespace {
+
 const QString kWindowKey = QStringLiteral("dlgMain");
-// Default size of a first start, in twips: 800 x 600 pixels at 96 DPI.
-constexpr int32_t kDefaultWidth = 12000;
-constexpr int32_t kDefaultHeight = 9000;
+constexpr int32_t kDefaultWidth = 9600; // twips
+constexpr int32_t kDefaultHeight = 7200;
+
+// The toolbar in its order: key, tool tip, the command it runs, its image. "" is a separator.
+struct ToolButton
+{
+    const char *key;
+    int16_t toolTip;
+    const char *command;
+    const char *image;
+};
+const ToolButton kToolButtons[] = {
+    {"TB1", 19000, "mnuViewNavWindow", "Nav"},
+    {"TBS1", 0, "", ""},
+    {"TB4", 19003, "mnuViewCardList", "MagCard"},
+    {"TB5", 19004, "mnuViewUserList", "Users"},
+    {"TB6", 19005, "mnuViewDoorList", "Doors"},
+    {"TB10", 19011, "mnuViewDoorAreaList", "DoorAreas"},
+    {"TB7", 19006, "mnuViewEventList", "Events"},
+    {"TB11", 19014, "mnuViewOperatorList", "Operators"},
+    {"TBS2", 0, "", ""},
+    {"TB8", 19008, "mnuToolsVerifyMagCard", "Verify"},
+    {"TB9", 19010, "mnuToolsReadoutsFromHCU", "Handheld"},
+    {"TB3", 0, "mnuFileExit", "Exit"},
+};
+
+QKeySequence shortcutOf(const Command &command)
+{
+    switch (command.action) {
+    case Action::HelpContents:
+        return QKeySequence(Qt::Key_F1);
+    case Action::LogOn:
+        return QKeySequence(Qt::Key_F3);
+    case Action::LogOff:
+        return QKeySequence(Qt::Key_F4);
+    case Action::VerifyCard:
+        return QKeySequence(Qt::Key_F5);
+    default:
+        break;
+    }
+    if (QLatin1String(command.name) == QLatin1String("mnuToolsReadoutsFromHCU"))
+        return QKeySequence(Qt::Key_F7);
+    return {};
+}
+
+int16_t menuText(Menu menu)
+{
+    for (const MenuDef &def : menus()) {
+        if (def.menu == menu)
+            return def.text;
+    }
+    return 0;
+}
+
+const char *const kChildKinds[] = {"LIST", "DETAILS", "CARD", "CAMERA"};
+
+bool hasChildTag(const QWidget *child)
+{
+    const QString tag = child->property("Tag").toString();
+    for (const char *kind : kChildKinds) {
+        if (tag == QLatin1String(kind))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
-frmMain::frmMain(Workstation &workstation, QWidget *parent) : QMainWindow(parent), m_ws(workstation)
+frmMain::frmMain(Workstation &workstation, QWidget *parent)
+    : QMainWindow(parent), m_ws(workstation), m_popup(this),
+      m_help(std::make_unique<HelpViewer>(workstation.HelpFilePath.isEmpty()
+                                              ? HelpViewer::folderBeside(workstation.ProgramPath)
+                                              : workstation.HelpFilePath))
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(GetText(15010));
+    setWindowTitle(QStringLiteral("15010"));
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiClient"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->viewport()->installEventFilter(this);
     setCentralWidget(m_mdi);
-    statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
+
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    ApplyFormTexts(this);
+
+    m_nav = new frmNavWindow(
+        m_ws, [this](const Command &command) { return availabilityOf(command); },
+        [this](const Command &command) { runCommand(command); }, this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_nav);
+    m_nav->hide();
+
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+        if (sub && sub->widget())
+            activateChild(sub->widget());
+    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        // The system ends the session: the same question, as a plain yes/no box.
+        if (!manager.allowsInteraction())
+            return;
+        MessageRequest request;
+        request.textNumber = -32512;
+        request.arguments = {GetText(15010)};
+        request.style = MessageStyle::Question;
+        request.titleNumber = -32768;
+        request.buttons = MessageButtons::YesNo;
+        request.defaultButton = 1;
+        const bool yes = m_ws.messages->show(request, this) == 0;
+        manager.release();
+        if (!yes) {
+            manager.cancel();
+            return;
+        }
+        m_ws.firstCardsIntf.reset();
+        m_ws.secondCardsIntf.reset();
+    });
+
+    m_ws.busyIndicator = this;
+    m_ws.setApplicationTitle = [this]() { SetApplicationTitle(); };
+    m_ws.setupMenus = [this]() {
+        SetupMenus();
+        SetupToolbar();
+    };
+    m_ws.notify.setOpenWindows([this]() {
+        QList<QObject *> windows;
+        const QList<QMdiSubWindow *> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
+        for (QMdiSubWindow *sub : subs) {
+            if (sub->widget())
+                windows << sub->widget();
+        }
+        return windows;
+    });
+    load();
+}
+
+frmMain::~frmMain()
+{
+    if (m_ws.busyIndicator == this)
+        m_ws.busyIndicator = nullptr;
+    m_ws.setApplicationTitle = nullptr;
+    m_ws.setupMenus = nullptr;
+    m_ws.notify.setOpenWindows(nullptr);
+}
+
+void frmMain::load()
+{
+    BuildContextMenu();
+    RestoreWindowPlacement(m_ws.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
+    if (m_ws.LocalParams.WindowState() == 2)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    m_toolbar->setVisible(m_ws.LocalParams.ShowToolbar());
+    action(QStringLiteral("mnuViewToolbar"))->setChecked(m_ws.LocalParams.ShowToolbar());
     statusBar()->setVisible(m_ws.LocalParams.ShowStatusbar());
+    action(QStringLiteral("mnuViewStatusBar"))->setChecked(m_ws.LocalParams.ShowStatusbar());
+    SetApplicationTitle();
+    SetupMenus();
+    SetupToolbar();
+    m_nav->RestorePlacement();
+    resizeDocks({m_nav}, {m_nav->width()}, Qt::Horizontal);
+    if (m_ws.LocalParams.AutoLaunchNavWindow())
+        showNavWindow();
+    SetBusyState(0);
+    m_loaded = true;
+}
+
+void frmMain::buildMenus()
+{
+    for (const MenuDef &def : menus()) {
+        QMenu *menu = menuBar()->addMenu(QString::number(def.text));
+        menu->setObjectName(QLatin1String(def.name));
+        menu->setSeparatorsCollapsible(true);
+        menu->menuAction()->setObjectName(QLatin1String(def.name));
+        m_menus.insert(def.menu, menu);
+    }
+    for (const Command &command : all()) {
+        QMenu *menu = m_menus.value(command.menu);
+        if (command.separatorBefore)
+            menu->addSeparator();
+        QAction *item = menu->addAction(QString::number(command.text));
+        item->setObjectName(QLatin1String(command.name));
+        item->setShortcut(shortcutOf(command));
+        item->setShortcutContext(Qt::ApplicationShortcut);
+        const Command *row = &command;
+        connect(item, &QAction::triggered, this, [this, row]() { runCommand(*row); });
+        m_actions.insert(QLatin1String(command.name), item);
+    }
+    action(QStringLiteral("mnuViewToolbar"))->setCheckable(true);
+    action(QStringLiteral("mnuViewStatusBar"))->setCheckable(true);
+    // Laid out hidden or disabled until SetupMenus decides (the common-area card stays hidden).
+    action(QStringLiteral("mnuFileOverride"))->setVisible(false);
+    action(QStringLiteral("mnuACardsCommonArea"))->setVisible(false);
+    action(QStringLiteral("mnuHelpSearch"))->setEnabled(false);
+
+    m_windowMenu = m_menus.value(Menu::Window);
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &frmMain::updateWindowMenu);
+}
+
+void frmMain::buildToolbar()
+{
+    m_toolbar = new QToolBar(QStringLiteral("TB"), this);
+    m_toolbar->setObjectName(QStringLiteral("TB"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->toggleViewAction()->setEnabled(false);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+    for (const ToolButton &button : kToolButtons) {
+        if (!*button.command) {
+            m_toolbar->addSeparator()->setObjectName(QLatin1String(button.key));
+            continue;
+        }
+        QAction *tool = m_toolbar->addAction(FrameIcon(QLatin1String(button.image)), QString());
+        tool->setObjectName(QLatin1String(button.key));
+        if (button.toolTip)
+            tool->setToolTip(QString::number(button.toolTip));
+        const Command *row = byName(QLatin1String(button.command));
+        connect(tool, &QAction::triggered, this, [this, row]() { runCommand(*row); });
+        m_toolActions.insert(QLatin1String(button.key), tool);
+    }
+}
+
+void frmMain::buildStatusBar()
+{
+    statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
+    m_statusPanel = new QLabel(statusBar());
+    m_statusPanel->setObjectName(QStringLiteral("pnlStatus"));
+    statusBar()->addWidget(m_statusPanel, 1);
+}
+
+QAction *frmMain::action(const QString &name) const
+{
+    return m_actions.value(name);
+}
+
+RuleContext frmMain::ruleContext() const
+{
+    RuleContext context;
+    const Authority &authority = m_ws.authority;
+    context.right = [&authority](Rule rule, int32_t code, bool referenceSet) {
+        const Authority::Set set = referenceSet ? Authority::ReferenceSet : Authority::OperatorSet;
+        switch (rule) {
+        case Rule::Read:
+            return authority.HasRight(code, Authority::Read, set);
+        case Rule::Write:
+            return authority.HasRight(code, Authority::Write, set);
+        case Rule::CardKind:
+            return authority.MayIssueCardKind(code, set);
+        case Rule::Function:
+            return authority.HasFunction(code, set);
+        default:
+            return false;
+        }
+    };
+    if (const clsSystemParams *params = m_ws.SystemParams.get()) {
+        context.grayIfNotAllowed = params->GrayIfNotAllowed();
+        context.wingCodes = params->WingCodes();
+        context.needOpCardAtLogon = params->NeedOpCardAtLogon();
+        context.allowVerifyMagCard = params->AllowVerifyMagCard();
+        context.allowReadFromHCU = params->AllowReadFromHCU();
+    }
+    context.helpAvailable = m_ws.HelpAvailable;
+    context.operatorClassFlags = m_ws.logon.OperatorClassFlags;
+    return context;
+}
+
+Availability frmMain::availabilityOf(const Command &command) const
+{
+    return Evaluate(command, ruleContext());
+}
+
+void frmMain::SetApplicationTitle()
+{
+    const QString title = FormatText(GetText(21900), {GetText(15010)});
+    const QString property = m_ws.SystemParams ? m_ws.SystemParams->PropertyName() : QString();
+    setWindowTitle(property.isEmpty() ? title : title + QStringLiteral(" - ") + property);
+}
+
+void frmMain::SetupMenus()
+{
+    const RuleContext context = ruleContext();
+    QMap<Menu, bool> anyVisible;
+    for (const Command &command : all()) {
+        QAction *item = action(QLatin1String(command.name));
+        const Availability availability = Evaluate(command, context);
+        if (availability.touched) {
+            item->setVisible(availability.visible);
+            item->setEnabled(availability.enabled);
+        }
+        anyVisible[command.menu] = anyVisible.value(command.menu) || item->isVisible();
+    }
+    // A top-level menu without a visible item goes from the menu bar.
+    for (auto it = m_menus.cbegin(); it != m_menus.cend(); ++it)
+        it.value()->menuAction()->setVisible(anyVisible.value(it.key()));
+    // The card server's own work is refused while it runs, whatever the rights say.
+    if (m_ws.cardOperationInProgress)
+        action(QStringLiteral("mnuFileSetupHCU"))->setEnabled(false);
+    m_nav->Rebuild();
+    BuildContextMenu();
+}
+
+void frmMain::SetupToolbar()
+{
+    const RuleContext context = ruleContext();
+    for (const ToolButton &button : kToolButtons) {
+        if (!*button.command)
+            continue;
+        if (const Command *command = byName(QLatin1String(button.command)))
+            m_toolActions.value(QLatin1String(button.key))->setEnabled(Evaluate(*command, context).enabled);
+    }
+}
+
+void frmMain::BuildContextMenu()
+{
+    m_popup.CreateRoot(QStringLiteral("HIDDEN"), RootKey);
+    const RuleContext context = ruleContext();
+    QString group;
+    bool toolsStarted = false;
+    for (const Command &command : all()) {
+        if (!command.inContextMenu)
+            continue;
+        const Availability availability = Evaluate(command, context);
+        if (!availability.visible)
+            continue;
+        const QString groupKey = contextGroupKey(command.menu);
+        if (groupKey.isEmpty() && !toolsStarted) {
+            toolsStarted = true;
+            m_popup.AddItem(RootKey, QStringLiteral("-"), QStringLiteral("-"));
+        } else if (!groupKey.isEmpty() && groupKey != group) {
+            group = groupKey;
+            m_popup.AddItem(RootKey, groupKey, GetText(menuText(command.menu)));
+        }
+        m_popup.AddItem(groupKey.isEmpty() ? RootKey : groupKey, QLatin1String(command.key), GetText(command.text),
+                        availability.enabled);
+    }
+}
+
+void frmMain::SetBusyState(int16_t state, int16_t percent)
+{
+    SetBusyPointer(state != 0);
+    m_statusPanel->setText(BusyStateText(state, percent));
+}
+
+void frmMain::showContextMenu(const QPoint &globalPos)
+{
+    const QString key = m_popup.Show(RootKey, globalPos);
+    if (!key.isEmpty())
+        RunCommand(key);
+}
+
+void frmMain::RunCommand(const QString &key)
+{
+    if (key == NavWindowKey) {
+        showNavWindow();
+        return;
+    }
+    if (const Command *command = byKey(key))
+        runCommand(*command);
+}
+
+void frmMain::showNavWindow()
+{
+    m_nav->show();
+    m_nav->raise();
+    m_nav->Rebuild();
+}
+
+void frmMain::updateWindowMenu()
+{
+    // The Window menu lists the open child windows below its arrangement items.
+    for (QAction *item : std::as_const(m_windowListActions)) {
+        m_windowMenu->removeAction(item);
+        delete item;
+    }
+    m_windowListActions.clear();
+    const QList<QMdiSubWindow *> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    if (subs.isEmpty())
+        return;
+    m_windowListActions << m_windowMenu->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow *sub : subs) {
+        QAction *item = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(sub->windowTitle()));
+        item->setCheckable(true);
+        item->setChecked(sub == m_mdi->activeSubWindow());
+        connect(item, &QAction::triggered, this, [this, sub]() { m_mdi->setActiveSubWindow(sub); });
+        m_windowListActions << item;
+    }
+}
+
+QWidget *frmMain::childWindow(const QString &kind) const
+{
+    const QList<QMdiSubWindow *> subs = m_mdi->subWindowList();
+    for (QMdiSubWindow *sub : subs) {
+        if (sub->property("kind").toString() == kind && sub->widget())
+            return sub->widget();
+    }
+    return nullptr;
+}
+
+void frmMain::activateChild(QWidget *child)
+{
+    if (hasChildTag(child))
+        DialogMembers::call(child, "Activate");
 }
 
 void frmMain::showEvent(QShowEvent *event)
 {
-    if (!m_placed) {
-        m_placed = true;
-        RestoreWindowPlacement(m_ws.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
-        if (m_ws.LocalParams.WindowState() == 2)
-            setWindowState(windowState() | Qt::WindowMaximized);
-    }
     QMainWindow::showEvent(event);
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (QMdiSubWindow *sub = m_mdi->activeSubWindow(); sub && sub->widget())
+            activateChild(sub->widget());
+    }
+    QMainWindow::changeEvent(event);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_mdi->viewport() && event->type() == QEvent::ContextMenu) {
+        showContextMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    m_ws.applicationClosing = true;
-    // A maximised frame keeps its normal placement for the next start.
-    m_ws.LocalParams.setWindowState(isMaximized() ? 2 : 0);
-    if (!isMaximized() && !isMinimized())
-        SaveWindowPlacement(m_ws.registry, this, kWindowKey,
-                            [](const QString &text, DialogStyle style, const QString &title,
-                               const QStringList &buttons) { return ShowMessageDialog(text, style, title, buttons); });
-    m_ws.LocalParams.WriteLocalParameters();
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    if (!m_unloading) {
+        m_ws.applicationClosing = true;
+        MessageRequest request;
+        request.textNumber = -32512;
+        request.arguments = {GetText(15010)};
+        request.style = MessageStyle::Question;
+        request.buttonNumbers = {17001};
+        if (m_ws.messages->show(request, this) != 0) {
+            m_ws.applicationClosing = false;
+            event->ignore();
+            return;
+        }
+        // A running poll sees the flag, ends and unloads the frame itself.
+        if (m_polls > 0) {
+            event->ignore();
+            return;
+        }
+    }
+    if (!childWindowsClosed()) {
+        m_ws.applicationClosing = false;
+        m_unloading = false;
+        event->ignore();
+        return;
+    }
+    unload();
     event->accept();
+}
+
+bool frmMain::childWindowsClosed()
+{
+    m_mdi->closeAllSubWindows();
+    return m_mdi->subWindowList().isEmpty();
+}
+
+void frmMain::unload()
+{
+    m_unloaded = true;
+    const MessageDialogFn errorBox = LiteralErrorBox(*m_ws.messages, this);
+    m_ws.LocalParams.setWindowState(isMaximized() ? 2 : 0);
+    SaveWindowPlacement(m_ws.registry, this, kWindowKey, errorBox);
+    if (m_ws.HelpAvailable)
+        m_help->CloseAll();
+    m_ws.LocalParams.setShowToolbar(!m_toolbar->isHidden());
+    m_ws.LocalParams.setShowStatusbar(!statusBar()->isHidden());
+    m_ws.LocalParams.WriteLocalParameters();
+    m_nav->SavePlacement();
+    m_nav->close();
+    m_ws.texts.UnloadTextLibrary();
+    m_ws.clientSemaphore.Close();
+}
+
+void frmMain::unloadAfterPoll()
+{
+    m_unloading = true;
+    close();
 }

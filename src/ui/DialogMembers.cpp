@@ -75,6 +75,16 @@ bool DialogMembers::callBool(QObject *window, const char *member, bool fallback,
     return result;
 }
 
+bool DialogMembers::readBool(QObject *window, const char *name, bool fallback)
+{
+    if (!window)
+        return fallback;
+    const QVariant value = window->property(name);
+    if (value.isValid())
+        return value.toBool();
+    return callBool(window, name, fallback);
+}
+
 bool DialogMembers::isDialogAvailable(QObject *window)
 {
     return callBool(window, "IsDialogAvailable", true);

@@ -23,6 +23,8 @@ bool has(const QObject *window, const char *member);
 bool call(QObject *window, const char *member, const QVariantList &arguments = {});
 // Calls a member that answers a bool; fallback when the window lacks it.
 bool callBool(QObject *window, const char *member, bool fallback, const QVariantList &arguments = {});
+// A boolean the window offers as a property or as a member without arguments.
+bool readBool(QObject *window, const char *name, bool fallback);
 // IsDialogAvailable, true for a window without it.
 bool isDialogAvailable(QObject *window);
 

@@ -66,3 +66,8 @@ frmHelp *HelpViewer::ensureWindow()
         m_window = new frmHelp(m_directory);
     return m_window;
 }
+
+frmHelp *HelpViewer::window() const
+{
+    return m_window;
+}

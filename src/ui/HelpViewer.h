@@ -34,7 +34,7 @@ public:
     void CloseAll();
 
     // The open help window, if any.
-    frmHelp *window() const { return m_window; }
+    frmHelp *window() const;
 
 private:
     frmHelp *ensureWindow();

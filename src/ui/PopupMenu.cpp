@@ -18,14 +18,14 @@ void PopupMenu::CreateRoot(const QString &caption, const QString &key)
     m_entries.clear();
 }
 
-bool PopupMenu::AddItem(const QString &parentKey, const QString &key, const QString &caption)
+bool PopupMenu::AddItem(const QString &parentKey, const QString &key, const QString &caption, bool enabled)
 {
     if (parentKey != m_rootKey && !find(parentKey))
         return false;
     // Separators share the key "-"; every other key names one entry.
     if (caption != kSeparator && (key == m_rootKey || find(key)))
         return false;
-    m_entries.append({parentKey, key, caption});
+    m_entries.append({parentKey, key, caption, enabled});
     return true;
 }
 
@@ -64,6 +64,12 @@ QString PopupMenu::caption(const QString &key) const
 bool PopupMenu::contains(const QString &key) const
 {
     return key == m_rootKey || find(key) != nullptr;
+}
+
+bool PopupMenu::isEnabled(const QString &key) const
+{
+    const Entry *entry = find(key);
+    return entry && entry->enabled;
 }
 
 QStringList PopupMenu::selectableKeys(const QString &rootKey) const
@@ -120,6 +126,7 @@ void PopupMenu::fill(QMenu *menu, const QString &parentKey) const
         } else {
             QAction *action = menu->addAction(entry.caption);
             action->setData(entry.key);
+            action->setEnabled(entry.enabled);
         }
     }
 }

@@ -24,7 +24,8 @@ public:
     // The hidden root all menus hang from, with its caption and key.
     void CreateRoot(const QString &caption, const QString &key);
     // Adds an entry under parentKey; false when the parent is unknown or the key is taken.
-    bool AddItem(const QString &parentKey, const QString &key, const QString &caption);
+    // A disabled entry is shown greyed and cannot be chosen.
+    bool AddItem(const QString &parentKey, const QString &key, const QString &caption, bool enabled = true);
     void Clear();
 
     QString Show(const QString &rootKey, const QPoint &globalPos) const;
@@ -34,6 +35,7 @@ public:
     QStringList keys(const QString &parentKey) const;
     QString caption(const QString &key) const;
     bool contains(const QString &key) const;
+    bool isEnabled(const QString &key) const;
     // Every selectable key in menu order, sub-menus walked in place.
     QStringList selectableKeys(const QString &rootKey) const;
 
@@ -46,6 +48,7 @@ private:
         QString parent;
         QString key;
         QString caption;
+        bool enabled = true;
     };
     const Entry *find(const QString &key) const;
     bool hasChildren(const QString &key) const;

@@ -1,0 +1,218 @@
+#include "components/cardserver/CardServerStatus.h"
+#include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordTable.h"
+#include "data/Fields.h"
+#include "frame/frmMain.h"
+#include "session/Workstation.h"
+#include "settings/clsSystemParams.h"
+#include "texts/Texts.h"
+#include "ui/DialogMembers.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
+using namespace FrameCommands;
+
+namespace {
+
+constexpr int32_t kBusy = 0x67890004;
+constexpr int32_t kBusyReading = 0x67890026;
+constexpr int32_t kCancelled = 0x67890027;
+constexpr int32_t kHandheldErrorCode = 4320;
+constexpr int32_t kVerifyErrorCode = 4672;
+
+bool isCardRead(int32_t status)
+{
+    return status == 0x6789000D || status == 0x6789000E || (status >= 0x6789002C && status <= 0x6789002F);
+}
+
+// The card server's text for a status is "short|long".
+QString shortText(const QString &text)
+{
+    return text.section(QLatin1Char('|'), 0, 0);
+}
+
+QString longText(const QString &text)
+{
+    return text.contains(QLatin1Char('|')) ? text.section(QLatin1Char('|'), 1) : text;
+}
+
+// Keeps the card-operation flag and the menu item for the length of one operation.
+class CardOperation
+{
+public:
+    CardOperation(Workstation &ws, QAction *item) : m_ws(ws), m_item(item)
+    {
+        m_ws.cardOperationInProgress = true;
+        if (m_item)
+            m_item->setEnabled(false);
+    }
+    ~CardOperation()
+    {
+        m_ws.cardOperationInProgress = false;
+        if (m_item)
+            m_item->setEnabled(true);
+    }
+    CardOperation(const CardOperation &) = delete;
+    CardOperation &operator=(const CardOperation &) = delete;
+
+private:
+    Workstation &m_ws;
+    QPointer<QAction> m_item;
+};
+
+} // namespace
+
+int32_t frmMain::pollCardServer(const std::function<bool(int32_t status)> &busy)
+{
+    CardsIntf &cards = *m_ws.firstCardsIntf;
+    int32_t status = cards.GetStatus();
+    ++m_polls;
+    while (busy(status) && !m_ws.applicationClosing) {
+        // Yield to the window system between two polls.
+        QEventLoop wait;
+        QTimer::singleShot(m_pollInterval, &wait, &QEventLoop::quit);
+        wait.exec();
+        status = cards.GetStatus();
+    }
+    --m_polls;
+    cards.SetActive(0);
+    return status;
+}
+
+void frmMain::showCardServerError(int32_t status, int32_t errorCode, std::initializer_list<int32_t> withoutCode)
+{
+    const QString text = m_ws.firstCardsIntf->GetStatusText(status);
+    for (int32_t plain : withoutCode) {
+        if (status == plain) {
+            MessageRequest request;
+            request.appendix = shortText(text);
+            request.replacesText = true;
+            request.style = MessageStyle::Error;
+            m_ws.messages->show(request, this);
+            return;
+        }
+    }
+    m_ws.messages->errorWithCode(errorCode, longText(text), this);
+}
+
+void frmMain::setupHandheld()
+{
+    if (m_ws.cardOperationInProgress || !m_ws.firstCardsIntf)
+        return;
+    if (m_ws.LocalParams.HCUID() == 0) {
+        OpenDeviceSetup();
+        if (m_ws.LocalParams.HCUID() == 0)
+            return;
+    }
+    if (!m_ws.authority.IsFunctionAllowed(9, 2))
+        return;
+    MessageRequest question;
+    question.textNumber = -32246;
+    question.style = MessageStyle::Question;
+    question.titleNumber = -32766;
+    question.buttonNumbers = {17009};
+    if (m_ws.messages->show(question, this) != 0)
+        return;
+
+    int32_t status = 0;
+    {
+        CardOperation operation(m_ws, action(QStringLiteral("mnuFileSetupHCU")));
+        CardsIntf &cards = *m_ws.firstCardsIntf;
+        cards.NewCard();
+        cards.SetActive(1);
+        cards.SelectDevice(m_ws.LocalParams.HCUID());
+        cards.SetupDevice(16124);
+        status = pollCardServer([](int32_t s) { return s == kBusy; });
+        if (m_ws.applicationClosing) {
+            m_ws.cardOperationInProgress = false;
+            unloadAfterPoll();
+            return;
+        }
+        if (status == 0)
+            m_ws.messages->information(-32247, {}, this);
+        else if (status == kCancelled)
+            m_ws.messages->information(-31196, {}, this);
+        else
+            showCardServerError(status, kHandheldErrorCode, {0x67890003, 0x67890007, 0x6789003A, 0x6789004D});
+    }
+    SetupMenus();
+}
+
+void frmMain::verifyCard()
+{
+    if (!m_ws.firstCardsIntf)
+        return;
+    const bool allowedForAll = m_ws.SystemParams && m_ws.SystemParams->AllowVerifyMagCard();
+    if (!allowedForAll && !m_ws.authority.IsFunctionAllowed(10, 2))
+        return;
+    if (m_ws.cardOperationInProgress)
+        return;
+
+    int32_t status = 0;
+    {
+        CardOperation operation(m_ws, nullptr);
+        CardsIntf &cards = *m_ws.firstCardsIntf;
+        cards.SelectDevice(m_ws.LocalParams.MagCardEncoderID());
+        cards.SetActive(1);
+        cards.ReadCard(GetText(16123));
+        status = pollCardServer([](int32_t s) { return s == 0 || s == kBusy || s == kBusyReading; });
+        if (m_ws.applicationClosing) {
+            m_ws.cardOperationInProgress = false;
+            unloadAfterPoll();
+            return;
+        }
+    }
+    if (isCardRead(status))
+        showCardRead();
+    else if (status == kCancelled)
+        m_ws.messages->information(-31196, {}, this);
+    else
+        showCardServerError(status, kVerifyErrorCode, {0x67890003, 0x67890007, 0x6789003A, 0x6789004E, 0x67890052});
+}
+
+void frmMain::showCardRead()
+{
+    const QVariant field = m_ws.firstCardsIntf->GetCardField(QStringLiteral("cardNameID"));
+    const bool hasKind = field.isValid() && !field.toString().isEmpty();
+    const int32_t kind = hasKind ? field.toInt() : 0;
+    const Command *command = hasKind ? commandForCardKind(kind) : nullptr;
+    if (command && m_ws.windows.has(QLatin1String(command->kind))) {
+        const QString windowKind = QLatin1String(command->kind);
+        QWidget *window = childWindow(windowKind);
+        const bool created = window == nullptr;
+        if (created)
+            window = m_ws.windows.create(windowKind, nullptr);
+        if (window) {
+            if (command->argumentKind == Argument::Joiner)
+                window->setProperty("Joiner", command->argument != 0);
+            else if (command->argumentKind == Argument::Function)
+                DialogMembers::call(window, "SetFunction", {command->argument});
+            DialogMembers::call(window, "ReadCardImageBag");
+            showChild(windowKind, window, created);
+            return;
+        }
+    }
+    // No dialog shows this kind: name it from the card names, or by its number.
+    QString name = QStringLiteral("(") + (hasKind ? QString::number(kind) : field.toString()) + QStringLiteral(")");
+    if (hasKind && m_ws.database) {
+        RecordTable names(*m_ws.database);
+        names.SelectTable(TableId::CardNames);
+        names.SetField(Field::cardNameID, kind);
+        names.FindRecord();
+        if (names.Status() == RecordStatus::Ok) {
+            const QString found = names.GetField(Field::cardName).toString();
+            if (!found.isEmpty())
+                name = found;
+        }
+    }
+    MessageRequest request;
+    request.textNumber = -32256;
+    request.arguments = {name};
+    request.style = MessageStyle::Information;
+    request.titleNumber = -32766;
+    request.buttonNumbers = {17000};
+    m_ws.messages->show(request, this);
+}

@@ -1,0 +1,367 @@
+#include "FindChild.h"
+#include "FrameFixture.h"
+#include "components/cardserver/CardsIntf.h"
+#include "components/cardserver/VirtualDeviceFolder.h"
+#include "components/recordtable/RecordTable.h"
+#include "frame/HelpTopics.h"
+#include "session/Authority.h"
+#include "settings/clsSystemParams.h"
+#include "texts/Texts.h"
+#include "ui/HelpViewer.h"
+#include "ui/WindowNumbers.h"
+#include "ui/frmHelp.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+constexpr qint32 kTable = Authority::TableRightsBase;
+constexpr qint32 kFunction = Authority::FunctionBase;
+constexpr qint32 kCard = Authority::CardKindBase;
+
+// A window of a later issue as the frame sees it: the members it calls by name.
+class FakeDialog : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(bool Joiner MEMBER joiner)
+    Q_PROPERTY(int UserID MEMBER userID)
+public:
+    Q_INVOKABLE bool IsDialogAvailable() const { return available; }
+    Q_INVOKABLE void Activate() { ++activations; }
+    Q_INVOKABLE void SetFunction(int n) { function = n; }
+    Q_INVOKABLE void ReadCardImageBag() { ++cardsShown; }
+    Q_INVOKABLE void StartSearch() { ++searches; }
+    Q_INVOKABLE void ClearCardNameFilters() { kinds.clear(); }
+    Q_INVOKABLE void SetCardNameFilter(int kind) { kinds << kind; }
+    Q_INVOKABLE void SetSearchFilters(const QVariantList &values) { filters = values; }
+
+    bool available = true;
+    bool joiner = false;
+    int userID = -1;
+    int function = -1;
+    int activations = 0;
+    int cardsShown = 0;
+    int searches = 0;
+    QList<int> kinds;
+    QVariantList filters;
+};
+
+// The card search dialog: answers OK or Cancel without showing itself.
+class FakeFilter : public QDialog
+{
+    Q_OBJECT
+    Q_PROPERTY(bool Cancel MEMBER cancel)
+public:
+    int exec() override
+    {
+        list = property("List").value<QObject *>();
+        return cancel ? Rejected : Accepted;
+    }
+    bool cancel = true;
+    QObject *list = nullptr;
+};
+
+class FrameCommandTest : public FrameTest
+{
+protected:
+    // Registers a fake window of the kind; created counts the instances made.
+    void registerFake(const QString &kind, bool available = true)
+    {
+        ws->windows.add(kind, [this, kind, available](QWidget *) {
+            auto *dialog = new FakeDialog;
+            dialog->setObjectName(kind);
+            dialog->setWindowTitle(kind);
+            dialog->available = available;
+            ++created[kind];
+            last[kind] = dialog;
+            return dialog;
+        });
+    }
+    // An operator who holds every right of the given rows.
+    void operatorWith(const QList<std::pair<qint32, qint32>> &rights)
+    {
+        addOperatorNamed(QStringLiteral("clerk"), 300);
+        for (const auto &[code, value] : rights) {
+            if (code >= kCard && code < kFunction)
+                addRight(300, code, 0, value);
+            else
+                addRight(300, code, value);
+        }
+        logOn({QStringLiteral("clerk")});
+    }
+    void trigger(const char *item) { menuItem(QLatin1String(item))->trigger(); }
+    int subWindows() const { return int(frame->mdiArea()->subWindowList().size()); }
+    FakeDialog *open(const QString &kind) const { return qobject_cast<FakeDialog *>(frame->childWindow(kind)); }
+
+    QHash<QString, int> created;
+    QHash<QString, QPointer<FakeDialog>> last;
+};
+
+TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
+{
+    registerFake(QStringLiteral("frmUserList"));
+    registerFake(QStringLiteral("frmDoorList"));
+    operatorWith({{kTable + 16, 1}, {kTable + 0, 1}});
+    frame->show();
+    const size_t number = size_t(WindowNumber::of(QStringLiteral("frmUserList")));
+
+    trigger("mnuViewUserList");
+    ASSERT_EQ(created.value(QStringLiteral("frmUserList")), 1);
+    EXPECT_TRUE(ws->openDialogs.test(number));
+    QMdiSubWindow *users = frame->mdiArea()->activeSubWindow();
+    ASSERT_NE(users, nullptr);
+    users->showMinimized();
+    trigger("mnuViewDoorList");
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow()->widget(), open(QStringLiteral("frmDoorList")));
+
+    trigger("mnuViewUserList");
+    EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 1) << "opened a second time";
+    EXPECT_EQ(subWindows(), 2);
+    EXPECT_FALSE(users->isMinimized()) << "a minimised dialog is restored";
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow(), users);
+    EXPECT_GE(last.value(QStringLiteral("frmUserList"))->activations, 2);
+
+    users->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(ws->openDialogs.test(number)) << "unloading clears the flag";
+    trigger("mnuViewUserList");
+    EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 2);
+}
+
+TEST_P(FrameCommandTest, UnavailableDialogsAndMissingWindowsOpenNothing)
+{
+    registerFake(QStringLiteral("frmUserList"), false);
+    operatorWith({{kTable + 16, 1}, {kTable + 0, 1}});
+
+    trigger("mnuViewUserList");
+    EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 1);
+    EXPECT_TRUE(last.value(QStringLiteral("frmUserList")).isNull()) << "the refused instance is unloaded";
+    EXPECT_EQ(subWindows(), 0);
+    EXPECT_TRUE(messages->shown().empty()) << "the dialog reports why itself";
+
+    // No window of that kind in this program yet.
+    messages->expect(-30000);
+    trigger("mnuViewDoorList");
+    EXPECT_EQ(subWindows(), 0);
+}
+
+TEST_P(FrameCommandTest, CommandsPassTheirArguments)
+{
+    for (const char *kind : {"frmGuestCard", "frmFunctionCard", "frmUserData"})
+        registerFake(QLatin1String(kind));
+    operatorWith({{kCard + 256, 60}, {kCard + 257, 60}, {kCard + 277, 60}, {kTable + 16, 3}});
+
+    trigger("mnuACardsJoiner");
+    FakeDialog *guest = open(QStringLiteral("frmGuestCard"));
+    ASSERT_NE(guest, nullptr);
+    EXPECT_TRUE(guest->joiner);
+    trigger("mnuACardsGuest");
+    EXPECT_EQ(open(QStringLiteral("frmGuestCard")), guest) << "one guest dialog for both kinds";
+    EXPECT_FALSE(guest->joiner);
+
+    frame->RunCommand(QStringLiteral("FC9"));
+    ASSERT_NE(open(QStringLiteral("frmFunctionCard")), nullptr);
+    EXPECT_EQ(open(QStringLiteral("frmFunctionCard"))->function, 1);
+
+    frame->contextMenu().setChooser(
+        [](const PopupMenu &, const QString &, const QPoint &) { return QStringLiteral("A1"); });
+    frame->showContextMenu(QPoint(10, 10));
+    ASSERT_NE(open(QStringLiteral("frmUserData")), nullptr);
+    EXPECT_EQ(open(QStringLiteral("frmUserData"))->userID, 0) << "Add opens a new record";
+
+    const int before = subWindows();
+    frame->RunCommand(QStringLiteral("NOPE"));
+    EXPECT_EQ(subWindows(), before);
+}
+
+TEST_P(FrameCommandTest, TheContextMenuHoldsTheVisibleCommandsInGroups)
+{
+    operatorWith({{kTable + 16, 3}, {kCard + 269, 60}, {kCard + 270, 60}, {kFunction + 10, 0}, {kFunction + 3, 0}});
+    const PopupMenu &menu = frame->contextMenu();
+    EXPECT_EQ(menu.caption(QStringLiteral("H0")), QStringLiteral("HIDDEN"));
+    EXPECT_EQ(menu.keys(QStringLiteral("H0")), QStringList({"VIEW", "ADD", "FUNCTION", "-", "T1", "T4"}));
+    EXPECT_EQ(menu.keys(QStringLiteral("VIEW")), QStringList{QStringLiteral("V2")});
+    EXPECT_EQ(menu.keys(QStringLiteral("ADD")), QStringList{QStringLiteral("A1")});
+    // The operator card needs operator cards at logon as well.
+    EXPECT_EQ(menu.keys(QStringLiteral("FUNCTION")), QStringList{QStringLiteral("FC5")});
+    setFlag(clsSystemParams::OpCardAtLogonKey, true);
+    frame->SetupMenus();
+    EXPECT_EQ(frame->contextMenu().keys(QStringLiteral("FUNCTION")), QStringList({"FC5", "FC6"}));
+}
+
+TEST_P(FrameCommandTest, TheCardListOpensThroughItsSearchDialog)
+{
+    registerFake(QStringLiteral("frmCardList"));
+    int filters = 0;
+    FakeFilter *filter = nullptr;
+    bool cancel = true;
+    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
+        ++filters;
+        filter = new FakeFilter;
+        filter->cancel = cancel;
+        return filter;
+    });
+    operatorWith({{kTable + 48, 1}});
+
+    trigger("mnuViewCardList");
+    EXPECT_EQ(filters, 1);
+    EXPECT_EQ(subWindows(), 0) << "a cancelled search opens nothing";
+
+    cancel = false;
+    QObject *handedIn = nullptr;
+    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
+        ++filters;
+        auto *dialog = new FakeFilter;
+        dialog->cancel = false;
+        QObject::connect(dialog, &QObject::destroyed, [&handedIn, dialog] { handedIn = dialog->list; });
+        return dialog;
+    });
+    trigger("mnuViewCardList");
+    FakeDialog *list = open(QStringLiteral("frmCardList"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(handedIn, list) << "the search dialog fills the list it is given";
+    EXPECT_EQ(list->searches, 1);
+
+    trigger("mnuViewCardList");
+    EXPECT_EQ(filters, 2) << "an open list is only brought forward";
+    EXPECT_EQ(list->searches, 1);
+}
+
+TEST_P(FrameCommandTest, PresetCardSearches)
+{
+    registerFake(QStringLiteral("frmCardList"));
+    operatorWith({{kTable + 48, 1}});
+    const QList<int> staff = {260, 261, 266, 267, 268, 273, 276};
+
+    trigger("mnuViewDoorAccess");
+    FakeDialog *list = open(QStringLiteral("frmCardList"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->kinds, staff);
+    EXPECT_EQ(list->searches, 1);
+    list->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Cancelling the input box opens nothing.
+    frame->setInputBox([](const InputBoxRequest &, QString &) { return false; });
+    trigger("mnuViewExpiringCards");
+    EXPECT_EQ(subWindows(), 0);
+
+    InputBoxRequest asked;
+    frame->setInputBox([&asked](const InputBoxRequest &request, QString &text) {
+        asked = request;
+        text = QStringLiteral("10");
+        return true;
+    });
+    trigger("mnuViewExpiringCards");
+    list = open(QStringLiteral("frmCardList"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(asked.title, GetText(-32764));
+    EXPECT_EQ(asked.message, GetText(-31488));
+    EXPECT_EQ(asked.defaultText, QStringLiteral("7"));
+    EXPECT_EQ(asked.allowedCharacters, QStringLiteral("0123456789"));
+    const QList<int> expiring = {260, 261, 262, 263, 264, 265, 266, 267, 268,
+                                 269, 271, 272, 273, 275, 276, 277, 278, 279};
+    EXPECT_EQ(list->kinds, expiring) << "no guest-type kinds, no operator cards without them at logon";
+    ASSERT_EQ(list->filters.size(), 18);
+    EXPECT_DOUBLE_EQ(list->filters.at(9).toDouble(), 45444.0 + 10) << "today on the server clock plus the days";
+    EXPECT_EQ(list->filters.at(17).toInt(), 9999);
+    EXPECT_EQ(list->searches, 1);
+}
+
+TEST_P(FrameCommandTest, IncreaseOverrideSetsTheStepOfAllDoors)
+{
+    addDoor(101, QStringLiteral("101"));
+    addDoor(102, QStringLiteral("102"));
+    operatorWith({{kFunction + 19, 0}});
+    const auto steps = [this] {
+        QList<int> values;
+        RecordTable t(db);
+        t.SelectTable(TableId::Doors);
+        t.OpenQuery(QString(), QStringLiteral("doorID"));
+        for (; t.Status() == RecordStatus::Ok; t.MoveNext())
+            values << t.GetField(QStringLiteral("overrideIncrement")).toInt();
+        return values;
+    };
+    QString answer;
+    frame->setInputBox([&answer](const InputBoxRequest &, QString &text) {
+        text = answer;
+        return true;
+    });
+    answer = QStringLiteral("5");
+    trigger("mnuToolsIncreaseOverride");
+    EXPECT_EQ(steps(), QList<int>({5, 5}));
+
+    for (const char *refused : {"16", "999"}) {
+        messages->expect(-31080);
+        answer = QLatin1String(refused);
+        trigger("mnuToolsIncreaseOverride");
+        EXPECT_EQ(steps(), QList<int>({5, 5})) << refused;
+    }
+    answer.clear();
+    trigger("mnuToolsIncreaseOverride");
+    EXPECT_EQ(steps(), QList<int>({5, 5}));
+}
+
+TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
+{
+    frame.reset();
+    ws->HelpFilePath = qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/help");
+    ws->HelpAvailable = true;
+    frame = std::make_unique<frmMain>(*ws);
+    registerFake(QStringLiteral("frmUserList"));
+    operatorWith({{kTable + 16, 1}});
+    EXPECT_TRUE(menuItem(QStringLiteral("mnuHelpSearch"))->isEnabled());
+
+    trigger("mnuHelpContents");
+    ASSERT_NE(frame->helpViewer()->window(), nullptr);
+    EXPECT_TRUE(frame->helpViewer()->window()->currentPage().path().endsWith(HelpViewer::ContentsPage));
+
+    trigger("mnuViewUserList");
+    open(QStringLiteral("frmUserList"))->setProperty("HelpContextID", 1202);
+    trigger("mnuHelpContents");
+    const QUrl page = frame->helpViewer()->window()->currentPage();
+    EXPECT_TRUE(page.path().endsWith(QStringLiteral("9420Win_lists_user.htm"))) << page.toString().toStdString();
+
+    // Every page of the help table is installed.
+    for (int context : {1001, 1011, 1101, 1110, 1201, 1205, 1209, 1213}) {
+        const QString topic = HelpPageFor(context);
+        EXPECT_TRUE(frame->helpViewer()->DisplayTopic(topic).isEmpty()) << topic.toStdString();
+    }
+}
+
+TEST_P(FrameCommandTest, AMissingHelpPageIsReported)
+{
+    QTemporaryDir help;
+    QFile contents(help.filePath(HelpViewer::ContentsPage));
+    ASSERT_TRUE(contents.open(QIODevice::WriteOnly));
+    contents.write("<html><body>Contents</body></html>");
+    contents.close();
+    frame.reset();
+    ws->HelpFilePath = help.path();
+    ws->HelpAvailable = true;
+    frame = std::make_unique<frmMain>(*ws);
+    registerFake(QStringLiteral("frmUserList"));
+    operatorWith({{kTable + 16, 1}});
+    trigger("mnuViewUserList");
+    open(QStringLiteral("frmUserList"))->setProperty("HelpContextID", 1202);
+    messages->expect(0);
+    trigger("mnuHelpContents");
+    ASSERT_EQ(messages->shown().size(), 1u);
+    EXPECT_EQ(messages->shown().front().request.titleNumber, -32767);
+    EXPECT_TRUE(messages->shown().front().text.contains(QStringLiteral("9420Win_lists_user.htm")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, FrameCommandTest, ::testing::Values("sqlite", "postgresql"));
+
+} // namespace
+
+#include "test_frame_commands.moc"
