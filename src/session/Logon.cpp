@@ -6,10 +6,10 @@
 #include "data/OleDate.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
+#include "settings/frmEncoderSetup.h"
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
 
-#include <QDialog>
 #include <QRegularExpression>
 
 #include <memory>
@@ -110,13 +110,8 @@ void reloadRightsAndMenus(Workstation &ws)
 // The workstation needs an encoder for the operator card; false when none was chosen.
 bool ensureEncoder(Workstation &ws, QWidget *parent)
 {
-    if (ws.LocalParams.MagCardEncoderID() != 0)
-        return true;
-    std::unique_ptr<QWidget> window(ws.windows.create(QStringLiteral("frmEncoderSetup"), parent));
-    if (auto *dialog = qobject_cast<QDialog *>(window.get())) {
-        dialog->exec();
-        ws.LocalParams.WriteLocalParameters();
-    }
+    if (ws.LocalParams.MagCardEncoderID() == 0)
+        RunEncoderSetup(*ws.database, ws.LocalParams, parent);
     return ws.LocalParams.MagCardEncoderID() != 0;
 }
 
@@ -226,10 +221,15 @@ LogonOutcome RunLogonCommand(Workstation &ws, int mode, const QString &userID, c
     busy(ws, 7);
     busy(ws, 6);
     RecordTable &logon = *ws.logonTable;
-    logon.SetEncoderID(ws.SmartCardLogon ? ws.LocalParams.SmartCardEncoderID() : ws.LocalParams.MagCardEncoderID());
+    const int32_t encoderID =
+        ws.SmartCardLogon ? ws.LocalParams.SmartCardEncoderID() : ws.LocalParams.MagCardEncoderID();
+    logon.SetEncoderID(encoderID);
     CardsIntf *prompt = needOpCard ? ws.secondCardsIntf.get() : nullptr;
-    if (prompt)
+    // Nothing else selects a device on the second object; it needs the encoder to show the prompt.
+    if (prompt && prompt->ShowPrompt(GetText(-31474)) != 0) {
+        prompt->SelectDevice(encoderID);
         prompt->ShowPrompt(GetText(-31474));
+    }
     const double expireDate = logon.Logon(userID, password);
     const int32_t status = logon.Status();
     if (prompt) {

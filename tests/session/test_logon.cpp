@@ -6,11 +6,13 @@
 #include "session/frmLogon.h"
 #include "ui/Twips.h"
 
-#include <QDialog>
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -375,40 +377,45 @@ TEST_P(LogonTest, EscapeCancelsAndTheFirstCancelLoadsTheRightsOfNobodyOnce)
     }
 }
 
-// Stands in for frmEncoderSetup: "chooses" a device number and closes.
-class EncoderChoice : public QDialog
-{
-public:
-    EncoderChoice(Workstation &ws, qint32 device) : m_ws(ws), m_device(device) {}
-    int exec() override
-    {
-        m_ws.LocalParams.setMagCardEncoderID(m_device);
-        return m_device ? Accepted : Rejected;
-    }
-
-private:
-    Workstation &m_ws;
-    qint32 m_device;
-};
-
 TEST_P(LogonTest, WithOperatorCardsTheWorkstationMustHaveAnEncoderFirst)
 {
     addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
     setParameter(QStringLiteral("OPCARDATLOGON"), QStringLiteral("1"));
-    for (qint32 chosen : {0, 3}) {
-        SCOPED_TRACE(chosen);
+    RecordTable devices(*ws->database);
+    devices.SelectTable(TableId::Devices);
+    devices.SetField(QStringLiteral("deviceName"), QStringLiteral("Desk encoder"));
+    devices.SetField(QStringLiteral("deviceType"), 0);
+    devices.InsertRecord();
+    ASSERT_STATUS(devices, RecordStatus::Ok);
+    const qint32 encoder = devices.GetField(QStringLiteral("deviceID")).toInt();
+    devices.CloseQuery();
+
+    for (const bool choose : {false, true}) {
+        SCOPED_TRACE(choose);
         int opened = 0;
-        ws->windows.add(QStringLiteral("frmEncoderSetup"), [&](QWidget *) {
+        // The encoder selection opens modally inside the logon command; answer it once it shows.
+        QTimer::singleShot(0, [&] {
+            QWidget *setup = QApplication::activeModalWidget();
+            ASSERT_NE(setup, nullptr);
+            EXPECT_EQ(setup->objectName(), QStringLiteral("frmEncoderSetup"));
             ++opened;
-            return new EncoderChoice(*ws, chosen);
+            if (!choose) {
+                QTest::keyClick(setup, Qt::Key_Escape);
+                return;
+            }
+            auto *list = child<QComboBox>(setup, QStringLiteral("fraMCEncoder/cboMCEncoder"));
+            list->setCurrentIndex(list->findData(encoder));
+            QTest::mouseClick(child<QPushButton>(setup, QStringLiteral("cmdOK")), Qt::LeftButton);
         });
         const Attempt a = logOn(0, QStringLiteral("anna"), QStringLiteral("secret"));
         EXPECT_EQ(opened, 1);
-        EXPECT_EQ(a.success, chosen != 0);
-        EXPECT_EQ(componentLogons().size(), chosen != 0 ? 1 : 0);
+        EXPECT_EQ(a.success, choose);
+        EXPECT_EQ(a.open, !choose);
+        EXPECT_EQ(componentLogons().size(), choose ? 1 : 0);
+        EXPECT_EQ(ws->LocalParams.MagCardEncoderID(), choose ? encoder : 0);
         EXPECT_FALSE(ws->LocalParams.anyChanged()); // the choice was written at once
     }
-    EXPECT_EQ(ws->logonTable->encoderID(), 3);
+    EXPECT_EQ(ws->logonTable->encoderID(), encoder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, LogonTest, ::testing::Values("sqlite", "postgresql"));
