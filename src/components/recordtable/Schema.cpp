@@ -181,8 +181,9 @@ bool finish(QSqlDatabase &db, bool ok, QString &error)
 
 QString databaseVersionText(int version)
 {
-    // Version 1 is the data model of 1.14.0; every later schema step raises the patch level.
-    return QStringLiteral("1.14.%1").arg(version - 1);
+    // Version 1 is the data model of 1.14.0; every later schema step raises the patch level. Four
+    // parts: the client's version comparison reads a build number only when a "." follows it.
+    return QStringLiteral("1.14.%1.0").arg(version - 1);
 }
 
 int version(QSqlDatabase &db, const Dialect &dialect)

@@ -148,7 +148,7 @@ TEST_P(ServerTest, SchemaVersionAndUpgrade)
 {
     EXPECT_EQ(db.schemaVersion(), RecordDatabase::currentSchemaVersion());
     EXPECT_EQ(parameterValue(QStringLiteral("DATABASEVERSION")), RecordDatabase::databaseVersionText());
-    EXPECT_EQ(RecordDatabase::databaseVersionText(1), QStringLiteral("1.14.0"));
+    EXPECT_EQ(RecordDatabase::databaseVersionText(1), QStringLiteral("1.14.0.0"));
     EXPECT_FALSE(db.createSchema()) << "a second create must not touch an existing schema";
     EXPECT_TRUE(db.upgradeSchema()) << "nothing to do";
 }
@@ -192,7 +192,7 @@ TEST_P(ServerTest, UpgradeFromTheFirstVersionKeepsTheData)
     after.SelectTable(TableId::Parameters);
     after.SetField(QStringLiteral("parameterID"), QStringLiteral("DATABASEVERSION"));
     after.FindRecord();
-    EXPECT_EQ(after.GetField(QStringLiteral("parameter")).toString(), QStringLiteral("1.14.1"));
+    EXPECT_EQ(after.GetField(QStringLiteral("parameter")).toString(), QStringLiteral("1.14.1.0"));
 }
 
 TEST_P(ServerTest, LostConnectionGivesAStatusAndReconnects)
