@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Notify.h"
+#include "platform/ClientSupport.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 #include "platform/clsLog.h"
@@ -67,6 +68,37 @@ public:
     std::unique_ptr<CardsIntf> firstCardsIntf;  // issues cards
     std::unique_ptr<CardsIntf> secondCardsIntf; // asks for the operator card at logon
     bool SmartCardLogon = false;                // /G
+
+    // The other much-used tables, one object each; start-up creates these 18 and the three above.
+    std::unique_ptr<RecordTable> clientsTable; // table 368: this workstation's row, LoadTexts
+    std::unique_ptr<RecordTable> usersTable;
+    std::unique_ptr<RecordTable> doorsTable;
+    std::unique_ptr<RecordTable> doorGroupsTable;
+    std::unique_ptr<RecordTable> wingsTable;
+    std::unique_ptr<RecordTable> cardsTable;
+    std::unique_ptr<RecordTable> cardNamesTable;
+    std::unique_ptr<RecordTable> cardDoorsTable;
+    std::unique_ptr<RecordTable> devicesTable;
+    std::unique_ptr<RecordTable> doorDevicesTable;
+    std::unique_ptr<RecordTable> eventsTable;
+    std::unique_ptr<RecordTable> eventNamesTable;
+    std::unique_ptr<RecordTable> readoutsTable;
+    std::unique_ptr<RecordTable> notesTable;
+    std::unique_ptr<RecordTable> operatorTemplatesTable;
+    std::unique_ptr<RecordTable> templateRightsTable;
+    std::unique_ptr<RecordTable> passwordsTable;
+    std::unique_ptr<RecordTable> camerasTable;
+
+    // What start-up found; read by the later steps, the frame and the logon.
+    QString ShortProgramPath; // canonical form of ProgramPath, ending in "/"
+    QString HelpFilePath;     // the help pages' folder
+    int32_t ClientID = 0;
+    bool NetworkLibrariesPresent = false;
+    bool StarterActive = false;
+    bool HelpAvailable = false;
+    bool TextLanguageMismatch = false;
+    bool AutoUpdateUserCard = false; // /A
+    ClientSemaphore clientSemaphore; // held from start-up until the frame unloads
 
     // What the session asks of the main frame; the frame fills these when it loads.
     BusyIndicator *busyIndicator = nullptr;

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // The switches of the command line; each is "/" + a letter + an optional value.
 struct CommandLine
 {
     QString raw;
+    struct Switch
+    {
+        QChar letter; // upper-cased
+        QString value;
+    };
+    QList<Switch> switches; // every switch in the order given, known letters or not
     bool hasOdbcSource = false;
     QString odbcSource; // /O
     bool hasServer = false;
@@ -32,3 +39,9 @@ struct CommandLine
 // Splits at every "/"; each piece is trimmed, its first character (upper-cased) picks the
 // switch and the trimmed rest is its value. Unknown letters are ignored.
 CommandLine ParseCommandLine(const QString &commandLine);
+
+// The help text "/?" shows: the switches an operator may need, lines joined by CR LF.
+QString CommandLineHelpText();
+
+// The numeric value of a switch's text, as far as it is a number ("12x" is 12, "" is 0).
+int32_t SwitchNumber(const QString &value);

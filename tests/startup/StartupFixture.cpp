@@ -1,0 +1,198 @@
+#include "StartupFixture.h"
+
+#include "components/recordtable/RecordDatabase.h"
+#include "components/recordtable/RecordTable.h"
+#include "ostrelle-db/DbTool.h"
+#include "texts/Texts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QWidget>
+
+#include <unistd.h>
+
+namespace {
+
+QString shippedTextLibrary()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libctexts.so"));
+}
+
+} // namespace
+
+QString StartupTest::templateDatabase()
+{
+    static QTemporaryDir dir;
+    static QString path;
+    if (!path.isEmpty())
+        return path;
+    TextResources texts;
+    texts.setProgramPath(QCoreApplication::applicationDirPath());
+    if (!texts.LoadTextLibrary()) {
+        ADD_FAILURE() << "no text library beside the test program";
+        return QString();
+    }
+    const QString file = dir.filePath(QStringLiteral("template.db"));
+    RecordDatabase db;
+    QString error;
+    if (!db.open(QStringLiteral("sqlite:") + file) || !DbTool::createDatabase(db, texts, error)) {
+        ADD_FAILURE() << "template database: " << error.toStdString() << db.errorText().toStdString();
+        return QString();
+    }
+    db.close();
+    path = file;
+    return path;
+}
+
+QString Texts(int16_t number)
+{
+    // The shipped texts, read the way the program reads them.
+    static TextResources *texts = [] {
+        auto *t = new TextResources;
+        t->setProgramPath(QCoreApplication::applicationDirPath());
+        t->LoadTextLibrary();
+        return t;
+    }();
+    return texts->GetText(number);
+}
+
+void StartupTest::SetUp()
+{
+    ASSERT_TRUE(m_dir.isValid());
+    m_programDir = m_dir.filePath(QStringLiteral("Ostrelle"));
+    ASSERT_TRUE(QDir().mkpath(m_programDir));
+    ASSERT_TRUE(QFile::copy(shippedTextLibrary(), QDir(m_programDir).filePath(QStringLiteral("libctexts.so"))));
+
+    const QString source = templateDatabase();
+    ASSERT_FALSE(source.isEmpty());
+    m_database = m_dir.filePath(QStringLiteral("hotel.db"));
+    ASSERT_TRUE(QFile::copy(source, m_database));
+
+    m_hives = {m_dir.filePath(QStringLiteral("hkcu.reg")), m_dir.filePath(QStringLiteral("hklm.reg"))};
+    setMachineValue(QStringLiteral("ODBC Source"),
+                    RegistryStore::Value::string(QStringLiteral("sqlite:") + m_database));
+
+    m_instanceName = m_dir.filePath(QStringLiteral("instance"));
+    static int counter = 0;
+    m_semaphore.semaphore = "/ostrelle-test-" + QByteArray::number(getpid()) + "-" + QByteArray::number(++counter);
+    m_semaphore.markerFile = m_dir.filePath(QStringLiteral("client.lock"));
+}
+
+void StartupTest::TearDown()
+{
+    m_startup.reset();
+    m_ws.reset();
+}
+
+StartupEnvironment StartupTest::environment(const QString &commandLine)
+{
+    StartupEnvironment env;
+    env.commandLine = commandLine;
+    env.applicationPath = m_programDir;
+    env.computerName = QStringLiteral("FRONTDESK1");
+    env.instanceName = m_instanceName;
+    env.clientSemaphore = m_semaphore;
+    env.deviceDirectory = m_dir.filePath(QStringLiteral("devices"));
+    env.showMessage = [this](const QString &text, DialogStyle style, const QString &title, const QStringList &buttons) {
+        m_boxes.push_back({text, style, title, buttons});
+        return 0;
+    };
+    env.editCommandLine = [](QString &) {
+        ADD_FAILURE() << "the command-line editor opened without the Ctrl key";
+        return false;
+    };
+    env.starterActive = [] { return false; };
+    env.libraryPresent = [](const QByteArray &) { return true; };
+    env.screen = [] { return ScreenMetrics{96.0, 24}; };
+    env.prepareDatabase = [](RecordDatabase &db) { db.setClock([] { return 45444.5; }); };
+    env.databaseChecks = [](Workstation &) { return 0; };
+    env.createMainFrame = [](Workstation &) {
+        auto frame = std::make_unique<QWidget>();
+        frame->setObjectName(QStringLiteral("frmMain"));
+        return frame;
+    };
+    env.promptLogon = [this](Workstation &ws, QWidget *frame, const QString &password) {
+        EXPECT_TRUE(frame && frame->isVisible()) << "the logon opens over the shown main frame";
+        ++m_logons;
+        m_logonPassword = password;
+        m_logonUser = ws.logon.lastUserID;
+        return true;
+    };
+    return env;
+}
+
+StartupResult StartupTest::run(const QString &commandLine)
+{
+    return run(environment(commandLine));
+}
+
+StartupResult StartupTest::run(StartupEnvironment env)
+{
+    m_startup.reset();
+    m_ws.reset();
+    Workstation::Setup setup;
+    setup.programPath = m_programDir;
+    setup.registry = m_hives;
+    m_ws = std::make_unique<Workstation>(std::move(setup));
+    // A workstation user may read the machine's settings but not change them.
+    m_ws->registryStore.setWritable(RegistryStore::Hive::LocalMachine, false);
+    m_ws->StartupLog.setFailureReporter([](const QString &title, const QString &text) {
+        ADD_FAILURE() << "start-up log failed: " << title.toStdString() << ": " << text.toStdString();
+    });
+    m_startup = std::make_unique<StartupSequence>(*m_ws, std::move(env));
+    return m_startup->Run();
+}
+
+QStringList StartupTest::logLines() const
+{
+    QFile file(QDir(m_programDir).filePath(QStringLiteral("startup.log")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "no startup.log";
+        return {};
+    }
+    const QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QStringLiteral("\r\n"));
+    // Header: version, kind, creation time, operating system, an empty line.
+    EXPECT_GE(lines.size(), 5);
+    EXPECT_EQ(lines.value(0), QStringLiteral("// Ostrelle client version %1.%2.%3")
+                                  .arg(OSTRELLE_VERSION_MAJOR)
+                                  .arg(OSTRELLE_VERSION_MINOR)
+                                  .arg(OSTRELLE_VERSION_PATCH));
+    EXPECT_EQ(lines.value(1), QStringLiteral("// Startup logfile"));
+    EXPECT_TRUE(lines.value(2).startsWith(QStringLiteral("// Created: ")));
+    EXPECT_TRUE(lines.value(3).startsWith(QStringLiteral("// ")));
+    EXPECT_EQ(lines.value(4), QString());
+    return lines.mid(5);
+}
+
+void StartupTest::setMachineValue(const QString &name, const RegistryStore::Value &value, const QString &key)
+{
+    RegistryStore store(m_hives.currentUser, m_hives.localMachine);
+    EXPECT_EQ(store.setValue(RegistryStore::Hive::LocalMachine, key, name, value), 0);
+}
+
+RegistryStore::Value StartupTest::userValue(const QString &name, const QString &key) const
+{
+    RegistryStore store(m_hives.currentUser, m_hives.localMachine);
+    RegistryStore::Value value;
+    store.queryValue(RegistryStore::Hive::CurrentUser, key, name, value);
+    return value;
+}
+
+void StartupTest::changeParameter(const QString &key, const QString *value)
+{
+    RecordDatabase db;
+    ASSERT_TRUE(db.open(QStringLiteral("sqlite:") + m_database));
+    RecordTable table(db);
+    table.SelectTable(TableId::Parameters);
+    table.SetField(QStringLiteral("parameterID"), key);
+    if (value) {
+        table.FindRecord();
+        ASSERT_EQ(table.Status(), RecordStatus::Ok) << key.toStdString();
+        table.SetField(QStringLiteral("parameter"), *value);
+        table.UpdateRecord();
+    } else {
+        table.DeleteRecord();
+    }
+    ASSERT_EQ(table.Status(), RecordStatus::Ok) << table.ErrorText(table.Status()).toStdString();
+}
