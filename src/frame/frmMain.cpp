@@ -6,6 +6,7 @@
 #include "frame/frmNavWindow.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
+#include "settings/frmEncoderSetup.h"
 #include "texts/Texts.h"
 #include "ui/DialogMembers.h"
 #include "ui/FormTexts.h"
@@ -147,6 +148,13 @@ frmMain::frmMain(Workstation &workstation, QWidget *parent)
         m_ws.secondCardsIntf.reset();
     });
 
+    // The encoder selection is the frame's own command; the logon and the card dialogs open it by kind.
+    if (!m_ws.windows.has(QStringLiteral("frmEncoderSetup"))) {
+        Workstation *ws = &m_ws;
+        m_ws.windows.add(QStringLiteral("frmEncoderSetup"), [ws](QWidget *parent) -> QWidget * {
+            return ws->database ? CreateEncoderSetup(*ws->database, ws->LocalParams, parent) : nullptr;
+        });
+    }
     m_ws.busyIndicator = this;
     m_ws.setApplicationTitle = [this]() { SetApplicationTitle(); };
     m_ws.setupMenus = [this]() {
