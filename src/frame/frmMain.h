@@ -7,8 +7,8 @@
 #include "ui/PopupMenu.h"
 
 #include <QHash>
-#include <QMap>
 #include <QMainWindow>
+#include <QMap>
 
 #include <functional>
 #include <memory>
