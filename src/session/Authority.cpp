@@ -133,6 +133,17 @@ bool Authority::HasFunction(int n, Set set) const
     return n >= 0 && n < FunctionCount && rights(set).functions.test(n);
 }
 
+bool Authority::CheckCardValidity(qint32 cardNameID, double now, double expireTime)
+{
+    // A thousandth of a minute absorbs the rounding of the day fractions.
+    const double minutes = (expireTime - now) * 1440.0;
+    if (minutes <= MaxCardValidity(cardNameID) + 0.001)
+        return true;
+    if (m_ws.messages)
+        m_ws.messages->error(-31225);
+    return false;
+}
+
 bool Authority::ask(int mode)
 {
     return m_prompt && m_prompt(mode);

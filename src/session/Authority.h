@@ -65,6 +65,9 @@ public:
     bool MayIssueCardKind(qint32 cardNameID, Set set = OperatorSet) const;
     qint32 MaxCardValidity(qint32 cardNameID) const;
     bool HasFunction(int n, Set set = OperatorSet) const;
+    // Card issuing: a card valid from now until expireTime (OLE dates, now from ServerNow) longer
+    // than the operator's maximum for its kind is refused with message -31225.
+    bool CheckCardValidity(qint32 cardNameID, double now, double expireTime);
 
     // A full logon when the logon has ended; else, with confirm, a password confirmation.
     bool EnsureLogon(bool confirm);

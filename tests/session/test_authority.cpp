@@ -107,6 +107,32 @@ TEST_P(AuthorityTest, TheOperatorSetUnitesTheRightsOfEveryoneLoggedOnHere)
         EXPECT_EQ(c.ask(ws->authority), 0) << "nobody: " << c.what;
 }
 
+TEST_P(AuthorityTest, ACardValidBeyondTheOperatorsMaximumIsRefused)
+{
+    addRight(300, kCard + 256, 0, 1440);
+    loggedOn({"anna"});
+    struct Row
+    {
+        int cardNameID;
+        double days;
+        bool allowed;
+    };
+    const Row rows[] = {
+        {256, 1.0, true},               // exactly 24 hours
+        {256, 1.0 + 1.0 / 1440, false}, // one minute more
+        {256, 0.25, true},
+        {257, 1.0 / 1440, false}, // a kind the operator may not issue
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.days);
+        messages->clear();
+        if (!row.allowed)
+            messages->expect(-31225);
+        EXPECT_EQ(ws->authority.CheckCardValidity(row.cardNameID, now, now + row.days), row.allowed);
+        EXPECT_EQ(messages->shown().size(), row.allowed ? 0u : 1u);
+    }
+}
+
 TEST_P(AuthorityTest, TheReferenceSetFollowsTemplateOneThroughTheTimeStamp)
 {
     addRight(1, kTable + 48, 1);

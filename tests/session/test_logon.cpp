@@ -4,6 +4,7 @@
 #include "session/Logon.h"
 #include "session/frmLogoff.h"
 #include "session/frmLogon.h"
+#include "settings/clsSystemParams.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -143,7 +144,13 @@ TEST_P(LogonTest, ALogonListsTheOperatorLoadsTheRightsAndRecomputesTheMenus)
     const qint32 anna = addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
     addRight(300, 0x800000 + 16, 3);
     addRight(1, 0x800000 + 48, 1);
+    int titles = 0;
+    ws->setApplicationTitle = [&] { ++titles; };
+    // Another workstation saved the settings since they were read.
+    putParameter(QStringLiteral("PROPERTYNAME"), QStringLiteral("Seaside"));
     const Attempt a = logOn(0, QStringLiteral("Anna"), QStringLiteral("secret"));
+    EXPECT_EQ(titles, 1);
+    EXPECT_EQ(ws->SystemParams->PropertyName(), QStringLiteral("Seaside"));
     EXPECT_TRUE(a.success);
     EXPECT_FALSE(a.open);
     EXPECT_EQ(ws->logon.CurrentOperatorID, anna);
