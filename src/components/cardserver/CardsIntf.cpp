@@ -168,11 +168,9 @@ qint32 CardsIntf::SelectDevice(qint32 deviceNumber)
 {
     if (m_job != Job::None)
         return DeviceBusy;
-    if (m_stopped.contains(deviceNumber) && deviceNumber != 0)
-        return setStatus(DeviceNotReady, QStringLiteral("Device %1 was stopped.").arg(deviceNumber));
     // Selecting the device again keeps its driver: a batch may still be ejecting its last card.
     if (m_driver && m_driver->info().deviceID == deviceNumber && deviceNumber != 0)
-        return setStatus(m_driver->state());
+        return setStatus(deviceState());
 
     DeviceInfo info;
     const qint32 status = deviceFor(deviceNumber, info);
@@ -193,7 +191,14 @@ qint32 CardsIntf::SelectDevice(qint32 deviceNumber)
         return setStatus(DeviceNotReady, QStringLiteral("The folder %1 cannot be made.").arg(info.folder));
     }
     attach(std::move(driver));
-    return setStatus(m_driver->state());
+    return setStatus(deviceState());
+}
+
+qint32 CardsIntf::deviceState() const
+{
+    if (m_stopped.contains(m_driver->info().deviceID))
+        return DeviceNotReady;
+    return m_driver->state();
 }
 
 qint32 CardsIntf::CheckEncoder()
@@ -202,9 +207,7 @@ qint32 CardsIntf::CheckEncoder()
         return DeviceBusy;
     if (!m_driver || !m_driver->isEncoder())
         return setStatus(NoEncoder);
-    if (m_stopped.contains(m_driver->info().deviceID))
-        return setStatus(DeviceNotReady);
-    return setStatus(m_driver->state());
+    return setStatus(deviceState());
 }
 
 qint32 CardsIntf::QueryDevice(qint32 deviceNumber)
@@ -333,9 +336,7 @@ qint32 CardsIntf::EncodeCard(const QString &description)
         return setStatus(ImageIncomplete, QStringLiteral("numCards is %1.").arg(copies));
     if (!m_driver || !m_driver->isEncoder())
         return setStatus(NoEncoder);
-    if (m_stopped.contains(m_driver->info().deviceID))
-        return setStatus(DeviceNotReady);
-    if (const qint32 state = m_driver->state(); state != Ok)
+    if (const qint32 state = deviceState(); state != Ok)
         return setStatus(state);
 
     m_installation = m_store.installationId();
@@ -494,8 +495,8 @@ qint32 CardsIntf::ReadCard(const QString &prompt)
         return DeviceBusy;
     if (!m_driver || !m_driver->isEncoder())
         return setStatus(NoEncoder);
-    if (m_stopped.contains(m_driver->info().deviceID))
-        return setStatus(DeviceNotReady);
+    if (const qint32 state = deviceState(); state != Ok)
+        return setStatus(state);
     beginJob(Job::Read, BusyReading);
     m_driver->showPrompt(prompt);
     m_driver->read();
@@ -581,9 +582,7 @@ qint32 CardsIntf::SetupDevice(qint32 promptText)
         return DeviceBusy;
     if (!m_driver || !m_driver->isHandheld())
         return setStatus(NotHandheld);
-    if (m_stopped.contains(m_driver->info().deviceID))
-        return setStatus(DeviceNotReady);
-    if (const qint32 state = m_driver->state(); state != Ok)
+    if (const qint32 state = deviceState(); state != Ok)
         return setStatus(state);
     const QByteArray setup = m_store.handheldSetup(m_driver->info());
     beginJob(Job::Program, Busy);
@@ -604,9 +603,7 @@ qint32 CardsIntf::ReadDevice(const QString &prompt)
         return DeviceBusy;
     if (!m_driver || !m_driver->isHandheld())
         return setStatus(NotHandheld);
-    if (m_stopped.contains(m_driver->info().deviceID))
-        return setStatus(DeviceNotReady);
-    if (const qint32 state = m_driver->state(); state != Ok)
+    if (const qint32 state = deviceState(); state != Ok)
         return setStatus(state);
     beginJob(Job::Readout, BusyReading);
     m_readData.clear();
@@ -661,11 +658,9 @@ QString CardsIntf::GetStatusText(qint32 status) const
     QString text = CardServerStatus::text(status);
     if (text.isEmpty())
         text = CardFormatStatusText(status);
-    if (text.isEmpty() && (quint32(status) & 0xFFFF0000u) == 0x67890000u) {
-        const QString db = m_store.errorText(status);
-        if (!db.isEmpty())
-            text = QStringLiteral("Database error|") + db;
-    }
+    // The database's own statuses: not connected, and its 0x678901xx range.
+    if (text.isEmpty() && (status == RecordStatus::NotConnected || (quint32(status) & 0xFFFFFF00u) == 0x67890100u))
+        text = QStringLiteral("Database error|") + m_store.errorText(status);
     if (text.isEmpty()) {
         const QString hex = QStringLiteral("%1").arg(quint32(status), 8, 16, QLatin1Char('0')).toUpper();
         text = QStringLiteral("Error 0x%1|The card-encoding server reported the status 0x%1.").arg(hex);

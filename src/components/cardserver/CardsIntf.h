@@ -94,6 +94,8 @@ private:
     qint32 builder(qint32 status);
     qint32 setStatus(qint32 status, const QString &detail = QString());
     qint32 deviceFor(qint32 deviceNumber, DeviceInfo &info);
+    // The selected device's state, a stopped device counting as not ready.
+    qint32 deviceState() const;
     void attach(std::unique_ptr<DeviceDriver> driver);
     void beginJob(Job job, qint32 status);
     void finish(qint32 status, const QString &detail = QString());

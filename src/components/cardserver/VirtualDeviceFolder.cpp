@@ -1,5 +1,7 @@
 #include "components/cardserver/VirtualDeviceFolder.h"
 
+#include "components/cardserver/CardServerStatus.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -170,7 +172,7 @@ std::optional<qint32> VirtualDeviceFolder::takeNextStatus()
     bool ok = false;
     const quint32 v = QString::fromLatin1(text->trimmed()).toUInt(&ok, 0);
     // A fault file that says nothing useful still fails the operation: someone meant it to.
-    return ok ? qint32(v) : qint32(0x67890012);
+    return ok ? qint32(v) : CardServerStatus::WriteFailed;
 }
 
 bool VirtualDeviceFolder::pressCancel()

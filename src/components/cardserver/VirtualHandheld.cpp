@@ -1,6 +1,7 @@
 #include "components/cardserver/VirtualHandheld.h"
 
 #include "components/cardserver/CardServerStatus.h"
+#include "components/cardserver/Readout.h"
 
 #include <QFile>
 
@@ -68,8 +69,8 @@ void VirtualHandheld::onTimer()
             emit failed(CardServerStatus::DeviceNotReady);
             return;
         }
-        // One read-out is at most a few megabytes; the parser refuses anything larger anyway.
-        texts << f.read(8 * 1024 * 1024);
+        // One byte past the limit is enough for the parser to refuse a read-out that is too large.
+        texts << f.read(Readout::kMaxBytes + 1);
     }
     emit readoutReady(files, texts);
 }

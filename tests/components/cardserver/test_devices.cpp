@@ -164,6 +164,9 @@ TEST_P(DeviceTest, OperationsNeedTheRightDevice)
         EXPECT_EQ(cards->IsReady(), 1);
     }
     EXPECT_EQ(rowCount(TableId::Cards), 0);
+    // A status nobody knows still gets both forms, with its number.
+    EXPECT_EQ(cards->GetStatusText(0x67890099).section(QLatin1Char('|'), 0, 0), QStringLiteral("Error 0x67890099"));
+    EXPECT_TRUE(cards->GetStatusText(RecordStatus::SqlError).startsWith(QStringLiteral("Database error|")));
 }
 
 TEST_P(DeviceTest, StoppedDevicesAreNotReady)
@@ -173,9 +176,11 @@ TEST_P(DeviceTest, StoppedDevicesAreNotReady)
     CARD_STATUS_EQ(cards->QueryDevice(42), NoEncoder);
     EXPECT_EQ(cards->StopDevice(kEncoder), 0);
     CARD_STATUS_EQ(cards->QueryDevice(kEncoder), DeviceNotReady);
+    CARD_STATUS_EQ(cards->SelectDevice(kEncoder), DeviceNotReady);
     CARD_STATUS_EQ(encodeGuestCard(101, now + 1), DeviceNotReady);
     EXPECT_EQ(cards->StartDevice(kEncoder), 0);
     EXPECT_EQ(cards->QueryDevice(kEncoder), 0);
+    EXPECT_EQ(cards->SelectDevice(kEncoder), 0);
     EXPECT_EQ(encodeGuestCard(101, now + 1), 0);
 
     // A device whose folder went away does not answer until it is started again.
