@@ -21,10 +21,11 @@ QString shippedTextLibrary()
 
 } // namespace
 
-QString StartupTest::templateDatabase()
+QString StartupTest::templateDatabase(bool demoHotel)
 {
     static QTemporaryDir dir;
-    static QString path;
+    static QString paths[2];
+    QString &path = paths[demoHotel ? 1 : 0];
     if (!path.isEmpty())
         return path;
     TextResources texts;
@@ -33,16 +34,29 @@ QString StartupTest::templateDatabase()
         ADD_FAILURE() << "no text library beside the test program";
         return QString();
     }
-    const QString file = dir.filePath(QStringLiteral("template.db"));
+    const QString file = dir.filePath(demoHotel ? QStringLiteral("demo.db") : QStringLiteral("required.db"));
     RecordDatabase db;
+    db.setPasswordHashLimits(1, 8192); // the cheapest hashes: the tests log on, they do not guard
     QString error;
-    if (!db.open(QStringLiteral("sqlite:") + file) || !DbTool::createDatabase(db, texts, error)) {
+    const bool opened = db.open(QStringLiteral("sqlite:") + file);
+    FillOptions noHistory;
+    const bool created = opened && (demoHotel ? DbTool::createDemo(db, texts, noHistory, error)
+                                              : DbTool::createDatabase(db, texts, error));
+    if (!created) {
         ADD_FAILURE() << "template database: " << error.toStdString() << db.errorText().toStdString();
         return QString();
     }
     db.close();
     path = file;
     return path;
+}
+
+void StartupTest::useDemoHotel()
+{
+    const QString source = templateDatabase(true);
+    ASSERT_FALSE(source.isEmpty());
+    ASSERT_TRUE(QFile::remove(m_database));
+    ASSERT_TRUE(QFile::copy(source, m_database));
 }
 
 QString Texts(int16_t number)
@@ -134,6 +148,9 @@ StartupResult StartupTest::run(StartupEnvironment env)
     Workstation::Setup setup;
     setup.programPath = m_programDir;
     setup.registry = m_hives;
+    auto messages = std::make_unique<ScriptedMessages>();
+    m_messages = messages.get();
+    setup.messages = std::move(messages);
     m_ws = std::make_unique<Workstation>(std::move(setup));
     // A workstation user may read the machine's settings but not change them.
     m_ws->registryStore.setWritable(RegistryStore::Hive::LocalMachine, false);

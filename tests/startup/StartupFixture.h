@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScriptedMessages.h"
 #include "platform/MessageDialog.h"
 #include "platform/RegistryStore.h"
 #include "session/Workstation.h"
@@ -29,8 +30,9 @@ public:
         QStringList buttons;
     };
 
-    // The database every installation starts from, made once per test program.
-    static QString templateDatabase();
+    // The database every installation starts from, made once per test program: the required rows
+    // only, or the demo hotel with its operators (no history).
+    static QString templateDatabase(bool demoHotel = false);
 
     // The fixture's state is open to the tables of cases that prepare an installation.
     void SetUp() override;
@@ -45,6 +47,9 @@ public:
     // The start-up log without its header, one entry per line; the header is checked on the way.
     QStringList logLines() const;
     QString lastLogLine() const { return logLines().value(logLines().size() - 1); }
+
+    // Replaces the installation's database by a copy of the demo hotel.
+    void useDemoHotel();
 
     // Registry values as an installer would have left them.
     void setMachineValue(const QString &name, const RegistryStore::Value &value,
@@ -62,6 +67,7 @@ public:
     QString m_instanceName;
     ClientSemaphore::Names m_semaphore;
     std::vector<Box> m_boxes;
+    ScriptedMessages *m_messages = nullptr; // the numbered messages of the workstation started last
 
     std::unique_ptr<Workstation> m_ws;
     std::unique_ptr<StartupSequence> m_startup;

@@ -1,0 +1,83 @@
+#include "FindChild.h"
+#include "StartupFixture.h"
+#include "session/frmLogon.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// The start as main() runs it: the real main frame and the real logon dialog, on the demo hotel.
+class StartupProgramTest : public StartupTest
+{
+protected:
+    StartupEnvironment programEnvironment(const QString &commandLine)
+    {
+        StartupEnvironment env = environment(commandLine);
+        env.createMainFrame = nullptr;
+        env.promptLogon = nullptr;
+        env.databaseChecks = nullptr;
+        return env;
+    }
+
+    // Answers the logon dialog once it is up: the user ID and password (empty: keep what is there).
+    void answerLogon(const QString &userID, const QString &password)
+    {
+        auto attempt = std::make_shared<std::function<void()>>();
+        *attempt = [this, userID, password, attempt] {
+            auto *dialog = qobject_cast<frmLogon *>(QApplication::activeModalWidget());
+            if (!dialog) {
+                QTimer::singleShot(20, *attempt);
+                return;
+            }
+            m_logonShown = true;
+            m_presetPassword = child<QLineEdit>(dialog, "txtPassword")->text();
+            m_presetUser = child<QLineEdit>(dialog, "txtUserID")->text();
+            if (!userID.isEmpty())
+                child<QLineEdit>(dialog, "txtUserID")->setText(userID);
+            if (!password.isEmpty())
+                child<QLineEdit>(dialog, "txtPassword")->setText(password);
+            QTest::keyClick(child<QLineEdit>(dialog, "txtPassword"), Qt::Key_Return);
+        };
+        QTimer::singleShot(0, *attempt);
+    }
+
+    bool m_logonShown = false;
+    QString m_presetUser;
+    QString m_presetPassword;
+};
+
+TEST_F(StartupProgramTest, TheAdministratorLogsOnInFrontOfTheMainFrame)
+{
+    useDemoHotel();
+    answerLogon(QStringLiteral("ADMIN"), QStringLiteral("admin-demo"));
+    ASSERT_EQ(run(programEnvironment(QString())), StartupResult::Completed);
+
+    EXPECT_TRUE(m_logonShown);
+    EXPECT_TRUE(m_ws->logon.loggedOn);
+    EXPECT_NE(m_ws->logon.CurrentOperatorID, 0);
+    ASSERT_NE(m_startup->mainFrame(), nullptr);
+    EXPECT_EQ(m_startup->mainFrame()->objectName(), QStringLiteral("frmMain"));
+    EXPECT_TRUE(m_startup->mainFrame()->isVisible());
+    const QStringList lines = logLines();
+    EXPECT_EQ(lines.mid(lines.size() - 3),
+              QStringList({QStringLiteral("Load main frame and kill splash screen"), QStringLiteral("Prompt Logon"),
+                           QStringLiteral("Startup completed")}));
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_TRUE(m_messages->shown().empty());
+}
+
+TEST_F(StartupProgramTest, TheLogonStartsWithTheUserAndPasswordOfTheCommandLine)
+{
+    useDemoHotel();
+    answerLogon(QString(), QString());
+    ASSERT_EQ(run(programEnvironment(QStringLiteral("/L FRONTDESK /P frontdesk-demo"))), StartupResult::Completed);
+    EXPECT_EQ(m_presetUser, QStringLiteral("FRONTDESK"));
+    EXPECT_EQ(m_presetPassword, QStringLiteral("frontdesk-demo"));
+    EXPECT_TRUE(m_ws->logon.loggedOn);
+    EXPECT_TRUE(m_startup->commandLine().logonPassword.isEmpty());
+}
+
+} // namespace
