@@ -17,6 +17,9 @@ qint32 VirtualEncoder::state() const
 
 void VirtualEncoder::abandon()
 {
+    // A written card is never left in the slot to be written over by the next job.
+    if (m_phase == Phase::Ejecting)
+        putOut();
     m_timer.stop();
     m_phase = Phase::Idle;
     m_maker = nullptr;
@@ -74,6 +77,16 @@ void VirtualEncoder::fail(qint32 status)
     emit failed(status);
 }
 
+void VirtualEncoder::putOut()
+{
+    // In auto mode the card leaves the slot; in manual mode the operator takes it out.
+    const std::optional<QByteArray> card = m_folder.card();
+    if (!m_settings.manual && card && m_lastWritten && *card == *m_lastWritten) {
+        m_folder.ejectToTray(trayName());
+        m_lastWritten.reset();
+    }
+}
+
 QString VirtualEncoder::trayName()
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
@@ -100,17 +113,11 @@ void VirtualEncoder::onTimer()
     case Phase::Reading:
         finishRead();
         return;
-    case Phase::Ejecting: {
-        // In auto mode the card leaves the slot; in manual mode the operator takes it out.
-        const std::optional<QByteArray> card = m_folder.card();
-        if (!m_settings.manual && card && m_lastWritten && *card == *m_lastWritten) {
-            m_folder.ejectToTray(trayName());
-            m_lastWritten.reset();
-        }
+    case Phase::Ejecting:
+        putOut();
         m_phase = Phase::Idle;
         emit ejected();
         return;
-    }
     }
 }
 

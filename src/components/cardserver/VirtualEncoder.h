@@ -38,6 +38,7 @@ private:
     void finishWrite();
     void finishRead();
     void fail(qint32 status);
+    void putOut();
     QString trayName();
     // Manual mode: a card the encoder did not just write itself.
     bool isFreshCard(const std::optional<QByteArray> &card) const;

@@ -422,9 +422,19 @@ TEST_P(IssuingTest, BatchModeReportsEachCardBeforeItLeavesTheEncoder)
         EXPECT_EQ(cards->IsReady(), 0) << "the card is still being ejected";
     }
     EXPECT_TRUE(waitFor([&] { return cards->IsReady() == 1; }));
-    EXPECT_EQ(cards->SetBatchMode(0), 0);
     EXPECT_EQ(rowCount(TableId::Cards), 3);
     EXPECT_EQ(trayFiles(encoderFolder()).size(), 3);
+
+    // Turning to the handheld unit while a card is still ejected finishes the eject at once.
+    buildGuestCard(*cards, 101, now + 1);
+    ASSERT_EQ(cards->EncodeCard(QStringLiteral("Guest card")), 0);
+    CARD_STATUS_EQ(waitWhileBusy(*cards), Ok);
+    ASSERT_EQ(cards->IsReady(), 0);
+    ASSERT_EQ(cards->SelectDevice(kHandheld), 0);
+    EXPECT_EQ(cards->IsReady(), 1);
+    EXPECT_FALSE(encoderFolder().hasCard());
+    EXPECT_EQ(trayFiles(encoderFolder()).size(), 4);
+    EXPECT_EQ(cards->SetBatchMode(0), 0);
 }
 
 TEST_P(IssuingTest, OperatorCardLogon)
