@@ -91,7 +91,9 @@ bool RegistrationNumbers::commit()
     if (q.exec(QStringLiteral("COMMIT")))
         return true;
     m_error = q.lastError().text();
-    QSqlQuery(m_db.sqlDatabase()).exec(QStringLiteral("ROLLBACK"));
+    // A failed COMMIT ends the transaction on PostgreSQL; SQLite keeps it open (a deferred key).
+    if (!m_db.dialect().isPostgreSQL())
+        QSqlQuery(m_db.sqlDatabase()).exec(QStringLiteral("ROLLBACK"));
     m_db.checkConnectionLost();
     return false;
 }
@@ -101,7 +103,9 @@ void RegistrationNumbers::rollback()
     if (!m_open)
         return;
     m_open = false;
-    QSqlQuery(m_db.sqlDatabase()).exec(QStringLiteral("ROLLBACK"));
+    // A connection found lost meanwhile has taken the transaction with it.
+    if (m_db.isOpen())
+        QSqlQuery(m_db.sqlDatabase()).exec(QStringLiteral("ROLLBACK"));
 }
 
 bool RegistrationNumbers::readRange()
