@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
   libgl-dev libvulkan-dev libxkbcommon-dev
-  libsodium-dev
+  libsodium-dev libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   sqlite3 postgresql postgresql-client
   unixodbc odbc-postgresql
