@@ -108,7 +108,7 @@ frmNavWindow::frmNavWindow(Workstation &workstation, AvailabilityFn availability
     m_tabNav->setExpanding(true);
     m_tabNav->setDrawBase(false);
     m_lvwNav->setObjectName(QStringLiteral("lvwNav"));
-    m_lvwNav->setIconSize(QSize(32, 32));
+    m_lvwNav->setIconSize(QSize(24, 24));
     m_lvwNav->setSpacing(2);
     m_lvwNav->setUniformItemSizes(true);
     m_lvwNav->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -23,7 +23,7 @@ constexpr int kDefaultListWidth = 3015;
 constexpr int kDialogExtraWidth = 2130; // dialog width beyond the lists
 constexpr int kFrameInset = 240;        // frames: the dialog's inner width less this
 constexpr int kMargin = 120;
-constexpr int kFrameHeight = 735;
+constexpr int kFrameHeight = 840;
 constexpr int kListHeight = 315;
 constexpr int kButtonWidth = 1215;
 constexpr int kButtonHeight = 375;
@@ -179,9 +179,9 @@ void frmEncoderSetup::layOut(int listWidthTwips)
         top += kFrameHeight + kMargin;
     }
     for (QLabel *label : {m_lblMCEncoder, m_lblHCU})
-        label->setGeometry(x(kMargin), y(300), x(listLeft - 2 * kMargin), y(kListHeight));
+        label->setGeometry(x(kMargin), y(405), x(listLeft - 2 * kMargin), y(kListHeight));
     for (QComboBox *list : {m_cboMCEncoder, m_cboHCU})
-        list->setGeometry(x(listLeft), y(270), x(listWidthTwips), y(kListHeight));
+        list->setGeometry(x(listLeft), y(390), x(listWidthTwips), y(kListHeight));
     const int buttonTop = top + kMargin;
     const int cancelLeft = dialogWidth - kMargin - kButtonWidth;
     m_cmdCancel->setGeometry(x(cancelLeft), y(buttonTop), x(kButtonWidth), y(kButtonHeight));

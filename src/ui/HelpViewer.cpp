@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 
 const QString HelpViewer::ContentsPage = QStringLiteral("contents.htm");
 const QString HelpViewer::FolderName = QStringLiteral("help");
@@ -62,8 +64,15 @@ void HelpViewer::CloseAll()
 
 frmHelp *HelpViewer::ensureWindow()
 {
-    if (!m_window)
+    if (!m_window) {
         m_window = new frmHelp(m_directory);
+        // A new help window opens in the middle of the screen, not over the frame's corner.
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect placed = m_window->frameGeometry();
+            placed.moveCenter(screen->availableGeometry().center());
+            m_window->move(placed.topLeft());
+        }
+    }
     return m_window;
 }
 

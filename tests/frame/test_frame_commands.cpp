@@ -152,6 +152,8 @@ TEST_P(FrameCommandTest, UnavailableDialogsAndMissingWindowsOpenNothing)
     messages->expect(-30000);
     trigger("mnuViewDoorList");
     EXPECT_EQ(subWindows(), 0);
+    ASSERT_EQ(messages->shown().size(), 1u);
+    EXPECT_NE(messages->shown().front().text, QStringLiteral("-30000")) << "the message has a text";
 }
 
 TEST_P(FrameCommandTest, CommandsPassTheirArguments)
