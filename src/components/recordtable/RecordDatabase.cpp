@@ -261,6 +261,10 @@ bool RecordDatabase::checkConnectionLost()
         QSqlQuery ping(sqlDatabase());
         if (ping.exec(QStringLiteral("SELECT 1")) && ping.next())
             return false;
+        // Inside a transaction that a failed statement aborted the server refuses everything
+        // until the rollback; it answered, so the connection is alive.
+        if (ping.lastError().nativeErrorCode() == QLatin1String("25P02"))
+            return false;
     }
     m_lost = true;
     sqlDatabase().close(); // invalidates every open query of this connection

@@ -217,6 +217,28 @@ TEST_P(ServerTest, LostConnectionGivesAStatusAndReconnects)
     EXPECT_EQ(t.GetField(QStringLiteral("alphaID")).toString(), QStringLiteral("A"));
 }
 
+TEST_P(ServerTest, AFailedStatementInsideATransactionKeepsTheConnection)
+{
+    const qint32 taken = addUser(QStringLiteral("A"));
+    const quint64 generation = db.generation();
+    {
+        RecordDatabase::Transaction transaction(db);
+        RecordTable t(db);
+        t.SelectTable(TableId::Users);
+        t.UseGivenKey();
+        t.SetField(QStringLiteral("userID"), taken);
+        t.SetField(QStringLiteral("alphaID"), QStringLiteral("B"));
+        t.InsertRecord(); // the key is taken: the statement fails and aborts the transaction
+        EXPECT_NE(t.Status(), RecordStatus::Ok);
+        EXPECT_NE(t.Status(), RecordStatus::ConnectionLost) << "the server answered; nothing was lost";
+    }
+    EXPECT_EQ(db.generation(), generation) << "no reconnect after a refused statement";
+    RecordTable after(db);
+    after.SelectTable(TableId::Users);
+    after.OpenQuery(QString(), QString());
+    EXPECT_STATUS(after, RecordStatus::Ok);
+}
+
 TEST_P(ServerTest, UnreachableDatabaseGivesAStatus)
 {
     RecordDatabase nowhere;
