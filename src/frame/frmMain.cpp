@@ -200,7 +200,6 @@ void frmMain::load()
     if (m_ws.LocalParams.AutoLaunchNavWindow())
         showNavWindow();
     SetBusyState(0);
-    m_loaded = true;
 }
 
 void frmMain::buildMenus()
@@ -440,11 +439,6 @@ void frmMain::activateChild(QWidget *child)
 {
     if (hasChildTag(child))
         DialogMembers::call(child, "Activate");
-}
-
-void frmMain::showEvent(QShowEvent *event)
-{
-    QMainWindow::showEvent(event);
 }
 
 void frmMain::changeEvent(QEvent *event)

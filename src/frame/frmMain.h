@@ -65,7 +65,6 @@ public:
     void setInputBox(InputBoxFn inputBox) { m_inputBox = std::move(inputBox); }
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -124,8 +123,7 @@ private:
     std::unique_ptr<HelpViewer> m_help;
     InputBoxFn m_inputBox;
     int m_pollInterval = 250;
-    int m_polls = 0; // card-server polls running in nested event loops
-    bool m_loaded = false;
+    int m_polls = 0;          // card-server polls running in nested event loops
     bool m_unloading = false; // the close goes on without asking again
     bool m_unloaded = false;
 };
