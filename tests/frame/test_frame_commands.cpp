@@ -137,6 +137,35 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
     EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 2);
 }
 
+TEST_P(FrameCommandTest, TheWindowMenuArrangesTheChildWindows)
+{
+    registerFake(QStringLiteral("frmUserList"));
+    registerFake(QStringLiteral("frmDoorList"));
+    operatorWith({{kTable + 16, 1}, {kTable + 0, 1}});
+    frame->resize(900, 700);
+    frame->show();
+    trigger("mnuViewUserList");
+    trigger("mnuViewDoorList");
+    const QRect space = frame->mdiArea()->viewport()->rect();
+    const QList<QMdiSubWindow *> subs = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 2);
+
+    trigger("mnuWindowTileHorizontal");
+    for (QMdiSubWindow *sub : subs)
+        EXPECT_EQ(sub->width(), space.width()) << "one above the other, each as wide as the area";
+    EXPECT_LT(subs.at(0)->y(), subs.at(1)->y());
+    EXPECT_EQ(subs.at(0)->x(), subs.at(1)->x());
+
+    trigger("mnuWindowTileVertical");
+    for (QMdiSubWindow *sub : subs)
+        EXPECT_EQ(sub->height(), space.height()) << "side by side, each as high as the area";
+    EXPECT_LT(subs.at(0)->x(), subs.at(1)->x());
+
+    trigger("mnuWindowCascade");
+    EXPECT_NE(subs.at(0)->pos(), subs.at(1)->pos());
+    EXPECT_LT(subs.at(0)->width(), space.width());
+}
+
 TEST_P(FrameCommandTest, UnavailableDialogsAndMissingWindowsOpenNothing)
 {
     registerFake(QStringLiteral("frmUserList"), false);
