@@ -61,6 +61,22 @@ bool open(Prepared &out, QString &error)
     return true;
 }
 
+// A database filled by an earlier build: brought up to this build's schema (the fill is kept).
+bool openCached(Prepared &out, QString &error)
+{
+    if (!open(out, error))
+        return false;
+    const int version = out.db->schemaVersion();
+    if (version >= 0 && version < RecordDatabase::currentSchemaVersion()) {
+        QTextStream(stdout) << "  upgrading the cached database from schema version " << version << "\n";
+        if (!out.db->upgradeSchema()) {
+            error = QStringLiteral("cannot upgrade %1: %2").arg(out.connection, out.db->errorText());
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool prepareSqlite(const QString &dataDir, const Size &size, const TextResources &texts, Prepared &out, QString &error)
@@ -74,7 +90,7 @@ bool prepareSqlite(const QString &dataDir, const Size &size, const TextResources
     out.connection = QStringLiteral("sqlite:") + path;
     out.clientTarget = path;
     if (QFile::exists(ready) && QFile::exists(path))
-        return open(out, error);
+        return openCached(out, error);
     for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
         QFile::remove(path + suffix);
     if (!open(out, error) || !fill(*out.db, size, texts, out.fillSeconds, error))
@@ -110,7 +126,7 @@ bool preparePostgres(const QString &server, const Size &size, const TextResource
     }
     const bool exists = q.next();
     if (exists && q.value(0).toString() == QLatin1String(kReadyMark))
-        return open(out, error);
+        return openCached(out, error);
     // The database names only digits and letters of ours: safe to write into the statements.
     if ((exists && !q.exec(QStringLiteral("DROP DATABASE \"%1\" WITH (FORCE)").arg(name))) ||
         !q.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name))) {

@@ -117,7 +117,7 @@ QString literalSql(RecordDatabase &db, const ListQuery &query)
 {
     RecordTable table(db);
     table.SelectTable(query.tableId);
-    const QString sql = table.querySql(query.where, QString());
+    const QString sql = table.querySql(query.where, QString(), query.parameters);
     QString out;
     qsizetype next = 0;
     bool quoted = false;

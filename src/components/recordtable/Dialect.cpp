@@ -1,5 +1,7 @@
 #include "components/recordtable/Dialect.h"
 
+#include <algorithm>
+
 namespace {
 
 // A change time never repeats or goes back, even when two changes fall in one clock tick.
@@ -71,6 +73,15 @@ public:
     QString textOrder(const QString &quotedColumn) const override
     {
         return quotedColumn + QStringLiteral(" COLLATE NOCASE");
+    }
+
+    bool wantsRangeEstimates() const override { return true; }
+    QString estimatedTerm(const QString &comparison, double share) const override
+    {
+        // likelihood() returns its first argument unchanged; the planner reads the second (a
+        // decimal literal) as the term's selectivity instead of its fixed guess for a range.
+        return QStringLiteral("likelihood(%1, %2)")
+            .arg(comparison, QString::number(std::clamp(share, 0.0, 1.0), 'f', 9));
     }
 
     QStringList compact() const override
@@ -159,6 +170,10 @@ public:
     {
         return QStringLiteral("LOWER(%1)").arg(quotedColumn);
     }
+
+    // The planner's own statistics know how values spread.
+    bool wantsRangeEstimates() const override { return false; }
+    QString estimatedTerm(const QString &comparison, double) const override { return comparison; }
 
     QStringList compact() const override { return {QStringLiteral("VACUUM (ANALYZE)")}; }
 

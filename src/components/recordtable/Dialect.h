@@ -37,6 +37,11 @@ public:
     // "like" for the prefix filters and the sort order of text: case-insensitive on both engines.
     virtual QString likeOperator() const = 0;
     virtual QString textOrder(const QString &quotedColumn) const = 0;
+    // An engine that plans ranges without knowing how the values spread (SQLite as Debian builds
+    // it has no STAT4) takes the component's estimate of the share of rows a comparison lets
+    // through; estimatedTerm hands it over with the comparison without changing its result.
+    virtual bool wantsRangeEstimates() const = 0;
+    virtual QString estimatedTerm(const QString &comparison, double share) const = 0;
     // Reclaims space and refreshes the planner statistics; each statement runs outside a transaction.
     virtual QStringList compact() const = 0;
     virtual QString tableExistsSql() const = 0; // one parameter: the table name

@@ -88,7 +88,8 @@ void RecordTable::clearQuery()
     m_readAhead = false;
     m_querySql.clear();
     m_countSql.clear();
-    m_markers.clear();
+    m_filter = Filter();
+    m_orderSql.clear();
     m_params.clear();
     m_queryPending = false;
     m_rowCount = -1;
@@ -478,25 +479,28 @@ void RecordTable::OpenQuery(const QString &where, const QString &orderBy)
     clearQuery();
     if (!begin() || !needTable())
         return;
-    QString whereSql, orderSql;
-    QList<const ColumnDef *> markers;
     QString detail;
-    qint32 status = translateFilter(where, whereSql, markers, detail);
+    qint32 status = translateFilter(where, m_filter, detail);
     if (status == RecordStatus::Ok)
-        status = translateOrder(orderBy, orderSql, detail);
+        status = translateOrder(orderBy, m_orderSql, detail);
     if (status != RecordStatus::Ok) {
+        clearQuery();
         fail(status, detail);
         return;
     }
-    const QString from = Dialect::quote(m_table->name);
-    const QString cond = whereSql.isEmpty() ? QString() : QStringLiteral(" WHERE ") + whereSql;
-    m_querySql = QStringLiteral("SELECT %1 FROM %2%3%4").arg(selectList(*m_table), from, cond, orderSql);
-    m_countSql = QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(from, cond);
-    m_markers = markers;
-    if (m_markers.isEmpty())
+    buildQuerySql(); // until the parameters are in, the statement as written marks the open query
+    if (m_filter.markers.isEmpty())
         runSelect(m_querySql, m_params);
     else
         m_queryPending = true;
+}
+
+void RecordTable::buildQuerySql()
+{
+    const QString from = Dialect::quote(m_table->name);
+    const QString cond = whereClause(m_filter, m_params);
+    m_querySql = QStringLiteral("SELECT %1 FROM %2%3%4").arg(selectList(*m_table), from, cond, m_orderSql);
+    m_countSql = QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(from, cond);
 }
 
 void RecordTable::AddParameter(const QVariant &value)
@@ -507,7 +511,7 @@ void RecordTable::AddParameter(const QVariant &value)
         fail(RecordStatus::ParameterMismatch, QStringLiteral("The query has no further \"?\"."));
         return;
     }
-    const ColumnDef *col = m_markers.at(m_params.size());
+    const ColumnDef *col = m_filter.markers.at(m_params.size());
     QVariant bound = Values::toParameter(value);
     if (col) {
         QString why;
@@ -517,8 +521,9 @@ void RecordTable::AddParameter(const QVariant &value)
         }
     }
     m_params << bound;
-    if (m_params.size() == m_markers.size()) {
+    if (m_params.size() == m_filter.markers.size()) {
         m_queryPending = false;
+        buildQuerySql();
         runSelect(m_querySql, m_params);
     }
 }
@@ -536,7 +541,7 @@ QVariant RecordTable::GetField(const QString &field)
     }
     if (m_queryPending) {
         fail(RecordStatus::ParameterMismatch,
-             QStringLiteral("%1 of %2 query parameters given.").arg(m_params.size()).arg(m_markers.size()));
+             QStringLiteral("%1 of %2 query parameters given.").arg(m_params.size()).arg(m_filter.markers.size()));
         return QVariant();
     }
     if (!m_hasRow) {
@@ -600,16 +605,27 @@ QString RecordTable::ErrorText(qint32 status) const
     return text;
 }
 
-QString RecordTable::querySql(const QString &where, const QString &orderBy) const
+QString RecordTable::querySql(const QString &where, const QString &orderBy, const QVariantList &parameters) const
 {
     if (!m_table)
         return QString();
-    QString whereSql, orderSql, detail;
-    QList<const ColumnDef *> markers;
-    if (translateFilter(where, whereSql, markers, detail) != RecordStatus::Ok ||
+    Filter filter;
+    QString orderSql, detail;
+    if (translateFilter(where, filter, detail) != RecordStatus::Ok ||
         translateOrder(orderBy, orderSql, detail) != RecordStatus::Ok)
         return QString();
+    // Converted as AddParameter converts them, so the estimates see what the query binds.
+    QVariantList bound;
+    for (int i = 0; i < parameters.size() && i < filter.markers.size(); ++i) {
+        QVariant value = Values::toParameter(parameters.at(i));
+        QString why;
+        if (const ColumnDef *col = filter.markers.at(i);
+            col && !Values::toColumn(col->type, parameters.at(i), value, why))
+            return QString();
+        bound << value;
+    }
+    if (parameters.size() != filter.markers.size())
+        bound.clear();
     return QStringLiteral("SELECT %1 FROM %2%3%4")
-        .arg(selectList(*m_table), Dialect::quote(m_table->name),
-             whereSql.isEmpty() ? QString() : QStringLiteral(" WHERE ") + whereSql, orderSql);
+        .arg(selectList(*m_table), Dialect::quote(m_table->name), whereClause(filter, bound), orderSql);
 }

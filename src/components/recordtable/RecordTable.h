@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/recordtable/RangeEstimates.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/TableDefs.h"
 
@@ -99,11 +100,12 @@ public:
 
     // Not part of the client interface: what the object is set to, and the SQL that OpenQuery
     // runs for a WHERE / ORDER BY pair on the selected table (benchmarks compare it with the
-    // engine's own client). Empty when the texts are refused.
+    // engine's own client). Empty when the texts are refused. The range estimates that depend on
+    // the values are written in only when every parameter is given.
     QString computerName() const { return m_computerName; }
     qint32 encoderID() const { return m_encoderId; }
     qint32 selectedTable() const { return m_table ? m_table->id : -1; }
-    QString querySql(const QString &where, const QString &orderBy) const;
+    QString querySql(const QString &where, const QString &orderBy, const QVariantList &parameters = {}) const;
 
 private:
     struct Pending
@@ -140,8 +142,19 @@ private:
     bool fetchRow();
     QStringList matchFields(const QList<Pending> &pending) const;
     bool hashPasswords(QList<Pending> &values);
-    qint32 translateFilter(const QString &where, QString &sql, QList<const ColumnDef *> &markers,
-                           QString &detail) const;
+    // A WHERE text checked and rewritten: its SQL tokens, the column each "?" compares with, and the
+    // comparisons the range estimates may annotate.
+    struct Filter
+    {
+        QStringList tokens;
+        QList<const ColumnDef *> markers;
+        QList<RangeTerm> ranges;
+    };
+    qint32 translateFilter(const QString &where, Filter &filter, QString &detail) const;
+    // " WHERE ..." (empty without a condition); with every parameter given, the comparisons carry
+    // the estimates the engine wants.
+    QString whereClause(const Filter &filter, const QVariantList &parameters) const;
+    void buildQuerySql();
     qint32 translateOrder(const QString &orderBy, QString &sql, QString &detail) const;
 
     bool parameter(const QString &key, QString &value);
@@ -172,7 +185,8 @@ private:
     quint64 m_queryGeneration = 0;
     QString m_querySql;
     QString m_countSql;
-    QList<const ColumnDef *> m_markers;
+    Filter m_filter;
+    QString m_orderSql;
     QVariantList m_params;
     bool m_queryPending = false; // opened, waiting for its parameters
     qint32 m_rowCount = -1;

@@ -22,12 +22,31 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+// Called before a value token goes to out: notes "field op value" when it stands alone after an
+// AND (or first) at the top level. Whether an AND or the end follows is checked once all is read.
+void noteComparison(const QStringList &out, const ColumnDef *column, int columnToken, int depth, int marker,
+                    double number, QList<RangeTerm> &ranges)
+{
+    const int k = static_cast<int>(out.size());
+    if (depth != 0 || !column || columnToken < 0 || columnToken != k - 2 ||
+        (k >= 3 && out.at(k - 3) != QStringLiteral("AND")))
+        return;
+    if (column->type == ColumnType::Text || column->type == ColumnType::Blob)
+        return;
+    const QString &op = out.at(k - 1);
+    const bool lower = op == QStringLiteral(">=") || op == QStringLiteral(">");
+    if (lower || op == QStringLiteral("<=") || op == QStringLiteral("<"))
+        ranges.append(RangeTerm{k - 2, column, lower, marker, number});
+}
+
 } // namespace
 
-qint32 RecordTable::translateFilter(const QString &where, QString &sql, QList<const ColumnDef *> &markers,
-                                    QString &detail) const
+qint32 RecordTable::translateFilter(const QString &where, Filter &filter, QString &detail) const
 {
-    QStringList out;
+    filter = Filter();
+    QStringList &out = filter.tokens;
+    QList<const ColumnDef *> &markers = filter.markers;
+    bool topLevelOr = false;
     const ColumnDef *lastColumn = nullptr;
     int lastColumnToken = -1; // index in out of the last field name
     int depth = 0;
@@ -51,6 +70,7 @@ qint32 RecordTable::translateFilter(const QString &where, QString &sql, QList<co
             } else if (lower == QStringLiteral("and") || lower == QStringLiteral("or") ||
                        lower == QStringLiteral("not") || lower == QStringLiteral("in") ||
                        lower == QStringLiteral("is") || lower == QStringLiteral("null")) {
+                topLevelOr = topLevelOr || (depth == 0 && lower == QStringLiteral("or"));
                 out << word.toUpper();
             } else if (const ColumnDef *col = m_table->column(word)) {
                 lastColumn = col;
@@ -79,10 +99,13 @@ qint32 RecordTable::translateFilter(const QString &where, QString &sql, QList<co
             i = j;
             // A number compared with a text field is compared as text on both engines.
             const bool text = lastColumn && lastColumn->type == ColumnType::Text;
+            if (!text)
+                noteComparison(out, lastColumn, lastColumnToken, depth, -1, number.toDouble(), filter.ranges);
             out << (text ? QLatin1Char('\'') + number + QLatin1Char('\'') : number);
             continue;
         }
         if (c == QLatin1Char('?')) {
+            noteComparison(out, lastColumn, lastColumnToken, depth, static_cast<int>(markers.size()), 0, filter.ranges);
             markers << lastColumn;
             out << QStringLiteral("?");
             ++i;
@@ -122,6 +145,7 @@ qint32 RecordTable::translateFilter(const QString &where, QString &sql, QList<co
                 }
                 out.resize(fieldAt);
                 out << (negated ? QStringLiteral("1 = 1") : QStringLiteral("1 = 0"));
+                lastColumnToken = -1;
                 continue;
             }
             out << QStringLiteral(")");
@@ -140,8 +164,34 @@ qint32 RecordTable::translateFilter(const QString &where, QString &sql, QList<co
         detail = QStringLiteral("Unbalanced parentheses in the filter.");
         return RecordStatus::InvalidFilter;
     }
-    sql = out.join(QLatin1Char(' '));
+    // A comparison is a term of the whole filter only in an AND chain, standing between two ANDs.
+    if (topLevelOr)
+        filter.ranges.clear();
+    filter.ranges.removeIf([&out](const RangeTerm &t) {
+        return t.token + 3 < out.size() && out.at(t.token + 3) != QStringLiteral("AND");
+    });
     return RecordStatus::Ok;
+}
+
+QString RecordTable::whereClause(const Filter &filter, const QVariantList &parameters) const
+{
+    if (filter.tokens.isEmpty())
+        return QString();
+    QStringList tokens = filter.tokens;
+    const Dialect &dialect = m_db.dialect();
+    if (dialect.wantsRangeEstimates() && !filter.ranges.isEmpty() && parameters.size() == filter.markers.size()) {
+        const QList<double> shares = RangeEstimates::estimate(m_db.sqlDatabase(), filter.ranges, parameters);
+        for (int i = 0; i < shares.size(); ++i) {
+            if (shares.at(i) < 0)
+                continue;
+            const int t = filter.ranges.at(i).token;
+            tokens[t] = dialect.estimatedTerm(filter.tokens.mid(t, 3).join(QLatin1Char(' ')), shares.at(i));
+            tokens[t + 1].clear();
+            tokens[t + 2].clear();
+        }
+        tokens.removeAll(QString());
+    }
+    return QStringLiteral(" WHERE ") + tokens.join(QLatin1Char(' '));
 }
 
 qint32 RecordTable::translateOrder(const QString &orderBy, QString &sql, QString &detail) const

@@ -1,6 +1,7 @@
 #include "components/recordtable/TableDefs.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 namespace {
 
@@ -84,6 +85,50 @@ TableDef view(qint32 id, const char *name, const char *key, std::initializer_lis
     R"( LEFT JOIN "CardNames" n ON n."cardNameID" = c."cardNameID")"                                                   \
     R"( LEFT JOIN "Users" io ON io."userID" = c."issueOperatorID")"                                                    \
     R"( LEFT JOIN "Users" co ON co."userID" = c."cancelOperatorID")"
+
+bool leadsAnIndex(const TableDef &t, const QString &column)
+{
+    if (t.primaryKey.value(0) == column)
+        return true;
+    for (const IndexDef &i : t.indexes) {
+        if (i.columns.value(0) == column && i.where.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+// The base column behind each column: a view column selected as alias."column" (or "column" from a
+// view over one table) comes from the table the alias names in the view's FROM clause.
+void fillSources(TableDef &t, const QList<TableDef> &defs)
+{
+    static const QRegularExpression plainColumn(QStringLiteral(R"re(^(?:(\w+)\.)?"(\w+)"$)re"));
+    for (int i = 0; i < t.columns.size(); ++i) {
+        ColumnDef &c = t.columns[i];
+        QString table = t.name;
+        QString column = c.name;
+        if (t.view) {
+            const QRegularExpressionMatch m = plainColumn.match(t.viewExpressions.at(i));
+            if (!m.hasMatch())
+                continue;
+            const QString alias = m.captured(1);
+            const QRegularExpression source(alias.isEmpty() ? QStringLiteral(R"re(^"(\w+)")re")
+                                                            : QStringLiteral(R"re("(\w+)"\s+%1\b)re").arg(alias));
+            const QRegularExpressionMatch from = source.match(t.viewFrom);
+            if (!from.hasMatch())
+                continue;
+            table = from.captured(1);
+            column = m.captured(2);
+        }
+        for (const TableDef &base : defs) {
+            if (!base.view && base.name == table) {
+                c.sourceTable = table;
+                c.sourceColumn = column;
+                c.sourceIndexed = leadsAnIndex(base, column);
+                break;
+            }
+        }
+    }
+}
 
 QList<TableDef> buildDefs()
 {
@@ -345,10 +390,20 @@ QList<TableDef> buildDefs()
                 i.since = 2;
         }
     }
+    // Version 3: the card list's status group with its card kinds, and the event list's card kinds
+    // with their time window (a single kind may be searched over the whole history).
+    for (TableDef &t : defs) {
+        if (t.id == Cards)
+            t.indexes << IndexDef{{"status", "cardNameID"}, false, QString(), 3};
+        if (t.id == Events)
+            t.indexes << IndexDef{{"cardNameID", "eventTime"}, false, QString(), 3};
+    }
     for (TableDef &t : defs) {
         for (int i = 0; i < t.columns.size(); ++i)
             t.byName.insert(t.columns.at(i).name, i);
     }
+    for (TableDef &t : defs)
+        fillSources(t, defs);
     return defs;
 }
 

@@ -66,6 +66,11 @@ struct ColumnDef
     ColumnType type = ColumnType::Int32;
     QString defaultValue; // SQL literal or empty
     int since = 1;        // schema version that added the column
+    // Where the values come from: the table itself, or the base table and column behind a view
+    // column (empty for computed ones); sourceIndexed when an index of that table leads with it.
+    QString sourceTable;
+    QString sourceColumn;
+    bool sourceIndexed = false;
 };
 
 // Key rules: Assigned = the component numbers new rows unless UseGivenKey came first;

@@ -178,7 +178,7 @@ TEST_P(ServerTest, UpgradeFromTheFirstVersionKeepsTheData)
         << "version 1 has no operator expiry";
 
     ASSERT_TRUE(old.upgradeSchema()) << old.errorText().toStdString();
-    EXPECT_EQ(old.schemaVersion(), 2);
+    EXPECT_EQ(old.schemaVersion(), RecordDatabase::currentSchemaVersion());
     RecordTable after(old);
     after.SelectTable(TableId::Operators);
     after.SetField(QStringLiteral("userID"), 5);
@@ -192,7 +192,46 @@ TEST_P(ServerTest, UpgradeFromTheFirstVersionKeepsTheData)
     after.SelectTable(TableId::Parameters);
     after.SetField(QStringLiteral("parameterID"), QStringLiteral("DATABASEVERSION"));
     after.FindRecord();
-    EXPECT_EQ(after.GetField(QStringLiteral("parameter")).toString(), QStringLiteral("1.14.1.0"));
+    EXPECT_EQ(after.GetField(QStringLiteral("parameter")).toString(), RecordDatabase::databaseVersionText());
+}
+
+TEST_P(ServerTest, EveryUpgradeEndsWithTheIndexesOfANewDatabase)
+{
+    const auto indexes = [this](RecordDatabase &on) {
+        QSqlQuery q(on.sqlDatabase());
+        EXPECT_TRUE(q.exec(isPostgres() ? QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = "
+                                                         "current_schema() AND indexname LIKE 'ix_%'")
+                                        : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' "
+                                                         "AND name LIKE 'ix_%'")));
+        QStringList names;
+        while (q.next())
+            names << q.value(0).toString();
+        names.sort();
+        return names;
+    };
+    const QStringList current = indexes(db);
+    ASSERT_TRUE(current.contains(QStringLiteral("ix_Cards_status_cardNameID")));
+    ASSERT_TRUE(current.contains(QStringLiteral("ix_Events_cardNameID_eventTime")));
+    QTemporaryDir dir;
+    for (int from = 1; from < RecordDatabase::currentSchemaVersion(); ++from) {
+        RecordDatabase old;
+        old.setClock([this] { return now; });
+        if (isPostgres()) {
+            const QString schema = QStringLiteral("from_version_%1").arg(from);
+            QSqlQuery q(db.sqlDatabase());
+            ASSERT_TRUE(q.exec(QStringLiteral("CREATE SCHEMA ") + schema));
+            QUrl url(connectionString());
+            url.setQuery(QStringLiteral("options=-csearch_path%3D") + schema);
+            ASSERT_TRUE(old.open(url.toString())) << old.errorText().toStdString();
+        } else {
+            ASSERT_TRUE(old.open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("v%1.db").arg(from))));
+        }
+        ASSERT_TRUE(old.createSchema(from)) << old.errorText().toStdString();
+        EXPECT_NE(indexes(old), current) << "version " << from;
+        ASSERT_TRUE(old.upgradeSchema()) << old.errorText().toStdString();
+        EXPECT_EQ(indexes(old), current) << "upgraded from version " << from;
+        EXPECT_EQ(old.schemaVersion(), RecordDatabase::currentSchemaVersion());
+    }
 }
 
 TEST_P(ServerTest, LostConnectionGivesAStatusAndReconnects)
