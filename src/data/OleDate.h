@@ -19,7 +19,7 @@ inline constexpr double kEarliestSearchDay = 25570.0;
 
 double fromDate(const QDate &date);
 double fromDateTime(const QDate &date, const QTime &time);
-// The wall-clock date and time of dateTime in its own time spec.
+// The wall-clock date and time of dateTime in its own time zone setting.
 double fromDateTime(const QDateTime &dateTime);
 
 // Both round to the millisecond; a fraction that rounds to a whole day becomes the next midnight.
