@@ -22,8 +22,11 @@ if ! grep -qs '"nMCEncoder"' "$OSTRELLE_HKLM" "$OSTRELLE_HKCU"; then
   # The demo hotel's devices: encoder 1 and handheld unit 2, so a card can be made at once.
   printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Veltrix\\Ostrelle\\Settings]\r\n"nMCEncoder"=dword:00000001\r\n"nHCU"=dword:00000002\r\n' >>"$OSTRELLE_HKLM"
 fi
-if [ -x "$BIN/ostrelle-db" ] && [ ! -f "$DEMO/demo.db" ]; then
+if [ ! -f "$DEMO/demo.db" ]; then
   "$BIN/ostrelle-db" demo "sqlite:$DEMO/demo.db" | tee "$DEMO/demo-passwords.txt"
+else
+  # A demo hotel made by an older build is brought to this build's schema.
+  "$BIN/ostrelle-db" upgrade "sqlite:$DEMO/demo.db" >/dev/null
 fi
 
 echo "Demo installation: $DEMO"
