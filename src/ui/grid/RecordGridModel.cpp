@@ -1,0 +1,384 @@
+#include "ui/grid/RecordGridModel.h"
+
+#include "components/recordtable/RecordTable.h"
+#include "components/recordtable/TableDefs.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+
+// Values of one field compare as numbers when both are numbers (a date column against a date),
+// otherwise as texts.
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    bool okA = false;
+    bool okB = false;
+    const double da = a.toDouble(&okA);
+    const double db = b.toDouble(&okB);
+    if (okA && okB)
+        return std::abs(da - db) < 1e-9;
+    return a.toString() == b.toString();
+}
+
+bool isEmpty(const QVariant &value)
+{
+    return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isEmpty());
+}
+
+} // namespace
+
+RecordGridModel::RecordGridModel(RecordDatabase &db, QObject *parent) : QAbstractTableModel(parent), m_db(db) {}
+
+RecordGridModel::~RecordGridModel() = default;
+
+void RecordGridModel::setComputerName(const QString &name)
+{
+    m_computerName = name;
+    if (m_table)
+        m_table->SetComputerName(name);
+}
+
+bool RecordGridModel::bindTable(qint32 tableId)
+{
+    beginResetModel();
+    closeQuery();
+    m_rows.clear();
+    m_haveQuery = false;
+    m_table.reset();
+    m_tableId = -1;
+    const bool known = tableDef(tableId) != nullptr;
+    if (known) {
+        m_tableId = tableId;
+        m_table = std::make_unique<RecordTable>(m_db);
+        if (!m_computerName.isEmpty())
+            m_table->SetComputerName(m_computerName);
+        m_table->SelectTable(tableId);
+        if (m_table->Status() != RecordStatus::Ok)
+            fail();
+    }
+    endResetModel();
+    return known;
+}
+
+void RecordGridModel::setCaptions(const QStringList &captions)
+{
+    m_captions = captions;
+    emit headerDataChanged(Qt::Horizontal, 0, qMax(0, columnCount() - 1));
+}
+
+bool RecordGridModel::setColumns(const QStringList &fields)
+{
+    const TableDef *def = tableDef(m_tableId);
+    QStringList canonical;
+    bool ok = def != nullptr;
+    for (const QString &field : fields) {
+        const ColumnDef *col = def ? def->column(field.trimmed()) : nullptr;
+        if (!col) {
+            ok = false;
+            continue;
+        }
+        canonical << col->name;
+    }
+    beginResetModel();
+    closeQuery();
+    m_rows.clear();
+    m_fields = canonical;
+    updateReadFields();
+    endResetModel();
+    return ok;
+}
+
+void RecordGridModel::setDateColumn(const QString &field)
+{
+    m_dateFields << field.trimmed().toLower();
+}
+
+void RecordGridModel::setCardNumberColumn(const QString &field)
+{
+    m_cardNumberFields << field.trimmed().toLower();
+}
+
+void RecordGridModel::setEmptyText(const QString &text, const QString &field)
+{
+    m_emptyTexts.insert(field.trimmed().toLower(), text);
+}
+
+void RecordGridModel::setFlagSuffix(const QString &field, const QString &suffix, const QString &otherSuffix,
+                                    const QString &flagField)
+{
+    m_flagSuffixes.insert(field.trimmed().toLower(), {suffix, otherSuffix, flagField.trimmed()});
+    updateReadFields();
+}
+
+void RecordGridModel::setValueText(const QString &field, const QVariant &value, const QString &text)
+{
+    m_valueTexts[field.trimmed().toLower()].append({value, text});
+}
+
+void RecordGridModel::updateReadFields()
+{
+    m_readFields = m_fields;
+    const TableDef *def = tableDef(m_tableId);
+    for (const FlagSuffix &flag : std::as_const(m_flagSuffixes)) {
+        const ColumnDef *col = def ? def->column(flag.flagField) : nullptr;
+        if (col && readIndex(col->name) < 0)
+            m_readFields << col->name;
+    }
+}
+
+int RecordGridModel::readIndex(const QString &field) const
+{
+    const QString name = field.trimmed();
+    for (int i = 0; i < m_readFields.size(); ++i)
+        if (m_readFields.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void RecordGridModel::runQuery(const QString &where, const QString &orderBy)
+{
+    m_where = where;
+    m_orderBy = orderBy;
+    m_params.clear();
+    // A WHERE text holds no literals, so every "?" is a parameter marker.
+    m_markers = static_cast<int>(where.count(QLatin1Char('?')));
+    m_haveQuery = true;
+    if (m_markers == 0)
+        execute();
+}
+
+void RecordGridModel::addQueryParameter(const QVariant &value)
+{
+    if (!m_haveQuery || m_params.size() >= m_markers)
+        return;
+    m_params << value;
+    if (m_params.size() == m_markers)
+        execute();
+}
+
+void RecordGridModel::reload()
+{
+    if (m_haveQuery && m_params.size() == m_markers)
+        execute();
+}
+
+void RecordGridModel::clear()
+{
+    beginResetModel();
+    closeQuery();
+    m_rows.clear();
+    endResetModel();
+}
+
+void RecordGridModel::sortByColumn(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= m_fields.size())
+        return;
+    m_orderBy = m_fields.at(column) + (order == Qt::AscendingOrder ? QStringLiteral(" asc") : QStringLiteral(" desc"));
+    reload();
+}
+
+void RecordGridModel::closeQuery()
+{
+    if (m_open && m_table)
+        m_table->CloseQuery();
+    m_open = false;
+}
+
+bool RecordGridModel::fail()
+{
+    m_status = m_table ? m_table->Status() : RecordStatus::InvalidTable;
+    m_errorText = m_table ? m_table->ErrorText(m_status) : QString();
+    return false;
+}
+
+void RecordGridModel::execute()
+{
+    beginResetModel();
+    closeQuery();
+    m_rows.clear();
+    m_status = RecordStatus::Ok;
+    m_errorText.clear();
+    if (!m_table) {
+        m_status = RecordStatus::InvalidTable;
+        endResetModel();
+        return;
+    }
+    m_table->OpenQuery(m_where, m_orderBy);
+    for (const QVariant &value : std::as_const(m_params)) {
+        if (m_table->Status() != RecordStatus::Ok)
+            break;
+        m_table->AddParameter(value);
+    }
+    const qint32 status = m_table->Status();
+    if (status == RecordStatus::Ok) {
+        m_open = true;
+        readBatch(m_rows);
+    } else if (status != RecordStatus::NoRecord) {
+        fail();
+    }
+    endResetModel();
+}
+
+bool RecordGridModel::readBatch(QList<QVariantList> &into)
+{
+    for (int n = 0; n < kBatchSize && m_open; ++n) {
+        QVariantList row;
+        row.reserve(m_readFields.size());
+        for (const QString &field : std::as_const(m_readFields)) {
+            row << m_table->GetField(field);
+            if (m_table->Status() != RecordStatus::Ok) {
+                // NoRecord: the query ran out of rows.
+                if (m_table->Status() != RecordStatus::NoRecord)
+                    fail();
+                closeQuery();
+                return m_status == RecordStatus::Ok;
+            }
+        }
+        into << row;
+        m_table->MoveNext();
+        if (m_table->Status() != RecordStatus::Ok) {
+            if (m_table->Status() != RecordStatus::NoRecord)
+                fail();
+            closeQuery();
+        }
+    }
+    return m_status == RecordStatus::Ok;
+}
+
+qint32 RecordGridModel::rowTotal()
+{
+    if (!m_open)
+        return static_cast<qint32>(m_rows.size());
+    const qint32 total = m_table->RowCount();
+    if (m_table->Status() != RecordStatus::Ok) {
+        fail();
+        return static_cast<qint32>(m_rows.size());
+    }
+    return total;
+}
+
+QVariant RecordGridModel::rawValue(int row, const QString &field) const
+{
+    const int i = readIndex(field);
+    if (row < 0 || row >= m_rows.size() || i < 0)
+        return QVariant();
+    return m_rows.at(row).at(i);
+}
+
+QString RecordGridModel::displayText(int row, int column) const
+{
+    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_fields.size())
+        return QString();
+    const QVariantList &values = m_rows.at(row);
+    const QVariant &value = values.at(column);
+    const QString key = m_fields.at(column).toLower();
+
+    QString text;
+    bool decided = false;
+    const auto valueTexts = m_valueTexts.constFind(key);
+    if (valueTexts != m_valueTexts.constEnd() && !value.isNull()) {
+        for (const ValueText &vt : *valueTexts) {
+            if (sameValue(value, vt.value)) {
+                text = vt.text;
+                decided = true;
+                break;
+            }
+        }
+    }
+    if (!decided && isEmpty(value)) {
+        text = m_emptyTexts.value(key);
+        decided = true;
+    }
+    if (!decided) {
+        if (m_dateFields.contains(key))
+            text = formatDateTime(value.toDouble());
+        else if (m_cardNumberFields.contains(key))
+            text = formatCardNumber(value.toLongLong());
+        else if (value.typeId() == QMetaType::Double)
+            text = QLocale().toString(value.toDouble(), 'g', 15);
+        else
+            text = value.toString();
+    }
+    const auto flag = m_flagSuffixes.constFind(key);
+    if (flag != m_flagSuffixes.constEnd()) {
+        const int f = readIndex(flag->flagField);
+        const bool set = f >= 0 && values.at(f).toLongLong() != 0;
+        text += set ? flag->suffix : flag->otherSuffix;
+    }
+    return text;
+}
+
+QString RecordGridModel::formatDateTime(double ole)
+{
+    // Whole milliseconds from the epoch of OLE dates; negative dates count their fraction forward.
+    const qint64 msecs = std::llround(ole * 86400000.0);
+    qint64 days = msecs / 86400000;
+    qint64 rest = msecs % 86400000;
+    if (rest < 0) {
+        rest += 86400000;
+        --days;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(days);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(rest));
+    const QLocale locale;
+    return locale.toString(date, QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(time, locale.timeFormat(QLocale::ShortFormat));
+}
+
+QString RecordGridModel::formatCardNumber(qint64 stored)
+{
+    const quint32 shown = (static_cast<quint32>(stored) >> 8) & 0xFFFFFu;
+    return QStringLiteral("%1").arg(shown, 5, 16, QLatin1Char('0')).toUpper();
+}
+
+int RecordGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int RecordGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_fields.size());
+}
+
+QVariant RecordGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return displayText(index.row(), index.column());
+    return QVariant();
+}
+
+QVariant RecordGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0)
+        return QVariant();
+    if (section < m_captions.size())
+        return m_captions.at(section);
+    return QVariant();
+}
+
+bool RecordGridModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_open;
+}
+
+void RecordGridModel::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid() || !m_open)
+        return;
+    QList<QVariantList> batch;
+    readBatch(batch);
+    if (batch.isEmpty())
+        return;
+    const int first = static_cast<int>(m_rows.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(batch.size()) - 1);
+    m_rows.append(batch);
+    endInsertRows();
+}
