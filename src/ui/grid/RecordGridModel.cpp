@@ -315,14 +315,10 @@ QString RecordGridModel::displayText(int row, int column) const
 
 QString RecordGridModel::formatDateTime(double ole)
 {
-    // Whole milliseconds from the epoch of OLE dates; negative dates count their fraction forward.
+    // Before 1899-12-30 the whole days count back but the fraction still counts the time forward.
     const qint64 msecs = std::llround(ole * 86400000.0);
-    qint64 days = msecs / 86400000;
-    qint64 rest = msecs % 86400000;
-    if (rest < 0) {
-        rest += 86400000;
-        --days;
-    }
+    const qint64 days = msecs / 86400000;
+    const qint64 rest = std::abs(msecs % 86400000);
     const QDate date = QDate(1899, 12, 30).addDays(days);
     const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(rest));
     const QLocale locale;
