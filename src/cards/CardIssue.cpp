@@ -1,0 +1,224 @@
+#include "cards/CardIssue.h"
+
+#include "cards/CardKinds.h"
+#include "components/cardserver/CardServerStatus.h"
+#include "components/cardserver/CardsIntf.h"
+#include "session/Workstation.h"
+#include "settings/frmEncoderSetup.h"
+#include "ui/BusyIndicator.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+
+constexpr int16_t kBusyWaitingForEncoder = 12; // status text -31988
+constexpr int16_t kButtonsYesNo = 17001;
+
+QString shortText(const QString &text)
+{
+    return text.section(QLatin1Char('|'), 0, 0);
+}
+
+QString longText(const QString &text)
+{
+    return text.contains(QLatin1Char('|')) ? text.section(QLatin1Char('|'), 1) : text;
+}
+
+void yieldFor(int ms)
+{
+    QEventLoop wait;
+    QTimer::singleShot(ms, &wait, &QEventLoop::quit);
+    wait.exec();
+}
+
+} // namespace
+
+CardIssue::CardIssue(Workstation &ws, QWidget *dialog, int32_t errorCode)
+    : m_ws(ws), m_dialog(dialog), m_errorCode(errorCode)
+{
+}
+
+CardIssue::~CardIssue()
+{
+    // A handler that returns early still leaves the workstation able to make the next card.
+    if (m_running)
+        finish();
+}
+
+CardsIntf &CardIssue::cards()
+{
+    return *m_ws.firstCardsIntf;
+}
+
+bool CardIssue::isPlainStatus(int32_t status)
+{
+    static constexpr int32_t plain[] = {0x67890003, 0x67890007, 0x6789000B, 0x67890011, 0x67890012,
+                                        0x67890014, 0x67890029, 0x67890039, 0x6789003F, 0x6789004E,
+                                        0x67890052, 0x6790003A, 0x6790005F};
+    for (int32_t s : plain) {
+        if (s == status)
+            return true;
+    }
+    return false;
+}
+
+bool CardIssue::begin()
+{
+    if (m_ws.cardOperationInProgress) {
+        m_ws.messages->error(-31197, {}, {}, parent());
+        return false;
+    }
+    m_ws.cardOperationInProgress = true;
+    m_running = true;
+    m_cancelled = false;
+    if (m_lock)
+        m_lock(true);
+    return true;
+}
+
+bool CardIssue::selectEncoder()
+{
+    const int32_t number = m_ws.LocalParams.MagCardEncoderID();
+    if (number == 0)
+        return false;
+    cards().SelectDevice(number);
+    return cards().GetStatus() != CardServerStatus::NoEncoder;
+}
+
+bool CardIssue::newCard()
+{
+    cards().NewCard();
+    if (selectEncoder())
+        return true;
+    if (m_encoderSetup)
+        m_encoderSetup();
+    else if (m_ws.database)
+        RunEncoderSetup(*m_ws.database, m_ws.LocalParams, parent());
+    return selectEncoder();
+}
+
+void CardIssue::setFields(const CardFields &fields)
+{
+    CardsIntf &c = cards();
+    const int32_t kind = fields.cardNameID;
+    const bool guestDialog = kind == CardKinds::Guest || kind == CardKinds::Joiner;
+    const CardKind *known = CardKinds::find(kind);
+    c.SetImageOptionA(0);
+    if (guestDialog)
+        c.SetCardField(QStringLiteral("cardNameID"), kind);
+    c.SetImageOptionB(0);
+    if (!guestDialog)
+        c.SetCardField(QStringLiteral("cardNameID"), kind);
+    c.SetCardField(QStringLiteral("userID"), fields.userID);
+    c.SetCardField(QStringLiteral("issueTime"), fields.issueTime);
+    c.SetCardField(QStringLiteral("startTime"), fields.startTime);
+    c.SetCardField(QStringLiteral("expireTime"), fields.expireTime);
+    c.SetCardField(QStringLiteral("batteryWarningFlag"), qint16(CardKinds::hasBatteryWarning(kind) ? 1 : 0));
+    c.SetCardField(QStringLiteral("track2"), fields.track2);
+    // Room cards set their main room with the room block.
+    if (!known || !known->roomCard)
+        c.SetCardField(QStringLiteral("mainGuestRoom"), qint16(0));
+    if (CardKinds::hasLongNumCards(kind))
+        c.SetCardField(QStringLiteral("numCards"), fields.numCards);
+    else
+        c.SetCardField(QStringLiteral("numCards"), qint16(1));
+    if (CardKinds::hasTextFamilyFlag(kind))
+        c.SetCardField(QStringLiteral("familyFlag"), QStringLiteral("1"));
+    else if (kind == 258)
+        c.SetCardField(QStringLiteral("familyFlag"), qint16(1));
+}
+
+int32_t CardIssue::poll()
+{
+    int32_t status = cards().GetStatus();
+    while (CardServerStatus::isBusy(status) && !m_cancelled && !m_ws.applicationClosing) {
+        yieldFor(m_pollInterval);
+        // A dialog closed meanwhile ends the run like a cancel.
+        if (m_dialog.isNull())
+            m_cancelled = true;
+        status = cards().GetStatus();
+    }
+    return status;
+}
+
+CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
+{
+    m_reencode = false;
+    if (batch)
+        cards().SetBatchMode(1);
+    cards().EncodeCard(description);
+    const int32_t status = poll();
+    m_lastStatus = status;
+
+    if (m_ws.applicationClosing) {
+        m_ws.cardOperationInProgress = false;
+        m_running = false;
+        if (m_dialog)
+            m_dialog->close();
+        return Outcome::Closing;
+    }
+    if (CardServerStatus::isBusy(status) || status == CardServerStatus::Cancelled) {
+        m_cancelled = true;
+        cards().SetActive(0);
+        m_ws.messages->information(-31196, {}, parent());
+        return Outcome::Cancelled;
+    }
+    if (status == CardServerStatus::Ok)
+        return Outcome::Done;
+    if (status == CardServerStatus::ValidCardInEncoder) {
+        m_validExpire = cards().GetCardExpireTime();
+        MessageRequest question;
+        question.textNumber = -32507;
+        question.arguments = {CardDateTimeText(m_validExpire)};
+        question.style = MessageStyle::Question;
+        question.buttons = MessageButtons::YesNo;
+        question.buttonNumbers = {kButtonsYesNo};
+        m_reencode = m_ws.messages->show(question, parent()) == 0;
+        return Outcome::ValidCardInEncoder;
+    }
+    cards().SetActive(0);
+    showError(status);
+    return Outcome::Failed;
+}
+
+void CardIssue::showError(int32_t status)
+{
+    const QString text = cards().GetStatusText(status);
+    bool plain = isPlainStatus(status);
+    for (int32_t extra : m_extraPlain)
+        plain = plain || extra == status;
+    if (!plain) {
+        m_ws.messages->errorWithCode(m_errorCode, longText(text), parent());
+        return;
+    }
+    MessageRequest request;
+    request.appendix = shortText(text);
+    request.replacesText = true;
+    request.style = MessageStyle::Error;
+    m_ws.messages->show(request, parent());
+}
+
+void CardIssue::waitUntilReady()
+{
+    SetBusyState(m_ws.busyIndicator, kBusyWaitingForEncoder);
+    while (!cards().IsReady() && !m_ws.applicationClosing)
+        yieldFor(m_pollInterval);
+    SetBusyState(m_ws.busyIndicator, 0);
+    cards().SetActive(0);
+    cards().SetBatchMode(0);
+}
+
+void CardIssue::finish()
+{
+    if (m_ws.firstCardsIntf)
+        cards().SetBatchMode(0);
+    if (m_dialog) {
+        if (m_lock)
+            m_lock(false);
+        if (m_issueCommand)
+            m_issueCommand->setFocus();
+    }
+    m_ws.cardOperationInProgress = false;
+    m_running = false;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class CardsIntf;
+class Workstation;
+
+// The fields every card carries, set after the blocks in one fixed order.
+struct CardFields
+{
+    int32_t cardNameID = 0;
+    int32_t userID = 0;
+    double issueTime = 0;
+    double startTime = 0;
+    double expireTime = 0;
+    QString track2;
+    int32_t numCards = 1; // written only on the kinds whose numCards is a 32-bit count
+};
+
+// One issuing run of a card dialog on the workstation's first card server: the in-progress flag,
+// the encoder check, the fields, the encode with its status poll and outcome messages, and the
+// wait until the encoder is ready again. The dialog adds its own blocks and decides on the
+// outcomes; it keeps this object on the stack of its issue handler, because the dialog itself may
+// be closed while a poll yields to the event loop.
+class CardIssue
+{
+public:
+    enum class Outcome {
+        Done,               // the card is written and stored
+        Cancelled,          // by the operator, at the encoder, or the dialog was closed
+        ValidCardInEncoder, // the slot holds a valid card of the room; see reencode()
+        Failed,             // the error box was shown
+        Closing,            // the application is closing; the dialog has been closed
+    };
+
+    // The error code is the dialog's, shown as "IEC-" and the code in hexadecimal.
+    CardIssue(Workstation &ws, QWidget *dialog, int32_t errorCode);
+    ~CardIssue();
+    CardIssue(const CardIssue &) = delete;
+    CardIssue &operator=(const CardIssue &) = delete;
+
+    // 250 ms in the program; tests poll without waiting.
+    void setPollInterval(int ms) { m_pollInterval = ms; }
+    // Statuses the dialog also shows without its error code (the guest dialog adds 0x67900037).
+    void addPlainStatus(int32_t status) { m_extraPlain.push_back(status); }
+    // Locks (true) and unlocks the dialog's inputs.
+    void setLockInputs(std::function<void(bool locked)> lock) { m_lock = std::move(lock); }
+    // The command that gets the focus when the run ends.
+    void setIssueCommand(QWidget *command) { m_issueCommand = command; }
+    // Opens the encoder selection; by default the encoder setup dialog, which stores its choice.
+    void setEncoderSetup(std::function<void()> open) { m_encoderSetup = std::move(open); }
+
+    // Refuses with message -31197 while another card operation runs; otherwise sets the flag and
+    // locks the inputs.
+    bool begin();
+    // Empties the image and makes sure of the encoder, opening the encoder selection when there is
+    // none; false (without a message) when there is still none.
+    bool newCard();
+    // The image options and the fields after the last block.
+    void setFields(const CardFields &fields);
+    // Starts writing and polls until the outcome, showing the messages of the outcome.
+    Outcome encode(const QString &description, bool batch = false);
+    // Ends the poll at its next turn, as the operator's cancel.
+    void cancel() { m_cancelled = true; }
+    // After the last card or a failure: waits with the hourglass until the encoder is ready.
+    void waitUntilReady();
+    // Ends the run: batch mode off, the dialog unlocked and its issue command focused when it is
+    // still open, the flag cleared.
+    void finish();
+
+    bool dialogOpen() const { return !m_dialog.isNull(); }
+    bool cancelled() const { return m_cancelled; }
+    int32_t lastStatus() const { return m_lastStatus; }
+    // After ValidCardInEncoder: the valid card's expiry and whether the operator wants a new card.
+    double validCardExpireTime() const { return m_validExpire; }
+    bool reencode() const { return m_reencode; }
+    CardsIntf &cards();
+
+    // The statuses every card dialog shows with the short text and without an error code.
+    static bool isPlainStatus(int32_t status);
+
+private:
+    bool selectEncoder();
+    int32_t poll();
+    void showError(int32_t status);
+    QWidget *parent() const { return m_dialog.data(); }
+
+    Workstation &m_ws;
+    QPointer<QWidget> m_dialog;
+    QPointer<QWidget> m_issueCommand;
+    int32_t m_errorCode;
+    int m_pollInterval = 250;
+    std::vector<int32_t> m_extraPlain;
+    std::function<void(bool)> m_lock;
+    std::function<void()> m_encoderSetup;
+    bool m_running = false;
+    bool m_cancelled = false;
+    int32_t m_lastStatus = 0;
+    double m_validExpire = 0;
+    bool m_reencode = false;
+};

@@ -1,0 +1,262 @@
+#include "ScriptedMessages.h"
+#include "cards/CardIssue.h"
+#include "components/cardserver/CardServerStatus.h"
+#include "components/cardserver/CardsIntf.h"
+#include "components/cardserver/VirtualDeviceFolder.h"
+#include "components/recordtable/RecordTable.h"
+#include "session/SessionFixture.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+constexpr int32_t kErrorCode = 4224;
+
+// The shared issuing sequence on a test installation with a virtual encoder that writes at once.
+class CardIssueTest : public SessionTest
+{
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_TRUE(m_devices.isValid());
+        RecordTable t(db);
+        t.SelectTable(TableId::Devices);
+        t.SetField(QStringLiteral("deviceName"), QStringLiteral("Front desk"));
+        t.SetField(QStringLiteral("deviceType"), 0);
+        t.SetField(QStringLiteral("portName"), QStringLiteral("encoder"));
+        t.InsertRecord();
+        ASSERT_STATUS(t, RecordStatus::Ok);
+        encoder = t.GetField(QStringLiteral("deviceID")).toInt();
+        VirtualDeviceFolder slot = folder();
+        ASSERT_TRUE(slot.create(VirtualDeviceFolder::Kind::Encoder));
+        VirtualDeviceFolder::Settings settings = slot.settings();
+        settings.writeMs = settings.ejectMs = 0;
+        settings.pollMs = 1;
+        ASSERT_TRUE(slot.writeSettings(settings));
+        ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
+        ws->firstCardsIntf->Negotiate(ws->ComputerName);
+        ws->LocalParams.setMagCardEncoderID(encoder);
+        dialog = new QWidget;
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+
+    void TearDown() override
+    {
+        delete dialog.data();
+        SessionTest::TearDown();
+    }
+
+    VirtualDeviceFolder folder() const { return VirtualDeviceFolder(m_devices.filePath(QStringLiteral("encoder"))); }
+
+    std::unique_ptr<CardIssue> makeIssue()
+    {
+        auto issue = std::make_unique<CardIssue>(*ws, dialog, kErrorCode);
+        issue->setPollInterval(0);
+        issue->setLockInputs([this](bool locked) { lockCalls << locked; });
+        issue->setEncoderSetup([] { ADD_FAILURE() << "unexpected encoder selection"; });
+        return issue;
+    }
+
+    // A guest card for room 101 with common room 1, as far as the encode.
+    CardIssue::Outcome issueGuestCard(CardIssue &issue)
+    {
+        EXPECT_TRUE(issue.begin());
+        EXPECT_TRUE(issue.newCard());
+        CardsIntf &c = issue.cards();
+        c.BeginBlock(97);
+        c.AddDoorRange(100, 101, 101);
+        c.SetCardField(QStringLiteral("mainGuestRoom"), 101);
+        c.BeginBlock(98);
+        c.AddDoorRange(100, 1, 1);
+        CardFields fields;
+        fields.cardNameID = 256;
+        fields.userID = 1;
+        fields.issueTime = fields.startTime = now;
+        fields.expireTime = now + 2;
+        fields.numCards = 2;
+        issue.setFields(fields);
+        return issue.encode(QStringLiteral("Guest card, 101"));
+    }
+
+    int storedCards()
+    {
+        RecordTable t(db);
+        t.SelectTable(TableId::Cards);
+        t.OpenQuery(QString(), QStringLiteral("registrationNumber"));
+        int n = 0;
+        for (; t.Status() == RecordStatus::Ok; t.MoveNext())
+            ++n;
+        return n;
+    }
+
+    qint32 encoder = 0;
+    QPointer<QWidget> dialog;
+    QList<bool> lockCalls;
+
+private:
+    QTemporaryDir m_devices;
+};
+
+TEST_P(CardIssueTest, ASuccessfulIssueStoresTheCardsAndUnlocksTheDialog)
+{
+    auto issue = makeIssue();
+    ASSERT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Done)
+        << issue->cards().GetStatusText(issue->lastStatus()).toStdString();
+    EXPECT_TRUE(ws->cardOperationInProgress);
+    issue->waitUntilReady();
+    issue->finish();
+    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_EQ(lockCalls, (QList<bool>{true, false}));
+    EXPECT_TRUE(messages->shown().empty());
+    EXPECT_EQ(storedCards(), 2) << "one row per identical card";
+    RecordTable t(db);
+    t.SelectTable(TableId::Cards);
+    t.SetField(QStringLiteral("registrationNumber"), issue->cards().GetRegistrationNumber());
+    t.FindRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    EXPECT_EQ(t.GetField(QStringLiteral("cardNameID")).toInt(), 256);
+}
+
+TEST_P(CardIssueTest, ASecondOperationWhileOneRunsIsRefusedAndChangesNothing)
+{
+    ws->cardOperationInProgress = true;
+    messages->expect(-31197);
+    auto issue = makeIssue();
+    EXPECT_FALSE(issue->begin());
+    EXPECT_TRUE(lockCalls.isEmpty());
+    issue.reset();
+    EXPECT_TRUE(ws->cardOperationInProgress) << "the running operation keeps its flag";
+    EXPECT_EQ(storedCards(), 0);
+}
+
+TEST_P(CardIssueTest, CancellingDuringThePollStopsTheRun)
+{
+    VirtualDeviceFolder slot = folder();
+    VirtualDeviceFolder::Settings settings = slot.settings();
+    settings.writeMs = 3000;
+    ASSERT_TRUE(slot.writeSettings(settings));
+    messages->expect(-31196);
+    auto issue = makeIssue();
+    issue->setPollInterval(5);
+    QTimer::singleShot(50, [&issue] { issue->cancel(); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Cancelled);
+    EXPECT_LT(clock.elapsed(), 2500) << "the poll went on after the cancel";
+    issue->waitUntilReady();
+    issue->finish();
+    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_EQ(storedCards(), 0);
+}
+
+TEST_P(CardIssueTest, ClosingTheDialogDuringThePollEndsTheRunSafely)
+{
+    VirtualDeviceFolder slot = folder();
+    VirtualDeviceFolder::Settings settings = slot.settings();
+    settings.writeMs = 3000;
+    ASSERT_TRUE(slot.writeSettings(settings));
+    messages->expect(-31196);
+    auto issue = makeIssue();
+    issue->setPollInterval(5);
+    dialog->show();
+    QTimer::singleShot(50, dialog, [this] { dialog->close(); });
+    EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Cancelled);
+    EXPECT_FALSE(issue->dialogOpen());
+    issue->finish();
+    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_EQ(lockCalls, (QList<bool>{true})) << "no unlock of a closed dialog";
+}
+
+TEST_P(CardIssueTest, ApplicationClosingDuringThePollClearsTheFlagAndClosesTheDialog)
+{
+    VirtualDeviceFolder slot = folder();
+    VirtualDeviceFolder::Settings settings = slot.settings();
+    settings.writeMs = 3000;
+    ASSERT_TRUE(slot.writeSettings(settings));
+    auto issue = makeIssue();
+    issue->setPollInterval(5);
+    dialog->show();
+    QTimer::singleShot(50, [this] { ws->applicationClosing = true; });
+    EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Closing);
+    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(dialog && dialog->isVisible());
+}
+
+TEST_P(CardIssueTest, EncoderFaultsShowTheStatusTextWithOrWithoutTheErrorCode)
+{
+    const struct
+    {
+        const char *what;
+        qint32 fault;
+        bool extraPlain; // the dialog lists the status as shown without a code
+        bool withCode;
+    } rows[] = {
+        {"write failed is listed", CardServerStatus::WriteFailed, false, false},
+        {"device not ready is listed", CardServerStatus::DeviceNotReady, false, false},
+        {"range exhausted is listed", CardServerStatus::RangeExhausted, false, false},
+        {"database error carries the code", CardServerStatus::DatabaseError, false, true},
+        {"no range carries the code", CardServerStatus::NoRange, false, true},
+        {"a dialog's own plain status", CardServerStatus::NoRange, true, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        ASSERT_TRUE(folder().setNextStatus(row.fault));
+        messages->expect(row.withCode ? -31230 : 0);
+        auto issue = makeIssue();
+        if (row.extraPlain)
+            issue->addPlainStatus(row.fault);
+        EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Failed);
+        EXPECT_EQ(issue->lastStatus(), row.fault);
+        issue->waitUntilReady();
+        issue->finish();
+        ASSERT_EQ(messages->shown().size(), 1u);
+        const QString text = messages->shown().front().text;
+        const QString server = issue->cards().GetStatusText(row.fault);
+        ASSERT_TRUE(server.contains(QLatin1Char('|'))) << server.toStdString();
+        if (row.withCode) {
+            EXPECT_TRUE(text.contains(QStringLiteral("IEC-1080"))) << text.toStdString();
+            EXPECT_TRUE(text.endsWith(server.section(QLatin1Char('|'), 1))) << text.toStdString();
+        } else {
+            EXPECT_EQ(text, server.section(QLatin1Char('|'), 0, 0));
+        }
+        EXPECT_FALSE(ws->cardOperationInProgress);
+        folder().takeNextStatus();
+    }
+    EXPECT_EQ(storedCards(), 0);
+}
+
+TEST_P(CardIssueTest, WithoutAnEncoderTheSelectionOpensAndItsChoiceIsUsed)
+{
+    ws->LocalParams.setMagCardEncoderID(0);
+    auto issue = makeIssue();
+    int opened = 0;
+    issue->setEncoderSetup([&] {
+        ++opened;
+        ws->LocalParams.setMagCardEncoderID(encoder);
+    });
+    EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Done);
+    EXPECT_EQ(opened, 1);
+    issue->waitUntilReady();
+    issue->finish();
+
+    // Left without a choice: the run ends without a message.
+    ws->LocalParams.setMagCardEncoderID(0);
+    auto second = makeIssue();
+    second->setEncoderSetup([&] { ++opened; });
+    ASSERT_TRUE(second->begin());
+    EXPECT_FALSE(second->newCard());
+    second->finish();
+    EXPECT_EQ(opened, 2);
+    EXPECT_TRUE(messages->shown().empty());
+    EXPECT_FALSE(ws->cardOperationInProgress);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, CardIssueTest, ::testing::Values("sqlite", "postgresql"));
+
+} // namespace
