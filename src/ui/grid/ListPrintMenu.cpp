@@ -1,0 +1,83 @@
+#include "ui/grid/ListPrintMenu.h"
+
+#include "texts/Texts.h"
+#include "ui/Messages.h"
+#include "ui/PopupMenu.h"
+#include "ui/grid/ListPrinter.h"
+#include "ui/grid/RecordGrid.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QPrinter>
+
+namespace {
+constexpr int kMaxTitleLength = 128;
+}
+
+ListPrintMenu::ListPrintMenu(RecordGrid &grid, Messages &messages, const QString &reportTitle)
+    : m_grid(grid), m_messages(messages), m_reportTitle(reportTitle), m_chooseFile(&chooseSaveFile),
+      m_inputBox([&grid](const InputBoxRequest &request, QString &text) { return ShowInputBox(request, text, &grid); }),
+      m_printer(&printOnDefaultPrinter)
+{
+}
+
+void ListPrintMenu::AddItems(PopupMenu &menu, const QString &parentKey) const
+{
+    menu.AddItem(parentKey, QStringLiteral("F"), GetText(16151));
+    menu.AddItem(parentKey, QStringLiteral("N"), GetText(16152));
+    menu.AddItem(parentKey, QStringLiteral("P"), GetText(16153));
+}
+
+bool ListPrintMenu::Run(const QString &key)
+{
+    if (key == QLatin1String("F"))
+        exportList();
+    else if (key == QLatin1String("N"))
+        printWithTitle();
+    else if (key == QLatin1String("P"))
+        m_printer(m_grid, m_reportTitle);
+    else
+        return false;
+    return true;
+}
+
+void ListPrintMenu::exportList()
+{
+    QString error;
+    if (ExportGrid(m_grid, m_chooseFile, GetText(-31485), error) != ExportResult::Failed)
+        return;
+    MessageRequest request;
+    request.textNumber = -31111;
+    request.titleNumber = -32767;
+    request.style = MessageStyle::Error;
+    request.buttonNumbers = {17000};
+    request.appendix = error;
+    m_messages.show(request, &m_grid);
+}
+
+void ListPrintMenu::printWithTitle()
+{
+    InputBoxRequest request;
+    request.title = GetText(-32762);
+    request.message = GetText(-31476);
+    request.maximumLength = kMaxTitleLength;
+    request.defaultText = m_reportTitle;
+    QString title;
+    if (!m_inputBox(request, title))
+        return;
+    title = title.left(kMaxTitleLength);
+    if (title.isEmpty())
+        return;
+    m_printer(m_grid, title);
+}
+
+int printOnDefaultPrinter(RecordGrid &grid, const QString &title)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    const QString pdf =
+        QDir(QDir::tempPath())
+            .filePath(QStringLiteral("list-%1.pdf")
+                          .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+    useDefaultPrinter(printer, pdf);
+    return PrintGrid(grid, title, printer);
+}

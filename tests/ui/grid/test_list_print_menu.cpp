@@ -1,0 +1,113 @@
+#include "ScriptedMessages.h"
+#include "components/recordtable/DatabaseFixture.h"
+#include "texts/Texts.h"
+#include "ui/PopupMenu.h"
+#include "ui/grid/ListPrintMenu.h"
+#include "ui/grid/RecordGrid.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PrintMenuTest : public DatabaseTest
+{
+protected:
+    void SetUp() override
+    {
+        DatabaseTest::SetUp();
+        if (IsSkipped())
+            return;
+        addUser(QStringLiteral("M1"), QStringLiteral("Menu"));
+        ASSERT_TRUE(grid.BindTable(TableId::UserView));
+        grid.SetCaptions(QStringLiteral("ID,Surname"));
+        ASSERT_TRUE(grid.SetColumns(QStringLiteral("alphaID,surname")));
+        grid.RunQuery(QString(), QString());
+        menu.setPrinter([this](RecordGrid &, const QString &title) {
+            printed << title;
+            return 1;
+        });
+        menu.setInputBox([this](const InputBoxRequest &request, QString &text) {
+            asked = request;
+            text = answer;
+            return answered;
+        });
+    }
+
+    RecordGrid grid{db};
+    ScriptedMessages messages;
+    ListPrintMenu menu{grid, messages, QStringLiteral("Cards")};
+    QStringList printed;
+    InputBoxRequest asked;
+    QString answer;
+    bool answered = true;
+    QTemporaryDir dir;
+};
+
+TEST_P(PrintMenuTest, OffersExportTitledPrintAndPrint)
+{
+    PopupMenu popup;
+    popup.CreateRoot(QString(), QStringLiteral("root"));
+    menu.AddItems(popup, QStringLiteral("root"));
+    EXPECT_EQ(popup.keys(QStringLiteral("root")),
+              (QStringList{QStringLiteral("F"), QStringLiteral("N"), QStringLiteral("P")}));
+    EXPECT_EQ(popup.caption(QStringLiteral("F")), GetText(16151));
+    EXPECT_EQ(popup.caption(QStringLiteral("N")), GetText(16152));
+    EXPECT_EQ(popup.caption(QStringLiteral("P")), GetText(16153));
+    EXPECT_FALSE(menu.Run(QStringLiteral("X")));
+    EXPECT_TRUE(printed.isEmpty());
+}
+
+TEST_P(PrintMenuTest, TitledPrintAsksForAtMost128CharactersAndSkipsAnEmptyOrCancelledTitle)
+{
+    const struct
+    {
+        QString answer;
+        bool answered;
+        QStringList printed;
+    } cases[] = {
+        {QStringLiteral("Night audit"), true, {QStringLiteral("Night audit")}},
+        {QString(), true, {}},
+        {QStringLiteral("Ignored"), false, {}},
+        {QString(200, QLatin1Char('x')), true, {QString(128, QLatin1Char('x'))}},
+    };
+    for (const auto &c : cases) {
+        printed.clear();
+        answer = c.answer;
+        answered = c.answered;
+        EXPECT_TRUE(menu.Run(QStringLiteral("N")));
+        EXPECT_EQ(printed, c.printed) << c.answer.toStdString();
+        EXPECT_EQ(asked.maximumLength, 128);
+        EXPECT_EQ(asked.defaultText, QStringLiteral("Cards"));
+        EXPECT_EQ(asked.title, GetText(-32762));
+        EXPECT_EQ(asked.message, GetText(-31476));
+    }
+    printed.clear();
+    EXPECT_TRUE(menu.Run(QStringLiteral("P")));
+    EXPECT_EQ(printed, QStringList{QStringLiteral("Cards")});
+}
+
+TEST_P(PrintMenuTest, ExportWritesTheChosenFileAndReportsAFailure)
+{
+    const QString good = dir.filePath(QStringLiteral("out.xls"));
+    menu.setSaveFileChooser([&](QWidget *, const QString &, const QString &) { return good; });
+    EXPECT_TRUE(menu.Run(QStringLiteral("F")));
+    QFile file(good);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("ID\tSurname\r\nM1\tMenu\r\n"));
+
+    menu.setSaveFileChooser(
+        [&](QWidget *, const QString &, const QString &) { return dir.filePath(QStringLiteral("no/such/out.xls")); });
+    messages.expect(-31111);
+    EXPECT_TRUE(menu.Run(QStringLiteral("F")));
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown().front().request.titleNumber, -32767);
+    EXPECT_FALSE(messages.shown().front().request.appendix.isEmpty());
+    EXPECT_TRUE(messages.allAnswered());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, PrintMenuTest, ::testing::Values("sqlite", "postgresql"));
+
+} // namespace
