@@ -1,5 +1,6 @@
 #include "ScriptedMessages.h"
 #include "cards/CardIssue.h"
+#include "cards/CardKinds.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
@@ -7,7 +8,9 @@
 #include "session/SessionFixture.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -63,7 +66,7 @@ protected:
     }
 
     // A guest card for room 101 with common room 1, as far as the encode.
-    CardIssue::Outcome issueGuestCard(CardIssue &issue)
+    CardIssue::Outcome issueGuestCard(CardIssue &issue, int32_t numCards = 2)
     {
         EXPECT_TRUE(issue.begin());
         EXPECT_TRUE(issue.newCard());
@@ -78,7 +81,7 @@ protected:
         fields.userID = 1;
         fields.issueTime = fields.startTime = now;
         fields.expireTime = now + 2;
-        fields.numCards = 2;
+        fields.numCards = numCards;
         issue.setFields(fields);
         return issue.encode(QStringLiteral("Guest card, 101"));
     }
@@ -255,6 +258,47 @@ TEST_P(CardIssueTest, WithoutAnEncoderTheSelectionOpensAndItsChoiceIsUsed)
     EXPECT_EQ(opened, 2);
     EXPECT_TRUE(messages->shown().empty());
     EXPECT_FALSE(ws->cardOperationInProgress);
+}
+
+TEST_P(CardIssueTest, AValidCardOfTheRoomInTheEncoderAsksBeforeItIsWrittenOver)
+{
+    const struct
+    {
+        int answer;
+        bool reencode;
+    } rows[] = {{1, false}, {0, true}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.answer);
+        VirtualDeviceFolder slot = folder();
+        auto first = makeIssue();
+        ASSERT_EQ(issueGuestCard(*first, 1), CardIssue::Outcome::Done);
+        first->waitUntilReady();
+        first->finish();
+        // The guest's card comes back into the slot.
+        QFile ejected(slot.newestEjected());
+        ASSERT_TRUE(ejected.open(QIODevice::ReadOnly)) << slot.newestEjected().toStdString();
+        ASSERT_TRUE(slot.insertCard(ejected.readAll()));
+        const int stored = storedCards();
+
+        messages->clear();
+        messages->expect(-32507, row.answer);
+        auto issue = makeIssue();
+        ASSERT_EQ(issueGuestCard(*issue, 1), CardIssue::Outcome::ValidCardInEncoder);
+        EXPECT_EQ(storedCards(), stored) << "nothing written before the answer";
+        EXPECT_DOUBLE_EQ(issue->validCardExpireTime(), now + 2);
+        EXPECT_EQ(issue->reencode(), row.reencode);
+        ASSERT_EQ(messages->shown().size(), 1u);
+        EXPECT_TRUE(messages->shown().front().text.contains(CardDateTimeText(now + 2)))
+            << messages->shown().front().text.toStdString();
+        if (row.reencode) {
+            EXPECT_EQ(issue->encode(QStringLiteral("Guest card, 101")), CardIssue::Outcome::Done);
+            EXPECT_EQ(storedCards(), stored + 1);
+        } else {
+            slot.removeCard();
+        }
+        issue->waitUntilReady();
+        issue->finish();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CardIssueTest, ::testing::Values("sqlite", "postgresql"));
