@@ -67,7 +67,8 @@ bool RecordGridModel::bindTable(qint32 tableId)
 void RecordGridModel::setCaptions(const QStringList &captions)
 {
     m_captions = captions;
-    emit headerDataChanged(Qt::Horizontal, 0, qMax(0, columnCount() - 1));
+    if (columnCount() > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 bool RecordGridModel::setColumns(const QStringList &fields)

@@ -273,6 +273,18 @@ TEST_P(GridTest, ColumnLayoutRoundTripsThroughTheSettings)
     EXPECT_EQ(grid.columnWidth(1), 150);
     EXPECT_EQ(grid.horizontalHeader()->visualIndex(2), 0);
     EXPECT_EQ(grid.horizontalHeader()->visualIndex(0), 1);
+
+    // New rows from a reload, a header click or a new query keep the operator's layout.
+    grid.ReloadGrid();
+    emit grid.horizontalHeader()->sectionClicked(1);
+    grid.ClearGrid();
+    grid.RunQuery(QStringLiteral("userID > ?"), QString());
+    grid.AddQueryParameter(0);
+    EXPECT_EQ(grid.model()->rowCount(), 1);
+    EXPECT_EQ(grid.columnWidth(0), 40);
+    EXPECT_EQ(grid.columnWidth(1), 150);
+    EXPECT_EQ(grid.horizontalHeader()->visualIndex(2), 0);
+    EXPECT_TRUE(grid.isColumnHidden(3));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, GridTest, ::testing::Values("sqlite", "postgresql"));
