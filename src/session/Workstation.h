@@ -57,6 +57,7 @@ public:
 
     bool applicationClosing = false;
     bool cardOperationInProgress = false;
+    bool receiptPrinting = false;
     std::bitset<128> openDialogs;
 
     // The database and the card server, created by start-up; empty until then.

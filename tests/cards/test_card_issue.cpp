@@ -1,14 +1,19 @@
 #include "ScriptedMessages.h"
 #include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
+#include "cards/CardReceipt.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 #include "components/recordtable/RecordTable.h"
+#include "components/recordtable/TableDefs.h"
 #include "session/SessionFixture.h"
+#include "texts/Texts.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -66,7 +71,7 @@ protected:
     }
 
     // A guest card for room 101 with common room 1, as far as the encode.
-    CardIssue::Outcome issueGuestCard(CardIssue &issue, int32_t numCards = 2)
+    CardIssue::Outcome issueGuestCard(CardIssue &issue, int32_t numCards = 2, double expireTime = 0)
     {
         EXPECT_TRUE(issue.begin());
         EXPECT_TRUE(issue.newCard());
@@ -80,7 +85,7 @@ protected:
         fields.cardNameID = 256;
         fields.userID = 1;
         fields.issueTime = fields.startTime = now;
-        fields.expireTime = now + 2;
+        fields.expireTime = expireTime != 0 ? expireTime : now + 2;
         fields.numCards = numCards;
         issue.setFields(fields);
         return issue.encode(QStringLiteral("Guest card, 101"));
@@ -299,6 +304,86 @@ TEST_P(CardIssueTest, AValidCardOfTheRoomInTheEncoderAsksBeforeItIsWrittenOver)
         issue->waitUntilReady();
         issue->finish();
     }
+}
+
+// A word of the receipt as pdftotext -bbox places it, in points.
+struct PdfWord
+{
+    QString text;
+    double xMin, yMin, xMax;
+};
+
+std::vector<PdfWord> pdfWords(const QString &pdf)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!tool.waitForFinished(20000))
+        return {};
+    const QString html = QString::fromUtf8(tool.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"));
+    std::vector<PdfWord> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        words.push_back({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()});
+    }
+    return words;
+}
+
+const PdfWord *findWord(const std::vector<PdfWord> &words, const QString &text)
+{
+    for (const PdfWord &w : words) {
+        if (w.text == text)
+            return &w;
+    }
+    return nullptr;
+}
+
+TEST_P(CardIssueTest, TheReceiptPrintsLabelsAndValuesAndNeverForACardWithoutExpiry)
+{
+    setParameter(QStringLiteral("PROPERTYNAME"), QStringLiteral("Seaview"));
+    auto issue = makeIssue();
+    ASSERT_EQ(issueGuestCard(*issue, 1, NoExpiry), CardIssue::Outcome::Done);
+    issue->waitUntilReady();
+    issue->finish();
+    const QString number = RegistrationNumberText(static_cast<quint32>(issue->cards().GetRegistrationNumber()));
+
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("receipt.pdf"));
+    EXPECT_EQ(PrintCardReceipt(*ws, -1, nullptr, pdf), pdf);
+    EXPECT_FALSE(ws->receiptPrinting);
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    ASSERT_FALSE(words.empty()) << "pdftotext found no text";
+
+    // Labels end where the values begin, 2268 twips (113.4 pt) from the left margin.
+    const double labelEnd = 2268 / 20.0;
+    for (const char *label : {"ID:", "Surname:", "type:", "Issued:", "by:", "from:", "Expires:", "number:"}) {
+        const PdfWord *w = findWord(words, QLatin1String(label));
+        ASSERT_NE(w, nullptr) << label;
+        EXPECT_NEAR(w->xMax, labelEnd, 2.0) << label;
+    }
+    const PdfWord *expires = findWord(words, QStringLiteral("Expires:"));
+    const PdfWord *never = findWord(words, GetText(16131));
+    ASSERT_NE(never, nullptr) << "text 16131 on the expire line";
+    EXPECT_NEAR(never->yMin, expires->yMin, 1.0);
+    EXPECT_GT(never->xMin, labelEnd);
+    const PdfWord *cardNumber = findWord(words, number);
+    ASSERT_NE(cardNumber, nullptr) << number.toStdString();
+    EXPECT_NEAR(cardNumber->yMin, findWord(words, QStringLiteral("number:"))->yMin, 1.0);
+    EXPECT_NE(findWord(words, QStringLiteral("Seaview")), nullptr) << "the property name as title";
+    EXPECT_NE(findWord(words, QStringLiteral("Note:")), nullptr);
+    EXPECT_NE(findWord(words, QStringLiteral("Signature:")), nullptr);
+    EXPECT_TRUE(messages->shown().empty());
+}
+
+TEST_P(CardIssueTest, ASecondReceiptWhileOneIsPrintedIsRefused)
+{
+    ws->receiptPrinting = true;
+    messages->expect(-31163);
+    QTemporaryDir out;
+    EXPECT_EQ(PrintCardReceipt(*ws, -1, nullptr, out.filePath(QStringLiteral("r.pdf"))), QString());
+    EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("r.pdf"))));
+    EXPECT_TRUE(ws->receiptPrinting);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CardIssueTest, ::testing::Values("sqlite", "postgresql"));
