@@ -1,6 +1,7 @@
 #include "ScriptedMessages.h"
 #include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
+#include "cards/CardReadBack.h"
 #include "cards/CardReceipt.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
@@ -384,6 +385,50 @@ TEST_P(CardIssueTest, ASecondReceiptWhileOneIsPrintedIsRefused)
     EXPECT_EQ(PrintCardReceipt(*ws, -1, nullptr, out.filePath(QStringLiteral("r.pdf"))), QString());
     EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("r.pdf"))));
     EXPECT_TRUE(ws->receiptPrinting);
+}
+
+TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
+{
+    const double minute = 1.0 / 1440;
+    const struct
+    {
+        const char *what;
+        double later; // how long after the issue the card is read
+        int16_t status;
+    } rows[] = {{"still valid", 0, 16001}, {"one minute past its expiry", 2 * minute, 16004}};
+    const double issued = now;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        now = issued;
+        auto issue = makeIssue();
+        ASSERT_EQ(issueGuestCard(*issue, 1, issued + minute), CardIssue::Outcome::Done);
+        issue->waitUntilReady();
+        issue->finish();
+        const qint32 number = issue->cards().GetRegistrationNumber();
+        VirtualDeviceFolder slot = folder();
+        QFile ejected(slot.newestEjected());
+        ASSERT_TRUE(ejected.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(slot.insertCard(ejected.readAll()));
+
+        now = issued + row.later;
+        CardsIntf &cards = *ws->firstCardsIntf;
+        cards.SetActive(1);
+        cards.ReadCard(QStringLiteral("read"));
+        ASSERT_TRUE(QTest::qWaitFor([&cards] { return !CardServerStatus::isBusy(cards.GetStatus()); }, 5000));
+        ASSERT_EQ(cards.GetStatus(), CardServerStatus::CardRead);
+        cards.SetActive(0);
+        slot.removeCard();
+
+        const CardReadBack card = ReadCardImage(cards);
+        EXPECT_EQ(card.cardNameID, 256);
+        EXPECT_EQ(card.registrationNumber, static_cast<quint32>(number));
+        EXPECT_EQ(card.mainGuestRoom, 101);
+        EXPECT_DOUBLE_EQ(card.expireTime, issued + minute);
+        EXPECT_EQ(ReadBackCaption(QStringLiteral("Guest card"), card, now).toStdString(),
+                  (QStringLiteral("Guest card - ") + RegistrationNumberText(static_cast<quint32>(number)) +
+                   QStringLiteral(" (") + GetText(row.status) + QLatin1Char(')'))
+                      .toStdString());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CardIssueTest, ::testing::Values("sqlite", "postgresql"));
