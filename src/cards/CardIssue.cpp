@@ -25,6 +25,12 @@ QString longText(const QString &text)
     return text.contains(QLatin1Char('|')) ? text.section(QLatin1Char('|'), 1) : text;
 }
 
+// A plain qint16 would become an int QVariant, and the card a 32-bit field.
+QVariant int16Field(int value)
+{
+    return QVariant::fromValue(static_cast<qint16>(value));
+}
+
 void yieldFor(int ms)
 {
     QEventLoop wait;
@@ -114,19 +120,19 @@ void CardIssue::setFields(const CardFields &fields)
     c.SetCardField(QStringLiteral("issueTime"), fields.issueTime);
     c.SetCardField(QStringLiteral("startTime"), fields.startTime);
     c.SetCardField(QStringLiteral("expireTime"), fields.expireTime);
-    c.SetCardField(QStringLiteral("batteryWarningFlag"), qint16(CardKinds::hasBatteryWarning(kind) ? 1 : 0));
+    c.SetCardField(QStringLiteral("batteryWarningFlag"), int16Field(CardKinds::hasBatteryWarning(kind) ? 1 : 0));
     c.SetCardField(QStringLiteral("track2"), fields.track2);
     // Room cards set their main room with the room block.
     if (!known || !known->roomCard)
-        c.SetCardField(QStringLiteral("mainGuestRoom"), qint16(0));
+        c.SetCardField(QStringLiteral("mainGuestRoom"), int16Field(0));
     if (CardKinds::hasLongNumCards(kind))
         c.SetCardField(QStringLiteral("numCards"), fields.numCards);
     else
-        c.SetCardField(QStringLiteral("numCards"), qint16(1));
+        c.SetCardField(QStringLiteral("numCards"), int16Field(1));
     if (CardKinds::hasTextFamilyFlag(kind))
         c.SetCardField(QStringLiteral("familyFlag"), QStringLiteral("1"));
     else if (kind == 258)
-        c.SetCardField(QStringLiteral("familyFlag"), qint16(1));
+        c.SetCardField(QStringLiteral("familyFlag"), int16Field(1));
 }
 
 int32_t CardIssue::poll()

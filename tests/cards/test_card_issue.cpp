@@ -431,6 +431,67 @@ TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
     }
 }
 
+TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
+{
+    using T = CardFieldType;
+    const struct
+    {
+        int32_t kind;
+        QStringList names; // after the header fields, in the order set
+        std::vector<T> types;
+        qint32 battery;
+        qint32 numCards;
+    } rows[] = {
+        {256,
+         {"userID", "startTime", "batteryWarningFlag", "track2", "numCards", "familyFlag"},
+         {T::Int32, T::Date, T::Int16, T::Text, T::Int32, T::Text},
+         0,
+         3},
+        {258,
+         {"userID", "startTime", "batteryWarningFlag", "track2", "numCards", "familyFlag"},
+         {T::Int32, T::Date, T::Int16, T::Text, T::Int32, T::Int16},
+         0,
+         3},
+        {260,
+         {"userID", "startTime", "batteryWarningFlag", "track2", "mainGuestRoom", "numCards"},
+         {T::Int32, T::Date, T::Int16, T::Text, T::Int16, T::Int16},
+         0,
+         1},
+        {269,
+         {"userID", "startTime", "batteryWarningFlag", "track2", "mainGuestRoom", "numCards"},
+         {T::Int32, T::Date, T::Int16, T::Text, T::Int16, T::Int16},
+         1,
+         1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.kind);
+        CardIssue issue(*ws, dialog, kErrorCode);
+        issue.cards().NewCard();
+        issue.cards().BeginBlock(CardKinds::find(row.kind)->firstBlock);
+        CardFields fields;
+        fields.cardNameID = row.kind;
+        fields.userID = 7;
+        fields.issueTime = fields.startTime = now;
+        fields.expireTime = now + 1;
+        fields.numCards = 3;
+        issue.setFields(fields);
+        QStringList names;
+        std::vector<T> types;
+        for (const CardField &field : issue.cards().image().fields()) {
+            if (field.name == QLatin1String("cardNameID") || field.name == QLatin1String("issueTime") ||
+                field.name == QLatin1String("expireTime"))
+                continue;
+            names << field.name;
+            types.push_back(field.value.type);
+        }
+        EXPECT_EQ(names, row.names);
+        EXPECT_EQ(types, row.types);
+        EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("cardNameID")).toInt(), row.kind);
+        EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("batteryWarningFlag")).toInt(), row.battery);
+        EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("numCards")).toInt(), row.numCards);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, CardIssueTest, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
