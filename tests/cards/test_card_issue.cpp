@@ -1,8 +1,10 @@
+#include "FindChild.h"
 #include "ScriptedMessages.h"
 #include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
 #include "cards/CardReadBack.h"
 #include "cards/CardReceipt.h"
+#include "cards/Track2.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
@@ -11,9 +13,13 @@
 #include "session/SessionFixture.h"
 #include "texts/Texts.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -489,6 +495,34 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
         EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("cardNameID")).toInt(), row.kind);
         EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("batteryWarningFlag")).toInt(), row.battery);
         EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("numCards")).toInt(), row.numCards);
+    }
+}
+
+TEST_P(CardIssueTest, TheCounterPromptTakesAtMostEightDigits)
+{
+    const struct
+    {
+        const char *button;
+        const char *expected;
+    } rows[] = {{"cmdOK", "S=12345678|9SSYY"}, {"cmdCancel", "S=2|9SSYY"}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.button);
+        QString title, message, preset;
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            title = box->windowTitle();
+            message = child<QLabel>(box, "lblMessage")->text();
+            auto *input = child<QLineEdit>(box, "txtInput");
+            preset = input->text();
+            QTest::keyClicks(input, QStringLiteral("12x3456789"));
+            child<QPushButton>(box, row.button)->click();
+        });
+        const QString value = Track2::BuildTrack2(QStringLiteral("9SSYY"), {1, 2, 3}, Track2::InputBoxPrompt());
+        EXPECT_EQ(value.toStdString(), row.expected);
+        EXPECT_EQ(title, GetText(-32763));
+        EXPECT_EQ(message, FormatText(GetText(-32244), {QStringLiteral("S")}));
+        EXPECT_EQ(preset, QStringLiteral("2"));
     }
 }
 
