@@ -1,5 +1,6 @@
 #include "FindChild.h"
 #include "ScriptedMessages.h"
+#include "cards/CardDialog.h"
 #include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
 #include "cards/CardReadBack.h"
@@ -10,6 +11,8 @@
 #include "components/cardserver/VirtualDeviceFolder.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
+#include "session/Authority.h"
+#include "session/Logon.h"
 #include "session/SessionFixture.h"
 #include "texts/Texts.h"
 
@@ -523,6 +526,40 @@ TEST_P(CardIssueTest, TheCounterPromptTakesAtMostEightDigits)
         EXPECT_EQ(title, GetText(-32763));
         EXPECT_EQ(message, FormatText(GetText(-32244), {QStringLiteral("S")}));
         EXPECT_EQ(preset, QStringLiteral("2"));
+    }
+}
+
+TEST_P(CardIssueTest, ACardDialogIsAvailableWithTheCardRightAndReadAccessToItsTables)
+{
+    constexpr qint32 kTable = Authority::TableRightsBase;
+    constexpr qint32 kCard = Authority::CardKindBase;
+    addOperator(QStringLiteral("desk"), 300, QStringLiteral("pw"));
+    addRight(300, kCard + 256, 0, 1440);
+    addRight(300, kTable + 0, 1);
+    addRight(300, kTable + 16, 0);
+    ws->authority.setRightsTimeStamp(25569.0);
+    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
+    messages->clear();
+
+    const struct
+    {
+        const char *what;
+        qint32 kind;
+        std::initializer_list<qint32> tables;
+        bool available;
+    } rows[] = {
+        {"guest card on Doors", 256, {0}, true},
+        {"no right for the kind", 257, {0}, false},
+        {"no read access to Users", 256, {0, 16}, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        if (!row.available)
+            messages->expect(-31143);
+        EXPECT_EQ(IsCardDialogAvailable(*ws, row.kind, row.tables, false), row.available);
+        EXPECT_TRUE(messages->allAnswered());
+        EXPECT_EQ(messages->shown().size(), row.available ? 0u : 1u);
     }
 }
 
