@@ -140,6 +140,9 @@ int32_t CardIssue::poll()
     int32_t status = cards().GetStatus();
     while (CardServerStatus::isBusy(status) && !m_cancelled && !m_ws.applicationClosing) {
         yieldFor(m_pollInterval);
+        // The frame may release the card servers while we yield to it.
+        if (m_ws.applicationClosing || !m_ws.firstCardsIntf)
+            break;
         // A dialog closed meanwhile ends the run like a cancel.
         if (m_dialog.isNull())
             m_cancelled = true;
@@ -157,7 +160,7 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
     const int32_t status = poll();
     m_lastStatus = status;
 
-    if (m_ws.applicationClosing) {
+    if (m_ws.applicationClosing || !m_ws.firstCardsIntf) {
         m_ws.cardOperationInProgress = false;
         m_running = false;
         if (m_dialog)
@@ -208,9 +211,11 @@ void CardIssue::showError(int32_t status)
 void CardIssue::waitUntilReady()
 {
     SetBusyState(m_ws.busyIndicator, kBusyWaitingForEncoder);
-    while (!cards().IsReady() && !m_ws.applicationClosing)
+    while (m_ws.firstCardsIntf && !m_ws.applicationClosing && !cards().IsReady())
         yieldFor(m_pollInterval);
     SetBusyState(m_ws.busyIndicator, 0);
+    if (!m_ws.firstCardsIntf)
+        return;
     cards().SetActive(0);
     cards().SetBatchMode(0);
 }

@@ -563,6 +563,24 @@ TEST_P(CardIssueTest, ACardDialogIsAvailableWithTheCardRightAndReadAccessToItsTa
     }
 }
 
+TEST_P(CardIssueTest, TheFrameMayReleaseTheCardServerWhileThePollYields)
+{
+    VirtualDeviceFolder slot = folder();
+    VirtualDeviceFolder::Settings settings = slot.settings();
+    settings.writeMs = 3000;
+    ASSERT_TRUE(slot.writeSettings(settings));
+    auto issue = makeIssue();
+    issue->setPollInterval(5);
+    QTimer::singleShot(50, [this] {
+        ws->applicationClosing = true;
+        ws->firstCardsIntf.reset();
+    });
+    EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Closing);
+    issue->waitUntilReady();
+    issue->finish();
+    EXPECT_FALSE(ws->cardOperationInProgress);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, CardIssueTest, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
