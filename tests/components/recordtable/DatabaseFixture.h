@@ -40,7 +40,7 @@ protected:
     int rowCount(qint32 tableId);
 
     RecordDatabase db;
-    double now = 45444.5; // 2024-05-31 12:00
+    double now = 45444.5; // 2024-06-01 12:00
     std::unique_ptr<RecordTable> rt;
 
 private:
