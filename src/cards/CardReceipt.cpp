@@ -177,7 +177,8 @@ QString PrintCardReceipt(Workstation &ws, int32_t firstNumber, QWidget *parent, 
         printer.setOutputFileName(pdf);
     }
     printer.setFullPage(true);
-    printer.setDocName(GetText(16203));
+    printer.setDocName(GetText(16208) + QLatin1Char(' ') +
+                       RegistrationNumberText(static_cast<quint32>(ws.firstCardsIntf->GetRegistrationNumber())));
     QPainter painter;
     if (painter.begin(&printer)) {
         const double scale = printer.resolution() / 1440.0;
