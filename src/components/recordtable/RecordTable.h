@@ -167,6 +167,7 @@ private:
     static double activityStamp(const QList<LogonRow> &logons, double now);
     bool computeRights();
     bool startRights(int Rights::*pos, bool Rights::*fresh);
+    int nextRightsIndex(int Rights::*pos, bool Rights::*fresh, qsizetype (*size)(const Rights &));
     void checkOperationCode(qint32 code, qint32 bits);
 
     RecordDatabase &m_db;

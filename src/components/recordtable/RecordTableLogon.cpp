@@ -315,50 +315,49 @@ bool RecordTable::startRights(int Rights::*pos, bool Rights::*fresh)
     return true;
 }
 
+// The index of the next entry of one rights list; -1 with status "no more" at its end.
+int RecordTable::nextRightsIndex(int Rights::*pos, bool Rights::*fresh, qsizetype (*size)(const Rights &))
+{
+    if (!begin(false) || !startRights(pos, fresh))
+        return -1;
+    int &at = m_rights.get()->*pos;
+    if (at >= size(*m_rights)) {
+        at = -1;
+        fail(RecordStatus::NoRecord);
+        return -1;
+    }
+    return at++;
+}
+
 void RecordTable::NextRight(qint32 &tableId, qint32 &bits)
 {
     tableId = bits = 0;
-    if (!begin(false) || !startRights(&Rights::tablePos, &Rights::tablesFresh))
-        return;
-    Rights &r = *m_rights;
-    if (r.tablePos >= r.tables.size()) {
-        r.tablePos = -1;
-        fail(RecordStatus::NoRecord);
-        return;
+    const int i =
+        nextRightsIndex(&Rights::tablePos, &Rights::tablesFresh, [](const Rights &r) { return r.tables.size(); });
+    if (i >= 0) {
+        tableId = m_rights->tables.at(i).first;
+        bits = m_rights->tables.at(i).second;
     }
-    tableId = r.tables.at(r.tablePos).first;
-    bits = r.tables.at(r.tablePos).second;
-    ++r.tablePos;
 }
 
 void RecordTable::NextMaxValidity(qint32 &cardNameId, qint32 &minutes)
 {
     cardNameId = minutes = 0;
-    if (!begin(false) || !startRights(&Rights::validityPos, &Rights::validityFresh))
-        return;
-    Rights &r = *m_rights;
-    if (r.validityPos >= r.validity.size()) {
-        r.validityPos = -1;
-        fail(RecordStatus::NoRecord);
-        return;
+    const int i = nextRightsIndex(&Rights::validityPos, &Rights::validityFresh,
+                                  [](const Rights &r) { return r.validity.size(); });
+    if (i >= 0) {
+        cardNameId = m_rights->validity.at(i).first;
+        minutes = m_rights->validity.at(i).second;
     }
-    cardNameId = r.validity.at(r.validityPos).first;
-    minutes = r.validity.at(r.validityPos).second;
-    ++r.validityPos;
 }
 
 void RecordTable::NextFunction(qint32 &function)
 {
     function = 0;
-    if (!begin(false) || !startRights(&Rights::functionPos, &Rights::functionsFresh))
-        return;
-    Rights &r = *m_rights;
-    if (r.functionPos >= r.functions.size()) {
-        r.functionPos = -1;
-        fail(RecordStatus::NoRecord);
-        return;
-    }
-    function = r.functions.at(r.functionPos++);
+    const int i = nextRightsIndex(&Rights::functionPos, &Rights::functionsFresh,
+                                  [](const Rights &r) { return r.functions.size(); });
+    if (i >= 0)
+        function = m_rights->functions.at(i);
 }
 
 // The server's own answer for the current operator: after a password confirmation that is the
