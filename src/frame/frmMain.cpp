@@ -157,6 +157,9 @@ frmMain::frmMain(Workstation &workstation, QWidget *parent)
     }
     m_ws.busyIndicator = this;
     m_ws.setApplicationTitle = [this]() { SetApplicationTitle(); };
+    m_ws.openWindow = [this](const QString &kind, const std::function<void(QWidget *)> &arguments) {
+        return openWindow(kind, arguments);
+    };
     m_ws.setupMenus = [this]() {
         SetupMenus();
         SetupToolbar();
@@ -179,6 +182,7 @@ frmMain::~frmMain()
         m_ws.busyIndicator = nullptr;
     m_ws.setApplicationTitle = nullptr;
     m_ws.setupMenus = nullptr;
+    m_ws.openWindow = nullptr;
     m_ws.notify.setOpenWindows(nullptr);
 }
 

@@ -20,6 +20,7 @@
 #include <memory>
 
 class BusyIndicator;
+class QWidget;
 class CardsIntf;
 class RecordDatabase;
 class RecordTable;
@@ -105,6 +106,9 @@ public:
     BusyIndicator *busyIndicator = nullptr;
     std::function<void()> setApplicationTitle;
     std::function<void()> setupMenus; // SetupMenus and SetupToolbar
+    // Opens a child window of the frame by kind, or brings an open one forward; arguments run
+    // before it shows. nullptr when it did not open (the frame or the window said why).
+    std::function<QWidget *(const QString &kind, const std::function<void(QWidget *)> &arguments)> openWindow;
 
     LogonState logon;
     Notify notify;
