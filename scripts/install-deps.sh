@@ -13,6 +13,7 @@ PACKAGES=(
   unixodbc odbc-postgresql
   xvfb xauth imagemagick poppler-utils fonts-dejavu-core
   clang-format clang libclang-rt-14-dev
+  libreoffice-calc-nogui
 )
 
 missing=()

@@ -30,6 +30,7 @@ public:
     // frame hands in its child windows; without it the search finds nothing.
     using OpenWindows = std::function<QList<QObject *>()>;
     void setOpenWindows(OpenWindows openWindows) { m_openWindows = std::move(openWindows); }
+    QList<QObject *> openWindows() const { return m_openWindows ? m_openWindows() : QList<QObject *>(); }
 
     // Subscribe returns false when the handle is listed already; Unsubscribe false when it is not.
     bool SubscribeUsers(clsIUsers *dialog, WindowHandle handle) { return m_users.add(dialog, handle); }

@@ -11,6 +11,7 @@
 #include "ui/DialogMembers.h"
 #include "ui/FormTexts.h"
 #include "ui/HelpViewer.h"
+#include "ui/Twips.h"
 #include "ui/WindowNumbers.h"
 #include "ui/WindowPlacement.h"
 
@@ -20,6 +21,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSessionManager>
 #include <QStatusBar>
 #include <QToolBar>
@@ -189,7 +191,15 @@ frmMain::~frmMain()
 void frmMain::load()
 {
     BuildContextMenu();
-    RestoreWindowPlacement(m_ws.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
+    // A first start fills most of the screen: the front desk works in this window all day.
+    int32_t width = kDefaultWidth;
+    int32_t height = kDefaultHeight;
+    if (const QScreen *screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        width = std::max(width, pixelsToTwips(available.width() * 9 / 10, twipsPerPixelX(this)));
+        height = std::max(height, pixelsToTwips(available.height() * 9 / 10, twipsPerPixelY(this)));
+    }
+    RestoreWindowPlacement(m_ws.registry, this, kWindowKey, width, height);
     if (m_ws.LocalParams.WindowState() == 2)
         setWindowState(windowState() | Qt::WindowMaximized);
     m_toolbar->setVisible(m_ws.LocalParams.ShowToolbar());
