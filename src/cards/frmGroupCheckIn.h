@@ -1,0 +1,97 @@
+#pragma once
+
+#include "data/NotifyInterfaces.h"
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class RecordTable;
+class Workstation;
+
+// Picks many rooms at once, by door area, for a group of guests; the calling card dialog issues
+// one card run per selected room. Areas load their rooms when first expanded; a ticked area that
+// was never expanded gives all its guest rooms (categories G, L, A) on confirmation.
+class frmGroupCheckIn : public QDialog
+{
+    Q_OBJECT
+    Q_PROPERTY(bool Result READ Result)
+    Q_PROPERTY(int NumDoors READ NumDoors)
+    Q_PROPERTY(QList<int> SelectedDoors READ GetSelectedDoors)
+public:
+    // Tree item data: the node key ("12A", "12AD", "305D"), the tick image ("W", "G", "E") and,
+    // on area nodes, whether the rooms are loaded.
+    static constexpr int KeyRole = Qt::UserRole;
+    static constexpr int ImageRole = Qt::UserRole + 1;
+    static constexpr int LoadedRole = Qt::UserRole + 2;
+
+    explicit frmGroupCheckIn(Workstation &ws, QWidget *parent = nullptr);
+    ~frmGroupCheckIn() override;
+
+    // Read by the caller after the dialog closed.
+    Q_INVOKABLE bool Result() const { return m_result; }
+    Q_INVOKABLE qint32 NumDoors() const { return qint32(m_selected.size()); }
+    Q_INVOKABLE QVector<qint32> GetSelectedDoors() const { return m_selected; }
+
+    // Change notifications of door areas and doors.
+    Q_INVOKABLE void AddDoorGroup(qint32 doorGroupID);
+    Q_INVOKABLE void UpdateDoorGroup(qint32 doorGroupID);
+    Q_INVOKABLE void RemoveDoorGroup(qint32 doorGroupID);
+    Q_INVOKABLE void AddDoor(qint32 doorID);
+    Q_INVOKABLE void AddDoors(qint32 firstDoorID, qint32 lastDoorID);
+    Q_INVOKABLE void UpdateDoor(qint32 doorID);
+    Q_INVOKABLE void RemoveDoor(qint32 firstDoorID, qint32 lastDoorID);
+
+    // The node with this key, or nullptr.
+    QTreeWidgetItem *node(const QString &key) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    class DoorsListener;
+    class DoorGroupsListener;
+
+    void buildControls();
+    void fillAreas();
+    QTreeWidgetItem *addArea(qint32 doorGroupID, const QString &name);
+    void loadRooms(QTreeWidgetItem *area);
+    QTreeWidgetItem *addRoom(QTreeWidgetItem *area, qint32 doorID, const QString &name, bool ticked);
+    // The rooms of an area the expansion query returns.
+    QVector<qint32> queryRooms(qint32 doorGroupID);
+    void toggle(QTreeWidgetItem *item);
+    void setImage(QTreeWidgetItem *item, const QString &image);
+    void updateAreaImage(QTreeWidgetItem *area);
+    void tickAll(bool ticked);
+    void removeRooms(qint32 firstDoorID, qint32 lastDoorID);
+    QVector<qint32> collectSelected();
+
+    void tvwDoors_ItemExpanded(QTreeWidgetItem *item);
+    void tvwDoors_ItemClicked(QTreeWidgetItem *item, int column);
+    void cmdSelectAll_Click();
+    void cmdClearAll_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    Workstation &m_ws;
+    std::unique_ptr<RecordTable> m_table;
+    std::unique_ptr<DoorsListener> m_doorsListener;
+    std::unique_ptr<DoorGroupsListener> m_doorGroupsListener;
+    bool m_result = false;
+    QVector<qint32> m_selected;
+
+    QLabel *m_lblDoors = nullptr;
+    QTreeWidget *m_tvwDoors = nullptr;
+    QPushButton *m_cmdSelectAll = nullptr;
+    QPushButton *m_cmdClearAll = nullptr;
+    QPushButton *m_cmdOK = nullptr;
+    QPushButton *m_cmdCancel = nullptr;
+};
