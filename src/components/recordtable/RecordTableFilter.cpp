@@ -1,6 +1,8 @@
 // WHERE and ORDER BY texts: the program builds them from fixed fragments, so they are checked token
 // by token and rewritten with quoted field names. Nothing but field names, the fragment keywords and
 // operators, decimal numbers and "?" markers passes; values arrive only as bound parameters.
+// One further form lets a list filter on rows of another table without reading them itself:
+// "field in (select otherField from OtherTable where ...)", its filter checked the same way.
 #include "components/recordtable/Dialect.h"
 #include "components/recordtable/RecordTable.h"
 
@@ -20,6 +22,14 @@ bool isIdentChar(QChar c)
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+const TableDef *tableByName(const QString &name)
+{
+    for (const TableDef &def : tableDefs())
+        if (def.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &def;
+    return nullptr;
 }
 
 // Called before a value token goes to out: notes "field op value" when it stands alone after an
@@ -52,6 +62,23 @@ qint32 RecordTable::translateFilter(const QString &where, Filter &filter, QStrin
     int depth = 0;
     const int n = where.size();
     int i = 0;
+    // The table whose fields the text names: the selected one, or a sub-select's while inside it.
+    const TableDef *table = m_table;
+    struct Scope
+    {
+        int depth;
+        const TableDef *outer;
+    };
+    QList<Scope> scopes;
+    auto nextWord = [&where, &i, n]() {
+        while (i < n && where.at(i).isSpace())
+            ++i;
+        const int start = i;
+        if (i < n && isIdentStart(where.at(i)))
+            while (i < n && isIdentChar(where.at(i)))
+                ++i;
+        return where.mid(start, i - start);
+    };
     while (i < n) {
         const QChar c = where.at(i);
         if (c.isSpace()) {
@@ -72,12 +99,43 @@ qint32 RecordTable::translateFilter(const QString &where, Filter &filter, QStrin
                        lower == QStringLiteral("is") || lower == QStringLiteral("null")) {
                 topLevelOr = topLevelOr || (depth == 0 && lower == QStringLiteral("or"));
                 out << word.toUpper();
-            } else if (const ColumnDef *col = m_table->column(word)) {
+            } else if (lower == QStringLiteral("select")) {
+                const int k = static_cast<int>(out.size());
+                if (k < 2 || out.at(k - 1) != QStringLiteral("(") || out.at(k - 2) != QStringLiteral("IN")) {
+                    detail = QStringLiteral("A sub-select must follow \"in (\".");
+                    return RecordStatus::InvalidFilter;
+                }
+                const QString field = nextWord();
+                const QString from = nextWord();
+                const QString name = nextWord();
+                const QString whereWord = nextWord();
+                if (from.compare(QStringLiteral("from"), Qt::CaseInsensitive) != 0 ||
+                    whereWord.compare(QStringLiteral("where"), Qt::CaseInsensitive) != 0) {
+                    detail = QStringLiteral("A sub-select reads \"select field from table where ...\".");
+                    return RecordStatus::InvalidFilter;
+                }
+                const TableDef *inner = tableByName(name);
+                if (!inner) {
+                    detail = QStringLiteral("No table %1 for a sub-select.").arg(name);
+                    return RecordStatus::InvalidTable;
+                }
+                const ColumnDef *col = inner->column(field);
+                if (!col) {
+                    detail = QStringLiteral("%1 has no field %2.").arg(inner->name, field);
+                    return RecordStatus::InvalidField;
+                }
+                out << QStringLiteral("SELECT") << Dialect::quote(col->name) << QStringLiteral("FROM")
+                    << Dialect::quote(inner->name) << QStringLiteral("WHERE");
+                scopes.append({depth, table});
+                table = inner;
+                lastColumn = nullptr;
+                lastColumnToken = -1;
+            } else if (const ColumnDef *col = table->column(word)) {
                 lastColumn = col;
                 lastColumnToken = out.size();
                 out << Dialect::quote(col->name);
             } else {
-                detail = QStringLiteral("%1 has no field %2.").arg(m_table->name, word);
+                detail = QStringLiteral("%1 has no field %2.").arg(table->name, word);
                 return RecordStatus::InvalidField;
             }
             continue;
@@ -129,6 +187,15 @@ qint32 RecordTable::translateFilter(const QString &where, Filter &filter, QStrin
             continue;
         }
         if (c == QLatin1Char(')')) {
+            if (!scopes.isEmpty() && scopes.constLast().depth == depth) {
+                if (out.constLast() == QStringLiteral("WHERE")) {
+                    detail = QStringLiteral("A sub-select needs a condition.");
+                    return RecordStatus::InvalidFilter;
+                }
+                table = scopes.takeLast().outer;
+                lastColumn = nullptr;
+                lastColumnToken = -1;
+            }
             if (--depth < 0) {
                 detail = QStringLiteral("Unbalanced parentheses in the filter.");
                 return RecordStatus::InvalidFilter;
