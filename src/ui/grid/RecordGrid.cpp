@@ -85,6 +85,11 @@ void RecordGrid::SetListText(const QString &text)
     m_listText = text;
 }
 
+void RecordGrid::SetDoorFilter(qint32 doorID, qint32 intervalStart, qint32 intervalStop)
+{
+    m_model->setDoorFilter(doorID, intervalStart, intervalStop);
+}
+
 void RecordGrid::RunQuery(const QString &where, const QString &orderBy)
 {
     m_sortColumn = -1;

@@ -31,6 +31,8 @@ public:
                        const QString &flagField);
     void SetValueText(const QString &field, const QVariant &value, const QString &text);
     void SetListText(const QString &text);
+    // Cards that open that door (see RecordGridModel::setDoorFilter); door 0 drops the filter.
+    void SetDoorFilter(qint32 doorID, qint32 intervalStart, qint32 intervalStop);
     void RunQuery(const QString &where, const QString &orderBy);
     void AddQueryParameter(const QVariant &value);
     qint32 RowTotal();

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -152,6 +153,13 @@ void RecordGridModel::runQuery(const QString &where, const QString &orderBy)
         execute();
 }
 
+void RecordGridModel::setDoorFilter(qint32 doorID, qint32 intervalStart, qint32 intervalStop)
+{
+    m_doorID = doorID;
+    m_intervalStart = intervalStart;
+    m_intervalStop = intervalStop;
+}
+
 void RecordGridModel::addQueryParameter(const QVariant &value)
 {
     if (!m_haveQuery || m_params.size() >= m_markers)
@@ -209,8 +217,33 @@ void RecordGridModel::execute()
         endResetModel();
         return;
     }
-    m_table->OpenQuery(m_where, m_orderBy);
-    for (const QVariant &value : std::as_const(m_params)) {
+    QString where = m_where;
+    QVariantList params = m_params;
+    if (m_doorID != 0) {
+        // The database finds the door's cards through its CardDoors index; the grid never walks rows.
+        const bool interval = m_intervalStart > 0 && m_intervalStop >= m_intervalStart;
+        const QString doors =
+            interval ? QStringLiteral("doorID = ? or doorID >= ? and doorID <= ?") : QStringLiteral("doorID = ?");
+        const QString door = QStringLiteral("(") + doors +
+                             QStringLiteral(" or registrationNumber in (select registrationNumber from CardDoors "
+                                            "where ") +
+                             doors + QStringLiteral("))");
+        // Parentheses only around a filter with an OR: the range estimates read the top level.
+        static const QRegularExpression orWord(QStringLiteral("\\bor\\b"), QRegularExpression::CaseInsensitiveOption);
+        if (where.trimmed().isEmpty())
+            where = door;
+        else if (where.contains(orWord))
+            where = QStringLiteral("(") + where + QStringLiteral(") and ") + door;
+        else
+            where += QStringLiteral(" and ") + door;
+        for (int i = 0; i < 2; ++i) {
+            params << m_doorID;
+            if (interval)
+                params << m_intervalStart << m_intervalStop;
+        }
+    }
+    m_table->OpenQuery(where, m_orderBy);
+    for (const QVariant &value : std::as_const(params)) {
         if (m_table->Status() != RecordStatus::Ok)
             break;
         m_table->AddParameter(value);

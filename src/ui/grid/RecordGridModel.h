@@ -38,6 +38,10 @@ public:
 
     // The query runs once every "?" of the WHERE text has its parameter.
     void runQuery(const QString &where, const QString &orderBy);
+    // Cards that open the door: its own number and, with an interval, the rooms inside it, as the
+    // card's main room or one of its rooms in CardDoors. Door 0 lists every card. Applies from the
+    // next query (or reload) on; the bound view needs registrationNumber and doorID.
+    void setDoorFilter(qint32 doorID, qint32 intervalStart, qint32 intervalStop);
     void addQueryParameter(const QVariant &value);
     void reload();
     void clear();
@@ -107,6 +111,9 @@ private:
     QString m_orderBy;
     QVariantList m_params;
     int m_markers = 0;
+    qint32 m_doorID = 0;
+    qint32 m_intervalStart = 0;
+    qint32 m_intervalStop = 0;
     bool m_haveQuery = false;
     bool m_open = false; // rows remain to be read
     QList<QVariantList> m_rows;
