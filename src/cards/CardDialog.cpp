@@ -1,8 +1,15 @@
 #include "cards/CardDialog.h"
 
+#include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordTable.h"
 #include "session/Workstation.h"
+#include "settings/clsSystemParams.h"
 
-bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, std::initializer_list<qint32> tables, bool confirm,
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, const QList<qint32> &tables, bool confirm,
                            QWidget *parent)
 {
     if (!ws.authority.EnsureLogon(confirm))
@@ -13,4 +20,153 @@ bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, std::initializer_
     if (!allowed)
         ws.messages->error(-31143, {}, {}, parent);
     return allowed;
+}
+
+CardDialog::CardDialog(Workstation &ws, int windowNumber, QWidget *parent)
+    : QWidget(parent), m_ws(ws), m_windowNumber(windowNumber)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+CardDialog::~CardDialog()
+{
+    if (m_windowNumber >= 0 && m_windowNumber < int(m_ws.openDialogs.size()))
+        m_ws.openDialogs.reset(size_t(m_windowNumber));
+}
+
+void CardDialog::Activate()
+{
+    if (m_windowNumber >= 0 && m_windowNumber < int(m_ws.openDialogs.size()))
+        m_ws.openDialogs.set(size_t(m_windowNumber));
+}
+
+void CardDialog::EvaluateAuthority()
+{
+    if (!m_ws.authority.MayIssueCardKind(cardNameID())) {
+        close();
+        return;
+    }
+    applyRoomRules();
+}
+
+void CardDialog::EvaluateIssueTo()
+{
+    if (!m_issueToBox)
+        return;
+    const bool on = m_ws.SystemParams && m_ws.SystemParams->IssueTo() != 0;
+    for (QWidget *control : {static_cast<QWidget *>(m_issueToLabel), static_cast<QWidget *>(m_issueToBox)}) {
+        if (!control)
+            continue;
+        control->setVisible(on);
+        control->setEnabled(on);
+    }
+    if (!on) {
+        m_issueToBox->clear();
+        m_surname.clear();
+        m_firstname.clear();
+    }
+}
+
+bool CardDialog::IsDialogAvailable()
+{
+    return IsCardDialogAvailable(m_ws, cardNameID(), shownTables(), false, this);
+}
+
+bool CardDialog::ReadCardImageBag()
+{
+    if (!m_ws.firstCardsIntf)
+        return false;
+    const CardReadBack card = ReadCardImage(*m_ws.firstCardsIntf);
+    showCard(card);
+    if (m_overrideBox) {
+        m_overrideBox->setText(QString::number(card.overrideNumber));
+        m_overrideBox->setVisible(true);
+    }
+    if (m_overrideLabel)
+        m_overrideLabel->setVisible(true);
+    setInputsLocked(true);
+    m_readBack = true;
+    if (m_issueCommand)
+        m_issueCommand->setVisible(false);
+    if (m_editCommand) {
+        m_editCommand->setVisible(true);
+        m_editCommand->setEnabled(true);
+    }
+    setWindowTitle(ReadBackCaption(dialogTitle(), card, serverNow()));
+    return true;
+}
+
+void CardDialog::setInputsLocked(bool locked)
+{
+    m_locked = locked;
+    for (const QPointer<QWidget> &input : std::as_const(m_inputs)) {
+        if (!input)
+            continue;
+        if (auto *box = qobject_cast<QLineEdit *>(input.data()))
+            box->setReadOnly(locked);
+        else
+            input->setEnabled(!locked);
+    }
+}
+
+void CardDialog::leaveReadBack()
+{
+    m_readBack = false;
+    setInputsLocked(false);
+    if (m_issueCommand)
+        m_issueCommand->setVisible(true);
+    if (m_editCommand)
+        m_editCommand->setVisible(false);
+    if (m_overrideBox)
+        m_overrideBox->setVisible(false);
+    if (m_overrideLabel)
+        m_overrideLabel->setVisible(false);
+    setWindowTitle(dialogTitle());
+}
+
+void CardDialog::addInput(QWidget *input)
+{
+    m_inputs.append(input);
+}
+
+void CardDialog::setCommands(QPushButton *issue, QPushButton *edit)
+{
+    m_issueCommand = issue;
+    m_editCommand = edit;
+    if (m_editCommand) {
+        m_editCommand->setVisible(false);
+        connect(m_editCommand, &QPushButton::clicked, this, &CardDialog::cmdEdit_Click);
+    }
+}
+
+void CardDialog::setOverrideNumberControls(QLabel *label, QLineEdit *box)
+{
+    m_overrideLabel = label;
+    m_overrideBox = box;
+    box->setReadOnly(true);
+    label->setVisible(false);
+    box->setVisible(false);
+}
+
+void CardDialog::setIssueToControls(QLabel *label, QLineEdit *box)
+{
+    m_issueToLabel = label;
+    m_issueToBox = box;
+}
+
+RecordTable &CardDialog::table()
+{
+    if (!m_table)
+        m_table = std::make_unique<RecordTable>(*m_ws.database);
+    return *m_table;
+}
+
+double CardDialog::serverNow()
+{
+    return table().ServerNow();
+}
+
+void CardDialog::cmdEdit_Click()
+{
+    leaveReadBack();
 }

@@ -1,14 +1,98 @@
 #pragma once
 
+#include "cards/CardReadBack.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
 #include <QtGlobal>
 
-#include <initializer_list>
+#include <memory>
 
-class QWidget;
+class QAbstractButton;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class RecordTable;
 class Workstation;
 
 // IsDialogAvailable of a card dialog: the operator's logon (a password confirmation first when
 // confirm is set; a failed logon ends silently), the right to issue the kind and read access to
 // every table the dialog shows (Doors 0, Users 16); otherwise message -31143.
-bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, std::initializer_list<qint32> tables, bool confirm,
+bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, const QList<qint32> &tables, bool confirm,
                            QWidget *parent = nullptr);
+
+// What every card dialog shares: its flag in the open-dialog set, the authority and availability
+// checks of its kind, the issue-to box of room cards, and the read-back view of a card read on
+// the encoder (inputs locked, issue command hidden, edit command shown, the card in the caption).
+// The frame and the other windows call the Q_INVOKABLE members by name.
+class CardDialog : public QWidget
+{
+    Q_OBJECT
+public:
+    // windowNumber: the dialog's number in the open-dialog set (the card kinds' table).
+    CardDialog(Workstation &ws, int windowNumber, QWidget *parent = nullptr);
+    ~CardDialog() override;
+
+    // The kind the dialog issues now.
+    virtual qint32 cardNameID() const = 0;
+    int windowNumber() const { return m_windowNumber; }
+
+    Q_INVOKABLE void Activate();
+    // Without the right for the kind the dialog closes itself; with it room dialogs re-apply
+    // their room-number rules.
+    Q_INVOKABLE virtual void EvaluateAuthority();
+    // Room-card dialogs: the issue-to box is shown only while names are issued to.
+    Q_INVOKABLE virtual void EvaluateIssueTo();
+    Q_INVOKABLE virtual bool IsDialogAvailable();
+    // Shows the card just read on the first card server, read-only.
+    Q_INVOKABLE virtual bool ReadCardImageBag();
+
+    bool inputsLocked() const { return m_locked; }
+    bool showsReadBack() const { return m_readBack; }
+    // Locks (read-only boxes, disabled other inputs) or unlocks every registered input.
+    void setInputsLocked(bool locked);
+
+protected:
+    // The tables the dialog shows (read right needed): Doors 0, Users 16.
+    virtual QList<qint32> shownTables() const = 0;
+    // The dialog's title as it shows when issuing.
+    virtual QString dialogTitle() const = 0;
+    // Re-applies the room-number format of room-card dialogs.
+    virtual void applyRoomRules() {}
+    // The card read back, shown in the dialog's boxes.
+    virtual void showCard(const CardReadBack &card) = 0;
+    // Leaves the read-back view for a new card; the default unlocks and restores the commands.
+    virtual void leaveReadBack();
+
+    // The dialog's controls, registered by the derived class once it has made them.
+    void addInput(QWidget *input);
+    void setCommands(QPushButton *issue, QPushButton *edit);
+    void setOverrideNumberControls(QLabel *label, QLineEdit *box);
+    void setIssueToControls(QLabel *label, QLineEdit *box);
+
+    // The dialog's own table object for its look-ups; the database clock.
+    RecordTable &table();
+    double serverNow();
+
+    // The surname and first name taken from the issue-to box.
+    QString m_surname;
+    QString m_firstname;
+
+    Workstation &m_ws;
+
+private:
+    void cmdEdit_Click();
+
+    std::unique_ptr<RecordTable> m_table;
+    QList<QPointer<QWidget>> m_inputs;
+    QPushButton *m_issueCommand = nullptr;
+    QPushButton *m_editCommand = nullptr;
+    QLabel *m_overrideLabel = nullptr;
+    QLineEdit *m_overrideBox = nullptr;
+    QLabel *m_issueToLabel = nullptr;
+    QLineEdit *m_issueToBox = nullptr;
+    bool m_locked = false;
+    bool m_readBack = false;
+    int m_windowNumber;
+};

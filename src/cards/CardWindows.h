@@ -1,0 +1,6 @@
+#pragma once
+
+class Workstation;
+
+// Registers the card windows in the workstation's window catalog; the program calls it at start.
+void RegisterCardWindows(Workstation &ws);

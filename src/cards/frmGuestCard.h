@@ -1,0 +1,155 @@
+#pragma once
+
+#include "cards/CardDialog.h"
+#include "cards/GuestRules.h"
+#include "cards/Track2.h"
+#include "data/NotifyInterfaces.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QCheckBox;
+class QListWidget;
+class QListWidgetItem;
+class CardIssue;
+
+// Issues guest cards (kind 256) and, in joiner mode, joiner cards (257) for a room, the rooms
+// connected to it and the ticked common rooms, one card set per room for a group chosen in the
+// group check-in; shows a guest or joiner card read on the encoder.
+class frmGuestCard : public CardDialog, public clsIDoors
+{
+    Q_OBJECT
+    Q_PROPERTY(bool Joiner READ Joiner WRITE setJoiner)
+public:
+    static constexpr int kWindowNumber = 33;
+    static constexpr qint32 kErrorCode = 4224;
+
+    explicit frmGuestCard(Workstation &ws, QWidget *parent = nullptr);
+    ~frmGuestCard() override;
+
+    bool Joiner() const { return m_joiner; }
+    void setJoiner(bool joiner);
+
+    qint32 cardNameID() const override;
+
+    // Re-applies the room box's length and format.
+    Q_INVOKABLE void CheckRoomList();
+    // Re-reads the default check-out hour.
+    Q_INVOKABLE void UpdateCheckOutTime();
+    // The common-room list follows door changes.
+    Q_INVOKABLE void AddDoor(int doorID);
+    Q_INVOKABLE void UpdateDoor(int doorID);
+    Q_INVOKABLE void RemoveDoor(int doorID);
+
+    // clsIDoors
+    void Add(int32_t doorID) override;
+    void AddRange(int32_t firstDoorID, int32_t lastDoorID) override;
+    void Update(int32_t doorID, int32_t second) override;
+    void Remove(int32_t firstDoorID, int32_t lastDoorID) override;
+    void Refresh() override;
+
+    // Seams: the poll interval of the issuing run (0 in tests), the group chooser (by default the
+    // group check-in dialog, modally; true with the rooms chosen) and the track-2 counter prompt.
+    using GroupChooser = std::function<bool(QList<qint32> &rooms)>;
+    void setPollInterval(int ms) { m_pollInterval = ms; }
+    void setGroupChooser(GroupChooser chooser) { m_groupChooser = std::move(chooser); }
+    void setTrack2Prompt(Track2::CounterPrompt prompt) { m_track2Prompt = std::move(prompt); }
+    // Ends a running issue at its next poll, as the operator's cancel.
+    void cancelIssue();
+
+    bool groupMode() const { return m_groupMode; }
+    // The room number validated last (0 without one) and the rooms of its guest card.
+    qint32 roomNumber() const { return m_room; }
+    QList<qint32> connectedRooms() const { return m_connectedRooms; }
+    // The common-room numbers ticked.
+    QList<qint32> tickedCommonRooms() const;
+
+protected:
+    QList<qint32> shownTables() const override;
+    QString dialogTitle() const override;
+    void applyRoomRules() override;
+    void showCard(const CardReadBack &card) override;
+    void leaveReadBack() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildControls();
+    void loadSettings();
+    void saveSettings();
+
+    // Room box
+    bool validateRoomEntry();
+    bool roomEntryValidated() const;
+    void showRoom(qint32 room);
+    QString roomText(qint32 room);
+    int roomCheck(qint32 room, bool silent);
+
+    // Nights and check-out
+    void txtNumNights_Change();
+    void txtCheckOut_LostFocus();
+    void setNights(const QString &text);
+    int currentCheckOutHour() const;
+    void resetNights();
+
+    // Common rooms
+    void fillCommonRooms();
+    void addCommonRoom(qint32 doorID, const QString &name, qint32 number, bool ticked);
+    QListWidgetItem *commonRoomItem(qint32 doorID) const;
+    void setTicked(QListWidgetItem *item, bool ticked);
+    void untickAll();
+    void tickRanges(const QList<GuestRules::RoomRange> &ranges);
+    void applyFamilyGreying();
+    void lvwCommonRooms_Click(QListWidgetItem *item);
+
+    // Commands
+    void cmdMakeCard_Click();
+    void cmdGroupCheckIn_Click();
+    void cmdClose_Click();
+    void newGuest();
+    bool validateIssue(QList<qint32> &rooms, qint32 &kind, double &expireTime);
+    void fail(int16_t message, QWidget *focus);
+    void runIssue(const QList<qint32> &rooms, qint32 kind, double expireTime);
+    void clearFields();
+    qint32 issueToUser();
+
+    bool m_joiner = false;
+    bool m_groupMode = false;
+    QList<qint32> m_groupRooms;
+    int m_checkOutHour = 0;
+    qint32 m_room = 0;
+    bool m_roomValidated = false;
+    QString m_validatedEntry; // the room box's text as validated last
+    GuestRules::WingSplit m_split;
+    QString m_parsedIssueTo;
+    QList<qint32> m_connectedRooms;
+    bool m_settingNights = false;
+    CardIssue *m_issue = nullptr; // the run in progress, on the issue handler's stack
+    qint32 m_issueUser = 0;
+    int m_pollInterval = 250;
+    GroupChooser m_groupChooser;
+    Track2::CounterPrompt m_track2Prompt;
+
+    QLabel *m_lblRoomNumber;
+    QLineEdit *m_txtRoomNumber;
+    QLabel *m_lblNumNights;
+    QLineEdit *m_txtNumNights;
+    QLabel *m_lblCheckOut;
+    QLineEdit *m_txtCheckOut;
+    QLabel *m_lblNumCards;
+    QLineEdit *m_txtNumCards;
+    QLabel *m_lblIssueTo;
+    QLineEdit *m_txtIssueTo;
+    QLabel *m_lblCommonRooms;
+    QListWidget *m_lvwCommonRooms;
+    QCheckBox *m_chkTrack2;
+    QCheckBox *m_chkClearFields;
+    QLabel *m_lblOverrideNumber;
+    QLineEdit *m_txtOverrideNumber;
+    QPushButton *m_cmdMakeCard;
+    QPushButton *m_cmdEdit;
+    QPushButton *m_cmdGroupCheckIn;
+    QPushButton *m_cmdClose;
+};

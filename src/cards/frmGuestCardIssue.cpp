@@ -1,0 +1,326 @@
+// The issue and group commands of the guest card dialog.
+#include "cards/CardIssue.h"
+#include "cards/frmGuestCard.h"
+#include "components/cardserver/CardsIntf.h"
+#include "data/OleDate.h"
+#include "session/UserCreation.h"
+#include "session/Workstation.h"
+#include "settings/clsSystemParams.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+constexpr int16_t kGuestTitle = 23500;
+constexpr int16_t kJoinerTitle = 23501;
+constexpr int16_t kYesNo = 17001;
+constexpr int16_t kMakeSkipStop = 17005;
+constexpr int16_t kRetrySkipStop = 17007;
+constexpr int16_t kClose = 16103;
+constexpr int16_t kCancel = 16118;
+constexpr int32_t kGuestBlock = 97;
+constexpr int32_t kCommonBlock = 98;
+constexpr int32_t kConnectedDistance = 5;
+constexpr int32_t kRangeKind = 100;
+const QString kGroupRoomText = QStringLiteral("--->");
+
+int ask(Workstation &ws, int16_t text, int16_t buttons, const QVariantList &arguments, QWidget *parent)
+{
+    MessageRequest question;
+    question.textNumber = text;
+    question.arguments = arguments;
+    question.style = MessageStyle::Question;
+    question.buttons = buttons == kYesNo ? MessageButtons::YesNo : MessageButtons::AbortRetryIgnore;
+    question.buttonNumbers = {buttons};
+    return ws.messages->show(question, parent);
+}
+
+} // namespace
+
+void frmGuestCard::fail(int16_t message, QWidget *focus)
+{
+    m_ws.messages->error(message, {}, {}, this);
+    if (focus)
+        focus->setFocus();
+}
+
+void frmGuestCard::cmdMakeCard_Click()
+{
+    if (m_joiner && !roomEntryValidated())
+        validateRoomEntry();
+    if (m_ws.cardOperationInProgress) {
+        m_ws.messages->error(-31197, {}, {}, this);
+        return;
+    }
+    QList<qint32> rooms;
+    qint32 kind = 0;
+    double expireTime = 0;
+    if (validateIssue(rooms, kind, expireTime))
+        runIssue(rooms, kind, expireTime);
+}
+
+bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &expireTime)
+{
+    const clsSystemParams &params = *m_ws.SystemParams;
+    qint32 room = 0;
+    if (!m_groupMode) {
+        const QString entry = m_txtRoomNumber->text().trimmed();
+        if (!entry.isEmpty()) {
+            room = GuestRules::ParseRoomEntry(table(), entry, params.WingCodes());
+            if (room == 0 || !GuestRules::IsValidRoom(table(), room)) {
+                fail(-31182, m_txtRoomNumber);
+                return false;
+            }
+            m_room = room;
+            if (m_joiner && roomCheck(room, true) != GuestRules::RoomCheck::ValidCard) {
+                fail(-31184, m_txtRoomNumber);
+                return false;
+            }
+        } else if (m_joiner) {
+            fail(-31207, m_txtRoomNumber);
+            return false;
+        } else if (ask(m_ws, -32510, kYesNo, {}, this) != 0) {
+            m_txtRoomNumber->setFocus();
+            return false;
+        }
+    }
+
+    if (m_txtNumNights->text().trimmed().isEmpty()) {
+        fail(-31200, m_txtNumNights);
+        return false;
+    }
+    if (m_txtNumCards->text().toInt() == 0) {
+        fail(-31172, m_txtNumCards);
+        return false;
+    }
+    const bool issueTo = params.IssueTo() != 0;
+    if (issueTo && m_txtIssueTo->text().trimmed().isEmpty()) {
+        fail(-31155, m_txtIssueTo);
+        return false;
+    }
+    if (m_txtIssueTo->text() != m_parsedIssueTo) {
+        const GuestRules::IssueToName name = GuestRules::ParseIssueTo(m_txtIssueTo->text());
+        if (name.error != 0) {
+            fail(name.error, m_txtIssueTo);
+            return false;
+        }
+        m_surname = name.surname;
+        m_firstname = name.firstname;
+        m_txtIssueTo->setText(name.boxText());
+        m_parsedIssueTo = m_txtIssueTo->text();
+        m_issueUser = 0;
+    }
+
+    if (!m_joiner && !m_groupMode && room != 0 && roomCheck(room, false) == GuestRules::RoomCheck::ValidCard &&
+        ask(m_ws, -32505, kYesNo, {}, this) == 1) {
+        m_txtRoomNumber->setFocus();
+        return false;
+    }
+
+    kind = cardNameID();
+    const double now = serverNow();
+    if (!m_txtCheckOut->text().trimmed().isEmpty()) {
+        const std::optional<double> checkOut = GuestRules::ParseCheckOut(m_txtCheckOut->text());
+        if (!checkOut) {
+            fail(-31199, m_txtCheckOut);
+            return false;
+        }
+        if ((*checkOut - now) * 1440.0 < 0) {
+            fail(-31173, m_txtCheckOut);
+            return false;
+        }
+        if (!m_ws.authority.CheckCardValidity(kind, now, *checkOut)) {
+            m_txtCheckOut->setFocus();
+            return false;
+        }
+        expireTime = *checkOut;
+    } else {
+        expireTime = GuestRules::CheckOutAfterNights(now, m_txtNumNights->text().toInt(), currentCheckOutHour());
+    }
+
+    rooms = m_groupMode ? m_groupRooms : QList<qint32>{room};
+    if (!m_groupMode && room == 0 && tickedCommonRooms().isEmpty()) {
+        fail(-31188, m_lvwCommonRooms);
+        return false;
+    }
+    return IsDialogAvailable();
+}
+
+qint32 frmGuestCard::issueToUser()
+{
+    if (m_txtIssueTo->text().trimmed().isEmpty())
+        return 1;
+    if (m_issueUser == 0)
+        m_issueUser = CreateUserFromName(m_ws, m_surname, m_firstname, this);
+    return m_issueUser;
+}
+
+void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expireTime)
+{
+    // The dialog may be closed while a poll yields; after each encode nothing of it is touched
+    // before the run has checked that it is still open.
+    Workstation &ws = m_ws;
+    const QString track2 =
+        m_chkTrack2->isChecked() ? Track2::BuildTrack2(true, *ws.SystemParams, m_track2Prompt) : QString();
+    CardIssue issue(ws, this, kErrorCode);
+    issue.setPollInterval(m_pollInterval);
+    issue.addPlainStatus(0x67900037);
+    issue.setIssueCommand(m_cmdMakeCard);
+    issue.setLockInputs([this](bool locked) {
+        setInputsLocked(locked);
+        m_cmdClose->setText(GetText(locked ? kCancel : kClose));
+    });
+    if (!issue.begin())
+        return;
+    m_issue = &issue;
+
+    const bool group = m_groupMode;
+    const bool joiner = m_joiner;
+    const QList<qint32> connected = m_connectedRooms;
+    const QList<qint32> common = tickedCommonRooms();
+    const qint32 numCards = m_txtNumCards->text().toInt();
+    bool stopped = false;
+    qint32 lastStatus = -1;
+
+    for (qsizetype i = 0; i < rooms.size() && !stopped; ++i) {
+        const qint32 room = rooms.at(i);
+        if (group && roomCheck(room, false) == GuestRules::RoomCheck::ValidCard) {
+            const int answer = ask(ws, -32500, kMakeSkipStop, {roomText(room)}, this);
+            if (answer == 1)
+                continue;
+            if (answer == 2) {
+                stopped = true;
+                break;
+            }
+        }
+        double expire = expireTime;
+        const QString description =
+            GetText(joiner ? kJoinerTitle : kGuestTitle) + QStringLiteral(", ") + roomText(room);
+        const qint32 userID = issueToUser();
+        for (;;) {
+            if (!issue.newCard()) {
+                stopped = true;
+                break;
+            }
+            CardsIntf &cards = issue.cards();
+            cards.BeginBlock(kGuestBlock);
+            if (joiner)
+                cards.SetCardField(QStringLiteral("joinerFlag"), QStringLiteral("1"));
+            cards.AddDoorRange(kRangeKind, room, room);
+            cards.SetCardField(QStringLiteral("mainGuestRoom"), room);
+            if (joiner) {
+                for (qint32 door : connected) {
+                    if (std::abs(door - room) < kConnectedDistance)
+                        cards.AddDoorRange(kRangeKind, door, door);
+                }
+            }
+            cards.BeginBlock(kCommonBlock);
+            for (qint32 number : common)
+                cards.AddDoorRange(kRangeKind, number, number);
+            CardFields fields;
+            fields.cardNameID = kind;
+            fields.userID = userID;
+            fields.issueTime = fields.startTime = serverNow();
+            fields.expireTime = expire;
+            fields.track2 = track2;
+            fields.numCards = numCards;
+            issue.setFields(fields);
+            if (!group)
+                cards.SetBatchMode(0);
+            const CardIssue::Outcome outcome = issue.encode(description, group);
+            if (outcome == CardIssue::Outcome::Closing)
+                return;
+            lastStatus = issue.lastStatus();
+            if (!issue.dialogOpen() || outcome == CardIssue::Outcome::Cancelled) {
+                stopped = true;
+                break;
+            }
+            if (outcome == CardIssue::Outcome::Done)
+                break;
+            if (outcome == CardIssue::Outcome::ValidCardInEncoder) {
+                if (!issue.reencode())
+                    break;
+                expire = issue.validCardExpireTime();
+                const double now = serverNow();
+                m_txtCheckOut->setText(GuestRules::CheckOutText(expire));
+                setNights(QString::number(GuestRules::NightsUntil(now, expire)));
+                if (!ws.authority.CheckCardValidity(kind, now, expire))
+                    break;
+                continue;
+            }
+            if (lastStatus == 0x67890039 || lastStatus == 0x6789003F) {
+                stopped = true;
+                break;
+            }
+            const int answer = ask(ws, -32488, kRetrySkipStop, {}, this);
+            if (answer == 0)
+                continue;
+            if (answer == 2)
+                stopped = true;
+            break;
+        }
+    }
+
+    issue.waitUntilReady();
+    if (!issue.dialogOpen())
+        return;
+    m_issue = nullptr;
+    if (!stopped && !issue.cancelled() && lastStatus == 0) {
+        if (m_chkClearFields->isChecked() || m_groupMode) {
+            m_txtRoomNumber->clear();
+            m_txtRoomNumber->setEnabled(true);
+            m_groupMode = false;
+            m_groupRooms.clear();
+            m_room = 0;
+            m_roomValidated = false;
+        }
+        if (m_chkClearFields->isChecked())
+            clearFields();
+    }
+    issue.finish();
+}
+
+void frmGuestCard::clearFields()
+{
+    m_txtCheckOut->clear();
+    UpdateCheckOutTime();
+    resetNights();
+    m_txtNumCards->setText(QStringLiteral("1"));
+    m_txtIssueTo->clear();
+    m_surname.clear();
+    m_firstname.clear();
+    untickAll();
+}
+
+void frmGuestCard::cmdGroupCheckIn_Click()
+{
+    QList<qint32> rooms;
+    bool chosen = false;
+    if (m_groupChooser) {
+        chosen = m_groupChooser(rooms);
+    } else {
+#ifdef GUEST_HAS_GROUP_DIALOG
+        frmGroupCheckIn dialog(m_ws, this);
+        dialog.exec();
+        if (dialog.Result() && dialog.NumDoors() > 0) {
+            chosen = true;
+            rooms = dialog.GetSelectedDoors();
+        }
+#endif
+    }
+    if (chosen && !rooms.isEmpty()) {
+        m_groupMode = true;
+        m_groupRooms = rooms;
+        m_txtRoomNumber->setText(kGroupRoomText);
+        m_txtRoomNumber->setEnabled(false);
+        m_cmdMakeCard->setFocus();
+        return;
+    }
+    if (!GuestRules::IsNumericEntry(m_txtRoomNumber->text()))
+        m_txtRoomNumber->clear();
+    m_txtRoomNumber->setEnabled(true);
+    m_txtRoomNumber->setFocus();
+}

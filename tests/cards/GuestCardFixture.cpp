@@ -1,0 +1,195 @@
+#include "GuestCardFixture.h"
+
+#include "cards/CardIssue.h"
+#include "cards/frmGuestCard.h"
+#include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordTable.h"
+#include "session/Authority.h"
+#include "session/Logon.h"
+
+#include <QApplication>
+#include <QTest>
+
+void GuestCardTest::SetUp()
+{
+    SessionTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    ASSERT_TRUE(m_devices.isValid());
+    RecordTable t(db);
+    t.SelectTable(TableId::Devices);
+    t.SetField(QStringLiteral("deviceName"), QStringLiteral("Front desk"));
+    t.SetField(QStringLiteral("deviceType"), 0);
+    t.SetField(QStringLiteral("portName"), QStringLiteral("encoder"));
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    encoder = t.GetField(QStringLiteral("deviceID")).toInt();
+    VirtualDeviceFolder slot = folder();
+    ASSERT_TRUE(slot.create(VirtualDeviceFolder::Kind::Encoder));
+    setWriteTime(0);
+    ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
+    ws->firstCardsIntf->Negotiate(ws->ComputerName);
+    ws->secondCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
+    ws->secondCardsIntf->Negotiate(ws->ComputerName);
+    ws->LocalParams.setMagCardEncoderID(encoder);
+
+    for (qint32 room = 101; room <= 108; ++room)
+        addDoorRow(room, QStringLiteral("Room %1").arg(room), QStringLiteral("G"));
+    addDoorRow(901, QStringLiteral("Pool"), QStringLiteral("C"), 1);
+    addDoorRow(902, QStringLiteral("Gym"), QStringLiteral("C"), 2);
+    addDoorRow(903, QStringLiteral("Bar"), QStringLiteral("C"), 3);
+    addDoorRow(12345, QStringLiteral("A 345"), QStringLiteral("G"));
+    addDoorRow(29999, QStringLiteral("B 9999"), QStringLiteral("L"));
+    addWing(QStringLiteral("A"), 1, 2);
+    addWing(QStringLiteral("B"), 2, -1);
+
+    putParameter(QStringLiteral("NORMALCHECKOUT"), QStringLiteral("660"));
+    putParameter(QStringLiteral("DEFAULTSTAY"), QStringLiteral("2"));
+    putParameter(QStringLiteral("DEFAULTGUESTCARDS"), QStringLiteral("2"));
+    putParameter(QStringLiteral("DEFAULTJOINERCARDS"), QStringLiteral("1"));
+    putParameter(QStringLiteral("USEISSUETO"), QStringLiteral("0"));
+    setParameter(QStringLiteral("FAMILY"), QStringLiteral("0"));
+
+    addOperator(QStringLiteral("desk"), 300, QStringLiteral("pw"));
+    addRight(300, Authority::CardKindBase + 256, 0, kMaxValidityMinutes);
+    addRight(300, Authority::CardKindBase + 257, 0, kMaxValidityMinutes);
+    addRight(300, Authority::TableRightsBase + 0, Authority::Read);
+    addRight(300, Authority::TableRightsBase + 16, Authority::Read);
+    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
+    messages->clear();
+}
+
+void GuestCardTest::TearDown()
+{
+    delete dialog.data();
+    SessionTest::TearDown();
+}
+
+VirtualDeviceFolder GuestCardTest::folder() const
+{
+    return VirtualDeviceFolder(m_devices.filePath(QStringLiteral("encoder")));
+}
+
+void GuestCardTest::setWriteTime(int ms)
+{
+    VirtualDeviceFolder slot = folder();
+    VirtualDeviceFolder::Settings settings = slot.settings();
+    settings.writeMs = ms;
+    settings.ejectMs = 0;
+    settings.pollMs = 1;
+    ASSERT_TRUE(slot.writeSettings(settings));
+}
+
+void GuestCardTest::addDoorRow(qint32 doorID, const QString &name, const QString &category, qint32 commonRoom)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Doors);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("doorID"), doorID);
+    t.SetField(QStringLiteral("doorName"), name);
+    t.SetField(QStringLiteral("doorCategory"), category);
+    t.SetField(QStringLiteral("commonRoom"), commonRoom);
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+}
+
+void GuestCardTest::addWing(const QString &code, qint32 prefix1, qint32 prefix2)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Wings);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("wingCode"), code);
+    t.SetField(QStringLiteral("doorIDPrefix1"), prefix1);
+    t.SetField(QStringLiteral("doorIDPrefix2"), prefix2);
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+}
+
+qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint32 last, const QList<qint32> &common,
+                                double expireTime)
+{
+    QWidget owner;
+    CardIssue issue(*ws, &owner, frmGuestCard::kErrorCode);
+    issue.setPollInterval(0);
+    EXPECT_TRUE(issue.begin());
+    EXPECT_TRUE(issue.newCard());
+    CardsIntf &c = issue.cards();
+    c.BeginBlock(97);
+    c.AddDoorRange(100, first, last);
+    c.SetCardField(QStringLiteral("mainGuestRoom"), mainRoom);
+    c.BeginBlock(98);
+    for (qint32 n : common)
+        c.AddDoorRange(100, n, n);
+    CardFields fields;
+    fields.cardNameID = kind;
+    fields.userID = 1;
+    fields.issueTime = fields.startTime = now - 1.0 / 24;
+    fields.expireTime = expireTime;
+    fields.numCards = 1;
+    issue.setFields(fields);
+    EXPECT_EQ(issue.encode(QStringLiteral("stored")), CardIssue::Outcome::Done);
+    issue.waitUntilReady();
+    issue.finish();
+    return c.GetRegistrationNumber();
+}
+
+frmGuestCard *GuestCardTest::openDialog(bool joiner)
+{
+    dialog = new frmGuestCard(*ws);
+    dialog->setPollInterval(0);
+    dialog->setGroupChooser([](QList<qint32> &) {
+        ADD_FAILURE() << "unexpected group check-in";
+        return false;
+    });
+    if (joiner)
+        dialog->setJoiner(true);
+    dialog->show();
+    QApplication::setActiveWindow(dialog);
+    dialog->Activate();
+    return dialog;
+}
+
+void GuestCardTest::watchPrompts()
+{
+    setWriteTime(30);
+    m_promptTimer.setInterval(1);
+    QObject::connect(&m_promptTimer, &QTimer::timeout, [this] {
+        const QString shown = folder().prompt();
+        if (!shown.isEmpty() && (prompts.isEmpty() || prompts.back() != shown))
+            prompts << shown;
+    });
+    m_promptTimer.start();
+}
+
+QList<qint32> GuestCardTest::storedCards()
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Cards);
+    t.OpenQuery(QString(), QStringLiteral("registrationNumber"));
+    QList<qint32> numbers;
+    for (; t.Status() == RecordStatus::Ok; t.MoveNext())
+        numbers << t.GetField(QStringLiteral("registrationNumber")).toInt();
+    return numbers;
+}
+
+CardImage GuestCardTest::storedImage(qint32 registrationNumber)
+{
+    CardsIntf reader(*ws->database, CardsIntf::Setup{m_devices.path()});
+    EXPECT_EQ(reader.LoadCard(registrationNumber), 0);
+    return reader.image();
+}
+
+QList<QPair<QString, CardFieldType>> BodyFields(const CardImage &image)
+{
+    static const QStringList header = {QStringLiteral("cardNameID"), QStringLiteral("registrationNumber"),
+                                       QStringLiteral("issueTime"), QStringLiteral("expireTime"),
+                                       QStringLiteral("overrideNumber")};
+    QList<QPair<QString, CardFieldType>> fields;
+    for (const CardField &field : image.fields()) {
+        if (!header.contains(field.name))
+            fields.append({field.name, field.value.type});
+    }
+    return fields;
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, GuestCardTest, ::testing::Values("sqlite", "postgresql"));

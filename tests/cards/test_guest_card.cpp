@@ -1,0 +1,349 @@
+#include "FindChild.h"
+#include "GuestCardFixture.h"
+#include "cards/GuestRules.h"
+#include "cards/frmGuestCard.h"
+#include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordTable.h"
+#include "data/OleDate.h"
+#include "texts/Texts.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using GuestRules::CheckOutText;
+
+// Ticks a common room by clicking it, as the operator does.
+void tick(frmGuestCard *form, const QString &name)
+{
+    auto *list = child<QListWidget>(form, QStringLiteral("lvwCommonRooms"));
+    const QList<QListWidgetItem *> items = list->findItems(name, Qt::MatchStartsWith);
+    ASSERT_EQ(items.size(), 1) << name.toStdString();
+    const QRect rect = list->visualItemRect(items.front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+QLineEdit *box(frmGuestCard *form, const char *name)
+{
+    return child<QLineEdit>(form, QLatin1String(name));
+}
+
+TEST_P(GuestCardTest, TheIssueCommandValidatesInAFixedOrderAndFocusesTheBoxAtFault)
+{
+    const double minute = 1.0 / 1440;
+    const struct
+    {
+        const char *what;
+        bool joiner;
+        bool issueTo; // names are issued to
+        const char *room;
+        std::function<void(frmGuestCard *)> prepare;
+        std::vector<std::pair<int16_t, int>> messages; // text number and answer, in order
+        const char *focus;
+    } rows[] = {
+        {"no room: the question, answered no", false, false, "", {}, {{-32510, 1}}, "txtRoomNumber"},
+        {"not a room of the system", false, false, "999", {}, {{-31182, 0}}, "txtRoomNumber"},
+        {"a common room is no guest room", false, false, "901", {}, {{-31182, 0}}, "txtRoomNumber"},
+        {"joiner without a room", true, false, "", {}, {{-31207, 0}}, "txtRoomNumber"},
+        {"joiner for a room without a guest card", true, false, "106", {}, {{-31184, 0}}, "txtRoomNumber"},
+        {"no nights",
+         false,
+         false,
+         "101",
+         [](frmGuestCard *f) { box(f, "txtNumNights")->clear(); },
+         {{-31200, 0}},
+         "txtNumNights"},
+        {"no cards",
+         false,
+         false,
+         "101",
+         [](frmGuestCard *f) { box(f, "txtNumCards")->setText(QStringLiteral("0")); },
+         {{-31172, 0}},
+         "txtNumCards"},
+        {"no name while names are issued to", false, true, "101", {}, {{-31155, 0}}, "txtIssueTo"},
+        {"a name with two commas",
+         false,
+         true,
+         "101",
+         [](frmGuestCard *f) { box(f, "txtIssueTo")->setText(QStringLiteral("Miller, Ann, Jr")); },
+         {{-31156, 0}},
+         "txtIssueTo"},
+        {"a surname of 33 characters",
+         false,
+         true,
+         "101",
+         [](frmGuestCard *f) { box(f, "txtIssueTo")->setText(QString(33, QLatin1Char('m'))); },
+         {{-31128, 0}},
+         "txtIssueTo"},
+        {"a check-out that is no date",
+         false,
+         false,
+         "101",
+         [](frmGuestCard *f) { box(f, "txtCheckOut")->setText(QStringLiteral("soon")); },
+         {{-31199, 0}},
+         "txtCheckOut"},
+        {"a check-out in the past",
+         false,
+         false,
+         "101",
+         [this, minute](frmGuestCard *f) { box(f, "txtCheckOut")->setText(CheckOutText(now - minute)); },
+         {{-31173, 0}},
+         "txtCheckOut"},
+        {"a check-out beyond the operator's longest validity",
+         false,
+         false,
+         "101",
+         [this, minute](frmGuestCard *f) {
+             box(f, "txtCheckOut")->setText(CheckOutText(now + kMaxValidityMinutes * minute + minute));
+         },
+         {{-31225, 0}},
+         "txtCheckOut"},
+        {"no room and no common room", false, false, "", {}, {{-32510, 0}, {-31188, 0}}, "lvwCommonRooms"},
+        {"a room with a valid guest card, answered no",
+         false,
+         false,
+         "105",
+         [this](frmGuestCard *) { storeCard(256, 105, 105, 105, {}, now + 1); },
+         {{-32505, 1}},
+         "txtRoomNumber"},
+        {"another card operation runs",
+         false,
+         false,
+         "101",
+         [this](frmGuestCard *) { ws->cardOperationInProgress = true; },
+         {{-31197, 0}},
+         nullptr},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        setParameter(QStringLiteral("USEISSUETO"), QLatin1String(row.issueTo ? "1" : "0"));
+        messages->clear();
+        frmGuestCard *form = openDialog(row.joiner);
+        box(form, "txtRoomNumber")->setText(QLatin1String(row.room));
+        if (row.prepare)
+            row.prepare(form);
+        const QList<qint32> before = storedCards();
+        for (const auto &[number, answer] : row.messages)
+            messages->expect(number, answer);
+        child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+
+        EXPECT_TRUE(messages->allAnswered());
+        std::vector<int16_t> expected;
+        for (const auto &message : row.messages)
+            expected.push_back(message.first);
+        EXPECT_EQ(messages->shownNumbers(), expected);
+        if (row.focus) {
+            ASSERT_NE(form->focusWidget(), nullptr);
+            EXPECT_EQ(form->focusWidget()->objectName().toStdString(), row.focus);
+        }
+        EXPECT_EQ(storedCards(), before) << "no card made";
+        EXPECT_FALSE(form->inputsLocked());
+        EXPECT_EQ(ws->cardOperationInProgress, row.focus == nullptr) << "the flag belongs to the running operation";
+        ws->cardOperationInProgress = false;
+        delete form;
+    }
+}
+
+TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
+{
+    watchPrompts();
+    frmGuestCard *form = openDialog();
+    EXPECT_EQ(form->windowTitle(), GetText(23500));
+    EXPECT_TRUE(ws->openDialogs.test(33));
+    box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
+    box(form, "txtNumNights")->setText(QStringLiteral("3"));
+    tick(form, QStringLiteral("Pool"));
+    tick(form, QStringLiteral("Bar"));
+    tick(form, QStringLiteral("Gym"));
+    tick(form, QStringLiteral("Gym")); // and off again
+    ASSERT_EQ(form->tickedCommonRooms(), (QList<qint32>{3, 1})) << "in list order: Bar, Pool";
+    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
+
+    const QList<qint32> cards = storedCards();
+    ASSERT_EQ(cards.size(), 2) << "the default number of guest cards";
+    const CardImage image = storedImage(cards.front());
+    const QList<CardBlock> blocks = {
+        {97, {}, {}, {{100, 101, 101}}},
+        {98, {}, {}, {{100, 3, 3}, {100, 1, 1}}},
+    };
+    EXPECT_EQ(image.blocks(), blocks);
+    using T = CardFieldType;
+    const QList<QPair<QString, CardFieldType>> fields = {
+        {QStringLiteral("mainGuestRoom"), T::Int32}, {QStringLiteral("userID"), T::Int32},
+        {QStringLiteral("startTime"), T::Date},      {QStringLiteral("batteryWarningFlag"), T::Int16},
+        {QStringLiteral("track2"), T::Text},         {QStringLiteral("numCards"), T::Int32},
+        {QStringLiteral("familyFlag"), T::Text},
+    };
+    EXPECT_EQ(BodyFields(image), fields);
+    EXPECT_EQ(image.GetCardField(QStringLiteral("cardNameID"))->integer, 256);
+    EXPECT_EQ(image.GetCardField(QStringLiteral("userID"))->integer, 1);
+    EXPECT_EQ(image.GetCardField(QStringLiteral("numCards"))->integer, 2);
+    EXPECT_EQ(image.GetCardField(QStringLiteral("track2"))->text, QString());
+    // Three nights at the default check-out hour, 11:00.
+    EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, OleDate::wholeDay(now) + 3 + 11.0 / 24);
+    EXPECT_EQ(prompts, QStringList{GetText(23500) + QStringLiteral(", 101")});
+    EXPECT_FALSE(form->inputsLocked());
+    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_EQ(form->focusWidget(), child<QPushButton>(form, QStringLiteral("cmdMakeCard")));
+    delete form;
+    EXPECT_FALSE(ws->openDialogs.test(33));
+}
+
+TEST_P(GuestCardTest, AJoinerCardTakesOverTheGuestCardsRoomsAndCheckOut)
+{
+    const double expiry = OleDate::wholeDay(now) + 4 + 10.0 / 24;
+    storeCard(256, 105, 101, 108, {1, 3}, expiry);
+    watchPrompts();
+    frmGuestCard *form = openDialog(true);
+    EXPECT_EQ(form->windowTitle(), GetText(23501));
+    EXPECT_TRUE(child<QPushButton>(form, QStringLiteral("cmdGroupCheckIn"))->isHidden());
+    EXPECT_EQ(box(form, "txtNumNights")->text(), QString());
+    EXPECT_EQ(box(form, "txtNumCards")->text(), QStringLiteral("1"));
+    QLineEdit *room = box(form, "txtRoomNumber");
+    room->setFocus();
+    QTest::keyClicks(room, QStringLiteral("105"));
+    box(form, "txtNumCards")->setFocus(); // leaving the room box runs the room check
+    EXPECT_EQ(form->roomNumber(), 105);
+    EXPECT_EQ(box(form, "txtNumNights")->text(), QStringLiteral("4"));
+    EXPECT_EQ(box(form, "txtCheckOut")->text(), CheckOutText(expiry));
+    EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{3, 1}));
+    EXPECT_EQ(form->connectedRooms(), (QList<qint32>{101, 102, 103, 104, 106, 107, 108}));
+    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
+
+    const QList<qint32> cards = storedCards();
+    ASSERT_EQ(cards.size(), 2);
+    const CardImage image = storedImage(cards.back());
+    QList<DoorRange> rooms = {{100, 105, 105}};
+    for (qint32 door : {101, 102, 103, 104, 106, 107, 108})
+        rooms.append({100, door, door});
+    const QList<CardBlock> blocks = {{97, {}, {}, rooms}, {98, {}, {}, {{100, 3, 3}, {100, 1, 1}}}};
+    EXPECT_EQ(image.blocks(), blocks);
+    QStringList names;
+    for (const auto &field : BodyFields(image))
+        names << field.first;
+    EXPECT_EQ(names, (QStringList{"joinerFlag", "mainGuestRoom", "userID", "startTime", "batteryWarningFlag", "track2",
+                                  "numCards", "familyFlag"}));
+    EXPECT_EQ(image.GetCardField(QStringLiteral("joinerFlag"))->text, QStringLiteral("1"));
+    EXPECT_EQ(image.GetCardField(QStringLiteral("cardNameID"))->integer, 257);
+    EXPECT_EQ(image.GetCardField(QStringLiteral("mainGuestRoom"))->integer, 105);
+    EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, expiry);
+    EXPECT_EQ(prompts, QStringList{GetText(23501) + QStringLiteral(", 105")});
+}
+
+TEST_P(GuestCardTest, WithFamilyOnAJoinerKeepsOnlyTheFirstCommonRoomToChoose)
+{
+    setParameter(QStringLiteral("FAMILY"), QStringLiteral("1"));
+    storeCard(256, 105, 101, 108, {2}, now + 2);
+    frmGuestCard *form = openDialog(true);
+    auto *list = child<QListWidget>(form, QStringLiteral("lvwCommonRooms"));
+    ASSERT_EQ(list->count(), 3);
+    for (int row = 0; row < list->count(); ++row) {
+        const QListWidgetItem *item = list->item(row);
+        EXPECT_EQ(bool(item->flags() & Qt::ItemIsEnabled), item->text() == QStringLiteral("Pool (1)"))
+            << item->text().toStdString();
+    }
+    tick(form, QStringLiteral("Bar"));
+    EXPECT_TRUE(form->tickedCommonRooms().isEmpty()) << "a greyed room does not tick";
+    tick(form, QStringLiteral("Pool"));
+    EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{1}));
+
+    // The guest card of another room that opens 103 makes a family joiner card for 103 alone.
+    box(form, "txtRoomNumber")->setText(QStringLiteral("103"));
+    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
+    EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{2})) << "the guest card's common rooms";
+    const CardImage image = storedImage(storedCards().back());
+    EXPECT_EQ(image.blocks().front().ranges, (QList<DoorRange>{{100, 103, 103}}));
+    EXPECT_EQ(image.blocks().back().ranges, (QList<DoorRange>{{100, 2, 2}}));
+
+    form->setJoiner(false);
+    for (int row = 0; row < list->count(); ++row)
+        EXPECT_TRUE(list->item(row)->flags() & Qt::ItemIsEnabled);
+}
+
+TEST_P(GuestCardTest, WingRoomsAreTypedAndShownWithTheirWingCode)
+{
+    watchPrompts();
+    setParameter(QStringLiteral("SYSTEM_ENABLEWINGS"), QStringLiteral("1"));
+    setParameter(QStringLiteral("9420_FIVEDIGITS"), QStringLiteral("1"));
+    const struct
+    {
+        const char *typed;
+        const char *shown;
+        qint32 room;
+        int16_t message; // a refusal, or the question for a room that has a card now
+    } rows[] = {
+        {"a345", "A345", 12345, 0},    {"12345", "A345", 12345, -32505}, {"B9999", "B9999", 29999, 0},
+        {"A1000", "A1000", 0, -31182}, {"A-3.4", "A34", 0, -31182},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.typed);
+        now += 1.0 / 1440; // the clock moves on: the card made before is valid now
+        messages->clear();
+        frmGuestCard *form = openDialog();
+        QLineEdit *room = box(form, "txtRoomNumber");
+        EXPECT_EQ(room->maxLength(), 6);
+        room->setFocus();
+        QTest::keyClicks(room, QLatin1String(row.typed));
+        box(form, "txtNumNights")->setFocus();
+        EXPECT_EQ(room->text(), QLatin1String(row.shown));
+        EXPECT_EQ(form->roomNumber(), row.room);
+        if (row.message)
+            messages->expect(row.message);
+        child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+        EXPECT_EQ(messages->shown().size(), row.message ? 1u : 0u);
+        if (row.room != 0) {
+            ASSERT_FALSE(prompts.isEmpty());
+            EXPECT_EQ(prompts.back(), GetText(23500) + QStringLiteral(", ") + QLatin1String(row.shown));
+            EXPECT_EQ(storedImage(storedCards().back()).GetCardField(QStringLiteral("mainGuestRoom"))->integer,
+                      row.room);
+        }
+        delete form;
+    }
+}
+
+TEST_P(GuestCardTest, TheDefaultCheckOutHourFollowsNormalCheckOut)
+{
+    const struct
+    {
+        const char *minutes;
+        int hour;
+    } rows[] = {{"1439", 23}, {"1440", 0}, {"660", 11}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.minutes);
+        setParameter(QStringLiteral("NORMALCHECKOUT"), QLatin1String(row.minutes));
+        frmGuestCard *form = openDialog();
+        EXPECT_EQ(box(form, "txtNumNights")->text(), QStringLiteral("2"));
+        EXPECT_EQ(box(form, "txtCheckOut")->text(), CheckOutText(OleDate::wholeDay(now) + 2 + row.hour / 24.0));
+        // A new number of nights keeps the hour of the box.
+        box(form, "txtNumNights")->setText(QStringLiteral("5"));
+        EXPECT_EQ(box(form, "txtCheckOut")->text(), CheckOutText(OleDate::wholeDay(now) + 5 + row.hour / 24.0));
+        delete form;
+    }
+}
+
+TEST_P(GuestCardTest, ACheckOutTypedSetsTheNights)
+{
+    frmGuestCard *form = openDialog();
+    QLineEdit *checkOut = box(form, "txtCheckOut");
+    checkOut->setFocus();
+    checkOut->setText(CheckOutText(OleDate::wholeDay(now) + 6 + 9.0 / 24));
+    box(form, "txtNumCards")->setFocus();
+    EXPECT_EQ(box(form, "txtNumNights")->text(), QStringLiteral("6"));
+    EXPECT_EQ(checkOut->text(), CheckOutText(OleDate::wholeDay(now) + 6 + 9.0 / 24)) << "the entry is kept";
+    box(form, "txtNumNights")->setText(QStringLiteral("1"));
+    EXPECT_EQ(checkOut->text(), CheckOutText(OleDate::wholeDay(now) + 1 + 9.0 / 24)) << "at the typed hour";
+    checkOut->setFocus();
+    checkOut->clear();
+    box(form, "txtNumCards")->setFocus();
+    EXPECT_EQ(box(form, "txtNumNights")->text(), QString());
+}
+
+} // namespace
