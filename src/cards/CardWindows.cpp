@@ -1,9 +1,12 @@
 #include "cards/CardWindows.h"
 
+#include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
 #include "session/Workstation.h"
 
 void RegisterCardWindows(Workstation &ws)
 {
     ws.windows.add(QStringLiteral("frmGuestCard"), [&ws](QWidget *parent) { return new frmGuestCard(ws, parent); });
+    ws.windows.add(QStringLiteral("frmGroupCheckIn"),
+                   [&ws](QWidget *parent) { return new frmGroupCheckIn(ws, parent); });
 }

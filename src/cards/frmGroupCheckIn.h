@@ -65,8 +65,13 @@ private:
     QTreeWidgetItem *addArea(qint32 doorGroupID, const QString &name);
     void loadRooms(QTreeWidgetItem *area);
     QTreeWidgetItem *addRoom(QTreeWidgetItem *area, qint32 doorID, const QString &name, bool ticked);
-    // The rooms of an area the expansion query returns.
-    QVector<qint32> queryRooms(qint32 doorGroupID);
+    struct Room
+    {
+        qint32 doorID;
+        QString name;
+    };
+    // The guest rooms of an area (categories G, L, A) in doorID order.
+    QList<Room> queryRooms(qint32 doorGroupID);
     void toggle(QTreeWidgetItem *item);
     void setImage(QTreeWidgetItem *item, const QString &image);
     void updateAreaImage(QTreeWidgetItem *area);

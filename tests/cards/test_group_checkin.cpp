@@ -1,0 +1,465 @@
+#include "FindChild.h"
+#include "cards/CardWindows.h"
+#include "cards/frmGroupCheckIn.h"
+#include "components/recordtable/RecordTable.h"
+#include "session/SessionFixture.h"
+#include "ui/BusyIndicator.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+class RecordingBusy : public BusyIndicator
+{
+public:
+    void SetBusyState(int16_t state, int16_t) override { states.push_back(state); }
+    std::vector<int16_t> states;
+};
+
+// Three door areas: "North" with guest rooms 201 to 203, "East" with one room of each category
+// 101 to 108 (G, L, A, C, E, V, Z, O), "Annex" with none; the caller sees them in name order.
+class GroupCheckInTest : public SessionTest
+{
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        north = addArea(QStringLiteral("North"));
+        east = addArea(QStringLiteral("East"));
+        annex = addArea(QStringLiteral("Annex"));
+        for (qint32 room : {201, 202, 203})
+            addRoom(room, north, QStringLiteral("G"));
+        const QStringList categories = {"G", "L", "A", "C", "E", "V", "Z", "O"};
+        for (int i = 0; i < categories.size(); ++i)
+            addRoom(101 + i, east, categories[i]);
+        ws->busyIndicator = &busy;
+    }
+
+    void TearDown() override
+    {
+        dialog.reset();
+        if (ws)
+            ws->busyIndicator = nullptr;
+        SessionTest::TearDown();
+    }
+
+    qint32 addArea(const QString &name)
+    {
+        RecordTable t(db);
+        t.SelectTable(TableId::DoorGroups);
+        t.SetField(QStringLiteral("doorGroupName"), name);
+        t.InsertRecord();
+        EXPECT_STATUS(t, RecordStatus::Ok);
+        return t.GetField(QStringLiteral("doorGroupID")).toInt();
+    }
+
+    void addRoom(qint32 doorID, qint32 doorGroupID, const QString &category)
+    {
+        RecordTable t(db);
+        t.SelectTable(TableId::Doors);
+        t.SetField(QStringLiteral("doorID"), doorID);
+        t.SetField(QStringLiteral("doorName"), QStringLiteral("Room %1").arg(doorID));
+        t.SetField(QStringLiteral("doorGroupID"), doorGroupID);
+        t.SetField(QStringLiteral("doorCategory"), category);
+        t.InsertRecord();
+        EXPECT_STATUS(t, RecordStatus::Ok);
+    }
+
+    void changeRow(qint32 tableId, const QString &keyField, qint32 key, const QString &field, const QVariant &value)
+    {
+        RecordTable t(db);
+        t.SelectTable(tableId);
+        t.SetField(keyField, key);
+        t.FindRecord();
+        ASSERT_STATUS(t, RecordStatus::Ok);
+        t.SetField(field, value);
+        t.UpdateRecord();
+        EXPECT_STATUS(t, RecordStatus::Ok);
+    }
+
+    void deleteRow(qint32 tableId, const QString &keyField, qint32 key)
+    {
+        RecordTable t(db);
+        t.SelectTable(tableId);
+        t.SetField(keyField, key);
+        t.DeleteRecord();
+        EXPECT_STATUS(t, RecordStatus::Ok);
+    }
+
+    frmGroupCheckIn *open()
+    {
+        dialog = std::make_unique<frmGroupCheckIn>(*ws);
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        return dialog.get();
+    }
+
+    QTreeWidget *tree() { return child<QTreeWidget>(dialog.get(), QStringLiteral("tvwDoors")); }
+    static QString areaKey(qint32 id) { return QString::number(id) + QLatin1Char('A'); }
+    static QString roomKey(qint32 id) { return QString::number(id) + QLatin1Char('D'); }
+
+    QString image(const QString &key)
+    {
+        QTreeWidgetItem *item = dialog->node(key);
+        return item ? item->data(0, frmGroupCheckIn::ImageRole).toString() : QStringLiteral("(missing)");
+    }
+
+    void expand(qint32 area)
+    {
+        QTreeWidgetItem *item = dialog->node(areaKey(area));
+        ASSERT_NE(item, nullptr);
+        item->setExpanded(true);
+    }
+
+    // A mouse click on the node's text, as the operator does it.
+    void click(const QString &key)
+    {
+        QTreeWidgetItem *item = dialog->node(key);
+        ASSERT_NE(item, nullptr) << key.toStdString();
+        QTreeWidget *t = tree();
+        t->scrollToItem(item);
+        const QRect rect = t->visualItemRect(item);
+        ASSERT_TRUE(rect.isValid()) << key.toStdString() << " is not shown";
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    void press(const char *button) { child<QPushButton>(dialog.get(), QLatin1String(button))->click(); }
+
+    // The area and room nodes in tree order, as "key:image" ("key" alone for a placeholder).
+    QStringList nodes()
+    {
+        QStringList list;
+        QTreeWidget *t = tree();
+        for (int i = 0; i < t->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *area = t->topLevelItem(i);
+            list << area->data(0, frmGroupCheckIn::KeyRole).toString() + QLatin1Char(':') +
+                        area->data(0, frmGroupCheckIn::ImageRole).toString();
+            for (int j = 0; j < area->childCount(); ++j) {
+                const QString key = area->child(j)->data(0, frmGroupCheckIn::KeyRole).toString();
+                const QString img = area->child(j)->data(0, frmGroupCheckIn::ImageRole).toString();
+                list << (img.isEmpty() ? key : key + QLatin1Char(':') + img);
+            }
+        }
+        return list;
+    }
+
+    // Area names and, indented, the names of loaded rooms.
+    QStringList texts()
+    {
+        QStringList list;
+        QTreeWidget *t = tree();
+        for (int i = 0; i < t->topLevelItemCount(); ++i) {
+            list << t->topLevelItem(i)->text(0);
+            for (int j = 0; j < t->topLevelItem(i)->childCount(); ++j) {
+                const QTreeWidgetItem *room = t->topLevelItem(i)->child(j);
+                if (!room->data(0, frmGroupCheckIn::ImageRole).toString().isEmpty())
+                    list << QStringLiteral("  ") + room->text(0);
+            }
+        }
+        return list;
+    }
+
+    RecordingBusy busy;
+    std::unique_ptr<frmGroupCheckIn> dialog;
+    qint32 north = 0, east = 0, annex = 0;
+};
+
+TEST_P(GroupCheckInTest, ListsTheAreasByNameUnloadedAndUnticked)
+{
+    open();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Group check-in"));
+    EXPECT_EQ(child<QPushButton>(dialog.get(), QStringLiteral("cmdSelectAll"))->text(), QStringLiteral("Select &all"));
+    EXPECT_EQ(texts(), QStringList({"Annex", "East", "North"}));
+    EXPECT_EQ(nodes(),
+              QStringList({areaKey(annex) + ":E", QString::number(annex) + "AD", areaKey(east) + ":E",
+                           QString::number(east) + "AD", areaKey(north) + ":E", QString::number(north) + "AD"}));
+    EXPECT_EQ(busy.states, std::vector<int16_t>({1, 0}));
+}
+
+TEST_P(GroupCheckInTest, ExpandingLoadsTheGuestRoomsOfTheAreaOnce)
+{
+    open();
+    click(areaKey(east));
+    busy.states.clear();
+    expand(east);
+    EXPECT_EQ(busy.states, std::vector<int16_t>({1, 0})) << "no status text while loading";
+    QTreeWidgetItem *area = dialog->node(areaKey(east));
+    EXPECT_TRUE(area->data(0, frmGroupCheckIn::LoadedRole).toBool());
+    // A ticked area gives its rooms ticked.
+    EXPECT_EQ(nodes().mid(2, 4),
+              QStringList({areaKey(east) + ":W", roomKey(101) + ":W", roomKey(102) + ":W", roomKey(103) + ":W"}));
+    EXPECT_EQ(area->childCount(), 3);
+    EXPECT_EQ(area->child(1)->text(0), QStringLiteral("Room 102"));
+
+    area->setExpanded(false);
+    busy.states.clear();
+    area->setExpanded(true);
+    EXPECT_EQ(area->childCount(), 3);
+    EXPECT_TRUE(busy.states.empty()) << "loaded twice";
+
+    expand(annex);
+    EXPECT_EQ(dialog->node(areaKey(annex))->childCount(), 0);
+    expand(north);
+    EXPECT_EQ(nodes().mid(5),
+              QStringList({areaKey(north) + ":E", roomKey(201) + ":E", roomKey(202) + ":E", roomKey(203) + ":E"}));
+}
+
+TEST_P(GroupCheckInTest, RoomTicksGiveTheAreaItsImage)
+{
+    open();
+    expand(north);
+    struct Step
+    {
+        const char *action;
+        QString key;
+        const char *area, *r201, *r202, *r203;
+    };
+    const std::vector<Step> steps = {
+        {"tick 201", roomKey(201), "G", "W", "E", "E"},
+        {"tick 202", roomKey(202), "G", "W", "W", "E"},
+        {"tick 203", roomKey(203), "W", "W", "W", "W"},
+        {"untick 202", roomKey(202), "G", "W", "E", "W"},
+        {"area while partly ticked", areaKey(north), "W", "W", "W", "W"},
+        {"area while ticked", areaKey(north), "E", "E", "E", "E"},
+        {"tick 203 alone", roomKey(203), "G", "E", "E", "W"},
+        {"untick 203", roomKey(203), "E", "E", "E", "E"},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.action);
+        click(step.key);
+        EXPECT_EQ(image(areaKey(north)), QLatin1String(step.area));
+        EXPECT_EQ(image(roomKey(201)), QLatin1String(step.r201));
+        EXPECT_EQ(image(roomKey(202)), QLatin1String(step.r202));
+        EXPECT_EQ(image(roomKey(203)), QLatin1String(step.r203));
+    }
+}
+
+TEST_P(GroupCheckInTest, ConfirmingSelectsTheTickedRooms)
+{
+    using Action = std::function<void()>;
+    struct Case
+    {
+        const char *name;
+        Action act;
+        QVector<qint32> expected;
+    };
+    const std::vector<Case> cases = {
+        {"nothing ticked", [] {}, {}},
+        {"an area never expanded gives its rooms of categories G, L and A",
+         [this] { click(areaKey(east)); },
+         {101, 102, 103}},
+        {"one loaded room",
+         [this] {
+             expand(north);
+             click(roomKey(202));
+         },
+         {202}},
+        {"select all, nothing expanded", [this] { press("cmdSelectAll"); }, {101, 102, 103, 201, 202, 203}},
+        {"select all, then one room unticked",
+         [this] {
+             press("cmdSelectAll");
+             expand(north);
+             click(roomKey(202));
+         },
+         {101, 102, 103, 201, 203}},
+        {"select all after expanding ticks the loaded rooms",
+         [this] {
+             expand(north);
+             press("cmdSelectAll");
+         },
+         {101, 102, 103, 201, 202, 203}},
+        {"clear all",
+         [this] {
+             expand(north);
+             press("cmdSelectAll");
+             press("cmdClearAll");
+         },
+         {}},
+        {"an area ticked and unticked again",
+         [this] {
+             click(areaKey(east));
+             click(areaKey(east));
+         },
+         {}},
+        {"a partly ticked area gives only its ticked rooms",
+         [this] {
+             expand(north);
+             click(roomKey(203));
+             click(roomKey(201));
+         },
+         {201, 203}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        c.act();
+        press("cmdOK");
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_TRUE(dialog->Result());
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(dialog->GetSelectedDoors(), c.expected);
+        EXPECT_EQ(dialog->NumDoors(), c.expected.size());
+        // Callers that know only the window kind read the same by name.
+        EXPECT_TRUE(dialog->property("Result").toBool());
+        EXPECT_EQ(dialog->property("NumDoors").toInt(), c.expected.size());
+        EXPECT_EQ(dialog->property("SelectedDoors").value<QList<int>>(), c.expected);
+    }
+}
+
+TEST_P(GroupCheckInTest, KeyboardTicksConfirmsAndCancels)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<Qt::Key> keys;
+        bool result;
+        QVector<qint32> expected;
+    };
+    // The first area (Annex, no rooms) is current when the dialog opens.
+    const std::vector<Case> cases = {
+        {"Escape cancels", {Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape}, false, {}},
+        {"Enter confirms the ticked area", {Qt::Key_Down, Qt::Key_Space, Qt::Key_Return}, true, {101, 102, 103}},
+        {"space twice unticks", {Qt::Key_Down, Qt::Key_Space, Qt::Key_Space, Qt::Key_Enter}, true, {}},
+        {"a room of an expanded area",
+         {Qt::Key_End, Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Return},
+         true,
+         {202}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        tree()->setFocus();
+        for (Qt::Key key : c.keys)
+            QTest::keyClick(tree(), key);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(dialog->Result(), c.result);
+        EXPECT_EQ(dialog->GetSelectedDoors(), c.expected);
+    }
+}
+
+TEST_P(GroupCheckInTest, CancelLeavesNoResult)
+{
+    open();
+    press("cmdSelectAll");
+    press("cmdCancel");
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->Result());
+    EXPECT_EQ(dialog->NumDoors(), 0);
+    EXPECT_TRUE(dialog->GetSelectedDoors().isEmpty());
+}
+
+TEST_P(GroupCheckInTest, AreasFollowTheirNotifications)
+{
+    open();
+    const qint32 lobby = addArea(QStringLiteral("Lobby"));
+    ws->notify.NotifyDoorGroupAdded(lobby, 0);
+    EXPECT_EQ(texts(), QStringList({"Annex", "East", "Lobby", "North"}));
+    ws->notify.NotifyDoorGroupAdded(lobby, 0);
+    EXPECT_EQ(texts().size(), 4) << "an area listed twice";
+
+    changeRow(TableId::DoorGroups, QStringLiteral("doorGroupID"), east, QStringLiteral("doorGroupName"),
+              QStringLiteral("East wing"));
+    ws->notify.NotifyDoorGroupUpdated(east);
+    EXPECT_EQ(dialog->node(areaKey(east))->text(0), QStringLiteral("East wing"));
+
+    ws->notify.NotifyDoorGroupRemoved(annex);
+    EXPECT_EQ(texts(), QStringList({"East wing", "Lobby", "North"}));
+}
+
+TEST_P(GroupCheckInTest, RoomsFollowTheirNotifications)
+{
+    open();
+    expand(north);
+    click(roomKey(201));
+    click(roomKey(202));
+    click(roomKey(203));
+    ASSERT_EQ(image(areaKey(north)), QStringLiteral("W"));
+
+    // A new room of a ticked area comes ticked; a room that is no guest room does not come.
+    addRoom(204, north, QStringLiteral("L"));
+    addRoom(205, north, QStringLiteral("C"));
+    ws->notify.NotifyDoorAdded(204);
+    ws->notify.NotifyDoorAdded(205);
+    EXPECT_EQ(image(roomKey(204)), QStringLiteral("W"));
+    EXPECT_EQ(dialog->node(roomKey(205)), nullptr);
+
+    // Unticked, then its removal leaves only ticked rooms.
+    click(roomKey(202));
+    EXPECT_EQ(image(areaKey(north)), QStringLiteral("G"));
+    deleteRow(TableId::Doors, QStringLiteral("doorID"), 202);
+    ws->notify.NotifyDoorRemoved(202, 202);
+    EXPECT_EQ(dialog->node(roomKey(202)), nullptr);
+    EXPECT_EQ(image(areaKey(north)), QStringLiteral("W"));
+
+    // A range, in room order.
+    addRoom(206, north, QStringLiteral("G"));
+    addRoom(207, north, QStringLiteral("A"));
+    ws->notify.NotifyDoorRangeAdded(206, 207);
+    EXPECT_EQ(texts(), QStringList({"Annex", "East", "North", "  Room 201", "  Room 203", "  Room 204", "  Room 206",
+                                    "  Room 207"}));
+
+    // Renamed, made a common room, moved to another loaded area.
+    changeRow(TableId::Doors, QStringLiteral("doorID"), 203, QStringLiteral("doorName"), QStringLiteral("Suite 203"));
+    ws->notify.NotifyDoorUpdated(203, 0);
+    EXPECT_EQ(dialog->node(roomKey(203))->text(0), QStringLiteral("Suite 203"));
+    changeRow(TableId::Doors, QStringLiteral("doorID"), 204, QStringLiteral("doorCategory"), QStringLiteral("C"));
+    ws->notify.NotifyDoorUpdated(204, 0);
+    EXPECT_EQ(dialog->node(roomKey(204)), nullptr);
+    expand(annex);
+    changeRow(TableId::Doors, QStringLiteral("doorID"), 206, QStringLiteral("doorGroupID"), annex);
+    ws->notify.NotifyDoorUpdated(206, 0);
+    ASSERT_NE(dialog->node(roomKey(206)), nullptr);
+    EXPECT_EQ(dialog->node(roomKey(206))->parent(), dialog->node(areaKey(annex)));
+
+    // A range removed at once.
+    ws->notify.NotifyDoorRemoved(200, 210);
+    EXPECT_EQ(texts(), QStringList({"Annex", "East", "North"}));
+
+    press("cmdOK");
+    EXPECT_TRUE(dialog->GetSelectedDoors().isEmpty());
+}
+
+TEST_P(GroupCheckInTest, ARoomAddedToAnUnexpandedAreaIsSelectedWithIt)
+{
+    open();
+    click(areaKey(east));
+    addRoom(109, east, QStringLiteral("G"));
+    ws->notify.NotifyDoorAdded(109);
+    EXPECT_EQ(dialog->node(roomKey(109)), nullptr);
+    EXPECT_NE(dialog->node(QString::number(east) + QStringLiteral("AD")), nullptr) << "placeholder lost";
+    press("cmdOK");
+    EXPECT_EQ(dialog->GetSelectedDoors(), QVector<qint32>({101, 102, 103, 109}));
+}
+
+TEST_P(GroupCheckInTest, AClosedDialogHearsNoMoreNotifications)
+{
+    open();
+    const Notify::WindowHandle handle = Notify::handleOf(dialog.get());
+    dialog.reset();
+    EXPECT_FALSE(ws->notify.UnsubscribeDoors(handle)) << "still listed for doors";
+    EXPECT_FALSE(ws->notify.UnsubscribeDoorGroups(handle)) << "still listed for door areas";
+}
+
+TEST_P(GroupCheckInTest, TheCatalogOpensItByKind)
+{
+    RegisterCardWindows(*ws);
+    ASSERT_TRUE(ws->windows.has(QStringLiteral("frmGroupCheckIn")));
+    std::unique_ptr<QWidget> window(ws->windows.create(QStringLiteral("frmGroupCheckIn")));
+    ASSERT_NE(qobject_cast<frmGroupCheckIn *>(window.get()), nullptr);
+    EXPECT_EQ(window->objectName(), QStringLiteral("frmGroupCheckIn"));
+    EXPECT_FALSE(window->property("Result").toBool());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, GroupCheckInTest, ::testing::Values("sqlite", "postgresql"));
+
+} // namespace
