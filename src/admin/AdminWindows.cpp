@@ -1,0 +1,11 @@
+#include "admin/AdminWindows.h"
+
+#include "admin/frmUserData.h"
+#include "admin/frmUserList.h"
+#include "session/Workstation.h"
+
+void RegisterAdminWindows(Workstation &ws)
+{
+    ws.windows.add(QStringLiteral("frmUserList"), [&ws](QWidget *parent) { return new frmUserList(ws, parent); });
+    ws.windows.add(QStringLiteral("frmUserData"), [&ws](QWidget *parent) { return new frmUserData(ws, parent); });
+}

@@ -1,0 +1,60 @@
+#include "admin/ChildWindow.h"
+
+#include "session/Workstation.h"
+#include "ui/DialogMembers.h"
+#include "ui/Messages.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+void UnloadWindow(QWidget *window)
+{
+    if (!window)
+        return;
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        sub->close();
+    else
+        window->close();
+}
+
+void BringWindowForward(QWidget *window)
+{
+    if (!window)
+        return;
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget())) {
+        if (sub->isMinimized())
+            sub->showNormal();
+        else
+            sub->show();
+        if (QMdiArea *area = sub->mdiArea())
+            area->setActiveSubWindow(sub);
+    } else {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+    window->setFocus();
+    DialogMembers::call(window, "Activate");
+}
+
+QWidget *OpenChildWindow(Workstation &ws, const QString &kind, const std::function<void(QWidget *)> &arguments)
+{
+    if (!ws.openWindow)
+        return nullptr;
+    return ws.openWindow(kind, arguments);
+}
+
+MessageDialogFn RegistryErrorBox(Messages &messages, QWidget *parent)
+{
+    QPointer<QWidget> owner(parent);
+    return [&messages, owner](const QString &text, DialogStyle, const QString &, const QStringList &) {
+        MessageRequest request;
+        request.appendix = text;
+        request.replacesText = true;
+        request.style = MessageStyle::Error;
+        request.titleNumber = -32767;
+        request.buttonNumbers = {17000};
+        return messages.show(request, owner.data());
+    };
+}

@@ -1,0 +1,420 @@
+#include "admin/frmUserData.h"
+
+#include "admin/ChildWindow.h"
+#include "components/recordtable/RecordTable.h"
+#include "data/Fields.h"
+#include "session/Workstation.h"
+#include "settings/clsSystemParams.h"
+#include "texts/Texts.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kWindowNumber = 14;
+constexpr int kHelpContext = 1202;
+constexpr int16_t kCaption = 27100;
+constexpr int16_t kNotAllowed = -31143;
+constexpr int16_t kRequired = -31221;
+constexpr int16_t kIdentifierInUse = -31180;
+constexpr int16_t kIdentifierOfRemovedUser = -31165;
+constexpr int16_t kReuseRemovedUser = 17003;
+constexpr int16_t kButtonsYesNo = 17001;
+constexpr int16_t kRecordGone = -31227;
+constexpr int32_t kInsertErrorCode = 4385;
+constexpr int32_t kUpdateErrorCode = 4386;
+constexpr int kFreeFieldCount = 4;
+
+struct InputDef
+{
+    const char *label;
+    const char *input;
+    QLatin1String field;
+    int16_t caption; // 0: a free field, captioned by the system parameters
+};
+
+const InputDef kInputs[] = {
+    {"lblAlphaID", "txtAlphaID", Field::alphaID, 27101},
+    {"lblSurname", "txtSurname", Field::surname, 27102},
+    {"lblFirstname", "txtFirstname", Field::firstname, 27103},
+    {"lblAddress1", "txtAddress1", Field::address1, 0},
+    {"lblAddress2", "txtAddress2", Field::address2, 0},
+    {"lblZipcode", "txtZipcode", Field::zipcode, 0},
+    {"lblCity", "txtCity", Field::city, 0},
+};
+
+// The first user of the rows found: one in use wins over removed ones.
+struct IdentifierOwner
+{
+    qint32 userID = 0;
+    bool removed = false;
+    QString alphaID;
+    QString surname;
+    QString firstname;
+};
+
+qint32 findIdentifierOwner(RecordTable &users, const QString &alphaID, qint32 except, IdentifierOwner &owner)
+{
+    owner = IdentifierOwner{};
+    users.SelectTable(TableId::Users);
+    users.OpenQuery(QString(Field::alphaID) + QStringLiteral(" = ?"), Field::userID);
+    users.AddParameter(alphaID);
+    for (; users.Status() == RecordStatus::Ok; users.MoveNext()) {
+        const qint32 userID = users.GetField(Field::userID).toInt();
+        const bool removed = users.GetField(Field::deleted).toInt() != 0;
+        if (userID == except || (owner.userID != 0 && (removed || !owner.removed)))
+            continue;
+        owner = {userID, removed, users.GetField(Field::alphaID).toString(), users.GetField(Field::surname).toString(),
+                 users.GetField(Field::firstname).toString()};
+    }
+    const qint32 status = users.Status();
+    users.CloseQuery();
+    return status == RecordStatus::NoRecord ? RecordStatus::Ok : status;
+}
+
+QPushButton *button(QWidget *parent, const char *name, int16_t caption)
+{
+    auto *b = new QPushButton(GetText(caption), parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+frmUserData::frmUserData(Workstation &ws, QWidget *parent)
+    : QWidget(parent), m_ws(ws), m_cmdSave(button(this, "cmdSave", 27104)),
+      m_cmdUpdate(button(this, "cmdUpdate", 27105)), m_cmdClose(button(this, "cmdClose", 27011))
+{
+    setObjectName(QStringLiteral("frmUserData"));
+    setProperty("Tag", QStringLiteral("DETAILS"));
+    setProperty("HelpContextID", kHelpContext);
+    buildControls();
+    connect(m_cmdSave, &QPushButton::clicked, this, &frmUserData::cmdSave_Click);
+    connect(m_cmdUpdate, &QPushButton::clicked, this, &frmUserData::cmdUpdate_Click);
+    connect(m_cmdClose, &QPushButton::clicked, this, [this] { UnloadWindow(this); });
+    m_ws.notify.SubscribeUsers(this, Notify::handleOf(this));
+    setUserID(0);
+}
+
+frmUserData::~frmUserData()
+{
+    m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
+    m_ws.openDialogs.reset(kWindowNumber);
+}
+
+void frmUserData::buildControls()
+{
+    auto *fields = new QGridLayout;
+    for (int i = 0; i < InputCount; ++i) {
+        m_labels[i] = new QLabel(this);
+        m_labels[i]->setObjectName(QLatin1String(kInputs[i].label));
+        m_inputs[i] = new QLineEdit(this);
+        m_inputs[i]->setObjectName(QLatin1String(kInputs[i].input));
+        m_inputs[i]->setMinimumWidth(260);
+        m_labels[i]->setBuddy(m_inputs[i]);
+        if (kInputs[i].caption != 0)
+            m_labels[i]->setText(GetText(kInputs[i].caption));
+        fields->addWidget(m_labels[i], i, 0);
+        fields->addWidget(m_inputs[i], i, 1);
+        if (i > 0)
+            setTabOrder(m_inputs[i - 1], m_inputs[i]);
+    }
+    UpdateFieldNames();
+    setTabOrder(m_inputs[City], m_cmdSave);
+    setTabOrder(m_cmdSave, m_cmdUpdate);
+    setTabOrder(m_cmdUpdate, m_cmdClose);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cmdSave);
+    buttons->addWidget(m_cmdUpdate);
+    buttons->addWidget(m_cmdClose);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+}
+
+void frmUserData::UpdateFieldNames()
+{
+    for (int index = 0; index < kFreeFieldCount; ++index) {
+        const QString name = m_ws.SystemParams ? m_ws.SystemParams->NotDefined(index) : GetText(16120);
+        m_labels[Address1 + index]->setText(name + QLatin1Char(':'));
+    }
+}
+
+void frmUserData::setUserID(qint32 userID)
+{
+    if (userID != 0 && !load(userID))
+        userID = 0;
+    m_userID = userID;
+    if (userID == 0) {
+        for (QLineEdit *input : m_inputs)
+            input->clear();
+        m_storedAlphaID.clear();
+    }
+    m_cmdSave->setEnabled(m_ws.authority.HasRight(TableId::Users, Authority::Write));
+    m_cmdUpdate->setEnabled(m_ws.authority.HasRight(TableId::Users, Authority::Edit));
+    showMode();
+    m_inputs[AlphaID]->setFocus();
+}
+
+bool frmUserData::load(qint32 userID)
+{
+    RecordTable users(*m_ws.database);
+    users.SelectTable(TableId::Users);
+    users.SetField(Field::userID, userID);
+    users.FindRecord();
+    if (users.Status() != RecordStatus::Ok) {
+        if (users.Status() == RecordStatus::NoRecord)
+            m_ws.messages->error(kRecordGone, {}, {}, this);
+        else
+            m_ws.messages->errorWithCode(kUpdateErrorCode, users.ErrorText(users.Status()), this);
+        return false;
+    }
+    for (int i = 0; i < InputCount; ++i)
+        m_inputs[i]->setText(users.GetField(kInputs[i].field).toString());
+    m_storedAlphaID = m_inputs[AlphaID]->text();
+    return true;
+}
+
+void frmUserData::showMode()
+{
+    const bool isNew = m_userID == 0;
+    m_cmdSave->setVisible(isNew);
+    m_cmdUpdate->setVisible(!isNew);
+    QString title = GetText(kCaption);
+    if (!isNew)
+        title += QStringLiteral(" - ") + m_storedAlphaID;
+    setWindowTitle(title);
+}
+
+bool frmUserData::IsDialogAvailable()
+{
+    if (!m_ws.authority.EnsureLogon(false))
+        return false;
+    if (m_ws.authority.HasRight(TableId::Users, Authority::Read))
+        return true;
+    m_ws.messages->error(kNotAllowed, {}, {}, this);
+    return false;
+}
+
+void frmUserData::Activate()
+{
+    m_ws.openDialogs.set(kWindowNumber);
+    EvaluateAuthority();
+}
+
+void frmUserData::EvaluateAuthority()
+{
+    const Authority &rights = m_ws.authority;
+    const bool write = rights.HasRight(TableId::Users, Authority::Write);
+    if (!rights.HasRight(TableId::Users, Authority::Read) || (m_userID == 0 && !write)) {
+        UnloadWindow(this);
+        return;
+    }
+    // Only ever turned off here; the mode decides when they come on.
+    m_cmdSave->setEnabled(m_cmdSave->isEnabled() && write);
+    m_cmdUpdate->setEnabled(m_cmdUpdate->isEnabled() && rights.HasRight(TableId::Users, Authority::Edit));
+}
+
+void frmUserData::Add(int32_t, int16_t) {}
+
+void frmUserData::Update(int32_t userID)
+{
+    if (userID == m_userID && userID != 0 && load(userID))
+        showMode();
+}
+
+void frmUserData::Remove(int32_t userID)
+{
+    if (userID == m_userID && userID != 0)
+        UnloadWindow(this);
+}
+
+void frmUserData::Refresh() {}
+
+QString frmUserData::value(Input input) const
+{
+    return m_inputs[input]->text().trimmed();
+}
+
+void frmUserData::setFields(RecordTable &users) const
+{
+    // An empty field is stored as none at all, as the list's search for empty fields expects.
+    for (int i = 0; i < InputCount; ++i) {
+        const QString text = value(Input(i));
+        users.SetField(kInputs[i].field, text.isEmpty() ? QVariant() : QVariant(text));
+    }
+}
+
+void frmUserData::focusInput(Input input)
+{
+    m_inputs[input]->setFocus();
+    m_inputs[input]->selectAll();
+}
+
+bool frmUserData::checkRequired()
+{
+    for (Input input : {AlphaID, Surname, Firstname}) {
+        if (value(input).isEmpty()) {
+            m_ws.messages->error(kRequired, {}, {}, this);
+            focusInput(input);
+            return false;
+        }
+    }
+    return true;
+}
+
+void frmUserData::showSaveError(int32_t code, const RecordTable &table)
+{
+    m_ws.messages->errorWithCode(code, table.ErrorText(table.Status()), this);
+}
+
+void frmUserData::cmdSave_Click()
+{
+    if (m_userID != 0 || !m_cmdSave->isEnabled() || !checkRequired())
+        return;
+    if (!m_ws.authority.EnsureLogonShared(true))
+        return;
+    RecordTable users(*m_ws.database);
+    IdentifierOwner owner;
+    if (findIdentifierOwner(users, value(AlphaID), 0, owner) != RecordStatus::Ok) {
+        showSaveError(kInsertErrorCode, users);
+        return;
+    }
+    if (owner.userID == 0) {
+        insertUser(users);
+        return;
+    }
+    if (!owner.removed) {
+        m_ws.messages->error(kIdentifierInUse, {}, {}, this);
+        focusInput(AlphaID);
+        return;
+    }
+    MessageRequest question;
+    question.textNumber = kReuseRemovedUser;
+    question.arguments = {owner.alphaID, owner.surname, owner.firstname};
+    question.style = MessageStyle::Question;
+    question.buttons = MessageButtons::YesNo;
+    question.buttonNumbers = {kButtonsYesNo};
+    if (m_ws.messages->show(question, this) != 0) {
+        focusInput(AlphaID);
+        return;
+    }
+    reuseUser(users, owner.userID);
+}
+
+void frmUserData::insertUser(RecordTable &users)
+{
+    users.SelectTable(TableId::Users);
+    setFields(users);
+    users.InsertRecord();
+    if (users.Status() != RecordStatus::Ok) {
+        showSaveError(kInsertErrorCode, users);
+        return;
+    }
+    const qint32 userID = users.GetField(Field::userID).toInt();
+    m_userID = userID;
+    m_storedAlphaID = value(AlphaID);
+    showMode();
+    m_ws.notify.NotifyUserAdded(userID, 0);
+    if (QPointer<QObject> caller = m_callingForm) {
+        m_callingForm = nullptr;
+        caller->setProperty("UserID", userID);
+        if (auto *window = qobject_cast<QWidget *>(caller.data()))
+            BringWindowForward(window);
+        UnloadWindow(this);
+    }
+}
+
+void frmUserData::reuseUser(RecordTable &users, qint32 userID)
+{
+    users.SelectTable(TableId::Users);
+    users.SetField(Field::userID, userID);
+    users.FindRecord();
+    if (users.Status() == RecordStatus::Ok) {
+        users.SetField(Field::deleted, 0);
+        users.UpdateRecord();
+    }
+    if (users.Status() == RecordStatus::NoRecord) {
+        m_ws.messages->error(kRecordGone, {}, {}, this);
+        return;
+    }
+    if (users.Status() != RecordStatus::Ok) {
+        showSaveError(kUpdateErrorCode, users);
+        return;
+    }
+    setUserID(userID);
+    // Back in the register: the lists show the user again.
+    m_ws.notify.NotifyUserAdded(userID, 0);
+}
+
+void frmUserData::cmdUpdate_Click()
+{
+    if (m_userID == 0 || !m_cmdUpdate->isEnabled() || !checkRequired())
+        return;
+    RecordTable users(*m_ws.database);
+    // Changing only the case keeps the identifier; the user's own row is no conflict.
+    if (value(AlphaID).compare(m_storedAlphaID, Qt::CaseInsensitive) != 0) {
+        IdentifierOwner owner;
+        if (findIdentifierOwner(users, value(AlphaID), m_userID, owner) != RecordStatus::Ok) {
+            showSaveError(kUpdateErrorCode, users);
+            return;
+        }
+        if (owner.userID != 0) {
+            if (owner.removed)
+                m_ws.messages->error(kIdentifierOfRemovedUser, {owner.alphaID, owner.surname, owner.firstname}, {},
+                                     this);
+            else
+                m_ws.messages->error(kIdentifierInUse, {}, {}, this);
+            focusInput(AlphaID);
+            return;
+        }
+    }
+    if (!m_ws.authority.EnsureLogonShared(true))
+        return;
+    users.SelectTable(TableId::Users);
+    users.SetField(Field::userID, m_userID);
+    users.FindRecord();
+    if (users.Status() == RecordStatus::Ok) {
+        setFields(users);
+        users.UpdateRecord();
+    }
+    if (users.Status() == RecordStatus::NoRecord) {
+        m_ws.messages->error(kRecordGone, {}, {}, this);
+        return;
+    }
+    if (users.Status() != RecordStatus::Ok) {
+        showSaveError(kUpdateErrorCode, users);
+        return;
+    }
+    m_storedAlphaID = value(AlphaID);
+    showMode();
+    m_ws.notify.NotifyUserUpdated(m_userID);
+}
+
+void frmUserData::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        UnloadWindow(this);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_userID == 0)
+            cmdSave_Click();
+        else
+            cmdUpdate_Click();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}

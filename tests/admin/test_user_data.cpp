@@ -1,0 +1,310 @@
+#include "FindChild.h"
+#include "UserAdminFixture.h"
+#include "admin/AdminWindows.h"
+#include "admin/frmUserData.h"
+#include "components/recordtable/RecordTable.h"
+#include "ui/WindowNumbers.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const char *const kInputs[] = {"txtAlphaID",  "txtSurname", "txtFirstname", "txtAddress1",
+                               "txtAddress2", "txtZipcode", "txtCity"};
+
+class UserDataTest : public UserAdminTest
+{
+protected:
+    std::unique_ptr<frmUserData> openDialog(qint32 userID)
+    {
+        auto dialog = std::make_unique<frmUserData>(*ws);
+        dialog->setUserID(userID);
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        return dialog;
+    }
+
+    QLineEdit *input(QWidget *dialog, int index) { return child<QLineEdit>(dialog, QLatin1String(kInputs[index])); }
+
+    void fill(QWidget *dialog, const QStringList &values)
+    {
+        for (int i = 0; i < values.size(); ++i)
+            input(dialog, i)->setText(values.at(i));
+    }
+
+    void click(QWidget *dialog, const char *name)
+    {
+        QTest::mouseClick(child<QPushButton>(dialog, QLatin1String(name)), Qt::LeftButton);
+    }
+
+    // The users whose identifier is alphaID, as stored.
+    int usersWith(const QString &alphaID)
+    {
+        RecordTable t(db);
+        t.SelectTable(TableId::Users);
+        t.OpenQuery(QStringLiteral("alphaID = ?"), QString());
+        t.AddParameter(alphaID);
+        int n = 0;
+        for (; t.Status() == RecordStatus::Ok; t.MoveNext())
+            ++n;
+        return n;
+    }
+};
+
+TEST_P(UserDataTest, SavingANewUserStoresTheSevenFieldsAndAnnouncesIt)
+{
+    logOn(15);
+    NotificationLog log(ws->notify);
+    auto dialog = openDialog(0);
+    EXPECT_FALSE(child<QPushButton>(dialog.get(), QStringLiteral("cmdSave"))->isHidden());
+    EXPECT_TRUE(child<QPushButton>(dialog.get(), QStringLiteral("cmdUpdate"))->isHidden());
+    fill(dialog.get(), {QStringLiteral("G200"), QStringLiteral("Lind"), QStringLiteral("Maja"),
+                        QStringLiteral("Main St 1"), QString(), QStringLiteral("12345"), QStringLiteral("Lund")});
+    click(dialog.get(), "cmdSave");
+
+    const qint32 userID = dialog->UserID();
+    ASSERT_GT(userID, 0);
+    EXPECT_EQ(log.entries, QStringList{QStringLiteral("add %1").arg(userID)});
+    EXPECT_EQ(userField(userID, QStringLiteral("surname")).toString(), QStringLiteral("Lind"));
+    EXPECT_EQ(userField(userID, QStringLiteral("address1")).toString(), QStringLiteral("Main St 1"));
+    EXPECT_TRUE(userField(userID, QStringLiteral("address2")).isNull());
+    EXPECT_EQ(userField(userID, QStringLiteral("city")).toString(), QStringLiteral("Lund"));
+    EXPECT_EQ(userField(userID, QStringLiteral("doNotShow")).toInt(), 0);
+    EXPECT_FALSE(child<QPushButton>(dialog.get(), QStringLiteral("cmdUpdate"))->isHidden()) << "now it edits the user";
+    EXPECT_TRUE(messages->shown().empty());
+}
+
+TEST_P(UserDataTest, RequiredFieldsAreCheckedInOrder)
+{
+    logOn(15);
+    const struct
+    {
+        const char *what;
+        QStringList values;
+        int focus;
+    } rows[] = {
+        {"no identifier", {QString(), QStringLiteral("Lind"), QStringLiteral("Maja")}, 0},
+        {"blank identifier", {QStringLiteral("  "), QString(), QStringLiteral("Maja")}, 0},
+        {"no surname", {QStringLiteral("G1"), QString(), QString()}, 1},
+        {"no first name", {QStringLiteral("G1"), QStringLiteral("Lind"), QString()}, 2},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        auto dialog = openDialog(0);
+        fill(dialog.get(), row.values);
+        messages->clear();
+        messages->expect(-31221);
+        click(dialog.get(), "cmdSave");
+        EXPECT_EQ(QApplication::focusWidget(), input(dialog.get(), row.focus));
+        EXPECT_EQ(dialog->UserID(), 0);
+    }
+    EXPECT_EQ(usersWith(QStringLiteral("G1")), 0);
+}
+
+TEST_P(UserDataTest, AnIdentifierInUseIsRefused)
+{
+    logOn(15);
+    addRow({QStringLiteral("G300"), QStringLiteral("Holm"), QStringLiteral("Ida")});
+    auto dialog = openDialog(0);
+    fill(dialog.get(), {QStringLiteral("G300"), QStringLiteral("Berg"), QStringLiteral("Jon")});
+    messages->expect(-31180);
+    click(dialog.get(), "cmdSave");
+    EXPECT_EQ(dialog->UserID(), 0);
+    EXPECT_EQ(usersWith(QStringLiteral("G300")), 1);
+    EXPECT_EQ(QApplication::focusWidget(), input(dialog.get(), 0));
+}
+
+TEST_P(UserDataTest, ARemovedUsersIdentifierOffersThatUserBack)
+{
+    const struct
+    {
+        const char *what;
+        int answer;
+        bool reused;
+    } rows[] = {
+        {"yes brings the removed user back", 0, true},
+        {"no keeps the dialog on the identifier", 1, false},
+    };
+    logOn(15);
+    int n = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString alphaID = QStringLiteral("R%1").arg(++n);
+        const qint32 removed =
+            addRow({alphaID, QStringLiteral("Old"), QStringLiteral("Name"), QStringLiteral("Oslo"), 1});
+        NotificationLog log(ws->notify);
+        auto dialog = openDialog(0);
+        fill(dialog.get(), {alphaID, QStringLiteral("New"), QStringLiteral("Typed")});
+        messages->clear();
+        messages->expect(17003, row.answer);
+        click(dialog.get(), "cmdSave");
+
+        ASSERT_EQ(messages->shown().size(), 1u);
+        EXPECT_EQ(messages->shown()[0].request.arguments,
+                  (QVariantList{alphaID, QStringLiteral("Old"), QStringLiteral("Name")}));
+        EXPECT_EQ(usersWith(alphaID), 1) << "never a second user";
+        EXPECT_EQ(userField(removed, QStringLiteral("deleted")).toInt(), row.reused ? 0 : 1);
+        EXPECT_EQ(dialog->UserID(), row.reused ? removed : 0);
+        if (row.reused) {
+            EXPECT_EQ(input(dialog.get(), 1)->text(), QStringLiteral("Old")) << "the stored values are shown";
+            EXPECT_EQ(input(dialog.get(), 6)->text(), QStringLiteral("Oslo"));
+            EXPECT_EQ(log.entries, QStringList{QStringLiteral("add %1").arg(removed)});
+        } else {
+            EXPECT_EQ(QApplication::focusWidget(), input(dialog.get(), 0));
+            EXPECT_TRUE(log.entries.isEmpty());
+        }
+    }
+}
+
+TEST_P(UserDataTest, UpdateChecksAChangedIdentifierUnlessOnlyItsCaseChanged)
+{
+    logOn(15);
+    const qint32 user = addRow({QStringLiteral("abc"), QStringLiteral("Lind"), QStringLiteral("Maja")});
+    addRow({QStringLiteral("TAKEN"), QStringLiteral("Holm"), QStringLiteral("Ida")});
+    addRow({QStringLiteral("GONE"), QStringLiteral("Ek"), QStringLiteral("Per"), {}, 1});
+    // A removed user holding the new spelling exactly: only a real change would meet it.
+    addRow({QStringLiteral("ABC"), QStringLiteral("Ask"), QStringLiteral("Ulf"), {}, 1});
+
+    const struct
+    {
+        const char *what;
+        const char *alphaID;
+        std::vector<int16_t> shown;
+        QVariantList arguments;
+        const char *stored;
+    } rows[] = {
+        {"only the case changes", "ABC", {}, {}, "ABC"},
+        {"identifier of a user in use", "TAKEN", {-31180}, {}, "ABC"},
+        {"identifier of a removed user", "GONE", {-31165}, {"GONE", "Ek", "Per"}, "ABC"},
+        {"a free identifier", "XYZ", {}, {}, "XYZ"},
+    };
+    auto dialog = openDialog(user);
+    EXPECT_FALSE(child<QPushButton>(dialog.get(), QStringLiteral("cmdUpdate"))->isHidden());
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        NotificationLog log(ws->notify);
+        messages->clear();
+        for (int16_t number : row.shown)
+            messages->expect(number);
+        input(dialog.get(), 0)->setText(QLatin1String(row.alphaID));
+        input(dialog.get(), 4)->setText(QStringLiteral("Floor 2"));
+        click(dialog.get(), "cmdUpdate");
+        EXPECT_EQ(messages->shownNumbers(), row.shown);
+        if (!row.arguments.isEmpty()) {
+            EXPECT_EQ(messages->shown()[0].request.arguments, row.arguments);
+        }
+        EXPECT_EQ(userField(user, QStringLiteral("alphaID")).toString(), QLatin1String(row.stored));
+        EXPECT_EQ(log.entries.isEmpty(), !row.shown.empty());
+        if (!row.shown.empty()) {
+            EXPECT_EQ(QApplication::focusWidget(), input(dialog.get(), 0));
+        }
+    }
+    EXPECT_EQ(userField(user, QStringLiteral("address2")).toString(), QStringLiteral("Floor 2"));
+}
+
+TEST_P(UserDataTest, ANewUserForACallerGoesBackToIt)
+{
+    logOn(15);
+    QWidget caller;
+    caller.setProperty("UserID", 0);
+    auto dialog = openDialog(0);
+    dialog->setCallingForm(&caller);
+    fill(dialog.get(), {QStringLiteral("G400"), QStringLiteral("Sand"), QStringLiteral("Liv")});
+    click(dialog.get(), "cmdSave");
+    EXPECT_GT(caller.property("UserID").toInt(), 0);
+    EXPECT_EQ(caller.property("UserID").toInt(), dialog->UserID());
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_P(UserDataTest, RightsDecideWhatTheDialogOffers)
+{
+    const struct
+    {
+        const char *what;
+        qint32 rights;
+        bool existing;
+        bool stays;
+        bool commandEnabled;
+    } rows[] = {
+        {"new user with write right", 3, false, true, true},
+        {"new user without write right", 5, false, false, false},
+        {"existing user without edit right", 3, true, true, false},
+        {"existing user with edit right", 5, true, true, true},
+        {"no read right", 6, true, false, false},
+    };
+    logOn(0);
+    const qint32 user = addRow({QStringLiteral("E1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        RecordTable t(db);
+        t.SelectTable(TableId::TemplateRights);
+        t.SetField(QStringLiteral("operatorTemplateID"), 300);
+        t.SetField(QStringLiteral("operationCode"), Authority::TableRightsBase + TableId::Users);
+        t.FindRecord();
+        t.SetField(QStringLiteral("rwed"), row.rights);
+        t.UpdateRecord();
+        ASSERT_STATUS(t, RecordStatus::Ok);
+        ws->authority.LoadOperatorRights(true);
+
+        auto dialog = openDialog(row.existing ? user : 0);
+        dialog->Activate();
+        EXPECT_EQ(dialog->isVisible(), row.stays);
+        EXPECT_TRUE(ws->openDialogs.test(size_t(WindowNumber::of(QStringLiteral("frmUserData")))));
+        const char *command = row.existing ? "cmdUpdate" : "cmdSave";
+        if (row.stays) {
+            EXPECT_EQ(child<QPushButton>(dialog.get(), QLatin1String(command))->isEnabled(), row.commandEnabled);
+        }
+    }
+}
+
+TEST_P(UserDataTest, TheDialogFollowsNotificationsAboutItsUser)
+{
+    logOn(15);
+    const qint32 user = addRow({QStringLiteral("N1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
+    auto dialog = openDialog(user);
+    RecordTable t(db);
+    t.SelectTable(TableId::Users);
+    t.SetField(QStringLiteral("userID"), user);
+    t.FindRecord();
+    t.SetField(QStringLiteral("surname"), QStringLiteral("Lindqvist"));
+    t.UpdateRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    ws->notify.NotifyUserUpdated(user + 1);
+    EXPECT_EQ(input(dialog.get(), 1)->text(), QStringLiteral("Lind")) << "another user";
+    ws->notify.NotifyUserUpdated(user);
+    EXPECT_EQ(input(dialog.get(), 1)->text(), QStringLiteral("Lindqvist"));
+    ws->notify.NotifyUserRemoved(user);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_P(UserDataTest, BothWindowsAreRegisteredByKind)
+{
+    logOn(15);
+    RegisterAdminWindows(*ws);
+    for (const char *kind : {"frmUserList", "frmUserData"}) {
+        SCOPED_TRACE(kind);
+        std::unique_ptr<QWidget> window(ws->windows.create(QLatin1String(kind)));
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->objectName(), QLatin1String(kind));
+        EXPECT_TRUE(window->inherits(kind));
+    }
+}
+
+// Run by hand with --gtest_also_run_disabled_tests under xvfb-run to look at the window.
+TEST_P(UserDataTest, DISABLED_Screenshot)
+{
+    logOn(15);
+    const qint32 user =
+        addRow({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna"), QStringLiteral("Malmo")});
+    auto dialog = openDialog(user);
+    QTest::qWait(200);
+    EXPECT_TRUE(dialog->grab().save(QStringLiteral("/tmp/users-data.png")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, UserDataTest, ::testing::Values("sqlite", "postgresql"));
+
+} // namespace
