@@ -12,12 +12,12 @@
 
 namespace {
 constexpr int kMaxTitleLength = 128;
-}
+constexpr int16_t kSavedAsPdf = -29899;
+} // namespace
 
 ListPrintMenu::ListPrintMenu(RecordGrid &grid, Messages &messages, const QString &reportTitle)
     : m_grid(grid), m_messages(messages), m_reportTitle(reportTitle), m_chooseFile(&chooseSaveFile),
-      m_inputBox([&grid](const InputBoxRequest &request, QString &text) { return ShowInputBox(request, text, &grid); }),
-      m_printer(&printOnDefaultPrinter)
+      m_inputBox([&grid](const InputBoxRequest &request, QString &text) { return ShowInputBox(request, text, &grid); })
 {
 }
 
@@ -35,7 +35,7 @@ bool ListPrintMenu::Run(const QString &key)
     else if (key == QLatin1String("N"))
         printWithTitle();
     else if (key == QLatin1String("P"))
-        m_printer(m_grid, m_reportTitle);
+        print(m_reportTitle);
     else
         return false;
     return true;
@@ -68,16 +68,28 @@ void ListPrintMenu::printWithTitle()
     title = title.left(kMaxTitleLength);
     if (title.isEmpty())
         return;
-    m_printer(m_grid, title);
+    print(title);
 }
 
-int printOnDefaultPrinter(RecordGrid &grid, const QString &title)
+void ListPrintMenu::print(const QString &title)
+{
+    if (m_printer)
+        m_printer(m_grid, title);
+    else
+        printOnDefaultPrinter(m_grid, title, m_messages, m_pdfFolder);
+}
+
+int printOnDefaultPrinter(RecordGrid &grid, const QString &title, Messages &messages, const QString &pdfFolder)
 {
     QPrinter printer(QPrinter::HighResolution);
     const QString pdf =
-        QDir(QDir::tempPath())
+        QDir(pdfFolder.isEmpty() ? QDir::tempPath() : pdfFolder)
             .filePath(QStringLiteral("list-%1.pdf")
                           .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))));
-    useDefaultPrinter(printer, pdf);
-    return PrintGrid(grid, title, printer);
+    const bool toPdf = useDefaultPrinter(printer, pdf);
+    const int pages = PrintGrid(grid, title, printer);
+    // Without a printer the operator would not know the list was printed at all.
+    if (toPdf && pages > 0)
+        messages.information(kSavedAsPdf, {QDir::toNativeSeparators(pdf)}, &grid);
+    return pages;
 }

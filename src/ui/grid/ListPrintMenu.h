@@ -25,6 +25,8 @@ public:
     void setSaveFileChooser(SaveFileChooser chooser) { m_chooseFile = std::move(chooser); }
     void setInputBox(InputBox inputBox) { m_inputBox = std::move(inputBox); }
     void setPrinter(Printer printer) { m_printer = std::move(printer); }
+    // Where a list goes as a PDF on a computer without a printer; the temporary folder by default.
+    void setPdfFolder(const QString &folder) { m_pdfFolder = folder; }
 
     // Adds the three entries under parentKey.
     void AddItems(PopupMenu &menu, const QString &parentKey) const;
@@ -34,14 +36,18 @@ public:
 private:
     void exportList();
     void printWithTitle();
+    void print(const QString &title);
 
     RecordGrid &m_grid;
     Messages &m_messages;
     QString m_reportTitle;
     SaveFileChooser m_chooseFile;
     InputBox m_inputBox;
-    Printer m_printer;
+    Printer m_printer; // empty: the default printer
+    QString m_pdfFolder;
 };
 
-// Prints on the default printer, or into a PDF file in the temporary folder when there is none.
-int printOnDefaultPrinter(RecordGrid &grid, const QString &title);
+// Prints on the default printer, or, when there is none, into a PDF file in pdfFolder (the
+// temporary folder when empty) and tells the operator where it went (message -29899).
+int printOnDefaultPrinter(RecordGrid &grid, const QString &title, Messages &messages,
+                          const QString &pdfFolder = QString());

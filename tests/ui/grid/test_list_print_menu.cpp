@@ -5,7 +5,10 @@
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -105,6 +108,35 @@ TEST_P(PrintMenuTest, ExportWritesTheChosenFileAndReportsAFailure)
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown().front().request.titleNumber, -32767);
     EXPECT_FALSE(messages.shown().front().request.appendix.isEmpty());
+    EXPECT_TRUE(messages.allAnswered());
+}
+
+TEST_P(PrintMenuTest, WithoutAPrinterTheListGoesToAPdfAndTheOperatorIsToldWhere)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "this computer has a default printer";
+    ListPrintMenu direct(grid, messages, QStringLiteral("Cards"));
+    direct.setPdfFolder(dir.path());
+    direct.setInputBox([](const InputBoxRequest &, QString &text) {
+        text = QStringLiteral("Night audit");
+        return true;
+    });
+    for (const char *key : {"P", "N"}) {
+        SCOPED_TRACE(key);
+        messages.clear();
+        messages.expect(-29899);
+        EXPECT_TRUE(direct.Run(QLatin1String(key)));
+        ASSERT_EQ(messages.shown().size(), 1u);
+        const MessageRequest &request = messages.shown().front().request;
+        ASSERT_EQ(request.arguments.size(), 1);
+        const QString path = QDir::fromNativeSeparators(request.arguments.front().toString());
+        EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+        QFile pdf(path);
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << path.toStdString();
+        EXPECT_TRUE(pdf.read(5) == "%PDF-");
+        pdf.close();
+        pdf.remove();
+    }
     EXPECT_TRUE(messages.allAnswered());
 }
 
