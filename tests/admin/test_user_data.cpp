@@ -3,6 +3,7 @@
 #include "admin/AdminWindows.h"
 #include "admin/frmUserData.h"
 #include "components/recordtable/RecordTable.h"
+#include "session/Logon.h"
 #include "ui/WindowNumbers.h"
 
 #include <QApplication>
@@ -218,6 +219,39 @@ TEST_P(UserDataTest, ANewUserForACallerGoesBackToIt)
     EXPECT_GT(caller.property("UserID").toInt(), 0);
     EXPECT_EQ(caller.property("UserID").toInt(), dialog->UserID());
     EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_P(UserDataTest, WithSeveralOperatorsLoggedOnSavingAsksForThePassword)
+{
+    logOn(15);
+    addOperator(QStringLiteral("bob"), 300, QStringLiteral("pw2"));
+    setParameter(QStringLiteral("SYSTEM_ENABLEGROUPAUTH"), QStringLiteral("0"));
+    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("bob"), QStringLiteral("pw2")), LogonOutcome::LoggedOn);
+    ASSERT_EQ(ws->logon.operators.size(), 2);
+    messages->clear();
+    const struct
+    {
+        const char *what;
+        bool confirmed;
+    } rows[] = {
+        {"password refused: nothing is saved", false},
+        {"password confirmed", true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        QList<int> prompts;
+        ws->authority.setLogonPrompt([&](int mode) {
+            prompts << mode;
+            return row.confirmed;
+        });
+        auto dialog = openDialog(0);
+        fill(dialog.get(), {QStringLiteral("P1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
+        click(dialog.get(), "cmdSave");
+        EXPECT_EQ(prompts, QList<int>{1});
+        EXPECT_EQ(usersWith(QStringLiteral("P1")), row.confirmed ? 1 : 0);
+        EXPECT_EQ(dialog->UserID() != 0, row.confirmed);
+    }
+    EXPECT_TRUE(messages->shown().empty());
 }
 
 TEST_P(UserDataTest, RightsDecideWhatTheDialogOffers)
