@@ -1,0 +1,448 @@
+#include "views/frmCardList.h"
+
+#include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordTable.h"
+#include "data/Fields.h"
+#include "session/Workstation.h"
+#include "settings/clsSystemParams.h"
+#include "texts/Texts.h"
+#include "ui/BusyIndicator.h"
+#include "ui/DialogMembers.h"
+#include "ui/WindowPlacement.h"
+#include "ui/grid/ListPrintMenu.h"
+#include "ui/grid/RecordGrid.h"
+#include "ui/grid/RecordGridModel.h"
+#include "views/CardKindWindows.h"
+#include "views/frmCardSearchFilters.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kWindowNumber = 7;
+constexpr int kOpenCardFunction = 10;
+constexpr int16_t kCaption = 20800;
+constexpr int16_t kListText = 20803;
+constexpr int16_t kNotAllowed = -31143;
+constexpr int16_t kKindWithoutWindow = -32254;
+constexpr int16_t kStateSearching = 3;   // -31999
+constexpr int16_t kStateReadingCard = 9; // -31991
+constexpr int kDefaultWidth = 900;
+constexpr int kDefaultHeight = 480;
+const QString kWindowKey = QStringLiteral("dlgCardList");
+const QString kColumnKey = QStringLiteral("tlvCardsCol");
+const QString kMenuRoot = QStringLiteral("C0");
+
+QPushButton *button(QWidget *parent, const char *name, int16_t caption)
+{
+    auto *b = new QPushButton(GetText(caption), parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+void bringForward(QWidget *window)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget())) {
+        if (sub->isMinimized())
+            sub->showNormal();
+        else
+            sub->show();
+        if (QMdiArea *area = sub->mdiArea())
+            area->setActiveSubWindow(sub);
+    } else {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+    window->setFocus();
+    DialogMembers::call(window, "Activate");
+}
+
+// The registry error box of the placement writers.
+MessageDialogFn registryErrorBox(Messages &messages)
+{
+    return [&messages](const QString &text, DialogStyle, const QString &, const QStringList &) {
+        MessageRequest request;
+        request.appendix = text;
+        request.replacesText = true;
+        request.style = MessageStyle::Error;
+        request.titleNumber = -32767;
+        request.buttonNumbers = {17000};
+        return messages.show(request, nullptr);
+    };
+}
+
+} // namespace
+
+frmCardList::frmCardList(Workstation &ws, QWidget *parent)
+    : QWidget(parent), m_ws(ws), m_tlvCards(new RecordGrid(*ws.database, this)),
+      m_cmdSearch(button(this, "cmdSearch", 20830)), m_cmdSelect(button(this, "cmdSelect", 20805)),
+      m_cmdPrint(button(this, "cmdPrint", 20831)), m_cmdClose(button(this, "cmdClose", 20832)),
+      m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvCards, *ws.messages, GetText(kCaption))), m_popup(this)
+{
+    setObjectName(QStringLiteral("frmCardList"));
+    setProperty("Tag", QStringLiteral("LIST"));
+    setWindowTitle(GetText(kCaption));
+    if (m_ws.SystemParams && m_ws.SystemParams->FiveDigits())
+        m_filters.roomTo = 99999;
+    buildControls();
+    setUpGrid();
+
+    connect(m_tlvCards, &QAbstractItemView::activated, this, [this] {
+        if (m_cmdSelect->isEnabled())
+            cmdSelect_Click();
+    });
+    m_tlvCards->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tlvCards, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        if (m_cmdPrint->isEnabled())
+            mnuPopupPrint_Click(m_tlvCards->viewport()->mapToGlobal(pos));
+    });
+    connect(m_cmdSearch, &QPushButton::clicked, this, &frmCardList::cmdSearch_Click);
+    connect(m_cmdSelect, &QPushButton::clicked, this, &frmCardList::cmdSelect_Click);
+    connect(m_cmdPrint, &QPushButton::clicked, this,
+            [this] { mnuPopupPrint_Click(m_cmdPrint->mapToGlobal(QPoint(0, m_cmdPrint->height()))); });
+    connect(m_cmdClose, &QPushButton::clicked, this, &frmCardList::unload);
+
+    m_ws.notify.SubscribeUsers(this, Notify::handleOf(this));
+    m_ws.notify.SubscribeDoors(this, Notify::handleOf(this));
+    m_cmdPrint->setEnabled(false);
+    updateSelect();
+}
+
+frmCardList::~frmCardList()
+{
+    m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
+    m_ws.notify.UnsubscribeDoors(Notify::handleOf(this));
+    if (SaveWindowPlacement(m_ws.registry, this, kWindowKey, registryErrorBox(*m_ws.messages)))
+        SaveGridLayout(m_ws.registry, m_tlvCards, kColumnKey, registryErrorBox(*m_ws.messages));
+    m_ws.openDialogs.reset(kWindowNumber);
+}
+
+void frmCardList::buildControls()
+{
+    m_tlvCards->setObjectName(QStringLiteral("tlvCards"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdSearch);
+    buttons->addWidget(m_cmdPrint);
+    buttons->addStretch(1);
+    buttons->addWidget(m_cmdSelect);
+    buttons->addWidget(m_cmdClose);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tlvCards, 1);
+    layout->addLayout(buttons);
+    setTabOrder(m_tlvCards, m_cmdSearch);
+    setTabOrder(m_cmdSearch, m_cmdPrint);
+    setTabOrder(m_cmdPrint, m_cmdSelect);
+    setTabOrder(m_cmdSelect, m_cmdClose);
+    RestoreWindowPlacement(m_ws.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
+}
+
+void frmCardList::setUpGrid()
+{
+    const bool family = m_ws.SystemParams && m_ws.SystemParams->Family();
+    QStringList fields = {Field::registrationNumber,
+                          Field::status,
+                          Field::alphaID,
+                          Field::surname,
+                          Field::firstname,
+                          Field::cardName,
+                          Field::issueTime,
+                          Field::startTime,
+                          Field::expireTime,
+                          Field::cancelTime,
+                          Field::mainGuestRoom,
+                          Field::issueOperatorAlphaID,
+                          Field::cancelOperatorAlphaID};
+    QStringList captions;
+    for (int16_t n = 20810; n <= 20822; ++n)
+        captions << GetText(n).replace(QLatin1Char(','), QLatin1Char(' '));
+    if (family) {
+        fields << Field::numberOfIdenticallyIssuedCards;
+        captions << GetText(20823).replace(QLatin1Char(','), QLatin1Char(' '));
+    }
+    m_tlvCards->GridComputerName(m_ws.ComputerName);
+    m_tlvCards->GridOption(false);
+    m_tlvCards->BindTable(TableId::CardView);
+    m_tlvCards->SetCaptions(captions.join(QLatin1Char(',')));
+    m_tlvCards->SetColumns(fields.join(QLatin1Char(',')));
+    m_tlvCards->SetCardNumberColumn(Field::registrationNumber);
+    for (QLatin1String date : {Field::issueTime, Field::startTime, Field::expireTime, Field::cancelTime})
+        m_tlvCards->SetDateColumn(date);
+    for (QLatin1String text :
+         {Field::alphaID, Field::surname, Field::firstname, Field::cardName, Field::issueOperatorAlphaID})
+        m_tlvCards->SetEmptyText(GetText(16128), text);
+    m_tlvCards->SetEmptyText(GetText(16125), Field::cancelOperatorAlphaID);
+    for (int status = 0; status <= 5; ++status)
+        m_tlvCards->SetValueText(Field::status, status, GetText(int16_t(16000 + status)));
+    m_tlvCards->SetValueText(Field::mainGuestRoom, 0, GetText(20804));
+    m_tlvCards->SetValueText(Field::expireTime, NoExpiry, GetText(16131));
+    m_tlvCards->SetListText(GetText(kListText));
+    RestoreGridLayout(m_ws.registry, m_tlvCards, kColumnKey);
+}
+
+void frmCardList::setCallingForm(QObject *form)
+{
+    if (m_callingForm)
+        disconnect(m_callingForm, &QObject::destroyed, this, nullptr);
+    m_callingForm = form;
+    QString title = GetText(kCaption);
+    if (form) {
+        connect(form, &QObject::destroyed, this, [this] { setCallingForm(nullptr); });
+        if (auto *caller = qobject_cast<QWidget *>(form))
+            title += QStringLiteral(" (") + caller->windowTitle() + QLatin1Char(')');
+    }
+    setWindowTitle(title);
+    m_cmdSelect->setText(GetText(form ? 20806 : 20805));
+    updateSelect();
+}
+
+void frmCardList::updateSelect()
+{
+    if (m_callingForm)
+        m_cmdSelect->setEnabled(m_rows > 0);
+    else
+        m_cmdSelect->setEnabled(m_ws.authority.HasFunction(kOpenCardFunction));
+}
+
+void frmCardList::Activate()
+{
+    m_ws.openDialogs.set(kWindowNumber);
+    EvaluateAuthority();
+}
+
+void frmCardList::EvaluateAuthority()
+{
+    if (!m_ws.authority.HasRight(TableId::Cards, Authority::Read)) {
+        unload();
+        return;
+    }
+    updateSelect();
+}
+
+bool frmCardList::IsDialogAvailable()
+{
+    if (!m_ws.authority.EnsureLogon(false))
+        return false;
+    if (m_ws.authority.HasRight(TableId::Cards, Authority::Read))
+        return true;
+    m_ws.messages->error(kNotAllowed, {}, {}, this);
+    return false;
+}
+
+void frmCardList::ClearCardNameFilters()
+{
+    m_filters.kinds.reset();
+    m_filters.kindFilterActive = false;
+}
+
+void frmCardList::SetCardNameFilters()
+{
+    for (int i = 0; i < CardSearchFilters::kKindCount; ++i) {
+        const qint32 kind = CardSearchFilters::kFirstKind + i;
+        m_filters.setKind(kind, m_ws.authority.MayIssueCardKind(kind) ||
+                                    m_ws.authority.MayIssueCardKind(kind, Authority::ReferenceSet));
+    }
+    m_filters.kindFilterActive = true;
+}
+
+void frmCardList::SetCardNameFilter(int kind)
+{
+    if (kind < CardSearchFilters::kFirstKind || kind >= CardSearchFilters::kFirstKind + CardSearchFilters::kKindCount)
+        return;
+    if (!m_ws.authority.MayIssueCardKind(kind) && !m_ws.authority.MayIssueCardKind(kind, Authority::ReferenceSet))
+        return;
+    m_filters.setKind(kind, true);
+    m_filters.kindFilterActive = true;
+}
+
+void frmCardList::SetSearchFilters(const QVariantList &filters)
+{
+    m_filters.setValues(filters);
+}
+
+void frmCardList::StartSearch()
+{
+    m_cmdPrint->setEnabled(false);
+    m_cmdSelect->setEnabled(false);
+    SetBusyState(m_ws.busyIndicator, kStateSearching);
+    const CardListQuery query = buildCardListQuery(m_filters);
+    m_tlvCards->ClearGrid();
+    m_tlvCards->SetDoorFilter(m_filters.doorID, m_filters.intervalStart, m_filters.intervalStop);
+    m_tlvCards->RunQuery(query.where, QString());
+    for (const QVariant &value : query.parameters)
+        m_tlvCards->AddQueryParameter(value);
+    m_rows = m_tlvCards->RowTotal();
+    SetBusyState(m_ws.busyIndicator, 0);
+    if (m_rows <= 0) {
+        m_cmdSearch->setFocus();
+    } else {
+        m_tlvCards->setFocus();
+        m_tlvCards->selectRow(0);
+        m_cmdPrint->setEnabled(true);
+    }
+    updateSelect();
+}
+
+void frmCardList::RefreshTableList()
+{
+    m_tlvCards->ReloadGrid();
+    m_rows = m_tlvCards->RowTotal();
+    m_cmdPrint->setEnabled(m_rows > 0);
+    updateSelect();
+}
+
+void frmCardList::mnuPopupPrint_Click(const QPoint &globalPos)
+{
+    m_popup.Clear();
+    m_popup.CreateRoot(QStringLiteral("HIDDEN"), kMenuRoot);
+    m_printMenu->AddItems(m_popup, kMenuRoot);
+    const QString key = m_popup.Show(kMenuRoot, globalPos);
+    if (!key.isEmpty())
+        m_printMenu->Run(key);
+}
+
+void frmCardList::Add(int32_t, int16_t) {}
+
+void frmCardList::Update(int32_t)
+{
+    RefreshTableList();
+}
+
+void frmCardList::Remove(int32_t) {}
+
+void frmCardList::Refresh()
+{
+    RefreshTableList();
+}
+
+void frmCardList::Add(int32_t) {}
+
+void frmCardList::AddRange(int32_t, int32_t) {}
+
+void frmCardList::Update(int32_t, int32_t)
+{
+    RefreshTableList();
+}
+
+void frmCardList::Remove(int32_t, int32_t) {}
+
+void frmCardList::cmdSearch_Click()
+{
+    frmCardSearchFilters dialog(m_ws, this);
+    dialog.setProperty("List", QVariant::fromValue<QObject *>(this));
+    dialog.ClearCardNameFilters();
+    if (m_filters.kindFilterActive) {
+        for (int i = 0; i < CardSearchFilters::kKindCount; ++i)
+            if (m_filters.kinds.test(size_t(i)))
+                dialog.SetCardNameFilter(CardSearchFilters::kFirstKind + i);
+    } else {
+        // No kind filter lists every kind; the dialog shows that as every kind ticked.
+        dialog.SetCardNameFilters();
+    }
+    dialog.SetOldFilters(m_filters.values());
+    if (m_runSearchDialog)
+        m_runSearchDialog(dialog);
+    else
+        dialog.exec();
+    if (!dialog.Cancel())
+        StartSearch();
+}
+
+void frmCardList::cmdSelect_Click()
+{
+    if (!m_cmdSelect->isEnabled())
+        return;
+    if (m_callingForm)
+        handBack();
+    else
+        openCard();
+}
+
+void frmCardList::handBack()
+{
+    const QVariant number = m_tlvCards->SelectedValue(Field::registrationNumber);
+    if (number.isNull())
+        return;
+    QPointer<QObject> caller = m_callingForm;
+    caller->setProperty("RegistrationNumber", number);
+    if (auto *window = qobject_cast<QWidget *>(caller.data()))
+        bringForward(window);
+    setCallingForm(nullptr);
+    if (m_autoClose)
+        unload();
+}
+
+void frmCardList::openCard()
+{
+    const QVariant number = m_tlvCards->SelectedValue(Field::registrationNumber);
+    CardsIntf *intf = m_ws.firstCardsIntf.get();
+    if (number.isNull() || !intf || !m_ws.authority.IsFunctionAllowed(kOpenCardFunction, 2))
+        return;
+    intf->NewCard();
+    SetBusyState(m_ws.busyIndicator, kStateReadingCard);
+    intf->LoadCard(number.toInt());
+    SetBusyState(m_ws.busyIndicator, 0);
+    if (intf->GetStatus() != 0)
+        return;
+    const qint32 cardNameID = intf->GetCardField(Field::cardNameID).toInt();
+    const CardKindWindow target = cardKindWindow(cardNameID);
+    if (target.kind.isEmpty() || !m_ws.windows.has(target.kind)) {
+        showKindWithoutWindow(cardNameID);
+        return;
+    }
+    const int function = target.function;
+    const auto arguments = [function](QWidget *window) {
+        if (function >= 0)
+            DialogMembers::call(window, "SetFunction", {function});
+    };
+    QWidget *window = nullptr;
+    if (m_ws.openWindow) {
+        window = m_ws.openWindow(target.kind, arguments);
+    } else if ((window = m_ws.windows.create(target.kind, nullptr))) {
+        // Without a frame the window stands alone.
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        arguments(window);
+    }
+    if (!window)
+        return;
+    DialogMembers::call(window, "ReadCardImageBag");
+    bringForward(window);
+}
+
+void frmCardList::showKindWithoutWindow(qint32 cardNameID)
+{
+    QString name = QStringLiteral("(%1)").arg(cardNameID);
+    RecordTable names(*m_ws.database);
+    names.SelectTable(TableId::CardNames);
+    names.SetField(Field::cardNameID, cardNameID);
+    names.FindRecord();
+    if (names.Status() == RecordStatus::Ok) {
+        const QString found = names.GetField(Field::cardName).toString();
+        if (!found.isEmpty())
+            name = found;
+    }
+    m_ws.messages->information(kKindWithoutWindow, {name}, this);
+}
+
+void frmCardList::unload()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void frmCardList::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        unload();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "data/NotifyInterfaces.h"
+#include "ui/PopupMenu.h"
+#include "views/CardListQuery.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class ListPrintMenu;
+class QPushButton;
+class RecordGrid;
+class Workstation;
+
+// The card list: the issued cards that match the search filters. From a row the operator opens the
+// card in the window of its kind, or, when another window opened the list as a chooser
+// (CallingForm), hands the card's registration number back to it.
+class frmCardList : public QWidget, public clsIUsers, public clsIDoors
+{
+    Q_OBJECT
+    Q_PROPERTY(QObject *CallingForm READ CallingForm WRITE setCallingForm)
+    Q_PROPERTY(bool AutoClose READ AutoClose WRITE setAutoClose)
+
+public:
+    explicit frmCardList(Workstation &ws, QWidget *parent = nullptr);
+    ~frmCardList() override;
+
+    QObject *CallingForm() const { return m_callingForm.data(); }
+    void setCallingForm(QObject *form);
+    bool AutoClose() const { return m_autoClose; }
+    void setAutoClose(bool on) { m_autoClose = on; }
+
+    Q_INVOKABLE void Activate();
+    Q_INVOKABLE void EvaluateAuthority();
+    Q_INVOKABLE bool IsDialogAvailable();
+    Q_INVOKABLE void ClearCardNameFilters();
+    Q_INVOKABLE void SetCardNameFilters();
+    Q_INVOKABLE void SetCardNameFilter(int kind);
+    Q_INVOKABLE void SetSearchFilters(const QVariantList &filters);
+    Q_INVOKABLE void StartSearch();
+    Q_INVOKABLE void RefreshTableList();
+    // The context menu of the list's print entries at a screen position.
+    void mnuPopupPrint_Click(const QPoint &globalPos);
+
+    // clsIUsers
+    void Add(int32_t userID, int16_t flag) override;
+    void Update(int32_t userID) override;
+    void Remove(int32_t userID) override;
+    void Refresh() override;
+    // clsIDoors
+    void Add(int32_t doorID) override;
+    void AddRange(int32_t firstDoorID, int32_t lastDoorID) override;
+    void Update(int32_t doorID, int32_t second) override;
+    void Remove(int32_t firstDoorID, int32_t lastDoorID) override;
+
+    const CardSearchFilters &filters() const { return m_filters; }
+    RecordGrid &grid() const { return *m_tlvCards; }
+    PopupMenu &popupMenu() { return m_popup; }
+    ListPrintMenu &printMenu() { return *m_printMenu; }
+    // Runs the modal search dialog; tests answer it themselves. True when it was left with OK.
+    using SearchDialogRunner = std::function<bool(QDialog &dialog)>;
+    void setSearchDialogRunner(SearchDialogRunner runner) { m_runSearchDialog = std::move(runner); }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildControls();
+    void setUpGrid();
+    void updateSelect();
+    void cmdSearch_Click();
+    void cmdSelect_Click();
+    void handBack();
+    void openCard();
+    void showKindWithoutWindow(qint32 cardNameID);
+    void unload();
+
+    Workstation &m_ws;
+    RecordGrid *m_tlvCards;
+    QPushButton *m_cmdSearch;
+    QPushButton *m_cmdSelect;
+    QPushButton *m_cmdPrint;
+    QPushButton *m_cmdClose;
+    std::unique_ptr<ListPrintMenu> m_printMenu;
+    PopupMenu m_popup;
+    SearchDialogRunner m_runSearchDialog;
+    QPointer<QObject> m_callingForm;
+    CardSearchFilters m_filters;
+    bool m_autoClose = false;
+    qint32 m_rows = 0;
+};

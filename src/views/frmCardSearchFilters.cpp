@@ -1,0 +1,548 @@
+#include "views/frmCardSearchFilters.h"
+
+#include "components/recordtable/RecordTable.h"
+#include "data/Fields.h"
+#include "data/OleDate.h"
+#include "session/Workstation.h"
+#include "settings/clsSystemParams.h"
+#include "texts/Texts.h"
+#include "ui/BusyIndicator.h"
+#include "ui/DialogMembers.h"
+#include "views/CardListQuery.h"
+#include "views/CardSearchRules.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStyleOptionButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr int16_t kCaption = 22630;
+constexpr int16_t kBadDate = -31199;
+constexpr int16_t kNoDoor = -31224;
+constexpr int16_t kTooLarge = -31223;
+constexpr int16_t kErrorTitle = -32767;
+constexpr int16_t kStateLoadingDoors = 1; // -31998
+constexpr int kDoorAccess = 1;
+constexpr int kKindRole = Qt::UserRole;
+constexpr int kKeyRole = Qt::UserRole + 1;
+constexpr int kStartRole = Qt::UserRole + 2;
+constexpr int kStopRole = Qt::UserRole + 3;
+constexpr qint32 kNoRegistrationLimit = 0x0FFFFFFF;
+
+// The kinds the search offers, in this order; 270 only where operators log on with a card.
+constexpr qint32 kOfferedKinds[] = {256, 258, 259, 266, 269, 263, 260, 271, 267, 268, 275,
+                                    257, 262, 264, 265, 272, 261, 273, 276, 277, 278, 279};
+constexpr qint32 kOperatorCard = 270;
+
+QIcon tickImage(bool ticked)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QStyleOptionButton option;
+    option.rect = QRect(1, 1, 14, 14);
+    option.state = QStyle::State_Enabled | (ticked ? QStyle::State_On : QStyle::State_Off);
+    QApplication::style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter);
+    return QIcon(pixmap);
+}
+
+QLineEdit *edit(QWidget *parent, const char *name, const QString &pattern = QString(), int maxLength = 32)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setMaxLength(maxLength);
+    if (!pattern.isEmpty())
+        e->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), e));
+    return e;
+}
+
+QLabel *label(QWidget *parent, int16_t text, QWidget *buddy = nullptr)
+{
+    auto *l = new QLabel(GetText(text), parent);
+    if (buddy)
+        l->setBuddy(buddy);
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const char *name, int16_t caption)
+{
+    auto *b = new QPushButton(GetText(caption), parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+template <typename T> void orderPair(std::optional<T> &from, std::optional<T> &to)
+{
+    if (from && to && *from > *to)
+        std::swap(from, to);
+}
+
+std::optional<qint32> number(const QLineEdit *e)
+{
+    bool ok = false;
+    const qint32 n = e->text().trimmed().toInt(&ok);
+    return ok ? std::optional<qint32>(n) : std::nullopt;
+}
+
+} // namespace
+
+frmCardSearchFilters::frmCardSearchFilters(Workstation &ws, QWidget *parent)
+    : QDialog(parent), m_ws(ws), m_tabs(new QTabWidget(this)), m_txtAlphaID(edit(this, "txtAlphaID")),
+      m_txtSurname(edit(this, "txtSurname")), m_txtFirstname(edit(this, "txtFirstname")),
+      m_txtIssuedBy(edit(this, "txtIssuedBy")), m_cboStatus(new QComboBox(this)),
+      m_txtRegFrom(edit(this, "txtRegFrom", QStringLiteral("[0-9A-Fa-f]{0,5}"), 5)),
+      m_txtRegTo(edit(this, "txtRegTo", QStringLiteral("[0-9A-Fa-f]{0,5}"), 5)),
+      m_txtRoomFrom(edit(this, "txtRoomFrom", QStringLiteral("[0-9]{0,5}"), 5)),
+      m_txtRoomTo(edit(this, "txtRoomTo", QStringLiteral("[0-9]{0,5}"), 5)), m_txtIssueFrom(edit(this, "txtIssueFrom")),
+      m_txtIssueTo(edit(this, "txtIssueTo")), m_txtStartFrom(edit(this, "txtStartFrom")),
+      m_txtStartTo(edit(this, "txtStartTo")), m_txtExpiryFrom(edit(this, "txtExpiryFrom")),
+      m_txtExpiryTo(edit(this, "txtExpiryTo")), m_lvwCards(new QTreeWidget(this)),
+      m_cmdCheckAll(button(this, "cmdCheckAll", 22645)), m_cmdUncheckAll(button(this, "cmdUncheckAll", 22646)),
+      m_tvwDoors(new QTreeWidget(this)), m_txtDoorName(edit(this, "txtDoorName")),
+      m_cmdClearDoorName(button(this, "cmdClearDoorName", 22648)), m_cmdClearAll(button(this, "cmdClearAll", 22649)),
+      m_cmdOK(button(this, "cmdOK", 22650)), m_cmdCancel(button(this, "cmdCancel", 22651))
+{
+    setObjectName(QStringLiteral("frmCardSearchFilters"));
+    setWindowTitle(GetText(kCaption));
+    buildControls();
+    loadKinds();
+    loadDoorGroups();
+    SetCardNameFilters();
+    m_txtRoomTo->setText(QString::number(defaultRoomTo()));
+
+    connect(m_lvwCards, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        setTicked(item, item->data(0, kKeyRole).toString() != QStringLiteral("Y"));
+    });
+    connect(m_cmdCheckAll, &QPushButton::clicked, this, [this] { setAllTicked(true); });
+    connect(m_cmdUncheckAll, &QPushButton::clicked, this, [this] { setAllTicked(false); });
+    connect(m_tvwDoors, &QTreeWidget::itemExpanded, this, &frmCardSearchFilters::groupExpanded);
+    connect(m_tvwDoors, &QTreeWidget::currentItemChanged, this, &frmCardSearchFilters::doorChosen);
+    connect(m_cmdClearDoorName, &QPushButton::clicked, this, &frmCardSearchFilters::cmdClearDoorName_Click);
+    connect(m_cmdClearAll, &QPushButton::clicked, this, &frmCardSearchFilters::cmdClearAll_Click);
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmCardSearchFilters::cmdOK_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+frmCardSearchFilters::~frmCardSearchFilters() = default;
+
+void frmCardSearchFilters::buildControls()
+{
+    m_tabs->setObjectName(QStringLiteral("tabFilters"));
+    m_cboStatus->setObjectName(QStringLiteral("cboStatus"));
+    m_cboStatus->addItem(GetText(22612), 0);
+    m_cboStatus->addItem(GetText(22623), 1);
+    m_cboStatus->addItem(GetText(22624), 2);
+    m_cboStatus->setCurrentIndex(1);
+
+    auto *general = new QWidget;
+    general->setObjectName(QStringLiteral("tabGeneral"));
+    auto *g = new QGridLayout(general);
+    g->addWidget(label(general, 22635, m_txtAlphaID), 0, 0);
+    g->addWidget(m_txtAlphaID, 0, 1, 1, 3);
+    g->addWidget(label(general, 22636, m_txtSurname), 1, 0);
+    g->addWidget(m_txtSurname, 1, 1, 1, 3);
+    g->addWidget(label(general, 22637, m_txtFirstname), 2, 0);
+    g->addWidget(m_txtFirstname, 2, 1, 1, 3);
+    g->addWidget(label(general, 22638, m_txtIssuedBy), 3, 0);
+    g->addWidget(m_txtIssuedBy, 3, 1, 1, 3);
+    g->addWidget(label(general, 22639, m_cboStatus), 4, 0);
+    g->addWidget(m_cboStatus, 4, 1, 1, 3);
+    g->addWidget(label(general, 22643), 5, 1);
+    g->addWidget(label(general, 22644), 5, 2);
+    g->addWidget(label(general, 22640, m_txtRegFrom), 6, 0);
+    g->addWidget(m_txtRegFrom, 6, 1);
+    g->addWidget(m_txtRegTo, 6, 2);
+    g->addWidget(label(general, 22641, m_txtRoomFrom), 7, 0);
+    g->addWidget(m_txtRoomFrom, 7, 1);
+    g->addWidget(m_txtRoomTo, 7, 2);
+    g->setColumnStretch(3, 1);
+    g->setRowStretch(8, 1);
+
+    auto *dates = new QWidget;
+    dates->setObjectName(QStringLiteral("tabDates"));
+    auto *d = new QGridLayout(dates);
+    d->addWidget(label(dates, 22643), 0, 1);
+    d->addWidget(label(dates, 22644), 0, 2);
+    const std::tuple<int16_t, QLineEdit *, QLineEdit *> rows[] = {{20816, m_txtIssueFrom, m_txtIssueTo},
+                                                                  {20817, m_txtStartFrom, m_txtStartTo},
+                                                                  {20818, m_txtExpiryFrom, m_txtExpiryTo}};
+    int row = 1;
+    for (const auto &[caption, from, to] : rows) {
+        d->addWidget(label(dates, caption, from), row, 0);
+        d->addWidget(from, row, 1);
+        d->addWidget(to, row, 2);
+        ++row;
+    }
+    d->setColumnStretch(3, 1);
+    d->setRowStretch(row, 1);
+
+    auto *kinds = new QWidget;
+    kinds->setObjectName(QStringLiteral("tabKinds"));
+    m_lvwCards->setObjectName(QStringLiteral("lvwCards"));
+    m_lvwCards->setHeaderHidden(true);
+    m_lvwCards->setRootIsDecorated(false);
+    auto *k = new QVBoxLayout(kinds);
+    k->addWidget(m_lvwCards, 1);
+    auto *kindButtons = new QHBoxLayout;
+    kindButtons->addWidget(m_cmdCheckAll);
+    kindButtons->addWidget(m_cmdUncheckAll);
+    kindButtons->addStretch(1);
+    k->addLayout(kindButtons);
+
+    auto *doors = new QWidget;
+    doors->setObjectName(QStringLiteral("tabDoors"));
+    m_tvwDoors->setObjectName(QStringLiteral("tvwDoors"));
+    m_tvwDoors->setHeaderHidden(true);
+    m_txtDoorName->setReadOnly(true);
+    auto *o = new QVBoxLayout(doors);
+    o->addWidget(m_tvwDoors, 1);
+    auto *doorRow = new QHBoxLayout;
+    doorRow->addWidget(label(doors, 22647, m_tvwDoors));
+    doorRow->addWidget(m_txtDoorName, 1);
+    doorRow->addWidget(m_cmdClearDoorName);
+    o->addLayout(doorRow);
+
+    m_tabs->addTab(general, GetText(22631));
+    m_tabs->addTab(dates, GetText(22632));
+    m_tabs->addTab(kinds, GetText(22633));
+    m_tabs->addTab(doors, GetText(22634));
+
+    m_cmdOK->setDefault(true);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdClearAll);
+    buttons->addStretch(1);
+    buttons->addWidget(m_cmdOK);
+    buttons->addWidget(m_cmdCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs, 1);
+    layout->addLayout(buttons);
+
+    QWidget *order[] = {m_tabs,         m_txtAlphaID,       m_txtSurname,   m_txtFirstname,  m_txtIssuedBy,
+                        m_cboStatus,    m_txtRegFrom,       m_txtRegTo,     m_txtRoomFrom,   m_txtRoomTo,
+                        m_txtIssueFrom, m_txtIssueTo,       m_txtStartFrom, m_txtStartTo,    m_txtExpiryFrom,
+                        m_txtExpiryTo,  m_lvwCards,         m_cmdCheckAll,  m_cmdUncheckAll, m_tvwDoors,
+                        m_txtDoorName,  m_cmdClearDoorName, m_cmdClearAll,  m_cmdOK,         m_cmdCancel};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    resize(520, 400);
+}
+
+bool frmCardSearchFilters::mayIssue(qint32 kind) const
+{
+    return m_ws.authority.MayIssueCardKind(kind) || m_ws.authority.MayIssueCardKind(kind, Authority::ReferenceSet);
+}
+
+qint32 frmCardSearchFilters::defaultRoomTo() const
+{
+    return m_ws.SystemParams && m_ws.SystemParams->FiveDigits() ? 99999 : 9999;
+}
+
+void frmCardSearchFilters::loadKinds()
+{
+    QStringList offered;
+    for (qint32 kind : kOfferedKinds)
+        offered << QString::number(kind);
+    if (m_ws.SystemParams && m_ws.SystemParams->NeedOpCardAtLogon())
+        offered << QString::number(kOperatorCard);
+    RecordTable names(*m_ws.database);
+    names.SelectTable(TableId::CardNames);
+    names.OpenQuery(QStringLiteral("cardNameID in(") + offered.join(QLatin1Char(',')) + QLatin1Char(')'),
+                    Field::cardName);
+    for (; names.Status() == RecordStatus::Ok; names.MoveNext()) {
+        const qint32 kind = names.GetField(Field::cardNameID).toInt();
+        if (!mayIssue(kind))
+            continue;
+        auto *item = new QTreeWidgetItem(m_lvwCards, {names.GetField(Field::cardName).toString()});
+        item->setData(0, kKindRole, kind);
+        setTicked(item, false);
+    }
+}
+
+void frmCardSearchFilters::loadDoorGroups()
+{
+    RecordTable groups(*m_ws.database);
+    groups.SelectTable(TableId::DoorGroups);
+    groups.OpenQuery(QStringLiteral("doorGroupID >= ?"), Field::doorGroupName);
+    groups.AddParameter(0);
+    for (; groups.Status() == RecordStatus::Ok; groups.MoveNext()) {
+        const qint32 id = groups.GetField(Field::doorGroupID).toInt();
+        auto *item = new QTreeWidgetItem(m_tvwDoors, {groups.GetField(Field::doorGroupName).toString()});
+        item->setData(0, kKeyRole, QString::number(id) + QLatin1Char('A'));
+        item->setData(0, kKindRole, id);
+        new QTreeWidgetItem(item); // placeholder until the group is first opened
+    }
+}
+
+void frmCardSearchFilters::groupExpanded(QTreeWidgetItem *item)
+{
+    if (!item->data(0, kKeyRole).toString().endsWith(QLatin1Char('A')))
+        return;
+    if (!m_ws.authority.HasRight(TableId::DoorGroups, Authority::Read) ||
+        !m_ws.authority.HasRight(TableId::Doors, Authority::Read)) {
+        item->setExpanded(false);
+        return;
+    }
+    if (item->childCount() != 1 || !item->child(0)->data(0, kKeyRole).isNull())
+        return; // loaded before
+    delete item->takeChild(0);
+    SetBusyState(m_ws.busyIndicator, kStateLoadingDoors);
+    RecordTable doors(*m_ws.database);
+    doors.SelectTable(TableId::Doors);
+    doors.OpenQuery(QStringLiteral("doorGroupID = ?"), Field::doorName);
+    doors.AddParameter(item->data(0, kKindRole).toInt());
+    for (; doors.Status() == RecordStatus::Ok; doors.MoveNext()) {
+        const qint32 id = doors.GetField(Field::doorID).toInt();
+        QString name = doors.GetField(Field::doorName).toString();
+        if (name.isEmpty())
+            name = QString::number(id);
+        auto *door = new QTreeWidgetItem(item, {name});
+        door->setData(0, kKeyRole, QString::number(id) + QLatin1Char('D'));
+        door->setData(0, kKindRole, id);
+        door->setData(0, kStartRole, doors.GetField(Field::roomIntervalStart).toString().trimmed().toInt());
+        door->setData(0, kStopRole, doors.GetField(Field::roomIntervalStop).toString().trimmed().toInt());
+    }
+    SetBusyState(m_ws.busyIndicator, 0);
+}
+
+void frmCardSearchFilters::doorChosen(QTreeWidgetItem *item)
+{
+    if (!item || !item->data(0, kKeyRole).toString().endsWith(QLatin1Char('D')))
+        return;
+    m_doorID = item->data(0, kKindRole).toInt();
+    m_intervalStart = item->data(0, kStartRole).toInt();
+    m_intervalStop = item->data(0, kStopRole).toInt();
+    m_txtDoorName->setText(item->text(0));
+}
+
+void frmCardSearchFilters::cmdClearDoorName_Click()
+{
+    m_doorID = m_intervalStart = m_intervalStop = 0;
+    m_txtDoorName->clear();
+    m_tvwDoors->setCurrentItem(nullptr);
+}
+
+void frmCardSearchFilters::setTicked(QTreeWidgetItem *item, bool ticked)
+{
+    item->setData(0, kKeyRole, ticked ? QStringLiteral("Y") : QStringLiteral("N"));
+    item->setIcon(0, tickImage(ticked));
+}
+
+void frmCardSearchFilters::setAllTicked(bool ticked)
+{
+    for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i)
+        setTicked(m_lvwCards->topLevelItem(i), ticked);
+}
+
+QList<qint32> frmCardSearchFilters::tickedKinds() const
+{
+    QList<qint32> kinds;
+    for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = m_lvwCards->topLevelItem(i);
+        if (item->data(0, kKeyRole).toString() == QStringLiteral("Y"))
+            kinds << item->data(0, kKindRole).toInt();
+    }
+    return kinds;
+}
+
+void frmCardSearchFilters::ClearCardNameFilters()
+{
+    setAllTicked(false);
+}
+
+void frmCardSearchFilters::SetCardNameFilters()
+{
+    for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = m_lvwCards->topLevelItem(i);
+        setTicked(item, mayIssue(item->data(0, kKindRole).toInt()));
+    }
+}
+
+void frmCardSearchFilters::SetCardNameFilter(int kind)
+{
+    if (!mayIssue(kind))
+        return;
+    for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = m_lvwCards->topLevelItem(i);
+        if (item->data(0, kKindRole).toInt() == kind)
+            setTicked(item, true);
+    }
+}
+
+void frmCardSearchFilters::SetOldFilters(const QVariantList &values)
+{
+    CardSearchFilters f;
+    if (!f.setValues(values))
+        return;
+    m_txtAlphaID->setText(f.alphaID);
+    m_txtSurname->setText(f.surname);
+    m_txtFirstname->setText(f.firstname);
+    m_txtIssuedBy->setText(f.issuedBy);
+    m_cboStatus->setCurrentIndex(std::max(0, m_cboStatus->findData(f.statusGroup)));
+    // The open bounds show as empty fields.
+    const auto showFrom = [](QLineEdit *e, double day) {
+        e->setText(day <= OleDate::kEarliestSearchDay ? QString() : formatSearchDate(day));
+    };
+    const auto showTo = [](QLineEdit *e, double day) {
+        e->setText(day >= NoExpiry ? QString() : formatSearchDate(day));
+    };
+    showFrom(m_txtIssueFrom, f.issueFrom);
+    showTo(m_txtIssueTo, f.issueTo);
+    showFrom(m_txtStartFrom, f.startFrom);
+    showTo(m_txtStartTo, f.startTo);
+    showFrom(m_txtExpiryFrom, f.expiryFrom);
+    showTo(m_txtExpiryTo, f.expiryTo);
+    const auto hex = [](qint32 stored) { return QString::number(quint32(stored) >> 8, 16).toUpper(); };
+    m_txtRegFrom->setText(f.registrationFrom <= 0 ? QString() : hex(f.registrationFrom));
+    m_txtRegTo->setText(f.registrationTo >= kNoRegistrationLimit ? QString() : hex(f.registrationTo));
+    m_txtRoomFrom->setText(f.roomFrom <= 0 ? QString() : QString::number(f.roomFrom));
+    m_txtRoomTo->setText(QString::number(f.roomTo));
+    m_doorID = f.doorID;
+    m_intervalStart = f.intervalStart;
+    m_intervalStop = f.intervalStop;
+    m_txtDoorName->setText(f.doorID != 0 ? QString::number(f.doorID) : QString());
+}
+
+void frmCardSearchFilters::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_presetMode == kDoorAccess && !m_presetApplied) {
+        m_presetApplied = true;
+        applyDoorAccessDefaults();
+    }
+}
+
+void frmCardSearchFilters::applyDoorAccessDefaults()
+{
+    SetCardNameFilters();
+    cmdClearAll_Click();
+    m_txtRoomFrom->setText(QStringLiteral("0"));
+    m_txtRoomTo->setText(QString::number(defaultRoomTo()));
+    m_tabs->setCurrentIndex(DoorsTab);
+    m_tvwDoors->setFocus();
+}
+
+void frmCardSearchFilters::cmdClearAll_Click()
+{
+    for (QLineEdit *e :
+         {m_txtAlphaID, m_txtSurname, m_txtFirstname, m_txtIssuedBy, m_txtRegFrom, m_txtRegTo, m_txtRoomFrom,
+          m_txtRoomTo, m_txtIssueFrom, m_txtIssueTo, m_txtStartFrom, m_txtStartTo, m_txtExpiryFrom, m_txtExpiryTo})
+        e->clear();
+    cmdClearDoorName_Click();
+}
+
+bool frmCardSearchFilters::refuse(int16_t text, int tab, QWidget *field)
+{
+    MessageRequest request;
+    request.textNumber = text;
+    request.style = MessageStyle::Exclamation;
+    m_ws.messages->show(request, this);
+    m_tabs->setCurrentIndex(tab);
+    field->setFocus();
+    return false;
+}
+
+void frmCardSearchFilters::cmdOK_Click()
+{
+    QLineEdit *dateFields[] = {m_txtIssueFrom, m_txtIssueTo,    m_txtStartFrom,
+                               m_txtStartTo,   m_txtExpiryFrom, m_txtExpiryTo};
+    std::optional<double> days[6];
+    for (int i = 0; i < 6; ++i) {
+        if (dateFields[i]->text().trimmed().isEmpty())
+            continue;
+        days[i] = parseSearchDate(dateFields[i]->text());
+        if (!days[i]) {
+            refuse(kBadDate, DatesTab, dateFields[i]);
+            return;
+        }
+    }
+    double from[3];
+    double to[3];
+    for (int pair = 0; pair < 3; ++pair) {
+        orderPair(days[2 * pair], days[2 * pair + 1]);
+        from[pair] = days[2 * pair].value_or(OleDate::kEarliestSearchDay);
+        to[pair] = days[2 * pair + 1].value_or(NoExpiry);
+    }
+    std::optional<qint32> regFrom = parseCardNumber(m_txtRegFrom->text());
+    std::optional<qint32> regTo = parseCardNumber(m_txtRegTo->text());
+    orderPair(regFrom, regTo);
+    std::optional<qint32> roomFrom = number(m_txtRoomFrom);
+    std::optional<qint32> roomTo = number(m_txtRoomTo);
+    orderPair(roomFrom, roomTo);
+    if (m_presetMode == kDoorAccess && m_doorID == 0) {
+        refuse(kNoDoor, DoorsTab, m_tvwDoors);
+        return;
+    }
+    const qint32 statusGroup = m_cboStatus->currentData().toInt();
+
+    // Refuse a search the statistics say would list too many cards.
+    RecordTable stats(*m_ws.database);
+    stats.SelectTable(TableId::CardStatistics);
+    stats.OpenQuery(statusGroup == 1 ? QStringLiteral("cardStatus in(1,2,3)") : QStringLiteral("cardStatus in(0,4,5)"),
+                    QString());
+    CardTotals totals;
+    for (; stats.Status() == RecordStatus::Ok; stats.MoveNext()) {
+        const QVariant first = stats.GetField(Field::minIssueTime);
+        const double minIssue = first.isNull() ? OleDate::kEarliestSearchDay : first.toDouble();
+        const double maxExpire = stats.GetField(Field::maxExpireTime).toDouble();
+        totals.minIssueTime = totals.haveRows ? std::min(totals.minIssueTime, minIssue) : minIssue;
+        totals.maxExpireTime = totals.haveRows ? std::max(totals.maxExpireTime, maxExpire) : maxExpire;
+        totals.cardCount += stats.GetField(Field::cardCount).toLongLong();
+        totals.haveRows = true;
+    }
+    double window = to[0] + OleDate::kEndOfDay - from[0];
+    for (int pair = 1; pair < 3; ++pair)
+        window = std::min(window, to[pair] + OleDate::kEndOfDay - from[pair]);
+    const SearchEstimate estimate = estimateSearch(totals, window);
+    if (estimate.tooLarge) {
+        MessageRequest request;
+        request.textNumber = kTooLarge;
+        request.arguments = {QString::number(estimate.allowedDays)};
+        request.style = MessageStyle::Exclamation;
+        request.titleNumber = kErrorTitle;
+        m_ws.messages->show(request, this);
+        return;
+    }
+
+    const QVariantList filters = {m_txtAlphaID->text(),
+                                  m_txtSurname->text(),
+                                  m_txtFirstname->text(),
+                                  statusGroup,
+                                  from[0],
+                                  to[0],
+                                  from[1],
+                                  to[1],
+                                  from[2],
+                                  to[2],
+                                  regFrom ? *regFrom * 256 : 0,
+                                  regTo ? *regTo * 256 + 255 : kNoRegistrationLimit,
+                                  m_txtIssuedBy->text(),
+                                  m_doorID,
+                                  m_intervalStart,
+                                  m_intervalStop,
+                                  roomFrom.value_or(0),
+                                  roomTo.value_or(defaultRoomTo())};
+    if (m_list) {
+        DialogMembers::call(m_list, "ClearCardNameFilters");
+        for (qint32 kind : tickedKinds())
+            DialogMembers::call(m_list, "SetCardNameFilter", {kind});
+        DialogMembers::call(m_list, "SetSearchFilters", {QVariant(filters)});
+    }
+    m_cancel = false;
+    accept();
+}

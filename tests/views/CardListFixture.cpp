@@ -1,0 +1,147 @@
+#include "CardListFixture.h"
+
+#include "components/cardserver/CardServerStatus.h"
+#include "components/cardserver/CardsIntf.h"
+#include "components/cardserver/VirtualDeviceFolder.h"
+#include "session/Logon.h"
+#include "ui/grid/RecordGrid.h"
+#include "ui/grid/RecordGridModel.h"
+#include "views/frmCardList.h"
+
+#include <QCoreApplication>
+
+const QList<qint32> CardListTest::kIssuableKinds = {256, 258, 260, 262, 266, 278};
+
+void CardListTest::SetUp()
+{
+    SessionTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    constexpr qint32 kTable = Authority::TableRightsBase;
+    addOperator(QStringLiteral("desk"), kOperatorTemplate, QStringLiteral("pw"));
+    for (qint32 table : {0, 16, 48, 384})
+        addRight(kOperatorTemplate, kTable + table, Authority::Read);
+    for (qint32 kind : kIssuableKinds)
+        addRight(kOperatorTemplate, Authority::CardKindBase + kind, 0, 1440);
+    addRight(kOperatorTemplate, Authority::FunctionBase + 10, 1);
+    ws->authority.setRightsTimeStamp(25569.0);
+    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
+    messages->clear();
+}
+
+void CardListTest::storeCard(const Card &c)
+{
+    const qint32 user = addUser(QStringLiteral("U%1").arg(c.number, 0, 16), c.surname, QStringLiteral("F"));
+    RecordTable t(db);
+    t.SelectTable(TableId::Cards);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("registrationNumber"), c.number);
+    t.SetField(QStringLiteral("userID"), user);
+    t.SetField(QStringLiteral("cardNameID"), c.kind);
+    t.SetField(QStringLiteral("issueTime"), c.issueTime);
+    t.SetField(QStringLiteral("startTime"), c.issueTime);
+    t.SetField(QStringLiteral("expireTime"), c.expireTime);
+    t.SetField(QStringLiteral("status"), c.status);
+    t.SetField(QStringLiteral("mainGuestRoom"), c.room);
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    for (qint32 room : c.rooms) {
+        t.SelectTable(TableId::CardDoors);
+        t.SetField(QStringLiteral("registrationNumber"), c.number);
+        t.SetField(QStringLiteral("doorID"), room);
+        t.InsertRecord();
+        ASSERT_STATUS(t, RecordStatus::Ok);
+    }
+}
+
+qint32 CardListTest::issueCard(qint32 kind, qint32 room)
+{
+    if (!ws->firstCardsIntf) {
+        EXPECT_TRUE(m_devices.isValid());
+        RecordTable t(db);
+        t.SelectTable(TableId::Devices);
+        t.SetField(QStringLiteral("deviceName"), QStringLiteral("Front desk"));
+        t.SetField(QStringLiteral("deviceType"), 0);
+        t.SetField(QStringLiteral("portName"), QStringLiteral("encoder"));
+        t.InsertRecord();
+        EXPECT_STATUS(t, RecordStatus::Ok);
+        m_encoder = t.GetField(QStringLiteral("deviceID")).toInt();
+        VirtualDeviceFolder slot(m_devices.filePath(QStringLiteral("encoder")));
+        EXPECT_TRUE(slot.create(VirtualDeviceFolder::Kind::Encoder));
+        VirtualDeviceFolder::Settings settings = slot.settings();
+        settings.writeMs = settings.ejectMs = 0;
+        settings.pollMs = 1;
+        EXPECT_TRUE(slot.writeSettings(settings));
+        ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
+        ws->firstCardsIntf->Negotiate(ws->ComputerName);
+    }
+    CardsIntf &c = *ws->firstCardsIntf;
+    c.SelectDevice(m_encoder);
+    c.NewCard();
+    if (room > 0) {
+        c.BeginBlock(97);
+        c.AddDoorRange(100, room, room);
+        c.SetCardField(QStringLiteral("mainGuestRoom"), room);
+    }
+    c.SetCardField(QStringLiteral("cardNameID"), kind);
+    c.SetCardField(QStringLiteral("userID"), 1);
+    c.SetCardField(QStringLiteral("issueTime"), now);
+    c.SetCardField(QStringLiteral("startTime"), now);
+    c.SetCardField(QStringLiteral("expireTime"), now + 2);
+    c.SetCardField(QStringLiteral("numCards"), 1);
+    c.EncodeCard(QStringLiteral("test card"));
+    while (CardServerStatus::isBusy(c.GetStatus()) || !c.IsReady())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(c.GetStatus(), 0) << c.GetStatusText(c.GetStatus()).toStdString();
+    return c.GetRegistrationNumber();
+}
+
+void CardListTest::addCardName(qint32 kind, const QString &name)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::CardNames);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("cardNameID"), kind);
+    t.SetField(QStringLiteral("cardName"), name);
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+}
+
+void CardListTest::addDoorGroup(qint32 id, const QString &name)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::DoorGroups);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("doorGroupID"), id);
+    t.SetField(QStringLiteral("doorGroupName"), name);
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+}
+
+void CardListTest::addDoorWithInterval(qint32 doorId, qint32 group, const QString &name, int from, int to)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Doors);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("doorID"), doorId);
+    t.SetField(QStringLiteral("doorGroupID"), group);
+    t.SetField(QStringLiteral("doorName"), name);
+    t.SetField(QStringLiteral("doorCategory"), from > 0 ? QStringLiteral("E") : QStringLiteral("G"));
+    if (from > 0) {
+        t.SetField(QStringLiteral("roomIntervalStart"), QString::number(from));
+        t.SetField(QStringLiteral("roomIntervalStop"), QString::number(to));
+    }
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+}
+
+QSet<qint32> CardListTest::shown(frmCardList &list)
+{
+    RecordGridModel *model = list.grid().gridModel();
+    while (model->canFetchMore(QModelIndex()))
+        model->fetchMore(QModelIndex());
+    QSet<qint32> out;
+    for (int row = 0; row < model->rowsRead(); ++row)
+        out << model->rawValue(row, QStringLiteral("registrationNumber")).toInt();
+    return out;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "session/SessionFixture.h"
+
+#include <QSet>
+#include <QTemporaryDir>
+
+class frmCardList;
+
+// A test installation with an operator who may read cards, doors and door areas, issue a few kinds
+// and open stored cards, logged on at WS1; cards are stored through RecordTable or issued on the
+// virtual encoder.
+class CardListTest : public SessionTest
+{
+protected:
+    void SetUp() override;
+
+    struct Card
+    {
+        qint32 number; // stored registration number
+        QString surname;
+        qint32 kind = 256;
+        qint32 status = 1;
+        double expireTime = 45450.0;
+        qint32 room = 101;
+        QList<qint32> rooms = {};
+        double issueTime = 45400.0;
+    };
+    void storeCard(const Card &card);
+    // A card written by the virtual encoder and stored by the card server; its stored number.
+    qint32 issueCard(qint32 kind, qint32 room);
+    void addCardName(qint32 kind, const QString &name);
+    void addDoorGroup(qint32 id, const QString &name);
+    void addDoorWithInterval(qint32 doorId, qint32 group, const QString &name, int from = 0, int to = 0);
+
+    // The stored numbers the list shows.
+    static QSet<qint32> shown(frmCardList &list);
+
+    static constexpr qint32 kOperatorTemplate = 300;
+    static const QList<qint32> kIssuableKinds;
+
+private:
+    QTemporaryDir m_devices;
+    qint32 m_encoder = 0;
+};

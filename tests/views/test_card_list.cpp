@@ -1,0 +1,391 @@
+#include "CardListFixture.h"
+#include "FindChild.h"
+#include "components/cardserver/CardsIntf.h"
+#include "data/OleDate.h"
+#include "settings/clsSystemParams.h"
+#include "texts/Texts.h"
+#include "ui/DialogMembers.h"
+#include "ui/grid/RecordGrid.h"
+#include "ui/grid/RecordGridModel.h"
+#include "views/ViewWindows.h"
+#include "views/frmCardList.h"
+#include "views/frmCardSearchFilters.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace {
+
+// A card window as the card folder will register it: records what the list asks of it.
+class RecordingCardWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    RecordingCardWindow(QStringList &calls, CardsIntf *cards) : m_calls(calls), m_cards(cards) {}
+    Q_INVOKABLE void SetFunction(int function) { m_calls << QStringLiteral("SetFunction %1").arg(function); }
+    Q_INVOKABLE bool ReadCardImageBag()
+    {
+        // The card must be loaded on the first card server by now.
+        m_calls
+            << QStringLiteral("ReadCardImageBag %1").arg(m_cards->GetCardField(QStringLiteral("cardNameID")).toInt());
+        return true;
+    }
+
+private:
+    QStringList &m_calls;
+    CardsIntf *m_cards;
+};
+
+// Cards every search test works on: five holders, kinds, states, expiries and rooms.
+class CardSearchTest : public CardListTest
+{
+protected:
+    void SetUp() override
+    {
+        CardListTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        const double lastMinuteOfMay31 = 45443.0 + 1439.0 / 1440.0;
+        storeCard({0x1A00, QStringLiteral("Smith"), 256, 1, lastMinuteOfMay31, 101, {101}});
+        storeCard({0x1AFF, QStringLiteral("Smyth"), 256, 1, 45444.5, 102, {102}});
+        storeCard({0x19FF, QStringLiteral("Asmith"), 258, 1, 45450.0, 201, {201, 202}});
+        storeCard({0x1B00, QStringLiteral("smart"), 260, 1, NoExpiry, 0, {}});
+        storeCard({0x2000, QStringLiteral("Brown"), 266, 4, 45300.0, 105, {}});
+        for (qint32 kind : kIssuableKinds)
+            addCardName(kind, QStringLiteral("Kind %1").arg(kind));
+        list = std::make_unique<frmCardList>(*ws);
+    }
+
+    void TearDown() override
+    {
+        list.reset();
+        CardListTest::TearDown();
+    }
+
+    CardSearchFilters allCards() const
+    {
+        CardSearchFilters f;
+        f.statusGroup = 0;
+        return f;
+    }
+
+    void search(const CardSearchFilters &f)
+    {
+        list->SetSearchFilters(f.values());
+        list->StartSearch();
+    }
+
+    std::unique_ptr<frmCardList> list;
+};
+
+TEST_P(CardSearchTest, ListsTheCardsThatMatchTheFilters)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(CardSearchFilters &, frmCardList &)> set;
+        QSet<qint32> cards;
+    } rows[] = {
+        {"everything", [](CardSearchFilters &, frmCardList &) {}, {0x1A00, 0x1AFF, 0x19FF, 0x1B00, 0x2000}},
+        {"a two-letter surname prefix, never a later match",
+         [](CardSearchFilters &f, frmCardList &) { f.surname = QStringLiteral("Sm"); },
+         {0x1A00, 0x1AFF, 0x1B00}},
+        {"expiry up to May 31 includes 23:59 that day",
+         [](CardSearchFilters &f, frmCardList &) { f.expiryTo = 45443.0; },
+         {0x1A00, 0x2000}},
+        {"expiry from June 1",
+         [](CardSearchFilters &f, frmCardList &) { f.expiryFrom = 45444.0; },
+         {0x1AFF, 0x19FF, 0x1B00}},
+        {"the copies of card number 1A",
+         [](CardSearchFilters &f, frmCardList &) {
+             f.registrationFrom = 0x1A00;
+             f.registrationTo = 0x1AFF;
+         },
+         {0x1A00, 0x1AFF}},
+        {"current cards",
+         [](CardSearchFilters &f, frmCardList &) { f.statusGroup = 1; },
+         {0x1A00, 0x1AFF, 0x19FF, 0x1B00}},
+        {"past cards", [](CardSearchFilters &f, frmCardList &) { f.statusGroup = 2; }, {0x2000}},
+        {"main rooms 100 to 199",
+         [](CardSearchFilters &f, frmCardList &) {
+             f.roomFrom = 100;
+             f.roomTo = 199;
+         },
+         {0x1A00, 0x1AFF, 0x2000}},
+        {"one kind; a kind the operator may not issue is ignored",
+         [](CardSearchFilters &, frmCardList &l) {
+             l.ClearCardNameFilters();
+             l.SetCardNameFilter(256);
+             l.SetCardNameFilter(257);
+         },
+         {0x1A00, 0x1AFF}},
+        {"every kind the operator may issue",
+         [](CardSearchFilters &, frmCardList &l) { l.SetCardNameFilters(); },
+         {0x1A00, 0x1AFF, 0x19FF, 0x1B00, 0x2000}},
+        {"the first-floor stair door",
+         [](CardSearchFilters &f, frmCardList &) {
+             f.doorID = 9101;
+             f.intervalStart = 101;
+             f.intervalStop = 130;
+         },
+         {0x1A00, 0x1AFF, 0x2000}},
+        {"a room of the suite", [](CardSearchFilters &f, frmCardList &) { f.doorID = 202; }, {0x19FF}},
+    };
+    for (const auto &row : rows) {
+        CardSearchFilters f = allCards();
+        list->ClearCardNameFilters();
+        row.set(f, *list);
+        list->SetSearchFilters(f.values());
+        list->StartSearch();
+        EXPECT_EQ(shown(*list), row.cards) << row.what;
+        EXPECT_EQ(child<QPushButton>(list.get(), QStringLiteral("cmdPrint"))->isEnabled(), !row.cards.isEmpty())
+            << row.what;
+    }
+    EXPECT_TRUE(messages->shown().empty());
+}
+
+TEST_P(CardSearchTest, TheFrameCallsTheMembersByName)
+{
+    const QVariantList filters = allCards().values();
+    ASSERT_TRUE(DialogMembers::call(list.get(), "ClearCardNameFilters"));
+    ASSERT_TRUE(DialogMembers::call(list.get(), "SetCardNameFilter", {260}));
+    ASSERT_TRUE(DialogMembers::call(list.get(), "SetSearchFilters", {QVariant(filters)}));
+    ASSERT_TRUE(DialogMembers::call(list.get(), "StartSearch"));
+    EXPECT_EQ(shown(*list), (QSet<qint32>{0x1B00}));
+}
+
+TEST_P(CardSearchTest, ShowsTheColumnsWithTheirTexts)
+{
+    for (bool family : {false, true}) {
+        setParameter(QStringLiteral("FAMILY"), family ? QStringLiteral("1") : QStringLiteral("0"));
+        ASSERT_EQ(ws->SystemParams->Family(), family);
+        frmCardList l(*ws);
+        l.SetSearchFilters(allCards().values());
+        l.StartSearch();
+        EXPECT_EQ(l.grid().titledColumnCount(), family ? 14 : 13);
+    }
+    search(allCards());
+    RecordGridModel *model = list->grid().gridModel();
+    int smart = -1;
+    for (int row = 0; row < model->rowsRead(); ++row)
+        if (model->rawValue(row, QStringLiteral("registrationNumber")).toInt() == 0x1B00)
+            smart = row;
+    ASSERT_GE(smart, 0);
+    const QStringList fields = model->fields();
+    const auto text = [&](const char *field) {
+        return model->displayText(smart, fields.indexOf(QLatin1String(field)));
+    };
+    EXPECT_EQ(text("registrationNumber"), QStringLiteral("0001B"));
+    EXPECT_EQ(text("status"), GetText(16001));
+    EXPECT_EQ(text("mainGuestRoom"), GetText(20804));
+    EXPECT_EQ(text("expireTime"), GetText(16131));
+    EXPECT_EQ(text("cancelOperatorAlphaID"), GetText(16125));
+    EXPECT_EQ(text("cardName"), QStringLiteral("Kind 260"));
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), GetText(20810));
+}
+
+TEST_P(CardSearchTest, RefreshesOnUserAndDoorChangesButNotOnAdditions)
+{
+    search(allCards());
+    storeCard({0x3000, QStringLiteral("Late"), 256, 1, 45450.0, 103, {103}});
+    const struct
+    {
+        const char *what;
+        std::function<void()> notify;
+        bool refreshes;
+    } rows[] = {
+        {"user added", [this] { ws->notify.NotifyUserAdded(3, 0); }, false},
+        {"user removed", [this] { ws->notify.NotifyUserRemoved(3); }, false},
+        {"door added", [this] { ws->notify.NotifyDoorAdded(101); }, false},
+        {"door range added", [this] { ws->notify.NotifyDoorRangeAdded(101, 110); }, false},
+        {"door removed", [this] { ws->notify.NotifyDoorRemoved(101, 101); }, false},
+        {"user updated", [this] { ws->notify.NotifyUserUpdated(3); }, true},
+        {"users refreshed", [this] { ws->notify.NotifyUsersRefresh(); }, true},
+        {"door updated", [this] { ws->notify.NotifyDoorUpdated(101, 0); }, true},
+        {"doors refreshed", [this] { ws->notify.NotifyDoorsRefresh(); }, true},
+    };
+    for (const auto &row : rows) {
+        list->grid().ClearGrid();
+        row.notify();
+        EXPECT_EQ(shown(*list).contains(0x3000), row.refreshes) << row.what;
+    }
+    list.reset();
+    ws->notify.NotifyUsersRefresh(); // a closed list has left the subscribers
+}
+
+TEST_P(CardSearchTest, HandsTheChosenCardBackToTheCallingWindow)
+{
+    QWidget caller;
+    caller.setWindowTitle(QStringLiteral("Cancel card"));
+    caller.setProperty("RegistrationNumber", 0);
+    auto *cmdSelect = child<QPushButton>(list.get(), QStringLiteral("cmdSelect"));
+    EXPECT_EQ(cmdSelect->text(), GetText(20805));
+
+    list->setCallingForm(&caller);
+    list->setAutoClose(true);
+    list->show();
+    EXPECT_EQ(list->windowTitle(), GetText(20800) + QStringLiteral(" (Cancel card)"));
+    EXPECT_EQ(cmdSelect->text(), GetText(20806));
+    EXPECT_FALSE(cmdSelect->isEnabled()) << "no row yet";
+
+    CardSearchFilters f = allCards();
+    f.surname = QStringLiteral("Brown");
+    search(f);
+    ASSERT_TRUE(cmdSelect->isEnabled());
+    cmdSelect->click();
+    EXPECT_EQ(caller.property("RegistrationNumber").toInt(), 0x2000);
+    EXPECT_EQ(list->CallingForm(), nullptr);
+    EXPECT_EQ(list->windowTitle(), GetText(20800));
+    EXPECT_FALSE(list->isVisible()) << "AutoClose closes the list";
+    EXPECT_TRUE(messages->shown().empty());
+}
+
+TEST_P(CardSearchTest, TheSearchCommandRunsTheDialogAndSearchesOnlyAfterOK)
+{
+    list->ClearCardNameFilters();
+    list->SetCardNameFilter(258);
+    search(allCards());
+    ASSERT_EQ(shown(*list), (QSet<qint32>{0x19FF}));
+    QList<qint32> ticked;
+    list->setSearchDialogRunner([&ticked](QDialog &dialog) {
+        auto &search = static_cast<frmCardSearchFilters &>(dialog);
+        ticked = search.tickedKinds();
+        // The list's filters are in the fields.
+        EXPECT_EQ(child<QLineEdit>(&search, QStringLiteral("txtRoomTo"))->text(), QStringLiteral("9999"));
+        child<QLineEdit>(&search, QStringLiteral("txtSurname"))->setText(QStringLiteral("Smy"));
+        search.SetCardNameFilter(256);
+        search.cmdOK_Click();
+        return true;
+    });
+    child<QPushButton>(list.get(), QStringLiteral("cmdSearch"))->click();
+    EXPECT_EQ(ticked, (QList<qint32>{258}));
+    EXPECT_EQ(shown(*list), (QSet<qint32>{0x1AFF}));
+
+    list->setSearchDialogRunner([](QDialog &dialog) {
+        child<QLineEdit>(&dialog, QStringLiteral("txtSurname"))->setText(QStringLiteral("Brown"));
+        child<QPushButton>(&dialog, QStringLiteral("cmdCancel"))->click();
+        return false;
+    });
+    child<QPushButton>(list.get(), QStringLiteral("cmdSearch"))->click();
+    EXPECT_EQ(shown(*list), (QSet<qint32>{0x1AFF})) << "cancelled: no new search";
+    EXPECT_EQ(list->filters().surname, QStringLiteral("Smy"));
+}
+
+TEST_P(CardSearchTest, WithoutReadRightOnCardsTheListIsNotAvailable)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::TemplateRights);
+    t.SetField(QStringLiteral("operatorTemplateID"), kOperatorTemplate);
+    t.SetField(QStringLiteral("operationCode"), Authority::TableRightsBase + TableId::Cards);
+    t.DeleteRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    ws->authority.LoadOperatorRights(true);
+    messages->expect(-31143);
+    EXPECT_FALSE(list->IsDialogAvailable());
+    list->show();
+    list->Activate();
+    EXPECT_FALSE(list->isVisible()) << "EvaluateAuthority closes the list";
+}
+
+// Opening a stored card in the window of its kind.
+class OpenCardTest : public CardListTest
+{
+};
+
+TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
+{
+    QStringList calls;
+    for (const char *kind : {"frmGuestCard", "frmFunctionCard"})
+        ws->windows.add(QLatin1String(kind), [this, &calls, kind](QWidget *) {
+            auto *w = new RecordingCardWindow(calls, ws->firstCardsIntf.get());
+            w->setObjectName(QLatin1String(kind));
+            return w;
+        });
+    QStringList opened;
+    ws->openWindow = [this, &opened](const QString &kind, const std::function<void(QWidget *)> &arguments) {
+        opened << kind;
+        QWidget *w = ws->windows.create(kind, nullptr);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        if (arguments)
+            arguments(w);
+        return w;
+    };
+    addCardName(262, QStringLiteral("Clearance card"));
+    const struct
+    {
+        qint32 kind;
+        qint32 room;
+        const char *window;
+        QStringList calls;
+        QVariant missingName; // -32254 with this name when no window shows the kind
+    } rows[] = {
+        {256, 101, "frmGuestCard", {QStringLiteral("ReadCardImageBag 256")}, {}},
+        {278, 0, "frmFunctionCard", {QStringLiteral("SetFunction 2"), QStringLiteral("ReadCardImageBag 278")}, {}},
+        {262, 0, "", {}, QStringLiteral("Clearance card")},
+        {280, 0, "", {}, QStringLiteral("(280)")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.kind);
+        const qint32 number = issueCard(row.kind, row.room);
+        ASSERT_NE(number, 0);
+        frmCardList list(*ws);
+        CardSearchFilters f;
+        f.registrationFrom = f.registrationTo = number;
+        list.SetSearchFilters(f.values());
+        list.StartSearch();
+        ASSERT_EQ(shown(list), (QSet<qint32>{number}));
+        calls.clear();
+        opened.clear();
+        messages->clear();
+        if (row.missingName.isValid())
+            messages->expect(-32254);
+        auto *cmdSelect = child<QPushButton>(&list, QStringLiteral("cmdSelect"));
+        ASSERT_TRUE(cmdSelect->isEnabled());
+        cmdSelect->click();
+        EXPECT_EQ(calls, row.calls);
+        EXPECT_EQ(opened, row.missingName.isValid() ? QStringList() : QStringList{QLatin1String(row.window)});
+        if (row.missingName.isValid()) {
+            ASSERT_EQ(messages->shown().size(), 1u);
+            EXPECT_EQ(messages->shown().front().request.arguments, QVariantList{row.missingName});
+        }
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<RecordingCardWindow *>(w))
+                delete w;
+    }
+}
+
+TEST_P(OpenCardTest, WithoutTheOpenCardFunctionNothingOpens)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::TemplateRights);
+    t.SetField(QStringLiteral("operatorTemplateID"), kOperatorTemplate);
+    t.SetField(QStringLiteral("operationCode"), Authority::FunctionBase + 10);
+    t.DeleteRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    ws->authority.LoadOperatorRights(true);
+    storeCard({0x1A00, QStringLiteral("Smith")});
+    frmCardList list(*ws);
+    list.StartSearch();
+    ASSERT_EQ(shown(list).size(), 1);
+    EXPECT_FALSE(child<QPushButton>(&list, QStringLiteral("cmdSelect"))->isEnabled());
+}
+
+TEST_P(OpenCardTest, RegistersTheListAndItsSearchDialog)
+{
+    RegisterViewWindows(*ws);
+    for (const char *kind : {"frmCardList", "frmCardSearchFilters"}) {
+        std::unique_ptr<QWidget> w(ws->windows.create(QLatin1String(kind)));
+        ASSERT_TRUE(w) << kind;
+        EXPECT_EQ(w->objectName(), QLatin1String(kind));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, CardSearchTest, ::testing::Values("sqlite", "postgresql"));
+INSTANTIATE_TEST_SUITE_P(Engines, OpenCardTest, ::testing::Values("sqlite", "postgresql"));
+
+} // namespace
+
+#include "test_card_list.moc"
