@@ -23,7 +23,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 namespace {
@@ -48,11 +47,10 @@ CardSearchFilters defaultSearch()
     f.statusGroup = 1;
     f.issueFrom = f.startFrom = f.expiryFrom = OleDate::kEarliestSearchDay;
     f.issueTo = f.startTo = f.expiryTo = NoExpiry;
-    // An empty upper registration number is 0x0FFFFFFF widened to its last copy; that does not fit
-    // the 32-bit column, so the bound value is the largest one that does.
+    // An empty upper registration number binds 0x0FFFFFFF: the last copy of the largest card number
+    // (0xFFFFF * 256 + 255). Widening 0x0FFFFFFF itself would not fit the 32-bit column.
     f.registrationFrom = 0;
-    f.registrationTo =
-        static_cast<qint32>(std::min<qint64>(qint64{0x0FFFFFFF} * 256 + 255, std::numeric_limits<qint32>::max()));
+    f.registrationTo = 0x0FFFFFFF;
     f.roomFrom = 0;
     f.roomTo = 9999;
     for (const qint32 kind : kOfferedKinds)
