@@ -153,10 +153,10 @@ protected:
         const QString outDir = dir.filePath(QStringLiteral("csv"));
         // A profile of its own, so the test runs as root and beside other instances.
         const QString profile = QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString();
-        // Import: tab, quote, Windows-1252 (LibreOffice's encoding number 1; "1252" would read the
-        // file as Latin-1 and drop the euro sign and the curly quotes), from line 1, the card-number column as text (a
-        // spreadsheet drops the leading zeros of a number such as 00123), US English, formulas not evaluated. Export:
-        // tab, quote, UTF-8, values rather than their display format.
+        // Import: tab, quote, Windows-1252 (LibreOffice's encoding number 1: "1252" reads Latin-1 and
+        // drops the euro sign and the curly quotes), from line 1, the card-number column as text (a
+        // spreadsheet drops the zeros of 00123), US English, formulas not evaluated.
+        // Export: tab, quote, UTF-8, the cells' values rather than their display format.
         const QStringList arguments = {
             QStringLiteral("-env:UserInstallation=") + profile,
             QStringLiteral("--headless"),
