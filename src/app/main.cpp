@@ -1,3 +1,4 @@
+#include "admin/AdminWindows.h"
 #include "platform/MessageDialog.h"
 #include "session/Workstation.h"
 #include "startup/StartupSequence.h"
@@ -18,6 +19,7 @@ int main(int argc, char **argv)
     setup.registry = RegistryStore::defaultPaths();
     setup.messages = std::make_unique<DialogMessages>();
     Workstation ws(std::move(setup));
+    RegisterAdminWindows(ws);
 
     const auto showLiteral = [](const QString &title, const QString &text) {
         ShowMessageDialog(text, DialogStyle::Exclamation, title, {QStringLiteral("OK")});
