@@ -1,8 +1,10 @@
 #include "admin/AdminWindows.h"
+#include "cards/CardWindows.h"
 #include "platform/MessageDialog.h"
 #include "session/Workstation.h"
 #include "startup/StartupSequence.h"
 #include "ui/DialogMessages.h"
+#include "views/ViewWindows.h"
 
 #include <QApplication>
 
@@ -20,6 +22,8 @@ int main(int argc, char **argv)
     setup.messages = std::make_unique<DialogMessages>();
     Workstation ws(std::move(setup));
     RegisterAdminWindows(ws);
+    RegisterCardWindows(ws);
+    RegisterViewWindows(ws);
 
     const auto showLiteral = [](const QString &title, const QString &text) {
         ShowMessageDialog(text, DialogStyle::Exclamation, title, {QStringLiteral("OK")});
