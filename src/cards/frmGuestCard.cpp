@@ -145,6 +145,8 @@ void frmGuestCard::buildControls()
     m_txtNumCards->setMaxLength(3);
     m_txtNumCards->setValidator(new QRegularExpressionValidator(digits, m_txtNumCards));
     m_txtIssueTo->setMaxLength(2 * 32 + 2);
+    for (QLineEdit *number : {m_txtNumNights, m_txtNumCards, m_txtOverrideNumber})
+        number->setMaximumWidth(number->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     m_lvwCommonRooms->setIconSize(QSize(16, 16));
     m_lvwCommonRooms->setSelectionMode(QAbstractItemView::SingleSelection);
     m_lvwCommonRooms->setMinimumWidth(220);

@@ -1,5 +1,6 @@
 // The issue and group commands of the guest card dialog.
 #include "cards/CardIssue.h"
+#include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
 #include "components/cardserver/CardsIntf.h"
 #include "data/OleDate.h"
@@ -302,14 +303,12 @@ void frmGuestCard::cmdGroupCheckIn_Click()
     if (m_groupChooser) {
         chosen = m_groupChooser(rooms);
     } else {
-#ifdef GUEST_HAS_GROUP_DIALOG
         frmGroupCheckIn dialog(m_ws, this);
         dialog.exec();
         if (dialog.Result() && dialog.NumDoors() > 0) {
             chosen = true;
             rooms = dialog.GetSelectedDoors();
         }
-#endif
     }
     if (chosen && !rooms.isEmpty()) {
         m_groupMode = true;

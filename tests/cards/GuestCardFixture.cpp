@@ -2,12 +2,14 @@
 
 #include "cards/CardIssue.h"
 #include "cards/frmGuestCard.h"
+#include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
 #include "session/Authority.h"
 #include "session/Logon.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTest>
 
 void GuestCardTest::SetUp()
@@ -131,6 +133,22 @@ qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint
     issue.waitUntilReady();
     issue.finish();
     return c.GetRegistrationNumber();
+}
+
+void GuestCardTest::readLastCardBack()
+{
+    VirtualDeviceFolder slot = folder();
+    QFile ejected(slot.newestEjected());
+    ASSERT_TRUE(ejected.open(QIODevice::ReadOnly)) << slot.newestEjected().toStdString();
+    ASSERT_TRUE(slot.insertCard(ejected.readAll()));
+    CardsIntf &cards = *ws->firstCardsIntf;
+    cards.SelectDevice(encoder);
+    cards.SetActive(1);
+    cards.ReadCard(QStringLiteral("read"));
+    ASSERT_TRUE(QTest::qWaitFor([&cards] { return !CardServerStatus::isBusy(cards.GetStatus()); }, 5000));
+    ASSERT_EQ(cards.GetStatus(), CardServerStatus::CardRead);
+    cards.SetActive(0);
+    slot.removeCard();
 }
 
 frmGuestCard *GuestCardTest::openDialog(bool joiner)

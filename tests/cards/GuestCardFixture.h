@@ -35,6 +35,10 @@ protected:
     qint32 storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint32 last, const QList<qint32> &common,
                      double expireTime);
 
+    // Puts the card ejected last back into the slot and reads it on the first card server, as the
+    // frame's verify command does.
+    void readLastCardBack();
+
     // The dialog, shown, with the test's poll interval; the group chooser fails unless replaced.
     frmGuestCard *openDialog(bool joiner = false);
     // Stored registration numbers of all cards, ascending.

@@ -1,0 +1,451 @@
+#include "FindChild.h"
+#include "GuestCardFixture.h"
+#include "ScriptedMessages.h"
+#include "cards/CardKinds.h"
+#include "cards/GuestRules.h"
+#include "cards/frmGuestCard.h"
+#include "components/cardserver/CardServerStatus.h"
+#include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordTable.h"
+#include "data/OleDate.h"
+#include "session/Authority.h"
+#include "texts/Texts.h"
+#include "ui/DialogMembers.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using GuestRules::CheckOutText;
+
+QLineEdit *box(QWidget *form, const char *name)
+{
+    return child<QLineEdit>(form, QLatin1String(name));
+}
+
+QPushButton *command(QWidget *form, const char *name)
+{
+    return child<QPushButton>(form, QLatin1String(name));
+}
+
+// The main rooms of the cards stored after the given ones, each once, in the order made.
+QList<qint32> roomsMadeAfter(RecordDatabase &db, const QList<qint32> &before)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Cards);
+    t.OpenQuery(QString(), QStringLiteral("registrationNumber"));
+    QList<qint32> rooms;
+    for (; t.Status() == RecordStatus::Ok; t.MoveNext()) {
+        const qint32 room = t.GetField(QStringLiteral("mainGuestRoom")).toInt();
+        if (!before.contains(t.GetField(QStringLiteral("registrationNumber")).toInt()) && !rooms.contains(room))
+            rooms << room;
+    }
+    return rooms;
+}
+
+TEST_P(GuestCardTest, AGroupRunAsksForOccupiedRoomsAndSkipsOrStops)
+{
+    for (qint32 occupied : {102, 103, 106, 107})
+        storeCard(256, occupied, occupied, occupied, {}, now + 1);
+    const struct
+    {
+        const char *what;
+        QList<qint32> rooms;
+        std::vector<std::pair<QString, int>> questions; // the room asked about and the answer
+        QList<qint32> made;
+        bool groupModeKept;
+    } rows[] = {
+        {"skip the first occupied room, stop at the second",
+         {101, 102, 103, 104},
+         {{"102", 1}, {"103", 2}},
+         {101},
+         true},
+        {"make the first occupied room, skip the second",
+         {105, 106, 107, 108},
+         {{"106", 0}, {"107", 1}},
+         {105, 106, 108},
+         false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        frmGuestCard *form = openDialog();
+        form->setGroupChooser([&row](QList<qint32> &rooms) {
+            rooms = row.rooms;
+            return true;
+        });
+        command(form, "cmdGroupCheckIn")->click();
+        ASSERT_TRUE(form->groupMode());
+        EXPECT_EQ(box(form, "txtRoomNumber")->text(), QStringLiteral("--->"));
+        EXPECT_FALSE(box(form, "txtRoomNumber")->isEnabled());
+        EXPECT_EQ(form->focusWidget(), command(form, "cmdMakeCard"));
+
+        const QList<qint32> before = storedCards();
+        for (const auto &question : row.questions)
+            messages->expect(-32500, question.second);
+        command(form, "cmdMakeCard")->click();
+        EXPECT_TRUE(messages->allAnswered());
+        ASSERT_EQ(messages->shown().size(), row.questions.size());
+        for (size_t i = 0; i < row.questions.size(); ++i)
+            EXPECT_EQ(messages->shown()[i].request.arguments, QVariantList{row.questions[i].first});
+        EXPECT_EQ(roomsMadeAfter(db, before), row.made);
+        EXPECT_EQ(storedCards().size() - before.size(), 2 * row.made.size()) << "two cards per room";
+        EXPECT_EQ(form->groupMode(), row.groupModeKept);
+        EXPECT_EQ(box(form, "txtRoomNumber")->isEnabled(), !row.groupModeKept);
+        EXPECT_EQ(box(form, "txtRoomNumber")->text(), row.groupModeKept ? QStringLiteral("--->") : QString());
+        EXPECT_FALSE(ws->cardOperationInProgress);
+        delete form;
+    }
+}
+
+TEST_P(GuestCardTest, AGroupCheckInLeftWithoutRoomsKeepsTheRoomBox)
+{
+    frmGuestCard *form = openDialog();
+    form->setGroupChooser([](QList<qint32> &) { return false; });
+    box(form, "txtRoomNumber")->setText(QStringLiteral("104"));
+    command(form, "cmdGroupCheckIn")->click();
+    EXPECT_FALSE(form->groupMode());
+    EXPECT_EQ(box(form, "txtRoomNumber")->text(), QStringLiteral("104"));
+    EXPECT_EQ(form->focusWidget(), box(form, "txtRoomNumber"));
+}
+
+TEST_P(GuestCardTest, TheGroupCheckInDialogOpensModally)
+{
+    frmGuestCard *form = openDialog();
+    form->setGroupChooser({});
+    box(form, "txtRoomNumber")->setText(QStringLiteral("A1"));
+    QString shown;
+    QTimer::singleShot(0, form, [&shown] {
+        QWidget *modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        shown = modal->objectName();
+        child<QPushButton>(modal, QStringLiteral("cmdCancel"))->click();
+    });
+    command(form, "cmdGroupCheckIn")->click();
+    EXPECT_EQ(shown, QStringLiteral("frmGroupCheckIn"));
+    EXPECT_FALSE(form->groupMode());
+    EXPECT_EQ(box(form, "txtRoomNumber")->text(), QString()) << "a wing entry is emptied";
+    EXPECT_TRUE(box(form, "txtRoomNumber")->isEnabled());
+}
+
+TEST_P(GuestCardTest, ARunEndsSafelyWhenItIsCancelledOrTheDialogGoesDuringThePoll)
+{
+    enum class Stop { CancelCommand, Escape, CloseDialog, ApplicationClosing };
+    const struct
+    {
+        const char *what;
+        Stop stop;
+        bool message; // -31196
+        bool dialogStays;
+    } rows[] = {
+        {"the close command cancels a running card", Stop::CancelCommand, true, true},
+        {"so does Esc", Stop::Escape, true, true},
+        {"the dialog is closed", Stop::CloseDialog, true, false},
+        {"the application closes", Stop::ApplicationClosing, false, false},
+    };
+    setWriteTime(3000);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        ws->applicationClosing = false;
+        QPointer<frmGuestCard> form = openDialog();
+        box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
+        QString closeCaption;
+        QTimer::singleShot(50, form, [&] {
+            closeCaption = command(form, "cmdClose")->text();
+            EXPECT_TRUE(form->inputsLocked());
+            switch (row.stop) {
+            case Stop::CancelCommand:
+                command(form, "cmdClose")->click();
+                break;
+            case Stop::Escape:
+                QTest::keyClick(form, Qt::Key_Escape);
+                break;
+            case Stop::CloseDialog:
+                form->close();
+                break;
+            case Stop::ApplicationClosing:
+                ws->applicationClosing = true;
+                break;
+            }
+        });
+        if (row.message)
+            messages->expect(-31196);
+        QElapsedTimer clock;
+        clock.start();
+        command(form, "cmdMakeCard")->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_LT(clock.elapsed(), 2500) << "the poll went on";
+        EXPECT_EQ(closeCaption, GetText(16118)) << "the close command cancels while a card is made";
+        EXPECT_TRUE(storedCards().isEmpty());
+        EXPECT_FALSE(ws->cardOperationInProgress);
+        EXPECT_EQ(!form.isNull(), row.dialogStays);
+        EXPECT_EQ(ws->openDialogs.test(33), row.dialogStays);
+        if (form) {
+            EXPECT_FALSE(form->inputsLocked());
+            EXPECT_EQ(command(form, "cmdClose")->text(), GetText(16103));
+            EXPECT_EQ(form->focusWidget(), command(form, "cmdMakeCard"));
+            delete form;
+        }
+    }
+}
+
+TEST_P(GuestCardTest, AFailedCardIsOfferedAgainOrSkippedOrEndsTheRun)
+{
+    const struct
+    {
+        const char *what;
+        qint32 fault;
+        bool asked; // -32488
+        int answer;
+        int cardsMade;
+    } rows[] = {
+        {"retry after a write error", CardServerStatus::WriteFailed, true, 0, 2},
+        {"skip after a write error", CardServerStatus::WriteFailed, true, 1, 0},
+        {"no retry when the numbers are used up", CardServerStatus::RangeExhausted, false, 0, 0},
+        {"no retry when the card was not stored", CardServerStatus::NotStored, false, 0, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        frmGuestCard *form = openDialog();
+        box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
+        ASSERT_TRUE(folder().setNextStatus(row.fault));
+        messages->expect(0); // the status text, shown without an error code
+        if (row.asked)
+            messages->expect(-32488, row.answer);
+        const QList<qint32> before = storedCards();
+        command(form, "cmdMakeCard")->click();
+        EXPECT_TRUE(messages->allAnswered());
+        EXPECT_EQ(messages->shown().size(), row.asked ? 2u : 1u);
+        EXPECT_EQ(messages->shown().front().text,
+                  ws->firstCardsIntf->GetStatusText(row.fault).section(QLatin1Char('|'), 0, 0));
+        EXPECT_EQ(storedCards().size() - before.size(), row.cardsMade);
+        EXPECT_EQ(box(form, "txtRoomNumber")->text(), QStringLiteral("101")) << "the inputs stay";
+        EXPECT_FALSE(ws->cardOperationInProgress);
+        folder().takeNextStatus();
+        delete form;
+    }
+}
+
+TEST_P(GuestCardTest, AValidCardOfTheRoomInTheEncoderLendsItsCheckOut)
+{
+    const double oldExpiry = OleDate::wholeDay(now) + 1 + 11.0 / 24;
+    storeCard(256, 101, 101, 101, {}, oldExpiry);
+    VirtualDeviceFolder slot = folder();
+    QFile ejected(slot.newestEjected());
+    ASSERT_TRUE(ejected.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(slot.insertCard(ejected.readAll()));
+
+    frmGuestCard *form = openDialog();
+    box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
+    box(form, "txtNumNights")->setText(QStringLiteral("5"));
+    messages->expect(-32505, 0).expect(-32507, 0);
+    const QList<qint32> before = storedCards();
+    command(form, "cmdMakeCard")->click();
+    EXPECT_TRUE(messages->allAnswered());
+    EXPECT_TRUE(messages->shown().back().text.contains(CardDateTimeText(oldExpiry)));
+    EXPECT_EQ(box(form, "txtCheckOut")->text(), CheckOutText(oldExpiry));
+    EXPECT_EQ(box(form, "txtNumNights")->text(), QStringLiteral("1"));
+    const QList<qint32> after = storedCards();
+    ASSERT_EQ(after.size(), before.size() + 2);
+    EXPECT_DOUBLE_EQ(storedImage(after.back()).GetCardField(QStringLiteral("expireTime"))->date, oldExpiry);
+}
+
+TEST_P(GuestCardTest, ClearFieldsResetsTheInputsAfterACardToANewGuest)
+{
+    setParameter(QStringLiteral("USEISSUETO"), QStringLiteral("1"));
+    frmGuestCard *form = openDialog();
+    child<QCheckBox>(form, QStringLiteral("chkClearFields"))->setChecked(true);
+    box(form, "txtRoomNumber")->setText(QStringLiteral("104"));
+    box(form, "txtNumNights")->setText(QStringLiteral("5"));
+    box(form, "txtNumCards")->setText(QStringLiteral("3"));
+    box(form, "txtIssueTo")->setText(QStringLiteral(" Miller ,Ann"));
+    auto *list = child<QListWidget>(form, QStringLiteral("lvwCommonRooms"));
+    list->setCurrentRow(0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_EQ(form->tickedCommonRooms(), (QList<qint32>{3}));
+    command(form, "cmdMakeCard")->click();
+    EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
+
+    const QList<qint32> cards = storedCards();
+    ASSERT_EQ(cards.size(), 3);
+    const qint32 userID = storedImage(cards.back()).GetCardField(QStringLiteral("userID"))->integer;
+    RecordTable users(db);
+    users.SelectTable(TableId::Users);
+    users.SetField(QStringLiteral("userID"), userID);
+    users.FindRecord();
+    ASSERT_STATUS(users, RecordStatus::Ok);
+    EXPECT_EQ(users.GetField(QStringLiteral("surname")).toString(), QStringLiteral("Miller"));
+    EXPECT_EQ(users.GetField(QStringLiteral("firstname")).toString(), QStringLiteral("Ann"));
+
+    EXPECT_EQ(box(form, "txtRoomNumber")->text(), QString());
+    EXPECT_EQ(box(form, "txtNumNights")->text(), QStringLiteral("2"));
+    EXPECT_EQ(box(form, "txtCheckOut")->text(), CheckOutText(OleDate::wholeDay(now) + 2 + 11.0 / 24));
+    EXPECT_EQ(box(form, "txtNumCards")->text(), QStringLiteral("1"));
+    EXPECT_EQ(box(form, "txtIssueTo")->text(), QString());
+    EXPECT_TRUE(form->tickedCommonRooms().isEmpty());
+
+    // Without the box ticked the next guest finds the last one's inputs.
+    child<QCheckBox>(form, QStringLiteral("chkClearFields"))->setChecked(false);
+    box(form, "txtRoomNumber")->setText(QStringLiteral("106"));
+    box(form, "txtIssueTo")->setText(QStringLiteral("Smith"));
+    command(form, "cmdMakeCard")->click();
+    EXPECT_EQ(box(form, "txtRoomNumber")->text(), QStringLiteral("106"));
+    EXPECT_EQ(box(form, "txtIssueTo")->text(), QStringLiteral("Smith"));
+    EXPECT_EQ(storedCards().size(), 4);
+}
+
+TEST_P(GuestCardTest, ACardReadOnTheEncoderIsShownReadOnlyUntilEdit)
+{
+    const double expiry = OleDate::wholeDay(now) + 3 + 11.0 / 24;
+    const struct
+    {
+        qint32 kind;
+        int16_t title;
+    } rows[] = {{256, 23500}, {257, 23501}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.kind);
+        const qint32 number = storeCard(row.kind, 105, 105, 105, {2}, expiry);
+        readLastCardBack();
+        frmGuestCard *form = openDialog();
+        ASSERT_TRUE(DialogMembers::callBool(form, "ReadCardImageBag", false));
+        EXPECT_EQ(DialogMembers::readBool(form, "Joiner", false), row.kind == 257);
+        EXPECT_EQ(form->windowTitle(), GetText(row.title) + QStringLiteral(" - ") +
+                                           RegistrationNumberText(quint32(number)) + QStringLiteral(" (") +
+                                           GetText(16001) + QLatin1Char(')'));
+        EXPECT_EQ(box(form, "txtRoomNumber")->text(), QStringLiteral("105"));
+        EXPECT_EQ(box(form, "txtNumNights")->text(), QStringLiteral("3"));
+        EXPECT_EQ(box(form, "txtCheckOut")->text(), CheckOutText(expiry));
+        EXPECT_EQ(box(form, "txtNumCards")->text(), QStringLiteral("1"));
+        EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{2}));
+        EXPECT_FALSE(box(form, "txtOverrideNumber")->isHidden());
+        EXPECT_FALSE(child<QLabel>(form, QStringLiteral("lblOverrideNumber"))->isHidden());
+        EXPECT_EQ(box(form, "txtOverrideNumber")->text(),
+                  QString::number(ws->firstCardsIntf->GetCardField(QStringLiteral("overrideNumber")).toInt()));
+        EXPECT_TRUE(box(form, "txtRoomNumber")->isReadOnly());
+        EXPECT_FALSE(child<QCheckBox>(form, QStringLiteral("chkTrack2"))->isEnabled());
+        EXPECT_TRUE(command(form, "cmdMakeCard")->isHidden());
+        EXPECT_FALSE(command(form, "cmdEdit")->isHidden());
+        auto *list = child<QListWidget>(form, QStringLiteral("lvwCommonRooms"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{2})) << "read-only";
+
+        command(form, "cmdEdit")->click();
+        EXPECT_EQ(form->windowTitle(), GetText(row.title));
+        EXPECT_FALSE(box(form, "txtRoomNumber")->isReadOnly());
+        EXPECT_TRUE(box(form, "txtOverrideNumber")->isHidden());
+        EXPECT_FALSE(command(form, "cmdMakeCard")->isHidden());
+        EXPECT_TRUE(command(form, "cmdEdit")->isHidden());
+        delete form;
+    }
+    EXPECT_TRUE(messages->shown().empty());
+}
+
+TEST_P(GuestCardTest, TheCommonRoomListFollowsDoorChanges)
+{
+    frmGuestCard *form = openDialog();
+    auto *list = child<QListWidget>(form, QStringLiteral("lvwCommonRooms"));
+    auto texts = [list] {
+        QStringList t;
+        for (int row = 0; row < list->count(); ++row)
+            t << list->item(row)->text();
+        return t;
+    };
+    EXPECT_EQ(texts(), (QStringList{"Bar (3)", "Gym (2)", "Pool (1)"}));
+    EXPECT_EQ(list->item(0)->toolTip(), QStringLiteral("Bar (3)"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+
+    addDoorRow(904, QStringLiteral("Spa"), QStringLiteral("C"), 4);
+    addDoorRow(109, QStringLiteral("Room 109"), QStringLiteral("G"));
+    ws->notify.NotifyDoorAdded(904);
+    ws->notify.NotifyDoorRangeAdded(109, 109);
+    EXPECT_EQ(texts(), (QStringList{"Bar (3)", "Gym (2)", "Pool (1)", "Spa (4)"}));
+
+    RecordTable t(db);
+    t.SelectTable(TableId::Doors);
+    t.SetField(QStringLiteral("doorID"), 901);
+    t.FindRecord();
+    t.SetField(QStringLiteral("doorName"), QStringLiteral("Aqua"));
+    t.UpdateRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    ws->notify.NotifyDoorUpdated(901, 0);
+    EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Bar (3)", "Gym (2)", "Spa (4)"}));
+    EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{1})) << "the tick stays with the room";
+
+    ws->notify.NotifyDoorRemoved(902, 903);
+    EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Spa (4)"}));
+    ASSERT_TRUE(DialogMembers::call(form, "RemoveDoor", {904}));
+    ASSERT_TRUE(DialogMembers::call(form, "AddDoor", {903}));
+    EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Bar (3)"}));
+    delete form;
+    ws->notify.NotifyDoorAdded(904); // nobody listens any more
+}
+
+TEST_P(GuestCardTest, TheCheckBoxesAreWorkstationSettings)
+{
+    ws->registry.WriteLong(QStringLiteral("fGuestTrack2"), 1);
+    ws->registry.WriteLong(QStringLiteral("fGuestClear"), 0);
+    frmGuestCard *form = openDialog();
+    auto *track2 = child<QCheckBox>(form, QStringLiteral("chkTrack2"));
+    auto *clear = child<QCheckBox>(form, QStringLiteral("chkClearFields"));
+    EXPECT_TRUE(track2->isChecked());
+    EXPECT_FALSE(clear->isChecked());
+    track2->setChecked(false);
+    clear->setChecked(true);
+    form->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialog.isNull());
+    int32_t value = -1;
+    ASSERT_TRUE(ws->registry.ReadLong(QStringLiteral("fGuestTrack2"), value));
+    EXPECT_EQ(value, 0);
+    ASSERT_TRUE(ws->registry.ReadLong(QStringLiteral("fGuestClear"), value));
+    EXPECT_EQ(value, 1);
+}
+
+TEST_P(GuestCardTest, WithoutTheRightForItsKindTheDialogClosesItself)
+{
+    setParameter(QStringLiteral("9420_FIVEDIGITS"), QStringLiteral("1"));
+    QPointer<frmGuestCard> guest = openDialog();
+    EXPECT_EQ(box(guest, "txtRoomNumber")->maxLength(), 5);
+    QPointer<frmGuestCard> joiner = new frmGuestCard(*ws);
+    joiner->setJoiner(true);
+    joiner->show();
+
+    RecordTable t(db);
+    t.SelectTable(TableId::TemplateRights);
+    t.SetField(QStringLiteral("operatorTemplateID"), 300);
+    t.SetField(QStringLiteral("operationCode"), Authority::CardKindBase + 257);
+    t.FindRecord();
+    t.DeleteRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    ws->authority.LoadOperatorRights(true);
+    setParameter(QStringLiteral("9420_FIVEDIGITS"), QStringLiteral("0"));
+    for (QObject *form : {static_cast<QObject *>(guest), static_cast<QObject *>(joiner)})
+        ASSERT_TRUE(DialogMembers::call(form, "EvaluateAuthority"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(joiner.isNull());
+    ASSERT_FALSE(guest.isNull());
+    EXPECT_EQ(box(guest, "txtRoomNumber")->maxLength(), 4) << "the room rules applied again";
+
+    // A joiner dialog is no longer offered; the guest dialog still is.
+    frmGuestCard probe(*ws);
+    probe.setJoiner(true);
+    messages->expect(-31143);
+    EXPECT_FALSE(probe.IsDialogAvailable());
+    probe.setJoiner(false);
+    EXPECT_TRUE(probe.IsDialogAvailable());
+    EXPECT_TRUE(messages->allAnswered());
+}
+
+} // namespace
