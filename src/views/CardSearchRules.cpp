@@ -8,9 +8,7 @@
 
 #include <algorithm>
 
-namespace {
-
-QString fourDigitYearFormat()
+QString searchDateFormat()
 {
     QString format = QLocale().dateFormat(QLocale::ShortFormat);
     if (!format.contains(QStringLiteral("yyyy")))
@@ -18,15 +16,13 @@ QString fourDigitYearFormat()
     return format;
 }
 
-} // namespace
-
 std::optional<double> parseSearchDate(const QString &text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
         return std::nullopt;
     const QLocale locale;
-    QDate date = locale.toDate(t, fourDigitYearFormat());
+    QDate date = locale.toDate(t, searchDateFormat());
     if (date.isValid() && date.year() < 1000)
         date = QDate(); // two digits read as a four-digit year
     if (!date.isValid()) {
@@ -43,7 +39,7 @@ std::optional<double> parseSearchDate(const QString &text)
 
 QString formatSearchDate(double ole)
 {
-    return QLocale().toString(OleDate::toDate(ole), fourDigitYearFormat());
+    return QLocale().toString(OleDate::toDate(ole), searchDateFormat());
 }
 
 std::optional<qint32> parseCardNumber(const QString &text)

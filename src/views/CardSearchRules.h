@@ -10,6 +10,8 @@
 // A date typed in a search field: the locale's short date (two- or four-digit year) or yyyy-MM-dd,
 // as an OLE day; nullopt when the text is no date. Two-digit years before 70 are 20xx.
 std::optional<double> parseSearchDate(const QString &text);
+// The locale's short date format with a four-digit year ("M/d/yyyy").
+QString searchDateFormat();
 // The form the dialog shows a date in: the locale's short date with a four-digit year.
 QString formatSearchDate(double ole);
 

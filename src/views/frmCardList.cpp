@@ -183,6 +183,10 @@ void frmCardList::setUpGrid()
     m_tlvCards->SetValueText(Field::mainGuestRoom, 0, GetText(20804));
     m_tlvCards->SetValueText(Field::expireTime, NoExpiry, GetText(16131));
     m_tlvCards->SetListText(GetText(kListText));
+    // Widths that show a date with its time until the operator sets his own.
+    const int widths[] = {100, 100, 90, 120, 110, 120, 125, 125, 125, 125, 70, 90, 90, 60};
+    for (int column = 0; column < int(fields.size()); ++column)
+        m_tlvCards->setColumnWidth(column, widths[column]);
     RestoreGridLayout(m_ws.registry, m_tlvCards, kColumnKey);
 }
 

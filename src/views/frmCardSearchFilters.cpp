@@ -184,6 +184,8 @@ void frmCardSearchFilters::buildControls()
                                                                   {20818, m_txtExpiryFrom, m_txtExpiryTo}};
     int row = 1;
     for (const auto &[caption, from, to] : rows) {
+        from->setPlaceholderText(searchDateFormat());
+        to->setPlaceholderText(searchDateFormat());
         d->addWidget(label(dates, caption, from), row, 0);
         d->addWidget(from, row, 1);
         d->addWidget(to, row, 2);

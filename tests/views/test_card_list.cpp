@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -241,6 +242,49 @@ TEST_P(CardSearchTest, HandsTheChosenCardBackToTheCallingWindow)
     EXPECT_EQ(list->windowTitle(), GetText(20800));
     EXPECT_FALSE(list->isVisible()) << "AutoClose closes the list";
     EXPECT_TRUE(messages->shown().empty());
+}
+
+TEST_P(CardSearchTest, EnterAndDoubleClickChooseTheRowAndPrintOffersTheListEntries)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(RecordGrid &)> act;
+    } rows[] = {
+        {"Enter", [](RecordGrid &grid) { QTest::keyClick(&grid, Qt::Key_Return); }},
+        {"double click",
+         [](RecordGrid &grid) {
+             const QRect cell = grid.visualRect(grid.model()->index(0, 1));
+             QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+             QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+         }},
+    };
+    for (const auto &row : rows) {
+        QWidget caller;
+        caller.setProperty("RegistrationNumber", 0);
+        list->setCallingForm(&caller);
+        list->show();
+        CardSearchFilters f = allCards();
+        f.surname = QStringLiteral("Brown");
+        search(f);
+        row.act(list->grid());
+        EXPECT_EQ(caller.property("RegistrationNumber").toInt(), 0x2000) << row.what;
+    }
+
+    QStringList offered;
+    list->popupMenu().setChooser([&offered](const PopupMenu &menu, const QString &root, const QPoint &) {
+        offered = menu.selectableKeys(root);
+        return QString();
+    });
+    child<QPushButton>(list.get(), QStringLiteral("cmdPrint"))->click();
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("F"), QStringLiteral("N"), QStringLiteral("P")}));
+
+    CardSearchFilters none = allCards();
+    none.surname = QStringLiteral("Nobody");
+    search(none);
+    EXPECT_FALSE(child<QPushButton>(list.get(), QStringLiteral("cmdPrint"))->isEnabled());
+    EXPECT_EQ(list->focusWidget(), child<QPushButton>(list.get(), QStringLiteral("cmdSearch")))
+        << "no row: the search command has the focus";
 }
 
 TEST_P(CardSearchTest, TheSearchCommandRunsTheDialogAndSearchesOnlyAfterOK)
