@@ -33,6 +33,7 @@ constexpr int kCommonNumberRole = Qt::UserRole;
 constexpr int kDoorRole = Qt::UserRole + 1;
 constexpr int kTickedRole = Qt::UserRole + 2;
 constexpr int kNameRole = Qt::UserRole + 3;
+constexpr int kKeyRole = Qt::UserRole + 4; // the common-room number and "D"
 const QString kTrack2Setting = QStringLiteral("fGuestTrack2");
 const QString kClearSetting = QStringLiteral("fGuestClear");
 
@@ -443,7 +444,7 @@ void frmGuestCard::addCommonRoom(qint32 doorID, const QString &name, qint32 numb
     item->setData(kCommonNumberRole, number);
     item->setData(kDoorRole, doorID);
     item->setData(kNameRole, name);
-    item->setData(Qt::AccessibleDescriptionRole, QString::number(number) + QLatin1Char('D'));
+    item->setData(kKeyRole, QString::number(number) + QLatin1Char('D'));
     item->setToolTip(text);
     m_lvwCommonRooms->insertItem(row, item);
     setTicked(item, ticked);
@@ -597,6 +598,9 @@ void frmGuestCard::showCard(const CardReadBack &card)
 {
     if ((card.cardNameID == 257) != m_joiner)
         setJoiner(card.cardNameID == 257);
+    m_groupMode = false;
+    m_groupRooms.clear();
+    m_txtRoomNumber->setEnabled(true);
     showRoom(card.mainGuestRoom);
     m_txtCheckOut->setText(hourOnly(card.expireTime));
     setNights(QString::number(card.nights()));
