@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -316,6 +317,35 @@ TEST_P(CardSearchTest, TheSearchCommandRunsTheDialogAndSearchesOnlyAfterOK)
     child<QPushButton>(list.get(), QStringLiteral("cmdSearch"))->click();
     EXPECT_EQ(shown(*list), (QSet<qint32>{0x1AFF})) << "cancelled: no new search";
     EXPECT_EQ(list->filters().surname, QStringLiteral("Smy"));
+}
+
+TEST_P(CardSearchTest, OpensThroughTheFramesSequenceWithTheSearchDialogFirst)
+{
+    // As the frame opens a list: made through the catalog, the search dialog run modally on it.
+    RegisterViewWindows(*ws);
+    const struct
+    {
+        const char *what;
+        const char *button;
+        bool cancelled;
+    } rows[] = {{"OK", "cmdOK", false}, {"Cancel", "cmdCancel", true}};
+    for (const auto &row : rows) {
+        std::unique_ptr<QWidget> made(ws->windows.create(QStringLiteral("frmCardList")));
+        ASSERT_TRUE(DialogMembers::isDialogAvailable(made.get()));
+        std::unique_ptr<QWidget> filter(ws->windows.create(QStringLiteral("frmCardSearchFilters")));
+        filter->setProperty("List", QVariant::fromValue<QObject *>(made.get()));
+        QTimer::singleShot(0, filter.get(), [&filter, &row] {
+            child<QLineEdit>(filter.get(), QStringLiteral("txtSurname"))->setText(QStringLiteral("Sm"));
+            child<QPushButton>(filter.get(), QLatin1String(row.button))->click();
+        });
+        static_cast<QDialog *>(filter.get())->exec();
+        EXPECT_EQ(DialogMembers::readBool(filter.get(), "Cancel", !row.cancelled), row.cancelled) << row.what;
+        if (row.cancelled)
+            continue;
+        ASSERT_TRUE(DialogMembers::call(made.get(), "StartSearch"));
+        EXPECT_EQ(shown(*static_cast<frmCardList *>(made.get())), (QSet<qint32>{0x1A00, 0x1AFF, 0x1B00}))
+            << "current cards of the operator's kinds whose surname begins with Sm";
+    }
 }
 
 TEST_P(CardSearchTest, WithoutReadRightOnCardsTheListIsNotAvailable)
