@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 
 bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, const QList<qint32> &tables, bool confirm,
@@ -43,10 +44,18 @@ void CardDialog::Activate()
 void CardDialog::EvaluateAuthority()
 {
     if (!m_ws.authority.MayIssueCardKind(cardNameID())) {
-        close();
+        unload();
         return;
     }
     applyRoomRules();
+}
+
+void CardDialog::unload()
+{
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        frame->close();
+    else
+        close();
 }
 
 void CardDialog::EvaluateIssueTo()

@@ -48,6 +48,9 @@ public:
     // Shows the card just read on the first card server, read-only.
     Q_INVOKABLE virtual bool ReadCardImageBag();
 
+    // Closes the dialog, with the frame's window around it when it has one.
+    void unload();
+
     bool inputsLocked() const { return m_locked; }
     bool showsReadBack() const { return m_readBack; }
     // Locks (read-only boxes, disabled other inputs) or unlocks every registered input.

@@ -702,7 +702,7 @@ void frmGuestCard::cmdClose_Click()
         m_issue->cancel();
         return;
     }
-    close();
+    unload();
 }
 
 // F2: the next guest at the desk. Leaves a card shown read-only and starts from the defaults.

@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -390,6 +392,48 @@ TEST_P(GuestCardTest, TheCommonRoomListFollowsDoorChanges)
     EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Bar (3)"}));
     delete form;
     ws->notify.NotifyDoorAdded(904); // nobody listens any more
+}
+
+TEST_P(GuestCardTest, ClosingTakesTheFramesWindowAlong)
+{
+    QMdiArea area;
+    const struct
+    {
+        const char *what;
+        std::function<void(frmGuestCard *)> close;
+    } rows[] = {
+        {"the close command", [](frmGuestCard *f) { command(f, "cmdClose")->click(); }},
+        {"Esc", [](frmGuestCard *f) { QTest::keyClick(f, Qt::Key_Escape); }},
+        {"the right for the kind gone",
+         [this](frmGuestCard *f) {
+             f->setJoiner(true);
+             ws->authority.LoadOperatorRights(true);
+             f->EvaluateAuthority();
+         }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        QPointer<frmGuestCard> form = new frmGuestCard(*ws);
+        QMdiSubWindow *sub = area.addSubWindow(form);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+        form->Activate();
+        EXPECT_TRUE(ws->openDialogs.test(33));
+        if (QLatin1String(row.what) == QLatin1String("the right for the kind gone")) {
+            RecordTable t(db);
+            t.SelectTable(TableId::TemplateRights);
+            t.SetField(QStringLiteral("operatorTemplateID"), 300);
+            t.SetField(QStringLiteral("operationCode"), Authority::CardKindBase + 257);
+            t.FindRecord();
+            t.DeleteRecord();
+            ASSERT_STATUS(t, RecordStatus::Ok);
+        }
+        row.close(form);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(form.isNull());
+        EXPECT_TRUE(area.subWindowList().isEmpty());
+        EXPECT_FALSE(ws->openDialogs.test(33));
+    }
 }
 
 TEST_P(GuestCardTest, TheCheckBoxesAreWorkstationSettings)
