@@ -1,5 +1,7 @@
 #include "data/OleDate.h"
 
+#include "texts/LocaleFormat.h"
+
 #include <cmath>
 
 namespace OleDate {
@@ -91,7 +93,7 @@ QString formatShortDate(double ole, const QLocale &locale)
 
 QString formatShortTime(double ole, const QLocale &locale)
 {
-    return locale.toString(toTime(ole), locale.timeFormat(QLocale::ShortFormat));
+    return locale.toString(toTime(ole), ShortTimeFormat(locale));
 }
 
 } // namespace OleDate

@@ -1,5 +1,6 @@
 #include "components/recordtable/TableDefs.h"
 #include "data/OleDate.h"
+#include "texts/LocaleFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -133,6 +134,29 @@ TEST(OleDate, FormatsShortDateAndTimeWithoutSeconds)
     EXPECT_EQ(OleDate::formatShortDate(value, us), us.toString(QDate(2024, 5, 2), QLocale::ShortFormat));
     EXPECT_FALSE(OleDate::formatShortTime(value, us).contains("45"));
     EXPECT_TRUE(OleDate::formatShortTime(value, us).contains("07"));
+}
+
+// The C locale's short time carries seconds; the program never shows them.
+TEST(OleDate, ShortTimeFormatDropsSecondsInEveryLocale)
+{
+    const double value = OleDate::fromDateTime(QDate(2024, 5, 2), QTime(18, 7, 45));
+    const struct
+    {
+        QLocale locale;
+        const char *expected;
+    } cases[] = {
+        {QLocale::c(), "18:07"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "6:07 PM"},
+        {QLocale(QLocale::German, QLocale::Germany), "18:07"},
+        {QLocale(QLocale::Finnish, QLocale::Finland), "18.07"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QString shown = OleDate::formatShortTime(value, c.locale);
+        shown.replace(QChar(0x202f), QLatin1Char(' ')); // Qt's US locale uses a narrow no-break space
+        EXPECT_EQ(shown, QString::fromLatin1(c.expected));
+        EXPECT_FALSE(ShortTimeFormat(c.locale).contains(QLatin1Char('s')));
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
+#include "texts/LocaleFormat.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -357,7 +358,7 @@ QString RecordGridModel::formatDateTime(double ole)
     const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(rest));
     const QLocale locale;
     return locale.toString(date, QLocale::ShortFormat) + QLatin1Char(' ') +
-           locale.toString(time, locale.timeFormat(QLocale::ShortFormat));
+           locale.toString(time, ShortTimeFormat(locale));
 }
 
 QString RecordGridModel::formatCardNumber(qint64 stored)
