@@ -154,6 +154,8 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
     watchPrompts();
     frmGuestCard *form = openDialog();
     EXPECT_EQ(form->windowTitle(), GetText(23500));
+    EXPECT_EQ(child<QLabel>(form, QStringLiteral("lblRoomNumber"))->text(), GetText(28300));
+    EXPECT_EQ(child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->text(), GetText(28309));
     EXPECT_TRUE(ws->openDialogs.test(33));
     box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
     box(form, "txtNumNights")->setText(QStringLiteral("3"));
