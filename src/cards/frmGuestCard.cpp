@@ -258,6 +258,9 @@ QString frmGuestCard::dialogTitle() const
 
 void frmGuestCard::setJoiner(bool joiner)
 {
+    // The run in progress keeps the mode it started with.
+    if (m_issue)
+        return;
     const bool wasJoiner = m_joiner;
     m_joiner = joiner;
     const clsSystemParams &params = *m_ws.SystemParams;

@@ -232,8 +232,11 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
             if (!group)
                 cards.SetBatchMode(0);
             const CardIssue::Outcome outcome = issue.encode(description, group);
-            if (outcome == CardIssue::Outcome::Closing)
+            if (outcome == CardIssue::Outcome::Closing) {
+                if (issue.dialogOpen())
+                    m_issue = nullptr;
                 return;
+            }
             lastStatus = issue.lastStatus();
             if (!issue.dialogOpen() || outcome == CardIssue::Outcome::Cancelled) {
                 stopped = true;
