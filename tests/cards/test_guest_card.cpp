@@ -6,6 +6,7 @@
 #include "components/recordtable/RecordTable.h"
 #include "data/OleDate.h"
 #include "texts/Texts.h"
+#include "ui/DialogMembers.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -309,6 +310,71 @@ TEST_P(GuestCardTest, WingRoomsAreTypedAndShownWithTheirWingCode)
         }
         delete form;
     }
+}
+
+TEST_P(GuestCardTest, TheTrackTwoRequestIsBuiltOncePerRunWhenTicked)
+{
+    const struct
+    {
+        const char *what;
+        bool ticked;
+        const char *templateText;
+        const char *answer; // the counter prompt's
+        const char *track2;
+        int prompts;
+    } rows[] = {
+        {"not ticked", false, "9PPYYMM", "5", "", 0},
+        {"the standard template asks for nothing", true, "97522035000RRRRXNNTDYYMM6012345", "5",
+         "97522035000RRRRXNNTDYYMM6012345", 0},
+        {"a counter is asked once for both cards", true, "9PPYYMM", "5", "P=5|9PPYYMM", 1},
+    };
+    putParameter(QStringLiteral("TRACK2_COUNTER_P"), QStringLiteral("12"));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        setParameter(QStringLiteral("TRACK2_STRING"), QLatin1String(row.templateText));
+        frmGuestCard *form = openDialog();
+        int prompts = 0;
+        form->setTrack2Prompt([&](QChar letter, int32_t stored) {
+            ++prompts;
+            EXPECT_EQ(letter, QLatin1Char('P'));
+            EXPECT_EQ(stored, 12);
+            return QLatin1String(row.answer);
+        });
+        child<QCheckBox>(form, QStringLiteral("chkTrack2"))->setChecked(row.ticked);
+        box(form, "txtRoomNumber")->setText(QStringLiteral("102"));
+        const QList<qint32> before = storedCards();
+        child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+        EXPECT_TRUE(messages->allAnswered()) << "only the question for the room made before";
+        EXPECT_EQ(prompts, row.prompts);
+        const QList<qint32> after = storedCards();
+        ASSERT_EQ(after.size(), before.size() + 2);
+        for (qint32 number : after.mid(before.size()))
+            EXPECT_EQ(storedImage(number).GetCardField(QStringLiteral("track2"))->text, QLatin1String(row.track2));
+        delete form;
+        now += 1.0 / 1440;
+        messages->clear();
+        messages->expect(-32505, 0); // room 102 has a card from here on
+    }
+    messages->clear();
+}
+
+TEST_P(GuestCardTest, TheIssueToBoxIsShownOnlyWhileNamesAreIssuedTo)
+{
+    frmGuestCard *form = openDialog();
+    QLineEdit *name = box(form, "txtIssueTo");
+    auto *label = child<QLabel>(form, QStringLiteral("lblIssueTo"));
+    EXPECT_TRUE(name->isHidden());
+    EXPECT_TRUE(label->isHidden());
+    setParameter(QStringLiteral("USEISSUETO"), QStringLiteral("1"));
+    ASSERT_TRUE(DialogMembers::call(form, "EvaluateIssueTo"));
+    EXPECT_FALSE(name->isHidden());
+    EXPECT_FALSE(label->isHidden());
+    EXPECT_TRUE(name->isEnabled());
+    name->setText(QStringLiteral("Miller"));
+    setParameter(QStringLiteral("USEISSUETO"), QStringLiteral("0"));
+    form->EvaluateIssueTo();
+    EXPECT_TRUE(name->isHidden());
+    EXPECT_EQ(name->text(), QString());
 }
 
 TEST_P(GuestCardTest, TheDefaultCheckOutHourFollowsNormalCheckOut)
