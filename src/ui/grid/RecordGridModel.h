@@ -38,9 +38,9 @@ public:
 
     // The query runs once every "?" of the WHERE text has its parameter.
     void runQuery(const QString &where, const QString &orderBy);
-    // Cards that open the door: its own number and, with an interval, the rooms inside it, as the
-    // card's main room or one of its rooms in CardDoors. Door 0 lists every card. Applies from the
-    // next query (or reload) on; the bound view needs registrationNumber and doorID.
+    // Cards that open the door: cards whose rooms in CardDoors include the door or, with an
+    // interval, lie inside it. Door 0 lists every card. Applies from the next query (or reload) on;
+    // the bound view needs registrationNumber.
     void setDoorFilter(qint32 doorID, qint32 intervalStart, qint32 intervalStop);
     void addQueryParameter(const QVariant &value);
     void reload();
