@@ -6,6 +6,7 @@
 #include "data/OleDate.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -47,6 +48,15 @@ QDateTime fixCentury(QDateTime value, const QString &format)
     if (value.isValid() && !format.contains(QLatin1String("yyyy")) && value.date().year() < 1950)
         value = value.addYears(100);
     return value;
+}
+
+// The locale's short time without its seconds (some locales' short format carries them).
+QString shortTimeFormat(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[^hHmaAp]*s+"));
+    format.remove(seconds);
+    return format;
 }
 
 } // namespace
@@ -172,7 +182,8 @@ int NightsUntil(double now, double checkOut)
 
 QString CheckOutText(double checkOut, const QLocale &locale)
 {
-    return OleDate::formatShortDate(checkOut, locale) + QLatin1Char(' ') + OleDate::formatShortTime(checkOut, locale);
+    return OleDate::formatShortDate(checkOut, locale) + QLatin1Char(' ') +
+           locale.toString(OleDate::toTime(checkOut), shortTimeFormat(locale));
 }
 
 std::optional<double> ParseCheckOut(const QString &text, const QLocale &locale)
@@ -181,8 +192,8 @@ std::optional<double> ParseCheckOut(const QString &text, const QLocale &locale)
     if (entry.isEmpty())
         return std::nullopt;
     const QString date = locale.dateFormat(QLocale::ShortFormat);
-    const QStringList times = {locale.timeFormat(QLocale::ShortFormat), QStringLiteral("H:mm"),
-                               QStringLiteral("HH:mm")};
+    const QStringList times = {shortTimeFormat(locale), locale.timeFormat(QLocale::ShortFormat),
+                               QStringLiteral("H:mm")};
     for (const QString &time : times) {
         const QString format = date + QLatin1Char(' ') + time;
         const QDateTime value = fixCentury(locale.toDateTime(entry, format), format);
