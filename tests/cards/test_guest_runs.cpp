@@ -354,6 +354,26 @@ TEST_P(GuestCardTest, ACardReadOnTheEncoderIsShownReadOnlyUntilEdit)
     EXPECT_TRUE(messages->shown().empty());
 }
 
+TEST_P(GuestCardTest, F2StartsTheNextGuestFromTheDefaults)
+{
+    storeCard(256, 105, 105, 105, {2}, now + 5);
+    readLastCardBack();
+    frmGuestCard *form = openDialog();
+    ASSERT_TRUE(form->ReadCardImageBag());
+    ASSERT_TRUE(form->showsReadBack());
+    QTest::keyClick(form, Qt::Key_F2);
+    EXPECT_FALSE(form->showsReadBack());
+    EXPECT_FALSE(form->inputsLocked());
+    EXPECT_EQ(form->windowTitle(), GetText(23500));
+    EXPECT_EQ(box(form, "txtRoomNumber")->text(), QString());
+    EXPECT_EQ(box(form, "txtNumNights")->text(), QStringLiteral("2"));
+    EXPECT_EQ(box(form, "txtCheckOut")->text(), CheckOutText(OleDate::wholeDay(now) + 2 + 11.0 / 24));
+    EXPECT_EQ(box(form, "txtNumCards")->text(), QStringLiteral("1"));
+    EXPECT_TRUE(form->tickedCommonRooms().isEmpty());
+    EXPECT_FALSE(command(form, "cmdMakeCard")->isHidden());
+    EXPECT_EQ(form->focusWidget(), box(form, "txtRoomNumber"));
+}
+
 TEST_P(GuestCardTest, TheCommonRoomListFollowsDoorChanges)
 {
     frmGuestCard *form = openDialog();
