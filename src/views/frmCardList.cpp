@@ -119,7 +119,7 @@ frmCardList::~frmCardList()
 {
     m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
     m_ws.notify.UnsubscribeDoors(Notify::handleOf(this));
-    if (SaveWindowPlacement(m_ws.registry, this, kWindowKey, registryErrorBox(*m_ws.messages)))
+    if (m_shown && SaveWindowPlacement(m_ws.registry, this, kWindowKey, registryErrorBox(*m_ws.messages)))
         SaveGridLayout(m_ws.registry, m_tlvCards, kColumnKey, registryErrorBox(*m_ws.messages));
     m_ws.openDialogs.reset(kWindowNumber);
 }
@@ -440,6 +440,12 @@ void frmCardList::unload()
         sub->close();
     else
         close();
+}
+
+void frmCardList::showEvent(QShowEvent *event)
+{
+    m_shown = true;
+    QWidget::showEvent(event);
 }
 
 void frmCardList::keyPressEvent(QKeyEvent *event)

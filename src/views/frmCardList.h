@@ -66,6 +66,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -90,5 +91,6 @@ private:
     QPointer<QObject> m_callingForm;
     CardSearchFilters m_filters;
     bool m_autoClose = false;
+    bool m_shown = false; // a list the search dialog cancelled never showed: its placement stays
     qint32 m_rows = 0;
 };

@@ -348,6 +348,26 @@ TEST_P(CardSearchTest, OpensThroughTheFramesSequenceWithTheSearchDialogFirst)
     }
 }
 
+TEST_P(CardSearchTest, KeepsItsPlacementAndColumnsButNotThoseOfAListThatNeverShowed)
+{
+    list.reset();
+    {
+        frmCardList shownList(*ws);
+        shownList.show();
+        shownList.resize(700, 300);
+        shownList.grid().setColumnWidth(3, 222);
+    }
+    {
+        frmCardList cancelled(*ws); // the search dialog was cancelled: never shown
+        cancelled.resize(400, 200);
+        cancelled.grid().setColumnWidth(3, 50);
+    }
+    frmCardList reopened(*ws);
+    EXPECT_EQ(reopened.size(), QSize(700, 300));
+    EXPECT_EQ(reopened.grid().columnWidth(3), 222);
+    EXPECT_TRUE(messages->shown().empty());
+}
+
 TEST_P(CardSearchTest, WithoutReadRightOnCardsTheListIsNotAvailable)
 {
     RecordTable t(db);
