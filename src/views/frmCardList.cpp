@@ -431,7 +431,13 @@ void frmCardList::showKindWithoutWindow(qint32 cardNameID)
         if (!found.isEmpty())
             name = found;
     }
-    m_ws.messages->information(kKindWithoutWindow, {name}, this);
+    MessageRequest request;
+    request.textNumber = kKindWithoutWindow;
+    request.arguments = {name};
+    request.style = MessageStyle::Information;
+    request.titleNumber = -32766;
+    request.buttonNumbers = {17000};
+    m_ws.messages->show(request, this);
 }
 
 void frmCardList::unload()

@@ -417,7 +417,16 @@ void frmCardSearchFilters::SetOldFilters(const QVariantList &values)
     m_doorID = f.doorID;
     m_intervalStart = f.intervalStart;
     m_intervalStop = f.intervalStop;
-    m_txtDoorName->setText(f.doorID != 0 ? QString::number(f.doorID) : QString());
+    QString door = f.doorID != 0 ? QString::number(f.doorID) : QString();
+    if (f.doorID != 0) {
+        RecordTable doors(*m_ws.database);
+        doors.SelectTable(TableId::Doors);
+        doors.SetField(Field::doorID, f.doorID);
+        doors.FindRecord();
+        if (doors.Status() == RecordStatus::Ok && !doors.GetField(Field::doorName).toString().isEmpty())
+            door = doors.GetField(Field::doorName).toString();
+    }
+    m_txtDoorName->setText(door);
 }
 
 void frmCardSearchFilters::showEvent(QShowEvent *event)

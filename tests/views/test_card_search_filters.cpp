@@ -237,6 +237,8 @@ TEST_P(SearchDialogTest, AClosedDoorAreaStaysClosedWithoutTheRightToReadDoorArea
 
 TEST_P(SearchDialogTest, ClearAllEmptiesTheFieldsAndDropsTheDoor)
 {
+    addDoorGroup(1, QStringLiteral("First floor"));
+    addDoorWithInterval(101, 1, QStringLiteral("Room 101"));
     auto dialog = makeDialog();
     CardSearchFilters old;
     old.surname = QStringLiteral("Smith");
@@ -249,6 +251,7 @@ TEST_P(SearchDialogTest, ClearAllEmptiesTheFieldsAndDropsTheDoor)
     EXPECT_EQ(field(dialog.get(), "txtRegTo")->text(), QStringLiteral("1B"));
     EXPECT_EQ(field(dialog.get(), "txtExpiryTo")->text(), QStringLiteral("5/31/2024"));
     EXPECT_EQ(field(dialog.get(), "txtIssueTo")->text(), QString()) << "the open bound shows empty";
+    EXPECT_EQ(field(dialog.get(), "txtDoorName")->text(), QStringLiteral("Room 101"));
     child<QPushButton>(dialog.get(), QStringLiteral("cmdClearAll"))->click();
     for (const char *name : {"txtSurname", "txtRegFrom", "txtRegTo", "txtExpiryTo", "txtDoorName", "txtRoomTo"})
         EXPECT_TRUE(field(dialog.get(), name)->text().isEmpty()) << name;
