@@ -198,6 +198,22 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
     EXPECT_FALSE(ws->openDialogs.test(33));
 }
 
+TEST_P(GuestCardTest, ACardWithoutARoomOpensTheTickedCommonRoomsOnly)
+{
+    frmGuestCard *form = openDialog();
+    tick(form, QStringLiteral("Gym"));
+    messages->expect(-32510, 0);
+    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    EXPECT_TRUE(messages->allAnswered());
+    EXPECT_EQ(messages->shown().size(), 1u);
+    const QList<qint32> cards = storedCards();
+    ASSERT_EQ(cards.size(), 2);
+    const CardImage image = storedImage(cards.back());
+    const QList<CardBlock> blocks = {{97, {}, {}, {{100, 0, 0}}}, {98, {}, {}, {{100, 2, 2}}}};
+    EXPECT_EQ(image.blocks(), blocks);
+    EXPECT_EQ(image.GetCardField(QStringLiteral("mainGuestRoom"))->integer, 0);
+}
+
 TEST_P(GuestCardTest, AJoinerCardTakesOverTheGuestCardsRoomsAndCheckOut)
 {
     const double expiry = OleDate::wholeDay(now) + 4 + 10.0 / 24;
