@@ -1,11 +1,11 @@
 #include "admin/frmUserData.h"
 
-#include "admin/ChildWindow.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
+#include "ui/ChildWindow.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

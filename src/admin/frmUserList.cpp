@@ -1,6 +1,5 @@
 #include "admin/frmUserList.h"
 
-#include "admin/ChildWindow.h"
 #include "admin/UserRegister.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
@@ -10,6 +9,7 @@
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
+#include "ui/ChildWindow.h"
 #include "ui/DialogMembers.h"
 #include "ui/WindowPlacement.h"
 #include "ui/grid/ListPrintMenu.h"
@@ -119,7 +119,7 @@ frmUserList::frmUserList(Workstation &ws, QWidget *parent)
 frmUserList::~frmUserList()
 {
     m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
-    SaveGridLayout(m_ws.registry, m_tlvUsers, kColumnKey, RegistryErrorBox(*m_ws.messages, nullptr));
+    SaveGridLayout(m_ws.registry, m_tlvUsers, kColumnKey, LiteralErrorBox(*m_ws.messages, nullptr));
     m_ws.openDialogs.reset(kWindowNumber);
 }
 
@@ -319,7 +319,7 @@ void frmUserList::cmdAdd_Click()
         return;
     // Chosen for a caller, the new user goes straight back to that caller.
     QPointer<QObject> caller = m_callingForm;
-    OpenChildWindow(m_ws, QStringLiteral("frmUserData"), [caller](QWidget *window) {
+    m_ws.openChildWindow(QStringLiteral("frmUserData"), [caller](QWidget *window) {
         window->setProperty("CallingForm", QVariant::fromValue<QObject *>(caller.data()));
         window->setProperty("UserID", 0);
     });
@@ -339,7 +339,7 @@ void frmUserList::cmdProperties_Click()
     const qint32 userID = selectedUserID();
     if (!m_cmdProperties->isEnabled() || userID <= 0)
         return;
-    OpenChildWindow(m_ws, QStringLiteral("frmUserData"), [userID](QWidget *window) {
+    m_ws.openChildWindow(QStringLiteral("frmUserData"), [userID](QWidget *window) {
         window->setProperty("CallingForm", QVariant::fromValue<QObject *>(nullptr));
         window->setProperty("UserID", userID);
     });
@@ -366,7 +366,7 @@ void frmUserList::searchCards()
     const QString alphaID = m_tlvUsers->SelectedValue(Field::alphaID).toString();
     const QString surname = m_tlvUsers->SelectedValue(Field::surname).toString();
     const QString firstname = m_tlvUsers->SelectedValue(Field::firstname).toString();
-    QWidget *list = OpenChildWindow(m_ws, QStringLiteral("frmCardList"));
+    QWidget *list = m_ws.openChildWindow(QStringLiteral("frmCardList"));
     if (!list)
         return;
     const bool fiveDigits = m_ws.SystemParams && m_ws.SystemParams->FiveDigits();
@@ -428,7 +428,7 @@ void frmUserList::openStaffCard()
     }
     const QString kind =
         card.cardNameID == kEmployeeCard ? QStringLiteral("frmEmployeeCard") : QStringLiteral("frmSupervisorCard");
-    if (QWidget *dialog = OpenChildWindow(m_ws, kind))
+    if (QWidget *dialog = m_ws.openChildWindow(kind))
         DialogMembers::call(dialog, "ReadCardImageBag");
 }
 

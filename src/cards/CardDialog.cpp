@@ -4,10 +4,10 @@
 #include "components/recordtable/RecordTable.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
+#include "ui/ChildWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 
 bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, const QList<qint32> &tables, bool confirm,
@@ -52,10 +52,7 @@ void CardDialog::EvaluateAuthority()
 
 void CardDialog::unload()
 {
-    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        frame->close();
-    else
-        close();
+    UnloadWindow(this);
 }
 
 void CardDialog::EvaluateIssueTo()

@@ -2,12 +2,12 @@
 
 #include "components/cardserver/CardsIntf.h"
 #include "frame/FrameIcons.h"
-#include "frame/LiteralErrorBox.h"
 #include "frame/frmNavWindow.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 #include "settings/frmEncoderSetup.h"
 #include "texts/Texts.h"
+#include "ui/ChildWindow.h"
 #include "ui/DialogMembers.h"
 #include "ui/FormTexts.h"
 #include "ui/HelpViewer.h"

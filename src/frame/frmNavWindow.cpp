@@ -1,10 +1,10 @@
 #include "frame/frmNavWindow.h"
 
 #include "frame/FrameIcons.h"
-#include "frame/LiteralErrorBox.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
+#include "ui/ChildWindow.h"
 #include "ui/FormTexts.h"
 #include "ui/WindowPlacement.h"
 

@@ -109,6 +109,11 @@ public:
     // Opens a child window of the frame by kind, or brings an open one forward; arguments run
     // before it shows. nullptr when it did not open (the frame or the window said why).
     std::function<QWidget *(const QString &kind, const std::function<void(QWidget *)> &arguments)> openWindow;
+    // openWindow, or nullptr while there is no frame.
+    QWidget *openChildWindow(const QString &kind, const std::function<void(QWidget *)> &arguments = {})
+    {
+        return openWindow ? openWindow(kind, arguments) : nullptr;
+    }
 
     LogonState logon;
     Notify notify;

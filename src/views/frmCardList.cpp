@@ -7,6 +7,7 @@
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
+#include "ui/ChildWindow.h"
 #include "ui/DialogMembers.h"
 #include "ui/WindowPlacement.h"
 #include "ui/grid/ListPrintMenu.h"
@@ -17,8 +18,6 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -44,38 +43,6 @@ QPushButton *button(QWidget *parent, const char *name, int16_t caption)
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
-}
-
-void bringForward(QWidget *window)
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget())) {
-        if (sub->isMinimized())
-            sub->showNormal();
-        else
-            sub->show();
-        if (QMdiArea *area = sub->mdiArea())
-            area->setActiveSubWindow(sub);
-    } else {
-        window->show();
-        window->raise();
-        window->activateWindow();
-    }
-    window->setFocus();
-    DialogMembers::call(window, "Activate");
-}
-
-// The registry error box of the placement writers.
-MessageDialogFn registryErrorBox(Messages &messages)
-{
-    return [&messages](const QString &text, DialogStyle, const QString &, const QStringList &) {
-        MessageRequest request;
-        request.appendix = text;
-        request.replacesText = true;
-        request.style = MessageStyle::Error;
-        request.titleNumber = -32767;
-        request.buttonNumbers = {17000};
-        return messages.show(request, nullptr);
-    };
 }
 
 } // namespace
@@ -119,8 +86,8 @@ frmCardList::~frmCardList()
 {
     m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
     m_ws.notify.UnsubscribeDoors(Notify::handleOf(this));
-    if (m_shown && SaveWindowPlacement(m_ws.registry, this, kWindowKey, registryErrorBox(*m_ws.messages)))
-        SaveGridLayout(m_ws.registry, m_tlvCards, kColumnKey, registryErrorBox(*m_ws.messages));
+    if (m_shown && SaveWindowPlacement(m_ws.registry, this, kWindowKey, LiteralErrorBox(*m_ws.messages, nullptr)))
+        SaveGridLayout(m_ws.registry, m_tlvCards, kColumnKey, LiteralErrorBox(*m_ws.messages, nullptr));
     m_ws.openDialogs.reset(kWindowNumber);
 }
 
@@ -376,7 +343,7 @@ void frmCardList::handBack()
     QPointer<QObject> caller = m_callingForm;
     caller->setProperty("RegistrationNumber", number);
     if (auto *window = qobject_cast<QWidget *>(caller.data()))
-        bringForward(window);
+        BringWindowForward(window);
     setCallingForm(nullptr);
     if (m_autoClose)
         unload();
@@ -416,7 +383,7 @@ void frmCardList::openCard()
     if (!window)
         return;
     DialogMembers::call(window, "ReadCardImageBag");
-    bringForward(window);
+    BringWindowForward(window);
 }
 
 void frmCardList::showKindWithoutWindow(qint32 cardNameID)
@@ -442,10 +409,7 @@ void frmCardList::showKindWithoutWindow(qint32 cardNameID)
 
 void frmCardList::unload()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    UnloadWindow(this);
 }
 
 void frmCardList::showEvent(QShowEvent *event)

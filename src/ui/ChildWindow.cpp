@@ -1,6 +1,5 @@
-#include "admin/ChildWindow.h"
+#include "ui/ChildWindow.h"
 
-#include "session/Workstation.h"
 #include "ui/DialogMembers.h"
 #include "ui/Messages.h"
 
@@ -38,14 +37,7 @@ void BringWindowForward(QWidget *window)
     DialogMembers::call(window, "Activate");
 }
 
-QWidget *OpenChildWindow(Workstation &ws, const QString &kind, const std::function<void(QWidget *)> &arguments)
-{
-    if (!ws.openWindow)
-        return nullptr;
-    return ws.openWindow(kind, arguments);
-}
-
-MessageDialogFn RegistryErrorBox(Messages &messages, QWidget *parent)
+MessageDialogFn LiteralErrorBox(Messages &messages, QWidget *parent)
 {
     QPointer<QWidget> owner(parent);
     return [&messages, owner](const QString &text, DialogStyle, const QString &, const QStringList &) {
