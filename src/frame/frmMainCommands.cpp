@@ -19,6 +19,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include <cmath>
@@ -163,7 +164,18 @@ void frmMain::showChild(const QString &kind, QWidget *window, bool created)
 {
     QMdiSubWindow *sub = nullptr;
     if (created) {
+        // A window that restored its own placement keeps it inside the frame's client area.
+        const bool sized = window->testAttribute(Qt::WA_Resized);
+        const bool moved = window->testAttribute(Qt::WA_Moved);
+        const QRect placed(window->pos(), window->size());
         sub = m_mdi->addSubWindow(window);
+        if (sized) {
+            const int border = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+            const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+            sub->resize(placed.width() + 2 * border, placed.height() + title + border);
+        }
+        if (moved)
+            sub->move(placed.topLeft());
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setProperty("kind", kind);
         const int number = WindowNumber::of(kind);

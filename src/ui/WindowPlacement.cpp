@@ -5,6 +5,7 @@
 #include "ui/Twips.h"
 
 #include <QHeaderView>
+#include <QMdiSubWindow>
 #include <QScreen>
 #include <QTableView>
 #include <QTreeView>
@@ -61,6 +62,13 @@ int32_t readOr(Registry &registry, const QString &name, int32_t fallback)
 // The geometry to remember: a maximised or minimised window keeps its normal one.
 QRect currentPlacement(const QWidget *window)
 {
+    // Inside the main frame the child window's frame holds the position; the size stays the
+    // window's own, so a restore sizes the window itself.
+    if (const auto *sub = qobject_cast<const QMdiSubWindow *>(window->parentWidget())) {
+        const QRect outer = sub->isMaximized() || sub->isMinimized() ? sub->normalGeometry() : sub->geometry();
+        if (outer.isValid())
+            return QRect(outer.topLeft(), window->size());
+    }
     if (window->isWindow() && (window->isMaximized() || window->isMinimized())) {
         const QRect normal = window->normalGeometry();
         if (normal.isValid()) {

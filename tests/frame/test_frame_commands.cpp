@@ -9,6 +9,7 @@
 #include "texts/Texts.h"
 #include "ui/HelpViewer.h"
 #include "ui/WindowNumbers.h"
+#include "ui/WindowPlacement.h"
 #include "ui/frmHelp.h"
 
 #include <QAction>
@@ -135,6 +136,32 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
     EXPECT_FALSE(ws->openDialogs.test(number)) << "unloading clears the flag";
     trigger("mnuViewUserList");
     EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 2);
+}
+
+// A list restores its stored placement before the frame shows it; inside the client area the
+// child window takes that position and the list keeps its size, and saving reads them back.
+TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
+{
+    ws->windows.add(QStringLiteral("frmUserList"), [](QWidget *) {
+        auto *dialog = new FakeDialog;
+        dialog->move(40, 30);
+        dialog->resize(500, 300);
+        return dialog;
+    });
+    operatorWith({{kTable + 16, 1}});
+    frame->show();
+    trigger("mnuViewUserList");
+    QMdiSubWindow *sub = frame->mdiArea()->activeSubWindow();
+    ASSERT_NE(sub, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sub->pos(), QPoint(40, 30));
+    EXPECT_EQ(sub->widget()->size(), QSize(500, 300));
+
+    sub->move(60, 45);
+    ASSERT_TRUE(SaveWindowPlacement(ws->registry, sub->widget(), QStringLiteral("dlgPlaced"), {}));
+    QWidget restored;
+    RestoreWindowPlacement(ws->registry, &restored, QStringLiteral("dlgPlaced"), 15, 15);
+    EXPECT_EQ(QRect(restored.pos(), restored.size()), QRect(60, 45, 500, 300));
 }
 
 TEST_P(FrameCommandTest, TheWindowMenuArrangesTheChildWindows)
