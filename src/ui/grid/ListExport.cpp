@@ -28,7 +28,7 @@ char toWindows1252(char32_t c)
 
 } // namespace
 
-ListTable gridTable(RecordGrid &grid)
+ListTable gridTable(RecordGrid &grid, RecordGridModel::Years years)
 {
     RecordGridModel *model = grid.gridModel();
     while (model->canFetchMore(QModelIndex()))
@@ -51,7 +51,7 @@ ListTable gridTable(RecordGrid &grid)
     for (int row = 0; row < model->rowCount(); ++row) {
         QStringList cells;
         for (int column : columns)
-            cells << model->displayText(row, column);
+            cells << model->displayText(row, column, years);
         table.rows << cells;
     }
     return table;
@@ -107,7 +107,7 @@ ExportResult ExportGrid(RecordGrid &grid, const SaveFileChooser &choose, const Q
     // The default extension applies whichever chooser answered.
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".xls");
-    const ListTable table = gridTable(grid);
+    const ListTable table = gridTable(grid, RecordGridModel::Years::Full);
     if (grid.gridModel()->status() != 0) {
         error = grid.gridModel()->errorText();
         return ExportResult::Failed;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/grid/RecordGridModel.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -17,7 +19,7 @@ struct ListTable
     QStringList titles;
     QList<QStringList> rows;
 };
-ListTable gridTable(RecordGrid &grid);
+ListTable gridTable(RecordGrid &grid, RecordGridModel::Years years = RecordGridModel::Years::AsShown);
 
 // Windows-1252, the 8-bit code page list files are written in; characters it lacks become "?".
 QByteArray encodeWindows1252(const QString &text);

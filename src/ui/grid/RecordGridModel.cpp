@@ -301,7 +301,7 @@ QVariant RecordGridModel::rawValue(int row, const QString &field) const
     return m_rows.at(row).at(i);
 }
 
-QString RecordGridModel::displayText(int row, int column) const
+QString RecordGridModel::displayText(int row, int column, Years years) const
 {
     if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_fields.size())
         return QString();
@@ -327,7 +327,7 @@ QString RecordGridModel::displayText(int row, int column) const
     }
     if (!decided) {
         if (m_dateFields.contains(key))
-            text = formatDateTime(value.toDouble());
+            text = formatDateTime(value.toDouble(), years);
         else if (m_cardNumberFields.contains(key))
             text = formatCardNumber(value.toLongLong());
         else if (value.typeId() == QMetaType::Double)
@@ -344,7 +344,7 @@ QString RecordGridModel::displayText(int row, int column) const
     return text;
 }
 
-QString RecordGridModel::formatDateTime(double ole)
+QString RecordGridModel::formatDateTime(double ole, Years years)
 {
     // Before 1899-12-30 the whole days count back but the fraction still counts the time forward.
     const qint64 msecs = std::llround(ole * 86400000.0);
@@ -353,8 +353,10 @@ QString RecordGridModel::formatDateTime(double ole)
     const QDate date = QDate(1899, 12, 30).addDays(days);
     const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(rest));
     const QLocale locale;
-    return locale.toString(date, QLocale::ShortFormat) + QLatin1Char(' ') +
-           locale.toString(time, ShortTimeFormat(locale));
+    QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
+    if (years == Years::Full && !dateFormat.contains(QLatin1String("yyyy")))
+        dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return locale.toString(date, dateFormat) + QLatin1Char(' ') + locale.toString(time, ShortTimeFormat(locale));
 }
 
 QString RecordGridModel::formatCardNumber(qint64 stored)

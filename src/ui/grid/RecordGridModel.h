@@ -50,7 +50,9 @@ public:
 
     qint32 rowTotal();
     QVariant rawValue(int row, const QString &field) const;
-    QString displayText(int row, int column) const;
+    // Exported lists write four-digit years: a spreadsheet reads "9/4/31" as 1931.
+    enum class Years { AsShown, Full };
+    QString displayText(int row, int column, Years years = Years::AsShown) const;
 
     const QStringList &captions() const { return m_captions; }
     const QStringList &fields() const { return m_fields; }
@@ -70,7 +72,7 @@ public:
     void fetchMore(const QModelIndex &parent) override;
 
     // "short date" and the time without seconds of an OLE date, in the default locale.
-    static QString formatDateTime(double ole);
+    static QString formatDateTime(double ole, Years years = Years::AsShown);
     // The shown card number: stored value / 256 as five upper-case hexadecimal digits.
     static QString formatCardNumber(qint64 stored);
 

@@ -310,4 +310,20 @@ TEST(GridFormat, DatesShowShortDateAndTimeWithoutSeconds)
     EXPECT_EQ(RecordGridModel::formatDateTime(-1.25), QStringLiteral("12/29/99 6:00 AM"));
 }
 
+// Exports carry the whole year so a spreadsheet does not put 2031 into 1931; a locale that
+// already writes four digits is left alone.
+TEST(GridFormat, ExportedDatesCarryTheWholeYear)
+{
+    const double expiry = 47000.5; // 2028-09-04 12:00
+    const double later = 47000.5 + 3 * 365;
+    EXPECT_EQ(RecordGridModel::formatDateTime(expiry, RecordGridModel::Years::Full),
+              QStringLiteral("9/4/2028 12:00 PM"));
+    EXPECT_EQ(RecordGridModel::formatDateTime(later, RecordGridModel::Years::Full),
+              QStringLiteral("9/4/2031 12:00 PM"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString german = RecordGridModel::formatDateTime(expiry, RecordGridModel::Years::Full);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(german, QStringLiteral("04.09.2028 12:00"));
+}
+
 } // namespace
