@@ -17,22 +17,10 @@ void GuestCardTest::SetUp()
     SessionTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
         return;
-    ASSERT_TRUE(m_devices.isValid());
-    RecordTable t(db);
-    t.SelectTable(TableId::Devices);
-    t.SetField(QStringLiteral("deviceName"), QStringLiteral("Front desk"));
-    t.SetField(QStringLiteral("deviceType"), 0);
-    t.SetField(QStringLiteral("portName"), QStringLiteral("encoder"));
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
-    encoder = t.GetField(QStringLiteral("deviceID")).toInt();
-    VirtualDeviceFolder slot = folder();
-    ASSERT_TRUE(slot.create(VirtualDeviceFolder::Kind::Encoder));
-    setWriteTime(0);
-    ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
-    ws->firstCardsIntf->Negotiate(ws->ComputerName);
-    ws->secondCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
-    ws->secondCardsIntf->Negotiate(ws->ComputerName);
+    ASSERT_NO_FATAL_FAILURE(m_encoder.install(db));
+    encoder = m_encoder.deviceID();
+    ws->firstCardsIntf = m_encoder.cardServer(*ws->database, ws->ComputerName);
+    ws->secondCardsIntf = m_encoder.cardServer(*ws->database, ws->ComputerName);
     ws->LocalParams.setMagCardEncoderID(encoder);
 
     for (qint32 room = 101; room <= 108; ++room)
@@ -65,21 +53,6 @@ void GuestCardTest::TearDown()
 {
     delete dialog.data();
     SessionTest::TearDown();
-}
-
-VirtualDeviceFolder GuestCardTest::folder() const
-{
-    return VirtualDeviceFolder(m_devices.filePath(QStringLiteral("encoder")));
-}
-
-void GuestCardTest::setWriteTime(int ms)
-{
-    VirtualDeviceFolder slot = folder();
-    VirtualDeviceFolder::Settings settings = slot.settings();
-    settings.writeMs = ms;
-    settings.ejectMs = 0;
-    settings.pollMs = 1;
-    ASSERT_TRUE(slot.writeSettings(settings));
 }
 
 void GuestCardTest::addDoorRow(qint32 doorID, const QString &name, const QString &category, qint32 commonRoom)
@@ -137,10 +110,7 @@ qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint
 
 void GuestCardTest::readLastCardBack()
 {
-    VirtualDeviceFolder slot = folder();
-    QFile ejected(slot.newestEjected());
-    ASSERT_TRUE(ejected.open(QIODevice::ReadOnly)) << slot.newestEjected().toStdString();
-    ASSERT_TRUE(slot.insertCard(ejected.readAll()));
+    ASSERT_NO_FATAL_FAILURE(m_encoder.reinsertEjectedCard());
     CardsIntf &cards = *ws->firstCardsIntf;
     cards.SelectDevice(encoder);
     cards.SetActive(1);
@@ -148,7 +118,7 @@ void GuestCardTest::readLastCardBack()
     ASSERT_TRUE(QTest::qWaitFor([&cards] { return !CardServerStatus::isBusy(cards.GetStatus()); }, 5000));
     ASSERT_EQ(cards.GetStatus(), CardServerStatus::CardRead);
     cards.SetActive(0);
-    slot.removeCard();
+    folder().removeCard();
 }
 
 frmGuestCard *GuestCardTest::openDialog(bool joiner)
@@ -192,7 +162,7 @@ QList<qint32> GuestCardTest::storedCards()
 
 CardImage GuestCardTest::storedImage(qint32 registrationNumber)
 {
-    CardsIntf reader(*ws->database, CardsIntf::Setup{m_devices.path()});
+    CardsIntf reader(*ws->database, CardsIntf::Setup{m_encoder.deviceDirectory()});
     EXPECT_EQ(reader.LoadCard(registrationNumber), 0);
     return reader.image();
 }

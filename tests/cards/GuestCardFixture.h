@@ -1,12 +1,12 @@
 #pragma once
 
+#include "TestEncoder.h"
 #include "components/cardserver/CardImage.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 #include "session/SessionFixture.h"
 
 #include <QList>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -25,8 +25,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    VirtualDeviceFolder folder() const;
-    void setWriteTime(int ms);
+    VirtualDeviceFolder folder() const { return m_encoder.folder(); }
+    void setWriteTime(int ms) { m_encoder.setWriteTime(ms); }
+    void reinsertEjectedCard() { m_encoder.reinsertEjectedCard(); }
     void addDoorRow(qint32 doorID, const QString &name, const QString &category, qint32 commonRoom = 0);
     void addWing(const QString &code, qint32 prefix1, qint32 prefix2);
 
@@ -55,7 +56,7 @@ protected:
     QPointer<frmGuestCard> dialog;
 
 private:
-    QTemporaryDir m_devices;
+    TestEncoder m_encoder;
     QTimer m_promptTimer;
 };
 

@@ -1,5 +1,6 @@
 #include "FindChild.h"
 #include "ScriptedMessages.h"
+#include "TestEncoder.h"
 #include "cards/CardDialog.h"
 #include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
@@ -41,23 +42,9 @@ protected:
         SessionTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        ASSERT_TRUE(m_devices.isValid());
-        RecordTable t(db);
-        t.SelectTable(TableId::Devices);
-        t.SetField(QStringLiteral("deviceName"), QStringLiteral("Front desk"));
-        t.SetField(QStringLiteral("deviceType"), 0);
-        t.SetField(QStringLiteral("portName"), QStringLiteral("encoder"));
-        t.InsertRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
-        encoder = t.GetField(QStringLiteral("deviceID")).toInt();
-        VirtualDeviceFolder slot = folder();
-        ASSERT_TRUE(slot.create(VirtualDeviceFolder::Kind::Encoder));
-        VirtualDeviceFolder::Settings settings = slot.settings();
-        settings.writeMs = settings.ejectMs = 0;
-        settings.pollMs = 1;
-        ASSERT_TRUE(slot.writeSettings(settings));
-        ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
-        ws->firstCardsIntf->Negotiate(ws->ComputerName);
+        ASSERT_NO_FATAL_FAILURE(m_encoder.install(db));
+        encoder = m_encoder.deviceID();
+        ws->firstCardsIntf = m_encoder.cardServer(*ws->database, ws->ComputerName);
         ws->LocalParams.setMagCardEncoderID(encoder);
         dialog = new QWidget;
         dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -69,7 +56,9 @@ protected:
         SessionTest::TearDown();
     }
 
-    VirtualDeviceFolder folder() const { return VirtualDeviceFolder(m_devices.filePath(QStringLiteral("encoder"))); }
+    VirtualDeviceFolder folder() const { return m_encoder.folder(); }
+    void setWriteTime(int ms) { m_encoder.setWriteTime(ms); }
+    void reinsertEjectedCard() { m_encoder.reinsertEjectedCard(); }
 
     std::unique_ptr<CardIssue> makeIssue()
     {
@@ -117,7 +106,7 @@ protected:
     QList<bool> lockCalls;
 
 private:
-    QTemporaryDir m_devices;
+    TestEncoder m_encoder;
 };
 
 TEST_P(CardIssueTest, ASuccessfulIssueStoresTheCardsAndUnlocksTheDialog)
@@ -154,10 +143,7 @@ TEST_P(CardIssueTest, ASecondOperationWhileOneRunsIsRefusedAndChangesNothing)
 
 TEST_P(CardIssueTest, CancellingDuringThePollStopsTheRun)
 {
-    VirtualDeviceFolder slot = folder();
-    VirtualDeviceFolder::Settings settings = slot.settings();
-    settings.writeMs = 3000;
-    ASSERT_TRUE(slot.writeSettings(settings));
+    setWriteTime(3000);
     messages->expect(-31196);
     auto issue = makeIssue();
     issue->setPollInterval(5);
@@ -174,10 +160,7 @@ TEST_P(CardIssueTest, CancellingDuringThePollStopsTheRun)
 
 TEST_P(CardIssueTest, ClosingTheDialogDuringThePollEndsTheRunSafely)
 {
-    VirtualDeviceFolder slot = folder();
-    VirtualDeviceFolder::Settings settings = slot.settings();
-    settings.writeMs = 3000;
-    ASSERT_TRUE(slot.writeSettings(settings));
+    setWriteTime(3000);
     messages->expect(-31196);
     auto issue = makeIssue();
     issue->setPollInterval(5);
@@ -192,10 +175,7 @@ TEST_P(CardIssueTest, ClosingTheDialogDuringThePollEndsTheRunSafely)
 
 TEST_P(CardIssueTest, ApplicationClosingDuringThePollClearsTheFlagAndClosesTheDialog)
 {
-    VirtualDeviceFolder slot = folder();
-    VirtualDeviceFolder::Settings settings = slot.settings();
-    settings.writeMs = 3000;
-    ASSERT_TRUE(slot.writeSettings(settings));
+    setWriteTime(3000);
     auto issue = makeIssue();
     issue->setPollInterval(5);
     dialog->show();
@@ -290,9 +270,7 @@ TEST_P(CardIssueTest, AValidCardOfTheRoomInTheEncoderAsksBeforeItIsWrittenOver)
         first->waitUntilReady();
         first->finish();
         // The guest's card comes back into the slot.
-        QFile ejected(slot.newestEjected());
-        ASSERT_TRUE(ejected.open(QIODevice::ReadOnly)) << slot.newestEjected().toStdString();
-        ASSERT_TRUE(slot.insertCard(ejected.readAll()));
+        ASSERT_NO_FATAL_FAILURE(reinsertEjectedCard());
         const int stored = storedCards();
 
         messages->clear();
@@ -414,10 +392,7 @@ TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
         issue->waitUntilReady();
         issue->finish();
         const qint32 number = issue->cards().GetRegistrationNumber();
-        VirtualDeviceFolder slot = folder();
-        QFile ejected(slot.newestEjected());
-        ASSERT_TRUE(ejected.open(QIODevice::ReadOnly));
-        ASSERT_TRUE(slot.insertCard(ejected.readAll()));
+        ASSERT_NO_FATAL_FAILURE(reinsertEjectedCard());
 
         now = issued + row.later;
         CardsIntf &cards = *ws->firstCardsIntf;
@@ -426,7 +401,7 @@ TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
         ASSERT_TRUE(QTest::qWaitFor([&cards] { return !CardServerStatus::isBusy(cards.GetStatus()); }, 5000));
         ASSERT_EQ(cards.GetStatus(), CardServerStatus::CardRead);
         cards.SetActive(0);
-        slot.removeCard();
+        folder().removeCard();
 
         const CardReadBack card = ReadCardImage(cards);
         EXPECT_EQ(card.cardNameID, 256);
@@ -565,10 +540,7 @@ TEST_P(CardIssueTest, ACardDialogIsAvailableWithTheCardRightAndReadAccessToItsTa
 
 TEST_P(CardIssueTest, TheFrameMayReleaseTheCardServerWhileThePollYields)
 {
-    VirtualDeviceFolder slot = folder();
-    VirtualDeviceFolder::Settings settings = slot.settings();
-    settings.writeMs = 3000;
-    ASSERT_TRUE(slot.writeSettings(settings));
+    setWriteTime(3000);
     auto issue = makeIssue();
     issue->setPollInterval(5);
     QTimer::singleShot(50, [this] {

@@ -243,10 +243,7 @@ TEST_P(GuestCardTest, AValidCardOfTheRoomInTheEncoderLendsItsCheckOut)
 {
     const double oldExpiry = OleDate::wholeDay(now) + 1 + 11.0 / 24;
     storeCard(256, 101, 101, 101, {}, oldExpiry);
-    VirtualDeviceFolder slot = folder();
-    QFile ejected(slot.newestEjected());
-    ASSERT_TRUE(ejected.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(slot.insertCard(ejected.readAll()));
+    ASSERT_NO_FATAL_FAILURE(reinsertEjectedCard());
 
     frmGuestCard *form = openDialog();
     box(form, "txtRoomNumber")->setText(QStringLiteral("101"));

@@ -2,7 +2,6 @@
 
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
-#include "components/cardserver/VirtualDeviceFolder.h"
 #include "session/Logon.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
@@ -57,26 +56,13 @@ void CardListTest::storeCard(const Card &c)
 qint32 CardListTest::issueCard(qint32 kind, qint32 room)
 {
     if (!ws->firstCardsIntf) {
-        EXPECT_TRUE(m_devices.isValid());
-        RecordTable t(db);
-        t.SelectTable(TableId::Devices);
-        t.SetField(QStringLiteral("deviceName"), QStringLiteral("Front desk"));
-        t.SetField(QStringLiteral("deviceType"), 0);
-        t.SetField(QStringLiteral("portName"), QStringLiteral("encoder"));
-        t.InsertRecord();
-        EXPECT_STATUS(t, RecordStatus::Ok);
-        m_encoder = t.GetField(QStringLiteral("deviceID")).toInt();
-        VirtualDeviceFolder slot(m_devices.filePath(QStringLiteral("encoder")));
-        EXPECT_TRUE(slot.create(VirtualDeviceFolder::Kind::Encoder));
-        VirtualDeviceFolder::Settings settings = slot.settings();
-        settings.writeMs = settings.ejectMs = 0;
-        settings.pollMs = 1;
-        EXPECT_TRUE(slot.writeSettings(settings));
-        ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
-        ws->firstCardsIntf->Negotiate(ws->ComputerName);
+        m_encoder.install(db);
+        if (HasFatalFailure())
+            return 0;
+        ws->firstCardsIntf = m_encoder.cardServer(*ws->database, ws->ComputerName);
     }
     CardsIntf &c = *ws->firstCardsIntf;
-    c.SelectDevice(m_encoder);
+    c.SelectDevice(m_encoder.deviceID());
     c.NewCard();
     if (room > 0) {
         c.BeginBlock(97);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "TestEncoder.h"
 #include "session/SessionFixture.h"
 
 #include <QSet>
-#include <QTemporaryDir>
 
 class frmCardList;
 
@@ -40,6 +40,5 @@ protected:
     static const QList<qint32> kIssuableKinds;
 
 private:
-    QTemporaryDir m_devices;
-    qint32 m_encoder = 0;
+    TestEncoder m_encoder; // installed by the first issueCard
 };
