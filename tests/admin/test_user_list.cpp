@@ -301,19 +301,15 @@ TEST_P(UserListTest, StaffCardLookupTakesTheLatestValidEmployeeOrSupervisorCard)
         {0x500, anna, 260, 1, now - 1},  // expired
         {0x600, bob, 260, 4, now + 3},   // expired status
     };
-    RecordTable t(db);
     for (const auto &card : cards) {
-        t.SelectTable(TableId::Cards);
-        t.SetField(QStringLiteral("registrationNumber"), card.registrationNumber);
-        t.SetField(QStringLiteral("userID"), card.userID);
-        t.SetField(QStringLiteral("cardNameID"), card.cardNameID);
-        t.SetField(QStringLiteral("status"), card.status);
-        t.SetField(QStringLiteral("issueTime"), now - 1);
-        t.SetField(QStringLiteral("startTime"), now - 1);
-        t.SetField(QStringLiteral("expireTime"), card.expireTime);
-        t.InsertRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
+        ASSERT_NO_FATAL_FAILURE(addCard({.registrationNumber = card.registrationNumber,
+                                         .userID = card.userID,
+                                         .cardNameID = card.cardNameID,
+                                         .status = card.status,
+                                         .issueTime = now - 1,
+                                         .expireTime = card.expireTime}));
     }
+    RecordTable t(db);
     StaffCard found;
     EXPECT_EQ(FindStaffCard(t, anna, now, found), RecordStatus::Ok);
     EXPECT_EQ(found.registrationNumber, 0x200);

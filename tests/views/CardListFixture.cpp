@@ -31,26 +31,14 @@ void CardListTest::SetUp()
 void CardListTest::storeCard(const Card &c)
 {
     const qint32 user = addUser(QStringLiteral("U%1").arg(c.number, 0, 16), c.surname, QStringLiteral("F"));
-    RecordTable t(db);
-    t.SelectTable(TableId::Cards);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("registrationNumber"), c.number);
-    t.SetField(QStringLiteral("userID"), user);
-    t.SetField(QStringLiteral("cardNameID"), c.kind);
-    t.SetField(QStringLiteral("issueTime"), c.issueTime);
-    t.SetField(QStringLiteral("startTime"), c.issueTime);
-    t.SetField(QStringLiteral("expireTime"), c.expireTime);
-    t.SetField(QStringLiteral("status"), c.status);
-    t.SetField(QStringLiteral("mainGuestRoom"), c.room);
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
-    for (qint32 room : c.rooms) {
-        t.SelectTable(TableId::CardDoors);
-        t.SetField(QStringLiteral("registrationNumber"), c.number);
-        t.SetField(QStringLiteral("doorID"), room);
-        t.InsertRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
-    }
+    addCard({.registrationNumber = c.number,
+             .userID = user,
+             .cardNameID = c.kind,
+             .status = c.status,
+             .mainGuestRoom = c.room,
+             .rooms = c.rooms,
+             .issueTime = c.issueTime,
+             .expireTime = c.expireTime});
 }
 
 qint32 CardListTest::issueCard(qint32 kind, qint32 room)

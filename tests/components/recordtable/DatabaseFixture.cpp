@@ -160,6 +160,35 @@ void DatabaseTest::addDoor(qint32 doorId, const QString &name, const QString &ca
     EXPECT_STATUS(t, RecordStatus::Ok);
 }
 
+void DatabaseTest::addCard(const StoredCard &card)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Cards);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("registrationNumber"), card.registrationNumber);
+    t.SetField(QStringLiteral("userID"), card.userID);
+    t.SetField(QStringLiteral("cardNameID"), card.cardNameID);
+    if (card.issueTime) {
+        t.SetField(QStringLiteral("issueTime"), *card.issueTime);
+        t.SetField(QStringLiteral("startTime"), *card.issueTime);
+    }
+    if (card.expireTime)
+        t.SetField(QStringLiteral("expireTime"), *card.expireTime);
+    t.SetField(QStringLiteral("status"), card.status);
+    t.SetField(QStringLiteral("mainGuestRoom"), card.mainGuestRoom);
+    if (card.copies)
+        t.SetField(QStringLiteral("numberOfIdenticallyIssuedCards"), *card.copies);
+    t.InsertRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    for (qint32 room : card.rooms) {
+        t.SelectTable(TableId::CardDoors);
+        t.SetField(QStringLiteral("registrationNumber"), card.registrationNumber);
+        t.SetField(QStringLiteral("doorID"), room);
+        t.InsertRecord();
+        ASSERT_STATUS(t, RecordStatus::Ok);
+    }
+}
+
 int DatabaseTest::rowCount(qint32 tableId)
 {
     RecordTable t(db);

@@ -2,11 +2,13 @@
 
 #include "components/recordtable/RecordTable.h"
 
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 // Every test gets a fresh database with the current schema: a SQLite file in a temporary
 // directory, or, for the "postgresql" parameter, a uniquely named database on the server that
@@ -36,6 +38,21 @@ protected:
     void addParameter(const QString &key, const QString &value);
     QString parameterValue(const QString &key);
     void addDoor(qint32 doorId, const QString &name, const QString &category = QStringLiteral("G"));
+    // A stored card as the card server leaves it, with a CardDoors row per room. Fields left
+    // unset stay as the schema defaults them.
+    struct StoredCard
+    {
+        qint32 registrationNumber = 0;
+        qint32 userID = 0;
+        qint32 cardNameID = 256;
+        qint32 status = 1;
+        qint32 mainGuestRoom = 0;
+        QList<qint32> rooms = {};
+        std::optional<double> issueTime = {}; // also the start time
+        std::optional<double> expireTime = {};
+        std::optional<qint32> copies = {}; // numberOfIdenticallyIssuedCards
+    };
+    void addCard(const StoredCard &card);
     // Rows of a table through a query without filter.
     int rowCount(qint32 tableId);
 

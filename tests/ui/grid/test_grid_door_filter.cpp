@@ -34,23 +34,12 @@ protected:
             {0x500, 260, 1, 0, {}},           // employee card: no rooms in the database
         };
         for (const Card &c : cards) {
-            RecordTable t(db);
-            t.SelectTable(TableId::Cards);
-            t.UseGivenKey();
-            t.SetField(QStringLiteral("registrationNumber"), c.number);
-            t.SetField(QStringLiteral("userID"), user);
-            t.SetField(QStringLiteral("cardNameID"), c.kind);
-            t.SetField(QStringLiteral("status"), c.status);
-            t.SetField(QStringLiteral("mainGuestRoom"), c.mainRoom);
-            t.InsertRecord();
-            ASSERT_STATUS(t, RecordStatus::Ok);
-            for (qint32 room : c.rooms) {
-                t.SelectTable(TableId::CardDoors);
-                t.SetField(QStringLiteral("registrationNumber"), c.number);
-                t.SetField(QStringLiteral("doorID"), room);
-                t.InsertRecord();
-                ASSERT_STATUS(t, RecordStatus::Ok);
-            }
+            ASSERT_NO_FATAL_FAILURE(addCard({.registrationNumber = c.number,
+                                             .userID = user,
+                                             .cardNameID = c.kind,
+                                             .status = c.status,
+                                             .mainGuestRoom = c.mainRoom,
+                                             .rooms = c.rooms}));
         }
         grid = std::make_unique<RecordGrid>(db);
         ASSERT_TRUE(grid->BindTable(TableId::CardView));

@@ -120,24 +120,17 @@ TEST(SpreadsheetCsv, ParsesQuotedCells)
 class SpreadsheetTest : public DatabaseTest
 {
 protected:
-    void addCard(const Card &card)
+    void storeCard(const Card &card)
     {
         const qint32 userId =
             addUser(QStringLiteral("U%1").arg(card.registrationNumber), utf8(card.surname), utf8(card.firstname));
-        RecordTable t(db);
-        t.SelectTable(TableId::Cards);
-        t.UseGivenKey();
-        t.SetField(QStringLiteral("registrationNumber"), card.registrationNumber);
-        t.SetField(QStringLiteral("userID"), userId);
-        t.SetField(QStringLiteral("cardNameID"), 256);
-        t.SetField(QStringLiteral("issueTime"), card.issueTime);
-        t.SetField(QStringLiteral("startTime"), card.issueTime);
-        t.SetField(QStringLiteral("expireTime"), card.expireTime);
-        t.SetField(QStringLiteral("status"), card.status);
-        t.SetField(QStringLiteral("mainGuestRoom"), card.room);
-        t.SetField(QStringLiteral("numberOfIdenticallyIssuedCards"), card.copies);
-        t.InsertRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
+        addCard({.registrationNumber = card.registrationNumber,
+                 .userID = userId,
+                 .status = card.status,
+                 .mainGuestRoom = card.room,
+                 .issueTime = card.issueTime,
+                 .expireTime = card.expireTime,
+                 .copies = card.copies});
     }
 
     // Converts the exported file with LibreOffice; an empty list with failure set when it cannot.
@@ -192,7 +185,7 @@ protected:
 TEST_P(SpreadsheetTest, EveryCellComesBackFromLibreOffice)
 {
     for (const Card &card : kCards)
-        addCard(card);
+        storeCard(card);
     RecordGrid grid(db);
     ASSERT_TRUE(grid.BindTable(TableId::CardView));
     grid.SetCaptions(QStringLiteral("Nº carte,Nom,Prénom,Zimmer,Exemplare,Émise le,Gültig bis,État"));
