@@ -4,6 +4,7 @@
 #include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
 #include "data/OleDate.h"
+#include "texts/LocaleFormat.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -48,15 +49,6 @@ QDateTime fixCentury(QDateTime value, const QString &format)
     if (value.isValid() && !format.contains(QLatin1String("yyyy")) && value.date().year() < 1950)
         value = value.addYears(100);
     return value;
-}
-
-// The locale's short time without its seconds (some locales' short format carries them).
-QString shortTimeFormat(const QLocale &locale)
-{
-    QString format = locale.timeFormat(QLocale::ShortFormat);
-    static const QRegularExpression seconds(QStringLiteral("[^hHmaAp]*s+"));
-    format.remove(seconds);
-    return format;
 }
 
 } // namespace
@@ -182,8 +174,7 @@ int NightsUntil(double now, double checkOut)
 
 QString CheckOutText(double checkOut, const QLocale &locale)
 {
-    return OleDate::formatShortDate(checkOut, locale) + QLatin1Char(' ') +
-           locale.toString(OleDate::toTime(checkOut), shortTimeFormat(locale));
+    return OleDate::formatShortDate(checkOut, locale) + QLatin1Char(' ') + OleDate::formatShortTime(checkOut, locale);
 }
 
 std::optional<double> ParseCheckOut(const QString &text, const QLocale &locale)
@@ -192,7 +183,7 @@ std::optional<double> ParseCheckOut(const QString &text, const QLocale &locale)
     if (entry.isEmpty())
         return std::nullopt;
     const QString date = locale.dateFormat(QLocale::ShortFormat);
-    const QStringList times = {shortTimeFormat(locale), locale.timeFormat(QLocale::ShortFormat),
+    const QStringList times = {ShortTimeFormat(locale), locale.timeFormat(QLocale::ShortFormat),
                                QStringLiteral("H:mm")};
     for (const QString &time : times) {
         const QString format = date + QLatin1Char(' ') + time;

@@ -1,0 +1,81 @@
+// The road of one guest card through the windows that handle it: made in the guest card dialog,
+// found again in the card list and opened read-only in a guest card dialog of its own.
+#include "FindChild.h"
+#include "GuestCardFixture.h"
+#include "cards/CardKinds.h"
+#include "cards/CardWindows.h"
+#include "cards/frmGuestCard.h"
+#include "texts/Texts.h"
+#include "views/CardListQuery.h"
+#include "views/frmCardList.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class GuestCardFromListTest : public GuestCardTest
+{
+protected:
+    void SetUp() override
+    {
+        GuestCardTest::SetUp();
+        if (HasFatalFailure() || IsSkipped())
+            return;
+        // The desk may also list cards and open them.
+        addRight(300, Authority::TableRightsBase + 48, Authority::Read);
+        addRight(300, Authority::FunctionBase + 10, 0);
+        ws->authority.LoadOperatorRights(true);
+        RegisterCardWindows(*ws);
+    }
+    void TearDown() override
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<frmGuestCard *>(w))
+                delete w;
+        GuestCardTest::TearDown();
+    }
+};
+
+TEST_P(GuestCardFromListTest, AGuestCardMadeAtTheDeskOpensReadOnlyFromTheCardList)
+{
+    frmGuestCard *form = openDialog();
+    child<QLineEdit>(form, QStringLiteral("txtRoomNumber"))->setText(QStringLiteral("105"));
+    child<QLineEdit>(form, QStringLiteral("txtNumNights"))->setText(QStringLiteral("2"));
+    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    ASSERT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
+    const QList<qint32> made = storedCards();
+    ASSERT_FALSE(made.isEmpty());
+    delete form;
+
+    frmCardList list(*ws);
+    CardSearchFilters filters;
+    filters.roomFrom = filters.roomTo = 105;
+    list.SetSearchFilters(filters.values());
+    list.StartSearch();
+    auto *cmdSelect = child<QPushButton>(&list, QStringLiteral("cmdSelect"));
+    ASSERT_TRUE(cmdSelect->isEnabled()) << "the card is listed and may be opened";
+    cmdSelect->click();
+
+    frmGuestCard *shown = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *g = qobject_cast<frmGuestCard *>(w))
+            shown = g;
+    ASSERT_NE(shown, nullptr) << "the card list opened no guest card dialog";
+    const quint32 number = quint32(made.front());
+    EXPECT_EQ(shown->windowTitle(), GetText(23500) + QStringLiteral(" - ") + RegistrationNumberText(number) +
+                                        QStringLiteral(" (") + GetText(16001) + QLatin1Char(')'));
+    EXPECT_TRUE(shown->inputsLocked());
+    EXPECT_EQ(child<QLineEdit>(shown, QStringLiteral("txtRoomNumber"))->text(), QStringLiteral("105"));
+    EXPECT_EQ(child<QLineEdit>(shown, QStringLiteral("txtNumNights"))->text(), QStringLiteral("2"));
+    EXPECT_FALSE(child<QPushButton>(shown, QStringLiteral("cmdMakeCard"))->isVisible());
+    EXPECT_TRUE(child<QPushButton>(shown, QStringLiteral("cmdEdit"))->isVisible());
+    EXPECT_TRUE(child<QLineEdit>(shown, QStringLiteral("txtOverrideNumber"))->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, GuestCardFromListTest, ::testing::Values("sqlite", "postgresql"));
+
+} // namespace
