@@ -195,6 +195,13 @@ bool seed(RecordDatabase &db, QString &error)
 {
     RowWriter w(db);
 
+    // The user register's four free fields hold the guests' addresses.
+    const char *const userFields[] = {"Address", "Address 2", "Postcode", "City"};
+    for (int i = 0; i < 4; ++i) {
+        w.update(TableId::Parameters, QStringLiteral("parameterID"), QStringLiteral("USER%1NAME").arg(i + 1),
+                 {{QStringLiteral("parameter"), text(userFields[i])}});
+    }
+
     const qint32 floor1 = doorArea(w, "First floor", "Rooms 101 to 130; 125 to 130 face the lake.");
     const qint32 floor2 = doorArea(w, "Second floor", "Rooms 201 to 230 and the executive lounge.");
     const qint32 publicArea = doorArea(w, "Public areas", "Entrances, pool, gym, sauna and the service doors.");

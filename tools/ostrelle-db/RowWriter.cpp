@@ -36,6 +36,22 @@ bool RowWriter::insert(qint32 tableId, const Fields &fields, bool givenKey)
     return true;
 }
 
+bool RowWriter::update(qint32 tableId, const QString &keyField, const QVariant &key, const Fields &fields)
+{
+    if (!ok())
+        return false;
+    m_table.SelectTable(tableId);
+    m_table.SetKeyField(keyField);
+    m_table.SetField(keyField, key);
+    m_table.FindRecord();
+    if (!check(QStringLiteral("finding %1").arg(key.toString())))
+        return false;
+    for (const auto &[field, value] : fields)
+        m_table.SetField(field, value);
+    m_table.UpdateRecord();
+    return check(QStringLiteral("updating %1").arg(key.toString()));
+}
+
 bool RowWriter::exists(qint32 tableId, const QString &field, const QVariant &value)
 {
     if (!ok())

@@ -22,6 +22,8 @@ public:
     bool insert(qint32 tableId, const Fields &fields, bool givenKey = false);
     // The key of the row inserted last (its first key column).
     qint32 lastKey() const { return m_lastKey; }
+    // Sets the fields of the row whose key field has the key value; a missing row is a failure.
+    bool update(qint32 tableId, const QString &keyField, const QVariant &key, const Fields &fields);
     // Whether a row with field = value exists in the table.
     bool exists(qint32 tableId, const QString &field, const QVariant &value);
 
