@@ -274,14 +274,7 @@ TEST_P(UserDataTest, RightsDecideWhatTheDialogOffers)
     const qint32 user = addRow({QStringLiteral("E1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
-        RecordTable t(db);
-        t.SelectTable(TableId::TemplateRights);
-        t.SetField(QStringLiteral("operatorTemplateID"), 300);
-        t.SetField(QStringLiteral("operationCode"), Authority::TableRightsBase + TableId::Users);
-        t.FindRecord();
-        t.SetField(QStringLiteral("rwed"), row.rights);
-        t.UpdateRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
+        ASSERT_NO_FATAL_FAILURE(changeRight(300, Authority::TableRightsBase + TableId::Users, row.rights));
         ws->authority.LoadOperatorRights(true);
 
         auto dialog = openDialog(row.existing ? user : 0);

@@ -156,15 +156,7 @@ TEST_P(UserListTest, ButtonsFollowTheOperatorsRights)
     logOn(0);
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
-        RecordTable t(db);
-        t.SelectTable(TableId::TemplateRights);
-        t.SetField(QStringLiteral("operatorTemplateID"), 300);
-        t.SetField(QStringLiteral("operationCode"), Authority::TableRightsBase + TableId::Users);
-        t.FindRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
-        t.SetField(QStringLiteral("rwed"), row.rights);
-        t.UpdateRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
+        ASSERT_NO_FATAL_FAILURE(changeRight(300, Authority::TableRightsBase + TableId::Users, row.rights));
         ws->authority.LoadOperatorRights(true);
 
         auto list = openList();

@@ -55,14 +55,7 @@ TEST_P(UserRemoveTest, RemovalMarksTheUserAndDropsAnOperatorsRows)
     int n = 0;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
-        RecordTable t(db);
-        t.SelectTable(TableId::TemplateRights);
-        t.SetField(QStringLiteral("operatorTemplateID"), 300);
-        t.SetField(QStringLiteral("operationCode"), Authority::TableRightsBase + TableId::Operators);
-        t.FindRecord();
-        t.SetField(QStringLiteral("rwed"), row.operatorRights);
-        t.UpdateRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
+        ASSERT_NO_FATAL_FAILURE(changeRight(300, Authority::TableRightsBase + TableId::Operators, row.operatorRights));
         ws->authority.LoadOperatorRights(true);
 
         const QString alphaID = QStringLiteral("U%1").arg(++n);

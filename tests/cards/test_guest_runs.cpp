@@ -437,13 +437,7 @@ TEST_P(GuestCardTest, ClosingTakesTheFramesWindowAlong)
         form->Activate();
         EXPECT_TRUE(ws->openDialogs.test(33));
         if (QLatin1String(row.what) == QLatin1String("the right for the kind gone")) {
-            RecordTable t(db);
-            t.SelectTable(TableId::TemplateRights);
-            t.SetField(QStringLiteral("operatorTemplateID"), 300);
-            t.SetField(QStringLiteral("operationCode"), Authority::CardKindBase + 257);
-            t.FindRecord();
-            t.DeleteRecord();
-            ASSERT_STATUS(t, RecordStatus::Ok);
+            ASSERT_NO_FATAL_FAILURE(removeRight(300, Authority::CardKindBase + 257));
         }
         row.close(form);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -483,13 +477,7 @@ TEST_P(GuestCardTest, WithoutTheRightForItsKindTheDialogClosesItself)
     joiner->setJoiner(true);
     joiner->show();
 
-    RecordTable t(db);
-    t.SelectTable(TableId::TemplateRights);
-    t.SetField(QStringLiteral("operatorTemplateID"), 300);
-    t.SetField(QStringLiteral("operationCode"), Authority::CardKindBase + 257);
-    t.FindRecord();
-    t.DeleteRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
+    ASSERT_NO_FATAL_FAILURE(removeRight(300, Authority::CardKindBase + 257));
     ws->authority.LoadOperatorRights(true);
     setParameter(QStringLiteral("9420_FIVEDIGITS"), QStringLiteral("0"));
     for (QObject *form : {static_cast<QObject *>(guest), static_cast<QObject *>(joiner)})

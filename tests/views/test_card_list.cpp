@@ -370,12 +370,7 @@ TEST_P(CardSearchTest, KeepsItsPlacementAndColumnsButNotThoseOfAListThatNeverSho
 
 TEST_P(CardSearchTest, WithoutReadRightOnCardsTheListIsNotAvailable)
 {
-    RecordTable t(db);
-    t.SelectTable(TableId::TemplateRights);
-    t.SetField(QStringLiteral("operatorTemplateID"), kOperatorTemplate);
-    t.SetField(QStringLiteral("operationCode"), Authority::TableRightsBase + TableId::Cards);
-    t.DeleteRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
+    ASSERT_NO_FATAL_FAILURE(removeRight(kOperatorTemplate, Authority::TableRightsBase + TableId::Cards));
     ws->authority.LoadOperatorRights(true);
     messages->expect(-31143);
     EXPECT_FALSE(list->IsDialogAvailable());
@@ -453,12 +448,7 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
 
 TEST_P(OpenCardTest, WithoutTheOpenCardFunctionNothingOpens)
 {
-    RecordTable t(db);
-    t.SelectTable(TableId::TemplateRights);
-    t.SetField(QStringLiteral("operatorTemplateID"), kOperatorTemplate);
-    t.SetField(QStringLiteral("operationCode"), Authority::FunctionBase + 10);
-    t.DeleteRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
+    ASSERT_NO_FATAL_FAILURE(removeRight(kOperatorTemplate, Authority::FunctionBase + 10));
     ws->authority.LoadOperatorRights(true);
     storeCard({0x1A00, QStringLiteral("Smith")});
     frmCardList list(*ws);

@@ -219,12 +219,7 @@ TEST_P(SearchDialogTest, AClosedDoorAreaStaysClosedWithoutTheRightToReadDoorArea
 {
     addDoorGroup(1, QStringLiteral("First floor"));
     addDoorWithInterval(101, 1, QStringLiteral("101"));
-    RecordTable t(db);
-    t.SelectTable(TableId::TemplateRights);
-    t.SetField(QStringLiteral("operatorTemplateID"), kOperatorTemplate);
-    t.SetField(QStringLiteral("operationCode"), Authority::TableRightsBase + TableId::DoorGroups);
-    t.DeleteRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
+    ASSERT_NO_FATAL_FAILURE(removeRight(kOperatorTemplate, Authority::TableRightsBase + TableId::DoorGroups));
     ws->authority.LoadOperatorRights(true);
     auto dialog = makeDialog();
     QTreeWidgetItem *floor = child<QTreeWidget>(dialog.get(), QStringLiteral("tvwDoors"))->topLevelItem(0);

@@ -127,6 +127,31 @@ void DatabaseTest::addRight(qint32 templateId, qint32 operationCode, qint32 rwed
     EXPECT_STATUS(t, RecordStatus::Ok);
 }
 
+void DatabaseTest::changeRight(qint32 templateId, qint32 operationCode, qint32 rwed)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::TemplateRights);
+    t.SetField(QStringLiteral("operatorTemplateID"), templateId);
+    t.SetField(QStringLiteral("operationCode"), operationCode);
+    t.FindRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    t.SetField(QStringLiteral("rwed"), rwed);
+    t.UpdateRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+}
+
+void DatabaseTest::removeRight(qint32 templateId, qint32 operationCode)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::TemplateRights);
+    t.SetField(QStringLiteral("operatorTemplateID"), templateId);
+    t.SetField(QStringLiteral("operationCode"), operationCode);
+    t.FindRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    t.DeleteRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+}
+
 void DatabaseTest::addParameter(const QString &key, const QString &value)
 {
     RecordTable t(db);

@@ -35,6 +35,9 @@ protected:
     qint32 addOperator(const QString &alphaID, qint32 templateId, const QString &password,
                        double expireTime = NoExpiry);
     void addRight(qint32 templateId, qint32 operationCode, qint32 rwed, qint32 maxValidity = 0);
+    // Changes the rwed of a right the template holds; removes a right.
+    void changeRight(qint32 templateId, qint32 operationCode, qint32 rwed);
+    void removeRight(qint32 templateId, qint32 operationCode);
     void addParameter(const QString &key, const QString &value);
     QString parameterValue(const QString &key);
     void addDoor(qint32 doorId, const QString &name, const QString &category = QStringLiteral("G"));
