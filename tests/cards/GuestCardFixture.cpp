@@ -24,12 +24,12 @@ void GuestCardTest::SetUp()
     ws->LocalParams.setMagCardEncoderID(encoder);
 
     for (qint32 room = 101; room <= 108; ++room)
-        addDoorRow(room, QStringLiteral("Room %1").arg(room), QStringLiteral("G"));
-    addDoorRow(901, QStringLiteral("Pool"), QStringLiteral("C"), 1);
-    addDoorRow(902, QStringLiteral("Gym"), QStringLiteral("C"), 2);
-    addDoorRow(903, QStringLiteral("Bar"), QStringLiteral("C"), 3);
-    addDoorRow(12345, QStringLiteral("A 345"), QStringLiteral("G"));
-    addDoorRow(29999, QStringLiteral("B 9999"), QStringLiteral("L"));
+        addDoor(room, QStringLiteral("Room %1").arg(room), QStringLiteral("G"));
+    addDoor(901, QStringLiteral("Pool"), QStringLiteral("C"), 1);
+    addDoor(902, QStringLiteral("Gym"), QStringLiteral("C"), 2);
+    addDoor(903, QStringLiteral("Bar"), QStringLiteral("C"), 3);
+    addDoor(12345, QStringLiteral("A 345"), QStringLiteral("G"));
+    addDoor(29999, QStringLiteral("B 9999"), QStringLiteral("L"));
     addWing(QStringLiteral("A"), 1, 2);
     addWing(QStringLiteral("B"), 2, -1);
 
@@ -53,19 +53,6 @@ void GuestCardTest::TearDown()
 {
     delete dialog.data();
     SessionTest::TearDown();
-}
-
-void GuestCardTest::addDoorRow(qint32 doorID, const QString &name, const QString &category, qint32 commonRoom)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::Doors);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("doorID"), doorID);
-    t.SetField(QStringLiteral("doorName"), name);
-    t.SetField(QStringLiteral("doorCategory"), category);
-    t.SetField(QStringLiteral("commonRoom"), commonRoom);
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
 }
 
 void GuestCardTest::addWing(const QString &code, qint32 prefix1, qint32 prefix2)

@@ -28,7 +28,6 @@ protected:
     VirtualDeviceFolder folder() const { return m_encoder.folder(); }
     void setWriteTime(int ms) { m_encoder.setWriteTime(ms); }
     void reinsertEjectedCard() { m_encoder.reinsertEjectedCard(); }
-    void addDoorRow(qint32 doorID, const QString &name, const QString &category, qint32 commonRoom = 0);
     void addWing(const QString &code, qint32 prefix1, qint32 prefix2);
 
     // A stored card made on the first card server without the dialog: block 97 with the given

@@ -134,8 +134,8 @@ TEST(GuestRulesTest, TheIssueToNameIsSurnameCommaFirstName)
 
 TEST_P(GuestCardTest, RoomEntriesAreParsedWithTheWingRules)
 {
-    addDoorRow(1234, QStringLiteral("Room 1234"), QStringLiteral("A"));
-    addDoorRow(12346, QStringLiteral("Lift"), QStringLiteral("E"));
+    addDoor(1234, QStringLiteral("Room 1234"), QStringLiteral("A"));
+    addDoor(12346, QStringLiteral("Lift"), QStringLiteral("E"));
     RecordTable t(*ws->database);
     const struct
     {
@@ -160,7 +160,7 @@ TEST_P(GuestCardTest, RoomEntriesAreParsedWithTheWingRules)
 
 TEST_P(GuestCardTest, AGuestRoomIsShownWithItsWingCode)
 {
-    addDoorRow(1234, QStringLiteral("Apartment"), QStringLiteral("A"));
+    addDoor(1234, QStringLiteral("Apartment"), QStringLiteral("A"));
     RecordTable t(*ws->database);
     const struct
     {
@@ -219,7 +219,7 @@ TEST_P(GuestCardTest, TheRoomCheckFindsTheValidCardOfTheRoom)
 TEST_P(GuestCardTest, AtMostSevenConnectedRoomsAreTakenFromAGuestCard)
 {
     storeCard(256, 110, 101, 120, {}, now + 1);
-    addDoorRow(110, QStringLiteral("Room 110"), QStringLiteral("G"));
+    addDoor(110, QStringLiteral("Room 110"), QStringLiteral("G"));
     RecordTable t(*ws->database);
     const RoomCheck check = CheckRoom(t, *ws->secondCardsIntf, 110, now, true, false, true);
     EXPECT_EQ(check.result, RoomCheck::ValidCard);

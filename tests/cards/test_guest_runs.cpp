@@ -385,8 +385,8 @@ TEST_P(GuestCardTest, TheCommonRoomListFollowsDoorChanges)
     EXPECT_EQ(list->item(0)->toolTip(), QStringLiteral("Bar (3)"));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
 
-    addDoorRow(904, QStringLiteral("Spa"), QStringLiteral("C"), 4);
-    addDoorRow(109, QStringLiteral("Room 109"), QStringLiteral("G"));
+    addDoor(904, QStringLiteral("Spa"), QStringLiteral("C"), 4);
+    addDoor(109, QStringLiteral("Room 109"), QStringLiteral("G"));
     ws->notify.NotifyDoorAdded(904);
     ws->notify.NotifyDoorRangeAdded(109, 109);
     EXPECT_EQ(texts(), (QStringList{"Bar (3)", "Gym (2)", "Pool (1)", "Spa (4)"}));

@@ -173,7 +173,7 @@ QString DatabaseTest::parameterValue(const QString &key)
     return t.GetField(QStringLiteral("parameter")).toString();
 }
 
-void DatabaseTest::addDoor(qint32 doorId, const QString &name, const QString &category)
+void DatabaseTest::addDoor(qint32 doorId, const QString &name, const QString &category, qint32 commonRoom)
 {
     RecordTable t(db);
     t.SelectTable(TableId::Doors);
@@ -181,6 +181,8 @@ void DatabaseTest::addDoor(qint32 doorId, const QString &name, const QString &ca
     t.SetField(QStringLiteral("doorID"), doorId);
     t.SetField(QStringLiteral("doorName"), name);
     t.SetField(QStringLiteral("doorCategory"), category);
+    if (commonRoom != 0)
+        t.SetField(QStringLiteral("commonRoom"), commonRoom);
     t.InsertRecord();
     EXPECT_STATUS(t, RecordStatus::Ok);
 }

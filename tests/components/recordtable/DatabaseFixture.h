@@ -40,7 +40,9 @@ protected:
     void removeRight(qint32 templateId, qint32 operationCode);
     void addParameter(const QString &key, const QString &value);
     QString parameterValue(const QString &key);
-    void addDoor(qint32 doorId, const QString &name, const QString &category = QStringLiteral("G"));
+    // A common room (commonRoom > 0) is one of the numbered rooms a guest card may open besides its own.
+    void addDoor(qint32 doorId, const QString &name, const QString &category = QStringLiteral("G"),
+                 qint32 commonRoom = 0);
     // A stored card as the card server leaves it, with a CardDoors row per room. Fields left
     // unset stay as the schema defaults them.
     struct StoredCard
