@@ -17,24 +17,8 @@ protected:
         // card -> rooms it opens
         const QList<std::pair<qint32, QList<qint32>>> cards = {
             {0x100, {101}}, {0x200, {102, 103}}, {0x300, {205}}, {0x400, {}}};
-        for (const auto &[number, rooms] : cards) {
-            RecordTable t(db);
-            t.SelectTable(TableId::Cards);
-            t.UseGivenKey();
-            t.SetField(QStringLiteral("registrationNumber"), number);
-            t.SetField(QStringLiteral("userID"), user);
-            t.SetField(QStringLiteral("cardNameID"), 256);
-            t.SetField(QStringLiteral("status"), 1);
-            t.InsertRecord();
-            ASSERT_STATUS(t, RecordStatus::Ok);
-            for (qint32 room : rooms) {
-                t.SelectTable(TableId::CardDoors);
-                t.SetField(QStringLiteral("registrationNumber"), number);
-                t.SetField(QStringLiteral("doorID"), room);
-                t.InsertRecord();
-                ASSERT_STATUS(t, RecordStatus::Ok);
-            }
-        }
+        for (const auto &[number, rooms] : cards)
+            ASSERT_NO_FATAL_FAILURE(addCard({.registrationNumber = number, .userID = user, .rooms = rooms}));
     }
 
     QSet<qint32> cardsOf(const QString &where, const QVariantList &params, qint32 *status = nullptr)
