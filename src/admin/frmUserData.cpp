@@ -6,6 +6,7 @@
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
+#include "ui/FormTexts.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,7 +21,6 @@ namespace {
 constexpr int kWindowNumber = 14;
 constexpr int kHelpContext = 1202;
 constexpr int16_t kCaption = 27100;
-constexpr int16_t kNotAllowed = -31143;
 constexpr int16_t kRequired = -31221;
 constexpr int16_t kIdentifierInUse = -31180;
 constexpr int16_t kIdentifierOfRemovedUser = -31165;
@@ -78,19 +78,11 @@ qint32 findIdentifierOwner(RecordTable &users, const QString &alphaID, qint32 ex
     return status == RecordStatus::NoRecord ? RecordStatus::Ok : status;
 }
 
-QPushButton *button(QWidget *parent, const char *name, int16_t caption)
-{
-    auto *b = new QPushButton(GetText(caption), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 frmUserData::frmUserData(Workstation &ws, QWidget *parent)
-    : QWidget(parent), m_ws(ws), m_cmdSave(button(this, "cmdSave", 27104)),
-      m_cmdUpdate(button(this, "cmdUpdate", 27105)), m_cmdClose(button(this, "cmdClose", 27011))
+    : QWidget(parent), m_ws(ws), m_cmdSave(CommandButton(this, "cmdSave", 27104)),
+      m_cmdUpdate(CommandButton(this, "cmdUpdate", 27105)), m_cmdClose(CommandButton(this, "cmdClose", 27011))
 {
     setObjectName(QStringLiteral("frmUserData"));
     setProperty("Tag", QStringLiteral("DETAILS"));
@@ -198,12 +190,7 @@ void frmUserData::showMode()
 
 bool frmUserData::IsDialogAvailable()
 {
-    if (!m_ws.authority.EnsureLogon(false))
-        return false;
-    if (m_ws.authority.HasRight(TableId::Users, Authority::Read))
-        return true;
-    m_ws.messages->error(kNotAllowed, {}, {}, this);
-    return false;
+    return m_ws.authority.IsTableDialogAvailable(TableId::Users, this);
 }
 
 void frmUserData::Activate()

@@ -11,6 +11,7 @@
 #include "ui/BusyIndicator.h"
 #include "ui/ChildWindow.h"
 #include "ui/DialogMembers.h"
+#include "ui/FormTexts.h"
 #include "ui/WindowPlacement.h"
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"
@@ -34,7 +35,6 @@ constexpr int kFreeFieldCount = 4;
 constexpr int kSurnameEntry = 1;
 constexpr int16_t kCaption = 27000;
 constexpr int16_t kListText = 27014;
-constexpr int16_t kNotAllowed = -31143;
 constexpr int16_t kNoStaffCard = -31477;
 constexpr int16_t kStateSearching = 3;
 constexpr int16_t kStateReadingCard = 9;
@@ -55,22 +55,14 @@ QString freeFieldCaption(const Workstation &ws, int index)
     return ws.SystemParams ? ws.SystemParams->NotDefined(index) : GetText(16120);
 }
 
-QPushButton *button(QWidget *parent, const char *name, int16_t caption)
-{
-    auto *b = new QPushButton(GetText(caption), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 frmUserList::frmUserList(Workstation &ws, QWidget *parent)
     : QWidget(parent), m_ws(ws), m_tlvUsers(new RecordGrid(*ws.database, this)), m_lblSearchField(new QLabel(this)),
       m_cboSearchField(new QComboBox(this)), m_lblSearch(new QLabel(this)), m_txtSearch(new QLineEdit(this)),
-      m_cmdAdd(button(this, "cmdAdd", 27006)), m_cmdRemove(button(this, "cmdRemove", 27007)),
-      m_cmdProperties(button(this, "cmdProperties", 27008)), m_cmdPrint(button(this, "cmdPrint", 27009)),
-      m_cmdSelect(button(this, "cmdSelect", 27010)), m_cmdClose(button(this, "cmdClose", 27011)),
+      m_cmdAdd(CommandButton(this, "cmdAdd", 27006)), m_cmdRemove(CommandButton(this, "cmdRemove", 27007)),
+      m_cmdProperties(CommandButton(this, "cmdProperties", 27008)), m_cmdPrint(CommandButton(this, "cmdPrint", 27009)),
+      m_cmdSelect(CommandButton(this, "cmdSelect", 27010)), m_cmdClose(CommandButton(this, "cmdClose", 27011)),
       m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvUsers, *ws.messages, GetText(kCaption))), m_popup(this)
 {
     setObjectName(QStringLiteral("frmUserList"));
@@ -207,12 +199,7 @@ void frmUserList::setCallingForm(QObject *form)
 
 bool frmUserList::IsDialogAvailable()
 {
-    if (!m_ws.authority.EnsureLogon(false))
-        return false;
-    if (m_ws.authority.HasRight(TableId::Users, Authority::Read))
-        return true;
-    m_ws.messages->error(kNotAllowed, {}, {}, this);
-    return false;
+    return m_ws.authority.IsTableDialogAvailable(TableId::Users, this);
 }
 
 void frmUserList::Activate()

@@ -1,6 +1,7 @@
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
+#include "data/CardNames.h"
 #include "data/Fields.h"
 #include "frame/frmMain.h"
 #include "session/Workstation.h"
@@ -196,18 +197,8 @@ void frmMain::showCardRead()
         }
     }
     // No dialog shows this kind: name it from the card names, or by its number.
-    QString name = QStringLiteral("(") + (hasKind ? QString::number(kind) : field.toString()) + QStringLiteral(")");
-    if (hasKind && m_ws.database) {
-        RecordTable names(*m_ws.database);
-        names.SelectTable(TableId::CardNames);
-        names.SetField(Field::cardNameID, kind);
-        names.FindRecord();
-        if (names.Status() == RecordStatus::Ok) {
-            const QString found = names.GetField(Field::cardName).toString();
-            if (!found.isEmpty())
-                name = found;
-        }
-    }
+    const QString name = hasKind && m_ws.database ? CardKindName(*m_ws.database, kind)
+                                                  : QStringLiteral("(") + field.toString() + QStringLiteral(")");
     MessageRequest request;
     request.textNumber = -32256;
     request.arguments = {name};

@@ -200,3 +200,13 @@ bool Authority::IsFunctionAllowed(int n, int mode)
         m_ws.messages->error(-31143);
     return allowed;
 }
+
+bool Authority::IsTableDialogAvailable(qint32 tableId, QWidget *parent)
+{
+    if (!EnsureLogon(false))
+        return false;
+    if (HasRight(tableId, Read))
+        return true;
+    m_ws.messages->error(-31143, {}, {}, parent);
+    return false;
+}

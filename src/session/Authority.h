@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
 class RecordTable;
 class Workstation;
 
@@ -77,6 +78,9 @@ public:
     // the server decide for the confirming operator; 2: confirm only when several are logged on.
     // A refusal shows message -31143.
     bool IsFunctionAllowed(int n, int mode);
+    // A list or data window may open: the logon holds and the operator may read its table;
+    // otherwise message -31143.
+    bool IsTableDialogAvailable(qint32 tableId, QWidget *parent);
 
     // Start-up sets it to 1970-01-01 00:00, so that the first reference load reads the rights.
     double RightsTimeStamp() const { return m_timeStamp; }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QSet>
 #include <QStandardItemModel>
 #include <QTabBar>
@@ -195,4 +196,12 @@ void FitCheckBoxWidth(QWidget *window, QAbstractButton *control, int maximumWidt
     if (caption.contains(QLatin1Char('&')))
         width -= 6;
     control->setFixedWidth(std::min(width, maximumWidth));
+}
+
+QPushButton *CommandButton(QWidget *parent, const char *name, qint16 caption)
+{
+    auto *button = new QPushButton(GetText(caption), parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
 }

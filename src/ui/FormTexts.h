@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QAbstractButton;
+class QPushButton;
 class QWidget;
 class TextResources;
 
@@ -16,3 +19,7 @@ void ApplyFormTexts(QWidget *window);
 // font: caption + 22 px for the indicator, 6 px less for an access-key "&" that is not drawn,
 // at most maximumWidth.
 void FitCheckBoxWidth(QWidget *window, QAbstractButton *control, int maximumWidth);
+
+// A command button named as its control, captioned by a text number. It is no automatic default:
+// Enter goes to the window's own default command.
+QPushButton *CommandButton(QWidget *parent, const char *name, qint16 caption);

@@ -2,6 +2,7 @@
 
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
+#include "data/CardNames.h"
 #include "data/Fields.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
@@ -9,6 +10,7 @@
 #include "ui/BusyIndicator.h"
 #include "ui/ChildWindow.h"
 #include "ui/DialogMembers.h"
+#include "ui/FormTexts.h"
 #include "ui/WindowPlacement.h"
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"
@@ -27,30 +29,21 @@ constexpr int kWindowNumber = 7;
 constexpr int kOpenCardFunction = 10;
 constexpr int16_t kCaption = 20800;
 constexpr int16_t kListText = 20803;
-constexpr int16_t kNotAllowed = -31143;
 constexpr int16_t kKindWithoutWindow = -32254;
 constexpr int16_t kStateSearching = 3;   // -31999
 constexpr int16_t kStateReadingCard = 9; // -31991
-constexpr int kDefaultWidth = 13500; // twips: 900 x 480 pixels at 96 dpi
+constexpr int kDefaultWidth = 13500;     // twips: 900 x 480 pixels at 96 dpi
 constexpr int kDefaultHeight = 7200;
 const QString kWindowKey = QStringLiteral("dlgCardList");
 const QString kColumnKey = QStringLiteral("tlvCardsCol");
 const QString kMenuRoot = QStringLiteral("C0");
 
-QPushButton *button(QWidget *parent, const char *name, int16_t caption)
-{
-    auto *b = new QPushButton(GetText(caption), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 frmCardList::frmCardList(Workstation &ws, QWidget *parent)
     : QWidget(parent), m_ws(ws), m_tlvCards(new RecordGrid(*ws.database, this)),
-      m_cmdSearch(button(this, "cmdSearch", 20830)), m_cmdSelect(button(this, "cmdSelect", 20805)),
-      m_cmdPrint(button(this, "cmdPrint", 20831)), m_cmdClose(button(this, "cmdClose", 20832)),
+      m_cmdSearch(CommandButton(this, "cmdSearch", 20830)), m_cmdSelect(CommandButton(this, "cmdSelect", 20805)),
+      m_cmdPrint(CommandButton(this, "cmdPrint", 20831)), m_cmdClose(CommandButton(this, "cmdClose", 20832)),
       m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvCards, *ws.messages, GetText(kCaption))), m_popup(this)
 {
     setObjectName(QStringLiteral("frmCardList"));
@@ -198,12 +191,7 @@ void frmCardList::EvaluateAuthority()
 
 bool frmCardList::IsDialogAvailable()
 {
-    if (!m_ws.authority.EnsureLogon(false))
-        return false;
-    if (m_ws.authority.HasRight(TableId::Cards, Authority::Read))
-        return true;
-    m_ws.messages->error(kNotAllowed, {}, {}, this);
-    return false;
+    return m_ws.authority.IsTableDialogAvailable(TableId::Cards, this);
 }
 
 void frmCardList::ClearCardNameFilters()
@@ -388,16 +376,7 @@ void frmCardList::openCard()
 
 void frmCardList::showKindWithoutWindow(qint32 cardNameID)
 {
-    QString name = QStringLiteral("(%1)").arg(cardNameID);
-    RecordTable names(*m_ws.database);
-    names.SelectTable(TableId::CardNames);
-    names.SetField(Field::cardNameID, cardNameID);
-    names.FindRecord();
-    if (names.Status() == RecordStatus::Ok) {
-        const QString found = names.GetField(Field::cardName).toString();
-        if (!found.isEmpty())
-            name = found;
-    }
+    const QString name = CardKindName(*m_ws.database, cardNameID);
     MessageRequest request;
     request.textNumber = kKindWithoutWindow;
     request.arguments = {name};

@@ -8,6 +8,7 @@
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
 #include "ui/DialogMembers.h"
+#include "ui/FormTexts.h"
 #include "views/CardListQuery.h"
 #include "views/CardSearchRules.h"
 
@@ -79,14 +80,6 @@ QLabel *label(QWidget *parent, int16_t text, QWidget *buddy = nullptr)
     return l;
 }
 
-QPushButton *button(QWidget *parent, const char *name, int16_t caption)
-{
-    auto *b = new QPushButton(GetText(caption), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 template <typename T> void orderPair(std::optional<T> &from, std::optional<T> &to)
 {
     if (from && to && *from > *to)
@@ -113,10 +106,11 @@ frmCardSearchFilters::frmCardSearchFilters(Workstation &ws, QWidget *parent)
       m_txtIssueTo(edit(this, "txtIssueTo")), m_txtStartFrom(edit(this, "txtStartFrom")),
       m_txtStartTo(edit(this, "txtStartTo")), m_txtExpiryFrom(edit(this, "txtExpiryFrom")),
       m_txtExpiryTo(edit(this, "txtExpiryTo")), m_lvwCards(new QTreeWidget(this)),
-      m_cmdCheckAll(button(this, "cmdCheckAll", 22645)), m_cmdUncheckAll(button(this, "cmdUncheckAll", 22646)),
-      m_tvwDoors(new QTreeWidget(this)), m_txtDoorName(edit(this, "txtDoorName")),
-      m_cmdClearDoorName(button(this, "cmdClearDoorName", 22648)), m_cmdClearAll(button(this, "cmdClearAll", 22649)),
-      m_cmdOK(button(this, "cmdOK", 22650)), m_cmdCancel(button(this, "cmdCancel", 22651))
+      m_cmdCheckAll(CommandButton(this, "cmdCheckAll", 22645)),
+      m_cmdUncheckAll(CommandButton(this, "cmdUncheckAll", 22646)), m_tvwDoors(new QTreeWidget(this)),
+      m_txtDoorName(edit(this, "txtDoorName")), m_cmdClearDoorName(CommandButton(this, "cmdClearDoorName", 22648)),
+      m_cmdClearAll(CommandButton(this, "cmdClearAll", 22649)), m_cmdOK(CommandButton(this, "cmdOK", 22650)),
+      m_cmdCancel(CommandButton(this, "cmdCancel", 22651))
 {
     setObjectName(QStringLiteral("frmCardSearchFilters"));
     setWindowTitle(GetText(kCaption));

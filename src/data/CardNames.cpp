@@ -1,0 +1,18 @@
+#include "data/CardNames.h"
+
+#include "components/recordtable/RecordTable.h"
+#include "data/Fields.h"
+
+QString CardKindName(RecordDatabase &db, qint32 cardNameID)
+{
+    RecordTable names(db);
+    names.SelectTable(TableId::CardNames);
+    names.SetField(Field::cardNameID, cardNameID);
+    names.FindRecord();
+    if (names.Status() == RecordStatus::Ok) {
+        const QString found = names.GetField(Field::cardName).toString();
+        if (!found.isEmpty())
+            return found;
+    }
+    return QStringLiteral("(%1)").arg(cardNameID);
+}
