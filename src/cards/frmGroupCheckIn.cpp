@@ -5,13 +5,13 @@
 #include "session/Workstation.h"
 #include "ui/BusyIndicator.h"
 #include "ui/FormTexts.h"
+#include "ui/TickImages.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -29,28 +29,6 @@ const QString kRoomSuffix = QStringLiteral("D");
 const QString kRoomsFilter =
     QStringLiteral("doorGroupID = ? and (doorCategory = ? or doorCategory = ? or doorCategory = ?)");
 const QStringList kGuestCategories = {QStringLiteral("G"), QStringLiteral("L"), QStringLiteral("A")};
-
-// The three tick images: a box with a check mark, a box with a filled square (some rooms), an
-// empty box.
-QIcon tickImage(const QString &image)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(96, 96, 96), 1));
-    painter.setBrush(Qt::white);
-    painter.drawRect(QRectF(1.5, 1.5, 12, 12));
-    if (image == kTicked) {
-        painter.setPen(QPen(QColor(0, 128, 0), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolyline(QPolygonF({QPointF(4, 8), QPointF(6.5, 11), QPointF(12, 4)}));
-    } else if (image == kPartly) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0, 128, 0, 150));
-        painter.drawRect(QRectF(4.5, 4.5, 6, 6));
-    }
-    return QIcon(pixmap);
-}
 
 bool isArea(const QTreeWidgetItem *item)
 {
@@ -280,7 +258,7 @@ QTreeWidgetItem *frmGroupCheckIn::addRoom(QTreeWidgetItem *area, qint32 doorID, 
 void frmGroupCheckIn::setImage(QTreeWidgetItem *item, const QString &image)
 {
     item->setData(0, ImageRole, image);
-    item->setIcon(0, tickImage(image));
+    item->setIcon(0, TickImage(image == kTicked ? Tick::Ticked : image == kPartly ? Tick::Partly : Tick::Unticked));
 }
 
 void frmGroupCheckIn::updateAreaImage(QTreeWidgetItem *area)

@@ -9,6 +9,7 @@
 #include "settings/clsSystemParams.h"
 #include "ui/BusyIndicator.h"
 #include "ui/FormTexts.h"
+#include "ui/TickImages.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -36,23 +36,6 @@ constexpr int kNameRole = Qt::UserRole + 3;
 constexpr int kKeyRole = Qt::UserRole + 4; // the common-room number and "D"
 const QString kTrack2Setting = QStringLiteral("fGuestTrack2");
 const QString kClearSetting = QStringLiteral("fGuestClear");
-
-// The tick images of the common-room list: "Y" ticked, "N" not.
-QIcon tickIcon(bool ticked)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(96, 96, 96), 1));
-    painter.setBrush(Qt::white);
-    painter.drawRect(QRectF(1.5, 1.5, 12, 12));
-    if (ticked) {
-        painter.setPen(QPen(QColor(0, 128, 0), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolyline(QPolygonF({QPointF(4, 8), QPointF(6.5, 11), QPointF(12, 4)}));
-    }
-    return QIcon(pixmap);
-}
 
 QString commonRoomText(const QString &name, qint32 number)
 {
@@ -465,7 +448,7 @@ QListWidgetItem *frmGuestCard::commonRoomItem(qint32 doorID) const
 void frmGuestCard::setTicked(QListWidgetItem *item, bool ticked)
 {
     item->setData(kTickedRole, ticked);
-    item->setIcon(tickIcon(ticked));
+    item->setIcon(TickImage(ticked ? Tick::Ticked : Tick::Unticked));
 }
 
 void frmGuestCard::untickAll()

@@ -9,20 +9,18 @@
 #include "ui/BusyIndicator.h"
 #include "ui/DialogMembers.h"
 #include "ui/FormTexts.h"
+#include "ui/TickImages.h"
 #include "views/CardListQuery.h"
 #include "views/CardSearchRules.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -49,18 +47,6 @@ constexpr qint32 kNoRegistrationLimit = 0x0FFFFFFF;
 constexpr qint32 kOfferedKinds[] = {256, 258, 259, 266, 269, 263, 260, 271, 267, 268, 275,
                                     257, 262, 264, 265, 272, 261, 273, 276, 277, 278, 279};
 constexpr qint32 kOperatorCard = 270;
-
-QIcon tickImage(bool ticked)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    QStyleOptionButton option;
-    option.rect = QRect(1, 1, 14, 14);
-    option.state = QStyle::State_Enabled | (ticked ? QStyle::State_On : QStyle::State_Off);
-    QApplication::style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter);
-    return QIcon(pixmap);
-}
 
 QLineEdit *edit(QWidget *parent, const char *name, const QString &pattern = QString(), int maxLength = 32)
 {
@@ -336,7 +322,7 @@ void frmCardSearchFilters::cmdClearDoorName_Click()
 void frmCardSearchFilters::setTicked(QTreeWidgetItem *item, bool ticked)
 {
     item->setData(0, kKeyRole, ticked ? QStringLiteral("Y") : QStringLiteral("N"));
-    item->setIcon(0, tickImage(ticked));
+    item->setIcon(0, TickImage(ticked ? Tick::Ticked : Tick::Unticked));
 }
 
 void frmCardSearchFilters::setAllTicked(bool ticked)
