@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
@@ -141,6 +142,31 @@ bool preparePostgres(const QString &server, const Size &size, const TextResource
     }
     out.filled = true;
     return true;
+}
+
+qint64 envCount(const char *name, qint64 fallback)
+{
+    bool ok = false;
+    const qint64 v = qEnvironmentVariable(name).toLongLong(&ok);
+    return ok && v >= 0 ? v : fallback;
+}
+
+QString postgresServer(QString &note)
+{
+    for (const char *name : {"OSTRELLE_BENCH_PG", "OSTRELLE_TEST_PG"}) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            return qEnvironmentVariable(name);
+    }
+    QProcess start;
+    start.start(QStringLiteral("bash"), {QStringLiteral(OSTRELLE_SOURCE_DIR "/scripts/pg-start.sh"),
+                                         QStringLiteral("/tmp/pg-bench"), QStringLiteral("54350")});
+    start.waitForFinished(120000);
+    if (start.exitCode() != 0) {
+        note = QString::fromLocal8Bit(start.readAllStandardError()).trimmed();
+        return QString();
+    }
+    note = QStringLiteral("started with scripts/pg-start.sh /tmp/pg-bench 54350");
+    return QString::fromLocal8Bit(start.readAllStandardOutput()).trimmed();
 }
 
 } // namespace BenchDatabases

@@ -39,4 +39,10 @@ bool prepareSqlite(const QString &dataDir, const Size &size, const TextResources
 bool preparePostgres(const QString &server, const Size &size, const TextResources &texts, Prepared &out,
                      QString &error);
 
+// A count from the environment, or the fallback when it is unset or not a number.
+qint64 envCount(const char *name, qint64 fallback);
+// The PostgreSQL server named in OSTRELLE_BENCH_PG or OSTRELLE_TEST_PG, else a throwaway one of our
+// own; "" when none could be started, with the reason in note.
+QString postgresServer(QString &note);
+
 } // namespace BenchDatabases

@@ -192,41 +192,15 @@ void bench(const QString &engine, BenchDatabases::Prepared &prepared, const Clie
                .arg(start, 23, 'f', 1);
 }
 
-qint64 envCount(const char *name, qint64 fallback)
-{
-    bool ok = false;
-    const qint64 v = qEnvironmentVariable(name).toLongLong(&ok);
-    return ok && v >= 0 ? v : fallback;
-}
-
-// A PostgreSQL server: the one named in the environment, else a throwaway one of our own.
-QString postgresServer(QString &note)
-{
-    for (const char *name : {"OSTRELLE_BENCH_PG", "OSTRELLE_TEST_PG"}) {
-        if (!qEnvironmentVariableIsEmpty(name))
-            return qEnvironmentVariable(name);
-    }
-    QProcess start;
-    start.start(QStringLiteral("bash"), {QStringLiteral(OSTRELLE_SOURCE_DIR "/scripts/pg-start.sh"),
-                                         QStringLiteral("/tmp/pg-bench"), QStringLiteral("54350")});
-    start.waitForFinished(120000);
-    if (start.exitCode() != 0) {
-        note = QString::fromLocal8Bit(start.readAllStandardError()).trimmed();
-        return QString();
-    }
-    note = QStringLiteral("started with scripts/pg-start.sh /tmp/pg-bench 54350");
-    return QString::fromLocal8Bit(start.readAllStandardOutput()).trimmed();
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    const BenchDatabases::Size size{envCount("OSTRELLE_BENCH_CARDS", 1000000),
-                                    envCount("OSTRELLE_BENCH_EVENTS", 5000000)};
-    const int repetitions = static_cast<int>(std::max<qint64>(1, envCount("OSTRELLE_BENCH_REPS", 5)));
+    const BenchDatabases::Size size{BenchDatabases::envCount("OSTRELLE_BENCH_CARDS", 1000000),
+                                    BenchDatabases::envCount("OSTRELLE_BENCH_EVENTS", 5000000)};
+    const int repetitions = static_cast<int>(std::max<qint64>(1, BenchDatabases::envCount("OSTRELLE_BENCH_REPS", 5)));
     const QString dataDir = qEnvironmentVariableIsEmpty("OSTRELLE_BENCH_DATA")
                                 ? QStringLiteral(OSTRELLE_SOURCE_DIR "/build/bench-data")
                                 : qEnvironmentVariable("OSTRELLE_BENCH_DATA");
@@ -258,7 +232,7 @@ int main(int argc, char **argv)
     }
 
     QString note;
-    const QString server = postgresServer(note);
+    const QString server = BenchDatabases::postgresServer(note);
     BenchDatabases::Prepared postgres;
     if (server.isEmpty()) {
         out << "PostgreSQL: no server (" << note << "); skipped\n";
