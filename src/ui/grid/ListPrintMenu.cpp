@@ -8,7 +8,9 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QPrinter>
+#include <QStandardPaths>
 
 namespace {
 constexpr int kMaxTitleLength = 128;
@@ -79,13 +81,22 @@ void ListPrintMenu::print(const QString &title)
         printOnDefaultPrinter(m_grid, title, m_messages, m_pdfFolder);
 }
 
+QString DefaultListFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ostrelle/lists");
+}
+
 int printOnDefaultPrinter(RecordGrid &grid, const QString &title, Messages &messages, const QString &pdfFolder)
 {
     QPrinter printer(QPrinter::HighResolution);
-    const QString pdf =
-        QDir(pdfFolder.isEmpty() ? QDir::tempPath() : pdfFolder)
-            .filePath(QStringLiteral("list-%1.pdf")
-                          .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+    const QDir folder(pdfFolder.isEmpty() ? DefaultListFolder() : pdfFolder);
+    folder.mkpath(QStringLiteral("."));
+    const QString stem =
+        QStringLiteral("list-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    // A second list within the same second gets a file of its own.
+    QString pdf = folder.filePath(stem + QStringLiteral(".pdf"));
+    for (int n = 2; QFileInfo::exists(pdf); ++n)
+        pdf = folder.filePath(QStringLiteral("%1-%2.pdf").arg(stem).arg(n));
     const bool toPdf = useDefaultPrinter(printer, pdf);
     const int pages = PrintGrid(grid, title, printer);
     // Without a printer the operator would not know the list was printed at all.

@@ -47,7 +47,10 @@ private:
     QString m_pdfFolder;
 };
 
-// Prints on the default printer, or, when there is none, into a PDF file in pdfFolder (the
-// temporary folder when empty) and tells the operator where it went (message -29899).
+// Prints on the default printer, or, when there is none, into a PDF file in pdfFolder
+// (DefaultListFolder() when empty) and tells the operator where it went (message -29899).
+// Where lists go as PDFs when the workstation has no printer and the window named no folder.
+QString DefaultListFolder();
+
 int printOnDefaultPrinter(RecordGrid &grid, const QString &title, Messages &messages,
                           const QString &pdfFolder = QString());
