@@ -7,30 +7,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
-#include <QUrl>
-
-#include <sodium.h>
-
-namespace {
-
-int g_databaseCounter = 0;
-
-bool adminExec(const QString &sql, QString &error)
-{
-    RecordDatabase admin;
-    if (!admin.open(qEnvironmentVariable("OSTRELLE_TEST_PG"))) {
-        error = admin.errorText();
-        return false;
-    }
-    QSqlQuery q(admin.sqlDatabase());
-    if (!q.exec(sql)) {
-        error = q.lastError().text();
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 std::string hexStatus(qint32 status)
 {
@@ -44,26 +20,10 @@ bool ServerTest::isPostgres() const
 
 void ServerTest::SetUp()
 {
-    if (isPostgres()) {
-        if (qEnvironmentVariableIsEmpty("OSTRELLE_TEST_PG"))
-            GTEST_SKIP() << "OSTRELLE_TEST_PG is not set";
-        m_pgDatabase =
-            QStringLiteral("ostrelle_cs_%1_%2").arg(QCoreApplication::applicationPid()).arg(++g_databaseCounter);
-        QString error;
-        ASSERT_TRUE(adminExec(QStringLiteral("CREATE DATABASE %1").arg(m_pgDatabase), error)) << error.toStdString();
-        QUrl url(qEnvironmentVariable("OSTRELLE_TEST_PG"));
-        url.setPath(QLatin1Char('/') + m_pgDatabase);
-        m_connectionString = url.toString();
-    } else {
-        ASSERT_TRUE(m_dir.isValid());
-        m_connectionString = QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("ostrelle.db"));
-    }
+    m_database.create(isPostgres(), db, QStringLiteral("WS1"), [this] { return now; });
+    if (HasFatalFailure() || IsSkipped())
+        return;
     ASSERT_TRUE(m_devices.isValid());
-    db.setComputerName(QStringLiteral("WS1"));
-    db.setClock([this] { return now; });
-    db.setPasswordHashLimits(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
-    ASSERT_TRUE(db.open(m_connectionString)) << db.errorText().toStdString();
-    ASSERT_TRUE(db.createSchema()) << db.errorText().toStdString();
 
     setParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("4096"));
     setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("8191"));
@@ -110,11 +70,7 @@ void ServerTest::TearDown()
 {
     cards.reset();
     db.close();
-    if (!m_pgDatabase.isEmpty()) {
-        QString error;
-        EXPECT_TRUE(adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_pgDatabase), error))
-            << error.toStdString();
-    }
+    m_database.drop();
 }
 
 qint32 waitWhileBusy(CardsIntf &cards, int timeoutMs)

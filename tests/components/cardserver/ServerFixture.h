@@ -2,6 +2,7 @@
 
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
+#include "components/recordtable/DatabaseFixture.h"
 #include "components/recordtable/RecordTable.h"
 
 #include <QString>
@@ -25,7 +26,7 @@ protected:
     void TearDown() override;
 
     bool isPostgres() const;
-    QString connectionString() const { return m_connectionString; }
+    QString connectionString() const { return m_database.connectionString(); }
     QString deviceDir() const { return m_devices.path(); }
 
     qint32 encodeGuestCard(qint32 room, double expireTime, qint32 copies = 1);
@@ -48,10 +49,8 @@ protected:
     std::unique_ptr<CardsIntf> cards;
 
 private:
-    QTemporaryDir m_dir;
+    TestDatabase m_database;
     QTemporaryDir m_devices;
-    QString m_connectionString;
-    QString m_pgDatabase;
 };
 
 // Polls GetStatus as the client does (no delay, yielding to the event loop) until it leaves the busy

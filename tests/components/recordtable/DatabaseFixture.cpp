@@ -15,7 +15,7 @@ int g_databaseCounter = 0;
 bool adminExec(const QString &sql, QString &error)
 {
     RecordDatabase admin;
-    if (!admin.open(DatabaseTest::serverUriForAdmin())) {
+    if (!admin.open(qEnvironmentVariable("OSTRELLE_TEST_PG"))) {
         error = admin.errorText();
         return false;
     }
@@ -29,9 +29,38 @@ bool adminExec(const QString &sql, QString &error)
 
 } // namespace
 
-QString DatabaseTest::serverUriForAdmin()
+void TestDatabase::create(bool postgres, RecordDatabase &db, const QString &computerName, std::function<double()> clock)
 {
-    return qEnvironmentVariable("OSTRELLE_TEST_PG");
+    if (postgres) {
+        const QString server = qEnvironmentVariable("OSTRELLE_TEST_PG");
+        if (server.isEmpty())
+            GTEST_SKIP() << "OSTRELLE_TEST_PG is not set";
+        m_pgDatabase =
+            QStringLiteral("ostrelle_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++g_databaseCounter);
+        QString error;
+        ASSERT_TRUE(adminExec(QStringLiteral("CREATE DATABASE %1").arg(m_pgDatabase), error)) << error.toStdString();
+        QUrl url(server);
+        url.setPath(QLatin1Char('/') + m_pgDatabase);
+        m_connectionString = url.toString();
+    } else {
+        ASSERT_TRUE(m_dir.isValid());
+        m_connectionString = QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("ostrelle.db"));
+    }
+    db.setComputerName(computerName);
+    db.setClock(std::move(clock));
+    db.setPasswordHashLimits(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
+    ASSERT_TRUE(db.open(m_connectionString)) << db.errorText().toStdString();
+    ASSERT_TRUE(db.createSchema()) << db.errorText().toStdString();
+}
+
+void TestDatabase::drop()
+{
+    if (m_pgDatabase.isEmpty())
+        return;
+    QString error;
+    EXPECT_TRUE(adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_pgDatabase), error))
+        << error.toStdString();
+    m_pgDatabase.clear();
 }
 
 bool DatabaseTest::isPostgres() const
@@ -41,25 +70,9 @@ bool DatabaseTest::isPostgres() const
 
 void DatabaseTest::SetUp()
 {
-    if (isPostgres()) {
-        if (serverUriForAdmin().isEmpty())
-            GTEST_SKIP() << "OSTRELLE_TEST_PG is not set";
-        m_pgDatabase =
-            QStringLiteral("ostrelle_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++g_databaseCounter);
-        QString error;
-        ASSERT_TRUE(adminExec(QStringLiteral("CREATE DATABASE %1").arg(m_pgDatabase), error)) << error.toStdString();
-        QUrl url(serverUriForAdmin());
-        url.setPath(QLatin1Char('/') + m_pgDatabase);
-        m_connectionString = url.toString();
-    } else {
-        ASSERT_TRUE(m_dir.isValid());
-        m_connectionString = QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("ostrelle.db"));
-    }
-    db.setComputerName(QStringLiteral("WS1"));
-    db.setClock([this] { return now; });
-    db.setPasswordHashLimits(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
-    ASSERT_TRUE(db.open(m_connectionString)) << db.errorText().toStdString();
-    ASSERT_TRUE(db.createSchema()) << db.errorText().toStdString();
+    m_database.create(isPostgres(), db, QStringLiteral("WS1"), [this] { return now; });
+    if (HasFatalFailure() || IsSkipped())
+        return;
     rt = std::make_unique<RecordTable>(db);
     ASSERT_STATUS(*rt, RecordStatus::Ok);
 }
@@ -68,11 +81,7 @@ void DatabaseTest::TearDown()
 {
     rt.reset();
     db.close();
-    if (!m_pgDatabase.isEmpty()) {
-        QString error;
-        EXPECT_TRUE(adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_pgDatabase), error))
-            << error.toStdString();
-    }
+    m_database.drop();
 }
 
 std::unique_ptr<RecordDatabase> DatabaseTest::openSecond()
@@ -81,7 +90,7 @@ std::unique_ptr<RecordDatabase> DatabaseTest::openSecond()
     second->setComputerName(QStringLiteral("WS2"));
     second->setClock([this] { return now; });
     second->setPasswordHashLimits(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
-    EXPECT_TRUE(second->open(m_connectionString)) << second->errorText().toStdString();
+    EXPECT_TRUE(second->open(m_database.connectionString())) << second->errorText().toStdString();
     return second;
 }
 

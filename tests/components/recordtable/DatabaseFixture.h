@@ -6,9 +6,30 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+
+// One test's database with the current schema: a SQLite file in a temporary directory, or a
+// uniquely named database on the server that OSTRELLE_TEST_PG names (the test is skipped without
+// one). Fixtures that keep their own RecordDatabase use it directly; check HasFatalFailure() and
+// IsSkipped() after create().
+class TestDatabase
+{
+public:
+    // Creates the database and opens db on it: its computer name, the pinned clock and the
+    // quickest password hashing.
+    void create(bool postgres, RecordDatabase &db, const QString &computerName, std::function<double()> clock);
+    // Drops the PostgreSQL database; close db first.
+    void drop();
+    QString connectionString() const { return m_connectionString; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_connectionString;
+    QString m_pgDatabase;
+};
 
 // Every test gets a fresh database with the current schema: a SQLite file in a temporary
 // directory, or, for the "postgresql" parameter, a uniquely named database on the server that
@@ -16,16 +37,12 @@
 // The server clock is pinned to `now`.
 class DatabaseTest : public ::testing::TestWithParam<const char *>
 {
-public:
-    // OSTRELLE_TEST_PG: the server that PostgreSQL runs use ("" when none).
-    static QString serverUriForAdmin();
-
 protected:
     void SetUp() override;
     void TearDown() override;
 
     bool isPostgres() const;
-    QString connectionString() const { return m_connectionString; }
+    QString connectionString() const { return m_database.connectionString(); }
     // A second connection to the same database (another workstation), clock pinned likewise.
     std::unique_ptr<RecordDatabase> openSecond();
 
@@ -66,9 +83,7 @@ protected:
     std::unique_ptr<RecordTable> rt;
 
 private:
-    QTemporaryDir m_dir;
-    QString m_connectionString;
-    QString m_pgDatabase;
+    TestDatabase m_database;
 };
 
 #define EXPECT_STATUS(table, expected)                                                                                 \
