@@ -152,164 +152,58 @@ TEST(CardImageDecode, RefusesEachMalformedClassWithItsStatus)
     dated.AddBlockDate(kIssue);
     const QByteArray date = encoded(dated);
 
+    // Resealed: length and checksum made right again after the change, so the content is at fault.
+    enum Seal { Raw, Resealed };
+    using Bytes = QByteArray &;
     struct Case
     {
         const char *name;
         QByteArray base;
+        Seal seal;
         std::function<void(QByteArray &)> change;
         qint32 expected;
     };
     const Case cases[] = {
-        {"a blank card", {}, [](QByteArray &b) { b.clear(); }, S::Blank},
-        {"some other file", guest, [](QByteArray &b) { b = "not a card image at all, just text"; }, S::NotCardImage},
-        {"the first byte alone", guest, [](QByteArray &b) { b.truncate(1); }, S::Truncated},
-        {"version 0", guest,
-         [](QByteArray &b) {
-             b[4] = 0;
-             reseal(b);
-         },
-         S::BadVersion},
-        {"version 2", guest,
-         [](QByteArray &b) {
-             b[4] = 2;
-             reseal(b);
-         },
-         S::BadVersion},
-        {"more bytes than any card", guest, [](QByteArray &b) { b.resize(CardImage::kMaxSize + 1); }, S::TooLarge},
-        {"declared beyond any card", guest, [](QByteArray &b) { putU16(b, 6, CardImage::kMaxSize + 1); }, S::TooLarge},
-        {"declared below the header", guest, [](QByteArray &b) { putU16(b, 6, CardImage::kMinSize - 1); },
-         S::BadLength},
-        {"a byte after the image", guest, [](QByteArray &b) { b.append('\0'); }, S::BadLength},
-        {"checksum off by one", guest, [](QByteArray &b) { b[b.size() - 1] = char(b[b.size() - 1] ^ 1); },
+        {"a blank card", {}, Raw, [](Bytes b) { b.clear(); }, S::Blank},
+        {"some other file", guest, Raw, [](Bytes b) { b = "not a card image at all, just text"; }, S::NotCardImage},
+        {"the first byte alone", guest, Raw, [](Bytes b) { b.truncate(1); }, S::Truncated},
+        {"version 0", guest, Resealed, [](Bytes b) { b[4] = 0; }, S::BadVersion},
+        {"version 2", guest, Resealed, [](Bytes b) { b[4] = 2; }, S::BadVersion},
+        {"more bytes than any card", guest, Raw, [](Bytes b) { b.resize(CardImage::kMaxSize + 1); }, S::TooLarge},
+        {"declared beyond any card", guest, Raw, [](Bytes b) { putU16(b, 6, CardImage::kMaxSize + 1); }, S::TooLarge},
+        {"declared below the header", guest, Raw, [](Bytes b) { putU16(b, 6, CardImage::kMinSize - 1); }, S::BadLength},
+        {"a byte after the image", guest, Raw, [](Bytes b) { b.append('\0'); }, S::BadLength},
+        {"checksum off by one", guest, Raw, [](Bytes b) { b[b.size() - 1] = char(b[b.size() - 1] ^ 1); },
          S::BadChecksum},
-        {"one block more than there is", guest,
-         [](QByteArray &b) {
-             b[38] = char(b[38] + 1);
-             reseal(b);
-         },
-         S::BadCount},
-        {"255 blocks", guest,
-         [](QByteArray &b) {
-             b[38] = char(255);
-             reseal(b);
-         },
-         S::BadCount},
-        {"one field more than there is", guest,
-         [](QByteArray &b) {
-             b[39] = char(b[39] + 1);
-             reseal(b);
-         },
-         S::BadCount},
-        {"one field fewer: bytes left over", guest,
-         [](QByteArray &b) {
-             b[39] = char(b[39] - 1);
-             reseal(b);
-         },
-         S::BadCount},
-        {"a value more than the block holds", date,
-         [](QByteArray &b) {
-             b[41] = 100;
-             reseal(b);
-         },
-         S::BadCount},
-        {"text longer than the image", text,
-         [](QByteArray &b) {
-             b[43] = char(200);
-             reseal(b);
-         },
-         S::BadCount},
-        {"text shorter: bytes left over", text,
-         [](QByteArray &b) {
-             b[43] = 1;
-             reseal(b);
-         },
-         S::BadCount},
-        {"unknown header flag", guest,
-         [](QByteArray &b) {
-             b[5] = char(b[5] | 0x10);
-             reseal(b);
-         },
+        {"one block more than there is", guest, Resealed, [](Bytes b) { b[38] = char(b[38] + 1); }, S::BadCount},
+        {"255 blocks", guest, Resealed, [](Bytes b) { b[38] = char(255); }, S::BadCount},
+        {"one field more than there is", guest, Resealed, [](Bytes b) { b[39] = char(b[39] + 1); }, S::BadCount},
+        {"one field fewer: bytes left over", guest, Resealed, [](Bytes b) { b[39] = char(b[39] - 1); }, S::BadCount},
+        {"a value more than the block holds", date, Resealed, [](Bytes b) { b[41] = 100; }, S::BadCount},
+        {"text longer than the image", text, Resealed, [](Bytes b) { b[43] = char(200); }, S::BadCount},
+        {"text shorter: bytes left over", text, Resealed, [](Bytes b) { b[43] = 1; }, S::BadCount},
+        {"unknown header flag", guest, Resealed, [](Bytes b) { b[5] = char(b[5] | 0x10); }, S::BadContent},
+        {"card kind present but not flagged", guest, Resealed, [](Bytes b) { b[5] = char(b[5] & ~1); }, S::BadContent},
+        {"negative zero as an unset time", encoded(CardImage()), Resealed, [](Bytes b) { putF64(b, 20, -0.0); },
          S::BadContent},
-        {"card kind present but not flagged", guest,
-         [](QByteArray &b) {
-             b[5] = char(b[5] & ~1);
-             reseal(b);
-         },
+        {"NaN expire time", guest, Resealed, [](Bytes b) { putF64(b, 28, std::nan("")); }, S::BadContent},
+        {"infinite block date", date, Resealed, [](Bytes b) { putF64(b, 44, std::numeric_limits<double>::infinity()); },
          S::BadContent},
-        {"negative zero as an unset time", encoded(CardImage()),
-         [](QByteArray &b) {
-             putF64(b, 20, -0.0);
-             reseal(b);
-         },
-         S::BadContent},
-        {"NaN expire time", guest,
-         [](QByteArray &b) {
-             putF64(b, 28, std::nan(""));
-             reseal(b);
-         },
-         S::BadContent},
-        {"infinite block date", date,
-         [](QByteArray &b) {
-             putF64(b, 44, std::numeric_limits<double>::infinity());
-             reseal(b);
-         },
-         S::BadContent},
-        {"block type 0", guest,
-         [](QByteArray &b) {
-             b[40] = 0;
-             reseal(b);
-         },
-         S::BadContent},
-        {"range last before first", guest,
-         [](QByteArray &b) {
-             putU32(b, 49, 1203);
-             reseal(b);
-         },
-         S::BadContent},
-        {"negative first door", guest,
-         [](QByteArray &b) {
-             putU32(b, 45, 0xFFFFFFFFu);
-             reseal(b);
-         },
-         S::BadContent},
-        {"unknown field type", text,
-         [](QByteArray &b) {
-             b[42] = 9;
-             reseal(b);
-         },
-         S::BadContent},
-        {"empty field name", text,
-         [](QByteArray &b) {
-             b.remove(41, 1);
-             b[40] = 0;
-             reseal(b);
-         },
-         S::BadContent},
-        {"field name with a blank", text,
-         [](QByteArray &b) {
-             b[41] = ' ';
-             reseal(b);
-         },
-         S::BadContent},
-        {"text that is not UTF-8", text,
-         [](QByteArray &b) {
-             b[44] = char(0xC3);
-             b[45] = 'x';
-             reseal(b);
-         },
-         S::BadContent},
-        {"overlong UTF-8", text,
-         [](QByteArray &b) {
-             b[44] = char(0xC0);
-             b[45] = char(0xAF);
-             reseal(b);
-         },
-         S::BadContent},
+        {"block type 0", guest, Resealed, [](Bytes b) { b[40] = 0; }, S::BadContent},
+        {"range last before first", guest, Resealed, [](Bytes b) { putU32(b, 49, 1203); }, S::BadContent},
+        {"negative first door", guest, Resealed, [](Bytes b) { putU32(b, 45, 0xFFFFFFFFu); }, S::BadContent},
+        {"unknown field type", text, Resealed, [](Bytes b) { b[42] = 9; }, S::BadContent},
+        {"empty field name", text, Resealed, [](Bytes b) { b.remove(41, 1)[40] = 0; }, S::BadContent},
+        {"field name with a blank", text, Resealed, [](Bytes b) { b[41] = ' '; }, S::BadContent},
+        {"text that is not UTF-8", text, Resealed, [](Bytes b) { b.replace(44, 2, "\xC3x"); }, S::BadContent},
+        {"overlong UTF-8", text, Resealed, [](Bytes b) { b.replace(44, 2, "\xC0\xAF"); }, S::BadContent},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QByteArray bytes = c.base;
         c.change(bytes);
+        if (c.seal == Resealed)
+            reseal(bytes);
         CardImage image = powerDownCard();
         EXPECT_EQ(CardImage::decode(bytes, image), c.expected) << std::hex << CardImage::decode(bytes, image);
         EXPECT_TRUE(image.isEmpty()) << "a refused image leaves nothing behind";
