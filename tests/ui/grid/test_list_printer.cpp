@@ -102,6 +102,7 @@ TEST_P(PrintTest, AnEmptyListPrintsOnePageWithItsHeadings)
     EXPECT_TRUE(hasPageNumber(text.first(), 1, 1)) << text.first().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, PrintTest, ::testing::Values("sqlite", "postgresql"));
+// Pages are laid out from the window's rows; fetching them is tested on every engine in the grid's tests.
+INSTANTIATE_TEST_SUITE_P(Sqlite, PrintTest, ::testing::Values("sqlite"));
 
 } // namespace

@@ -109,14 +109,6 @@ QList<QStringList> parseCsv(const QString &text)
     return rows;
 }
 
-TEST(SpreadsheetCsv, ParsesQuotedCells)
-{
-    const QList<QStringList> rows = parseCsv(QStringLiteral("a\t\"b\tc\"\t\"say \"\"hi\"\"\"\n\t1\n"));
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows.at(0), (QStringList{"a", "b\tc", "say \"hi\""}));
-    EXPECT_EQ(rows.at(1), (QStringList{"", "1"}));
-}
-
 class SpreadsheetTest : public DatabaseTest
 {
 protected:
