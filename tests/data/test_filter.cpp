@@ -119,41 +119,35 @@ TEST_P(FilterRefusals, MarkTheFilterInvalidAndWriteNothingFromTheInput)
     EXPECT_EQ(filter.values(), QVariantList{5});
 }
 
+// A card-kind set written into the text, the one condition that takes values without markers.
+std::function<void(FilterBuilder &)> inlineSet(const QVariantList &values)
+{
+    return [values](FilterBuilder &f) { f.inNumbers("cardNameID", values); };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Data, FilterRefusals,
-    ::testing::Values(
-        RefusedCase{"fractionInInlineSet",
-                    [](FilterBuilder &f) {
-                        f.inNumbers("cardNameID", QVariantList{256, 256.5});
-                    }},
-        RefusedCase{"wholeDoubleInInlineSet",
-                    [](FilterBuilder &f) {
-                        f.inNumbers("cardNameID", QVariantList{256, 257.0});
-                    }},
-        RefusedCase{"sqlInInlineSet",
-                    [](FilterBuilder &f) {
-                        f.inNumbers("cardNameID", QVariantList{256, "1) or (1=1"});
-                    }},
-        RefusedCase{"blankInInlineSet", [](FilterBuilder &f) { f.inNumbers("cardNameID", QVariantList{" 256"}); }},
-        RefusedCase{"emptyTextInInlineSet", [](FilterBuilder &f) { f.inNumbers("cardNameID", QVariantList{""}); }},
-        RefusedCase{"beyond32BitsInInlineSet",
-                    [](FilterBuilder &f) { f.inNumbers("cardNameID", QVariantList{qlonglong(1) << 32}); }},
-        RefusedCase{"beyond32BitsTextInInlineSet",
-                    [](FilterBuilder &f) { f.inNumbers("cardNameID", QVariantList{"2147483648"}); }},
-        RefusedCase{"boolInInlineSet", [](FilterBuilder &f) { f.inNumbers("cardNameID", QVariantList{true}); }},
-        RefusedCase{"nullInInlineSet", [](FilterBuilder &f) { f.inNumbers("cardNameID", QVariantList{QVariant()}); }},
-        RefusedCase{"inWithOneValue", [](FilterBuilder &f) { f.in("doorCategory", {"G"}); }},
-        RefusedCase{"inWithFourValues",
-                    [](FilterBuilder &f) {
-                        f.in("doorCategory", {"G", "L", "A", "C"});
-                    }},
-        RefusedCase{"notInWithThreeValues",
-                    [](FilterBuilder &f) {
-                        f.notIn("doorCategory", {"G", "L", "A"});
-                    }},
-        RefusedCase{"fieldWithBlank", [](FilterBuilder &f) { f.equal("doorID or 1", 1); }},
-        RefusedCase{"emptyField", [](FilterBuilder &f) { f.like("", "A"); }},
-        RefusedCase{"eitherWithBadSecondField", [](FilterBuilder &f) { f.either("doorID", "x;y", 1); }}),
+    ::testing::Values(RefusedCase{"fractionInInlineSet", inlineSet({256, 256.5})},
+                      RefusedCase{"wholeDoubleInInlineSet", inlineSet({256, 257.0})},
+                      RefusedCase{"sqlInInlineSet", inlineSet({256, "1) or (1=1"})},
+                      RefusedCase{"blankInInlineSet", inlineSet({" 256"})},
+                      RefusedCase{"emptyTextInInlineSet", inlineSet({""})},
+                      RefusedCase{"beyond32BitsInInlineSet", inlineSet({qlonglong(1) << 32})},
+                      RefusedCase{"beyond32BitsTextInInlineSet", inlineSet({"2147483648"})},
+                      RefusedCase{"boolInInlineSet", inlineSet({true})},
+                      RefusedCase{"nullInInlineSet", inlineSet({QVariant()})},
+                      RefusedCase{"inWithOneValue", [](FilterBuilder &f) { f.in("doorCategory", {"G"}); }},
+                      RefusedCase{"inWithFourValues",
+                                  [](FilterBuilder &f) {
+                                      f.in("doorCategory", {"G", "L", "A", "C"});
+                                  }},
+                      RefusedCase{"notInWithThreeValues",
+                                  [](FilterBuilder &f) {
+                                      f.notIn("doorCategory", {"G", "L", "A"});
+                                  }},
+                      RefusedCase{"fieldWithBlank", [](FilterBuilder &f) { f.equal("doorID or 1", 1); }},
+                      RefusedCase{"emptyField", [](FilterBuilder &f) { f.like("", "A"); }},
+                      RefusedCase{"eitherWithBadSecondField", [](FilterBuilder &f) { f.either("doorID", "x;y", 1); }}),
     [](const ::testing::TestParamInfo<RefusedCase> &info) { return std::string(info.param.name); });
 
 TEST(FilterInlineNumbers, AcceptsNegativeAndLimitValuesAsDecimal)

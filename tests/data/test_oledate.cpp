@@ -127,15 +127,6 @@ TEST(OleDate, LocalTimeConversionUsesTheWallClock)
     EXPECT_DOUBLE_EQ(OleDate::fromDateTime(utc.toLocalTime()), OleDate::fromDate(QDate(2024, 7, 15)) + 12.0 / 24);
 }
 
-TEST(OleDate, FormatsShortDateAndTimeWithoutSeconds)
-{
-    const QLocale us(QLocale::English, QLocale::UnitedStates);
-    const double value = OleDate::fromDateTime(QDate(2024, 5, 2), QTime(18, 7, 45));
-    EXPECT_EQ(OleDate::formatShortDate(value, us), us.toString(QDate(2024, 5, 2), QLocale::ShortFormat));
-    EXPECT_FALSE(OleDate::formatShortTime(value, us).contains("45"));
-    EXPECT_TRUE(OleDate::formatShortTime(value, us).contains("07"));
-}
-
 // The C locale's short time carries seconds; the program never shows them.
 TEST(OleDate, ShortTimeFormatDropsSecondsInEveryLocale)
 {
