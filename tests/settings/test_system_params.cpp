@@ -102,7 +102,12 @@ protected:
     std::unique_ptr<RecordTable> m_raw;
 };
 
-TEST_P(SystemParams, PinMinimumLengthOutside4To8Stores4)
+// Per-key clamping, reading and writing use the statements the other tests run on every engine.
+class SystemParamsPerKey : public SystemParams
+{
+};
+
+TEST_P(SystemParamsPerKey, PinMinimumLengthOutside4To8Stores4)
 {
     auto params = loaded();
     struct Case
@@ -278,11 +283,6 @@ TEST_P(SystemParams, TableChangeTimeMovesWhenAWorkstationSaves)
     ASSERT_TRUE(there.WriteSystemParameters());
     EXPECT_FALSE(here->TableChangedSinceLoad());
 }
-
-// Each key goes through the same statements, which the tests above run on every engine.
-class SystemParamsPerKey : public SystemParams
-{
-};
 
 TEST_P(SystemParamsPerKey, StoredTextsReadByTheirType)
 {
