@@ -162,7 +162,8 @@ bool StartupSequence::runSteps()
 
 void StartupSequence::openLogs()
 {
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Veltrix Ostrelle"));
+    // The application title, not a display name: Qt would append that to every window title.
+    QCoreApplication::setApplicationName(QStringLiteral("Veltrix Ostrelle"));
     m_ws.ProgramPath = m_env.applicationPath;
     m_ws.texts.setProgramPath(m_ws.ProgramPath);
     m_ws.OpenStartupLog();
@@ -296,8 +297,6 @@ void StartupSequence::loadTexts()
             fail(QStringLiteral("Failed to load the text resource file (") + m_ws.texts.textFileName() +
                  QLatin1Char(')'));
     }
-    QGuiApplication::setApplicationDisplayName(GetText(15010));
-
     if (m_commandLine.showHelp) {
         log(QStringLiteral("Show 'Command Line Parameters'"));
         m_env.showMessage(CommandLineHelpText(), DialogStyle::Information,
