@@ -1,6 +1,7 @@
 #include "startup/StartupSequence.h"
 
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/Connection.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "frame/frmMain.h"
@@ -326,7 +327,8 @@ void StartupSequence::checkInstallation()
         log(QStringLiteral("> No ODBC Source found in registry"));
         fail(-31100, {GetText(15011)});
     }
-    log(params.Server().isEmpty() ? QStringLiteral("Server is local") : QStringLiteral("Server: ") + params.Server());
+    log(params.Server().trimmed().isEmpty() ? QStringLiteral("Server is local")
+                                            : QStringLiteral("Server: ") + params.Server());
 
     m_ws.StarterActive = m_env.servicePlatform && m_env.starterActive();
 
