@@ -1,5 +1,7 @@
 #include "FindChild.h"
 #include "SessionFixture.h"
+#include "components/recordtable/Connection.h"
+#include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "session/Logon.h"
 #include "session/frmLogoff.h"
@@ -12,6 +14,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 
@@ -137,6 +141,40 @@ TEST_P(LogonTest, AnExpiredOperatorIsRefusedWithTheLogonErrorCode)
     EXPECT_TRUE(messages->shown()[0].text.contains(QStringLiteral("IEC-1261")))
         << messages->shown()[0].text.toStdString();
     EXPECT_TRUE(ws->logon.operators.isEmpty());
+}
+
+TEST_P(LogonTest, ALogonWaitsUpToTwentySecondsForABusyDatabase)
+{
+    addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    // The logon's own lock wait ends at once; the pause stands for the time that passes.
+    QSqlQuery(ws->database->sqlDatabase())
+        .exec(isPostgres() ? QStringLiteral("SET lock_timeout = 1") : QStringLiteral("PRAGMA busy_timeout = 0"));
+    const std::unique_ptr<RecordDatabase> other = openSecond();
+    for (const qint64 releasedAfterMs : {15000, 30000}) {
+        QSqlQuery lock(other->sqlDatabase());
+        ASSERT_TRUE(isPostgres() ? lock.exec(QStringLiteral("BEGIN")) &&
+                                       lock.exec(QStringLiteral("LOCK TABLE \"Logons\" IN EXCLUSIVE MODE"))
+                                 : lock.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            << lock.lastError().text().toStdString();
+        qint64 clockMs = 0;
+        BusyWait wait;
+        wait.clockMs = [&] { return clockMs; };
+        wait.pause = [&](int ms) {
+            clockMs += ms;
+            if (clockMs == releasedAfterMs)
+                lock.exec(QStringLiteral("COMMIT"));
+        };
+        const bool waitedLongEnough = releasedAfterMs <= 20000;
+        if (!waitedLongEnough)
+            messages->expect(-31230);
+        const LogonOutcome outcome =
+            RunLogonCommand(*ws, 0, QStringLiteral("anna"), QStringLiteral("secret"), nullptr, {}, wait);
+        EXPECT_EQ(outcome == LogonOutcome::LoggedOn, waitedLongEnough);
+        EXPECT_EQ(clockMs, std::min<qint64>(releasedAfterMs, 20000));
+        EXPECT_TRUE(messages->allAnswered());
+        if (!waitedLongEnough)
+            lock.exec(QStringLiteral("COMMIT"));
+    }
 }
 
 TEST_P(LogonTest, ALogonListsTheOperatorLoadsTheRightsAndRecomputesTheMenus)
