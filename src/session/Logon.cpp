@@ -342,8 +342,8 @@ void ShowDailyWarnings(Workstation &ws, double expireDate, QWidget *parent)
         double since = readParameter(t, QStringLiteral("LASTCATHTIME"), value) ? leadingNumber(value) : 0;
         if (since == 0)
             since = readParameter(t, QStringLiteral("SYSTEM_STARTDATE"), value) ? leadingNumber(value) : 0;
-        // Without either date there is nothing to count from.
-        if (since != 0 && now - since >= params.WarnHousekeeping()) {
+        // Without either date the database was never cleaned: the day count starts at date 0.
+        if (now - since >= params.WarnHousekeeping()) {
             information(ws, -31742, OleDate::formatShortDate(since), kTitleWarning, parent);
             if (askYesNo(ws, -32481, parent)) {
                 busy(ws, 2);

@@ -364,6 +364,31 @@ TEST_P(LogonTest, AcceptedHousekeepingCleansTheDatabaseAndEndsThatWarning)
     EXPECT_TRUE(messages->shown().empty());
 }
 
+TEST_P(LogonTest, HousekeepingCountsFromTheLastCleaningElseTheStartDate)
+{
+    addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"), now + 400);
+    setParameter(QStringLiteral("SYSTEM_CATHARSISWARNING"), QStringLiteral("30"));
+    const struct
+    {
+        double lastCleaning, startDate; // days before now; -1: the value 0
+        bool warned;
+    } cases[] = {{30, 100, true}, {29, 100, false}, {-1, 30, true}, {-1, 29, false}, {-1, -1, true}};
+    for (const auto &c : cases) {
+        now += 1; // each case is the first logon of a day
+        const auto date = [&](double daysBefore) { return QString::number(daysBefore < 0 ? 0 : now - daysBefore); };
+        setParameter(QStringLiteral("LASTCATHTIME"), date(c.lastCleaning));
+        setParameter(QStringLiteral("SYSTEM_STARTDATE"), date(c.startDate));
+        messages->clear();
+        if (c.warned)
+            messages->expect(-31742).expect(-32481, 1);
+        ws->logonTable->Logon(QStringLiteral("anna"), QString());
+        ws->logon.operators.clear();
+        ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
+        EXPECT_EQ(!messages->shown().empty(), c.warned) << c.lastCleaning << " " << c.startDate;
+        EXPECT_TRUE(messages->allAnswered());
+    }
+}
+
 TEST_P(LogonTest, TheDialogStartsFromTheRememberedUserAndThePasswordPreset)
 {
     struct Row
