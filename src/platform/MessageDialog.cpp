@@ -21,6 +21,7 @@ QMessageBox::Icon iconFor(DialogStyle style)
     }
     return QMessageBox::Information;
 }
+
 // Placed when shown: only then does the box take its final size, with a long text wrapped.
 class PlacedMessageBox : public QMessageBox
 {
