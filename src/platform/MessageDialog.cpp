@@ -21,12 +21,38 @@ QMessageBox::Icon iconFor(DialogStyle style)
     }
     return QMessageBox::Information;
 }
+
+// Placed when shown: only then does the box take its final size, with a long text wrapped.
+class PlacedMessageBox : public QMessageBox
+{
+public:
+    PlacedMessageBox(QWidget *parent, QPoint position) : QMessageBox(parent), m_position(position) {}
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        QPoint position = m_position;
+        if (position.x() < 0 || position.y() < 0) {
+            const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+            if (!screen)
+                return;
+            const QRect area = screen->availableGeometry();
+            position = area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2);
+        }
+        move(position);
+    }
+
+private:
+    QPoint m_position;
+};
+
 } // namespace
 
 int ShowMessageDialog(const QString &text, DialogStyle style, const QString &title, const QStringList &buttonCaptions,
                       int left, int top, QWidget *parent)
 {
-    QMessageBox box(parent);
+    PlacedMessageBox box(parent, QPoint(left, top));
     box.setObjectName(QStringLiteral("MessageDialog"));
     box.setIcon(iconFor(style));
     box.setWindowTitle(title);
@@ -43,17 +69,6 @@ int ShowMessageDialog(const QString &text, DialogStyle style, const QString &tit
     }
     box.setDefaultButton(qobject_cast<QPushButton *>(buttons.first()));
     box.setEscapeButton(buttons.last());
-    box.adjustSize();
-
-    QPoint position(left, top);
-    if (left < 0 || top < 0) {
-        const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect area = screen->availableGeometry();
-            position = area.center() - QPoint(box.sizeHint().width() / 2, box.sizeHint().height() / 2);
-        }
-    }
-    box.move(position);
     box.exec();
     return static_cast<int>(buttons.indexOf(box.clickedButton()));
 }

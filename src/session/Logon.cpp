@@ -1,15 +1,18 @@
 #include "session/Logon.h"
 
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/Connection.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
 #include "data/OleDate.h"
+#include "session/UserCreation.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 #include "settings/frmEncoderSetup.h"
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 
 #include <memory>
@@ -23,6 +26,10 @@ constexpr int16_t kTitleInformation = -32766;
 constexpr int16_t kTitleWarning = -32765;
 constexpr int32_t kPasswordErrorCode = 4704;
 constexpr int32_t kLogonErrorCode = 4705;
+// The component may be busy with other workstations' work: the logon waits for it up to 20
+// seconds, where every other call gives up after the database's own 5.
+constexpr qint64 kLogonBusyWaitMs = 20000;
+constexpr int kBusyRetryMs = 250;
 
 // Statuses the logon shows with the component's text alone: the connection and the card states
 // speak for themselves, an error code would add nothing.
@@ -115,6 +122,21 @@ bool ensureEncoder(Workstation &ws, QWidget *parent)
     return ws.LocalParams.MagCardEncoderID() != 0;
 }
 
+double logonWaitingWhileBusy(const BusyWait &wait, RecordTable &logon, const QString &userID, const QString &password)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const std::function<qint64()> clock = wait.clockMs ? wait.clockMs : [&timer] { return timer.elapsed(); };
+    const std::function<void(int)> pause = wait.pause ? wait.pause : WaitProcessingEvents;
+    const qint64 start = clock();
+    double expireDate = logon.Logon(userID, password);
+    while (logon.Status() == RecordStatus::Busy && clock() - start < kLogonBusyWaitMs) {
+        pause(kBusyRetryMs);
+        expireDate = logon.Logon(userID, password);
+    }
+    return expireDate;
+}
+
 LogonOutcome confirmPassword(Workstation &ws, const QString &password, QWidget *parent)
 {
     if (password.isEmpty()) {
@@ -195,7 +217,7 @@ bool IsOperatorLoggedOn(const Workstation &ws, int32_t userID)
 }
 
 LogonOutcome RunLogonCommand(Workstation &ws, int mode, const QString &userID, const QString &password, QWidget *parent,
-                             const std::function<void()> &hideDialog)
+                             const std::function<void()> &hideDialog, const BusyWait &busyWait)
 {
     // Another workstation may have saved the settings since they were read.
     if (ws.SystemParams && ws.SystemParams->TableChangedSinceLoad()) {
@@ -230,7 +252,7 @@ LogonOutcome RunLogonCommand(Workstation &ws, int mode, const QString &userID, c
         prompt->SelectDevice(encoderID);
         prompt->ShowPrompt(GetText(-31474));
     }
-    const double expireDate = logon.Logon(userID, password);
+    const double expireDate = logonWaitingWhileBusy(busyWait, logon, userID, password);
     const int32_t status = logon.Status();
     if (prompt) {
         prompt->ShowPrompt(QString());
@@ -320,8 +342,8 @@ void ShowDailyWarnings(Workstation &ws, double expireDate, QWidget *parent)
         double since = readParameter(t, QStringLiteral("LASTCATHTIME"), value) ? leadingNumber(value) : 0;
         if (since == 0)
             since = readParameter(t, QStringLiteral("SYSTEM_STARTDATE"), value) ? leadingNumber(value) : 0;
-        // Without either date there is nothing to count from.
-        if (since != 0 && now - since >= params.WarnHousekeeping()) {
+        // Without either date the database was never cleaned: the day count starts at date 0.
+        if (now - since >= params.WarnHousekeeping()) {
             information(ws, -31742, OleDate::formatShortDate(since), kTitleWarning, parent);
             if (askYesNo(ws, -32481, parent)) {
                 busy(ws, 2);

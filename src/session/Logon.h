@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <functional>
@@ -36,13 +37,22 @@ enum class LogonOutcome {
     Stay           // stay open (the attempt ended with a message, or no encoder was chosen)
 };
 
+// How the logon waits for a busy database: a clock in milliseconds and a pause that keeps the
+// interface working. Empty: a steady clock and WaitProcessingEvents.
+struct BusyWait
+{
+    std::function<qint64()> clockMs;
+    std::function<void(int milliseconds)> pause;
+};
+
 // The logon command: mode 0 logs on with user ID and password (operator card, group logon,
 // rights, menus, daily warnings), mode 1 confirms the password of the operator known to the
 // database component.
 // hideDialog is called where the logon hides its dialog, before the rights are reloaded and the
 // daily warnings shown.
 LogonOutcome RunLogonCommand(Workstation &ws, int mode, const QString &userID, const QString &password,
-                             QWidget *parent = nullptr, const std::function<void()> &hideDialog = {});
+                             QWidget *parent = nullptr, const std::function<void()> &hideDialog = {},
+                             const BusyWait &busyWait = {});
 
 // Cancel of the logon dialog: the first cancelled logon loads the rights of nobody once.
 void CancelLogon(Workstation &ws);

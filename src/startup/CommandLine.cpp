@@ -4,12 +4,37 @@
 
 namespace {
 
-// Switches whose value is a file, a folder or a data source: on this system such values hold "/"
-// themselves, so they run on to the next switch that follows a blank.
-bool takesPath(QChar letter)
+// A value in double quotes may hold "/": a path or a data-source address given on the command line.
+QString unquoted(const QString &value)
 {
-    return letter == QLatin1Char('O') || letter == QLatin1Char('C') || letter == QLatin1Char('X') ||
-           letter == QLatin1Char('D');
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+// The pieces between one "/" and the next; a "/" inside double quotes splits nothing. The text
+// before the first "/" is no switch.
+QStringList switchTexts(const QString &line)
+{
+    QStringList pieces;
+    bool quoted = false;
+    bool inSwitch = false;
+    QString piece;
+    for (const QChar c : line) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        if (c == QLatin1Char('/') && !quoted) {
+            if (inSwitch)
+                pieces.append(piece);
+            piece.clear();
+            inSwitch = true;
+        } else if (inSwitch) {
+            piece.append(c);
+        }
+    }
+    if (inSwitch)
+        pieces.append(piece);
+    return pieces;
 }
 
 } // namespace
@@ -18,29 +43,12 @@ CommandLine ParseCommandLine(const QString &commandLine)
 {
     CommandLine result;
     result.raw = commandLine;
-    const QString &line = commandLine;
-    // The text before the first "/" is no switch.
-    qsizetype slash = line.indexOf(QLatin1Char('/'));
-    while (slash >= 0) {
-        qsizetype next = line.indexOf(QLatin1Char('/'), slash + 1);
-        const QString piece = line.mid(slash + 1, next < 0 ? -1 : next - slash - 1).trimmed();
-        if (piece.isEmpty()) {
-            slash = next;
+    for (const QString &text : switchTexts(commandLine)) {
+        const QString piece = text.trimmed();
+        if (piece.isEmpty())
             continue;
-        }
         const QChar letter = piece.at(0).toUpper();
-        QString value = piece.mid(1).trimmed();
-        if (takesPath(letter)) {
-            qsizetype start = line.indexOf(piece.at(0), slash + 1) + 1;
-            while (start < line.size() && line.at(start).isSpace())
-                ++start;
-            next = start;
-            do
-                next = line.indexOf(QLatin1Char('/'), next + 1);
-            while (next > 0 && !line.at(next - 1).isSpace());
-            value = line.mid(start, next < 0 ? -1 : next - start).trimmed();
-        }
-        slash = next;
+        const QString value = unquoted(piece.mid(1).trimmed());
         result.switches.append({letter, value});
         switch (letter.unicode()) {
         case 'O':

@@ -36,8 +36,9 @@ struct CommandLine
     bool showHelp = false;        // /?
 };
 
-// Splits at every "/"; each piece is trimmed, its first character (upper-cased) picks the
-// switch and the trimmed rest is its value. Unknown letters are ignored.
+// Splits at every "/" outside double quotes; each piece is trimmed, its first character
+// (upper-cased) picks the switch and the trimmed rest, without enclosing quotes, is its value.
+// Unknown letters are ignored.
 CommandLine ParseCommandLine(const QString &commandLine);
 
 // The help text "/?" shows: the switches an operator may need, lines joined by CR LF.

@@ -2,18 +2,6 @@
 
 #include <QStringList>
 
-bool IsLocalServer(const QString &server, const QString &computerName)
-{
-    if (server.isEmpty())
-        return true;
-    for (const QString &local :
-         {QStringLiteral("127.0.0.1"), QStringLiteral("localhost"), QStringLiteral("loopback"), computerName}) {
-        if (!local.isEmpty() && server.compare(local, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
 namespace {
 
 // The numeric value of a version part, as far as it is a number ("12a" is 12, "x" is 0).

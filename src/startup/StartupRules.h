@@ -6,10 +6,6 @@
 
 // The rules of the start-up that depend on nothing but their arguments.
 
-// The workstation uses the database server of this computer: Server is empty, or names the
-// loopback address or this computer (letter case ignored).
-bool IsLocalServer(const QString &server, const QString &computerName);
-
 // Compares a dotted version text with major.minor.build.revision: 3 when the text is newer,
 // 2 when equal, 1 when older; a revision of -1 matches any fourth part. 0 when the text cannot be
 // compared: empty, without ".", or a "." missing where the comparison has to go on.

@@ -1,6 +1,7 @@
 #include "startup/StartupSequence.h"
 
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/Connection.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "frame/frmMain.h"
@@ -162,7 +163,8 @@ bool StartupSequence::runSteps()
 
 void StartupSequence::openLogs()
 {
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Veltrix Ostrelle"));
+    // The application title, not a display name: Qt would append that to every window title.
+    QCoreApplication::setApplicationName(QStringLiteral("Veltrix Ostrelle"));
     m_ws.ProgramPath = m_env.applicationPath;
     m_ws.texts.setProgramPath(m_ws.ProgramPath);
     m_ws.OpenStartupLog();
@@ -296,8 +298,6 @@ void StartupSequence::loadTexts()
             fail(QStringLiteral("Failed to load the text resource file (") + m_ws.texts.textFileName() +
                  QLatin1Char(')'));
     }
-    QGuiApplication::setApplicationDisplayName(GetText(15010));
-
     if (m_commandLine.showHelp) {
         log(QStringLiteral("Show 'Command Line Parameters'"));
         m_env.showMessage(CommandLineHelpText(), DialogStyle::Information,
@@ -327,7 +327,8 @@ void StartupSequence::checkInstallation()
         log(QStringLiteral("> No ODBC Source found in registry"));
         fail(-31100, {GetText(15011)});
     }
-    log(params.Server().isEmpty() ? QStringLiteral("Server is local") : QStringLiteral("Server: ") + params.Server());
+    log(params.Server().trimmed().isEmpty() ? QStringLiteral("Server is local")
+                                            : QStringLiteral("Server: ") + params.Server());
 
     m_ws.StarterActive = m_env.servicePlatform && m_env.starterActive();
 

@@ -1,5 +1,7 @@
 #include "FindChild.h"
 #include "SessionFixture.h"
+#include "components/recordtable/Connection.h"
+#include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "session/Logon.h"
 #include "session/frmLogoff.h"
@@ -12,8 +14,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
+
+#include <cmath>
 
 namespace {
 
@@ -137,6 +143,40 @@ TEST_P(LogonTest, AnExpiredOperatorIsRefusedWithTheLogonErrorCode)
     EXPECT_TRUE(messages->shown()[0].text.contains(QStringLiteral("IEC-1261")))
         << messages->shown()[0].text.toStdString();
     EXPECT_TRUE(ws->logon.operators.isEmpty());
+}
+
+TEST_P(LogonTest, ALogonWaitsUpToTwentySecondsForABusyDatabase)
+{
+    addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    // The logon's own lock wait ends at once; the pause stands for the time that passes.
+    QSqlQuery(ws->database->sqlDatabase())
+        .exec(isPostgres() ? QStringLiteral("SET lock_timeout = 1") : QStringLiteral("PRAGMA busy_timeout = 0"));
+    const std::unique_ptr<RecordDatabase> other = openSecond();
+    for (const qint64 releasedAfterMs : {15000, 30000}) {
+        QSqlQuery lock(other->sqlDatabase());
+        ASSERT_TRUE(isPostgres() ? lock.exec(QStringLiteral("BEGIN")) &&
+                                       lock.exec(QStringLiteral("LOCK TABLE \"Logons\" IN EXCLUSIVE MODE"))
+                                 : lock.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            << lock.lastError().text().toStdString();
+        qint64 clockMs = 0;
+        BusyWait wait;
+        wait.clockMs = [&] { return clockMs; };
+        wait.pause = [&](int ms) {
+            clockMs += ms;
+            if (clockMs == releasedAfterMs)
+                lock.exec(QStringLiteral("COMMIT"));
+        };
+        const bool waitedLongEnough = releasedAfterMs <= 20000;
+        if (!waitedLongEnough)
+            messages->expect(-31230);
+        const LogonOutcome outcome =
+            RunLogonCommand(*ws, 0, QStringLiteral("anna"), QStringLiteral("secret"), nullptr, {}, wait);
+        EXPECT_EQ(outcome == LogonOutcome::LoggedOn, waitedLongEnough);
+        EXPECT_EQ(clockMs, std::min<qint64>(releasedAfterMs, 20000));
+        EXPECT_TRUE(messages->allAnswered());
+        if (!waitedLongEnough)
+            lock.exec(QStringLiteral("COMMIT"));
+    }
 }
 
 TEST_P(LogonTest, ALogonListsTheOperatorLoadsTheRightsAndRecomputesTheMenus)
@@ -306,24 +346,35 @@ TEST_P(LogonTest, DailyWarningsAppearAtTheFirstLogonOfEachDay)
     EXPECT_EQ(messages->shownNumbers(), all);
 }
 
-TEST_P(LogonTest, AcceptedHousekeepingCleansTheDatabaseAndEndsThatWarning)
+TEST_P(LogonTest, HousekeepingCountsFromTheLastCleaningElseTheStartDate)
 {
-    addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
+    addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"), now + 400);
     setParameter(QStringLiteral("SYSTEM_CATHARSISWARNING"), QStringLiteral("30"));
-    setParameter(QStringLiteral("LASTCATHTIME"), QStringLiteral("0"));
-    setParameter(QStringLiteral("SYSTEM_STARTDATE"), QString::number(now - 30));
-    messages->expect(-31742);
-    messages->expect(-32481, 0);
-    ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
-    EXPECT_EQ(messages->shownNumbers(), (std::vector<int16_t>{-31742, -32481}));
-    EXPECT_DOUBLE_EQ(parameterValue(QStringLiteral("LASTCATHTIME")).toDouble(), now);
-
-    messages->clear();
-    now += 1;
-    ws->logonTable->Logon(QStringLiteral("anna"), QString());
-    ws->logon.operators.clear();
-    ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
-    EXPECT_TRUE(messages->shown().empty());
+    const struct
+    {
+        double lastCleaning, startDate; // days before now; -1: the value 0
+        bool warned, accepted;
+    } cases[] = {{30, 100, true, false},
+                 {29, 100, false, false},
+                 {-1, 30, true, true},
+                 {-1, 29, false, false},
+                 {-1, -1, true, false}};
+    for (const auto &c : cases) {
+        now += 1; // each case is the first logon of a day
+        const auto date = [&](double daysBefore) { return QString::number(daysBefore < 0 ? 0 : now - daysBefore); };
+        setParameter(QStringLiteral("LASTCATHTIME"), date(c.lastCleaning));
+        setParameter(QStringLiteral("SYSTEM_STARTDATE"), date(c.startDate));
+        messages->clear();
+        if (c.warned)
+            messages->expect(-31742).expect(-32481, c.accepted ? 0 : 1);
+        ws->logonTable->Logon(QStringLiteral("anna"), QString());
+        ws->logon.operators.clear();
+        ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
+        EXPECT_EQ(!messages->shown().empty(), c.warned) << c.lastCleaning << " " << c.startDate;
+        EXPECT_TRUE(messages->allAnswered());
+        // The accepted cleaning is the new last one.
+        EXPECT_EQ(std::abs(parameterValue(QStringLiteral("LASTCATHTIME")).toDouble() - now) < 1e-6, c.accepted);
+    }
 }
 
 TEST_P(LogonTest, TheDialogStartsFromTheRememberedUserAndThePasswordPreset)

@@ -1,3 +1,4 @@
+#include "components/recordtable/Connection.h"
 #include "startup/StartupRules.h"
 
 #include <gtest/gtest.h>
@@ -36,15 +37,16 @@ TEST(CompareVersion, PartsAreComparedLeftToRight)
             << c.text << " against " << c.major << "." << c.minor << "." << c.build << "." << c.revision;
 }
 
-TEST(IsLocalServer, EmptyLoopbackOrThisComputer)
+TEST(IsLocalServer, EmptyBlankLoopbackOrThisComputer)
 {
     const struct
     {
         const char *server;
         bool local;
     } cases[] = {
-        {"", true},           {"127.0.0.1", true},  {"localhost", true}, {"LOCALHOST", true},  {"LoopBack", true},
-        {"frontdesk1", true}, {"FRONTDESK1", true}, {"dbserver", false}, {"127.0.0.2", false}, {"frontdesk10", false},
+        {"", true},           {"127.0.0.1", true},   {"localhost", true},  {"LOCALHOST", true},  {"LoopBack", true},
+        {"frontdesk1", true}, {"FRONTDESK1", true},  {"dbserver", false},  {"127.0.0.2", false}, {"frontdesk10", false},
+        {"   ", true},        {" localhost ", true}, {" dbserver", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(IsLocalServer(QString::fromLatin1(c.server), QStringLiteral("FrontDesk1")), c.local) << c.server;

@@ -128,7 +128,7 @@ TEST_F(StartupTest, TheNextStartFindsTheWorkstationsClientRow)
 TEST_F(StartupTest, SwitchesAreLoggedInTheirOrderAndStoredAtOnce)
 {
     const QString source = QStringLiteral("sqlite:") + m_database;
-    ASSERT_EQ(run(QStringLiteral("/o %1 /N localhost /g 2 /L desk /P Secret /T /s /U /i /A /Z").arg(source)),
+    ASSERT_EQ(run(QStringLiteral("/o \"%1\" /N localhost /g 2 /L desk /P Secret /T /s /U /i /A /Z").arg(source)),
               StartupResult::Completed);
 
     const QStringList lines = logLines();
@@ -136,8 +136,8 @@ TEST_F(StartupTest, SwitchesAreLoggedInTheirOrderAndStoredAtOnce)
     ASSERT_GE(parse, 0);
     EXPECT_EQ(lines.mid(parse, 5),
               QStringList({QStringLiteral("Parse commandline parameters"),
-                           QStringLiteral("> Parameters passed: /o %1 /N localhost /g 2 /L desk /P Secret /T /s /U "
-                                          "/i /A /Z")
+                           QStringLiteral("> Parameters passed: /o \"%1\" /N localhost /g 2 /L desk /P Secret /T /s "
+                                          "/U /i /A /Z")
                                .arg(source),
                            QStringLiteral("> ODBC Source set to '%1'").arg(source),
                            QStringLiteral("> Server set to 'localhost'"),
@@ -177,7 +177,8 @@ TEST_F(StartupTest, ProgramPathTextLibraryAndTextFileFromTheCommandLine)
     file.write("\t15010\t\"Night Desk\"\r\n");
     file.close();
 
-    ASSERT_EQ(run(QStringLiteral("/C %1 /X hoteltexts.so /D %2").arg(other, textFile)), StartupResult::Completed);
+    ASSERT_EQ(run(QStringLiteral("/C \"%1\" /X hoteltexts.so /D \"%2\"").arg(other, textFile)),
+              StartupResult::Completed);
     const QStringList lines = logLines();
     const qsizetype at = lines.indexOf(QStringLiteral("> Path set to '%1'").arg(other));
     ASSERT_GE(at, 0);
@@ -279,7 +280,9 @@ std::function<void(StartupTest &, StartupEnvironment &)> parameter(const char *k
 
 const FailureCase kFailures[] = {
     {"ProgramPathThatDoesNotExist",
-     [](StartupTest &t, StartupEnvironment &env) { env.commandLine = QStringLiteral("/C ") + missingFolder(t); },
+     [](StartupTest &t, StartupEnvironment &env) {
+         env.commandLine = QStringLiteral("/C \"%1\"").arg(missingFolder(t));
+     },
      [](StartupTest &) { return QStringLiteral("Failed when converting the program path name."); },
      "Convert long path name to short path name (8.3)"},
     {"UnknownTextLibrary",
@@ -287,7 +290,9 @@ const FailureCase kFailures[] = {
      [](StartupTest &) { return QStringLiteral("Failed to load the text resource dll (nosuch.so)"); },
      "Load resource dll"},
     {"MissingTextFile",
-     [](StartupTest &t, StartupEnvironment &env) { env.commandLine = QStringLiteral("/D ") + missingFolder(t); },
+     [](StartupTest &t, StartupEnvironment &env) {
+         env.commandLine = QStringLiteral("/D \"%1\"").arg(missingFolder(t));
+     },
      [](StartupTest &t) { return QStringLiteral("Failed to load the text resource file (%1)").arg(missingFolder(t)); },
      "Load resource text file"},
     {"AnotherClientOfTheLockSystemRuns",

@@ -105,7 +105,11 @@ class PostgresDialect final : public Dialect
 public:
     bool isPostgreSQL() const override { return true; }
 
-    QStringList sessionSetup() const override { return {QStringLiteral("SET client_min_messages = warning")}; }
+    // A lock wait ends after 5 seconds, as SQLite's busy timeout does, instead of never.
+    QStringList sessionSetup() const override
+    {
+        return {QStringLiteral("SET client_min_messages = warning"), QStringLiteral("SET lock_timeout = 5000")};
+    }
 
     QString columnType(ColumnType type) const override
     {

@@ -1,5 +1,6 @@
 #include "components/recordtable/RecordDatabase.h"
 
+#include "components/recordtable/Connection.h"
 #include "components/recordtable/Dialect.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/Schema.h"
@@ -61,18 +62,11 @@ QString defaultStatusText(qint32 status)
         return QStringLiteral("The key value of the record is missing.");
     case RecordStatus::SchemaMismatch:
         return QStringLiteral("The database does not hold the schema this program needs.");
+    case RecordStatus::Busy:
+        return QStringLiteral("The database is busy with the work of another workstation.");
     default:
         return QStringLiteral("Unknown status 0x%1.").arg(quint32(status), 8, 16, QLatin1Char('0'));
     }
-}
-
-bool isLocalServer(const QString &server, const QString &computerName)
-{
-    const QString s = server.trimmed();
-    return s.isEmpty() || s.compare(QStringLiteral("127.0.0.1")) == 0 ||
-           s.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
-           s.compare(QStringLiteral("loopback"), Qt::CaseInsensitive) == 0 ||
-           s.compare(computerName, Qt::CaseInsensitive) == 0;
 }
 
 // The server's clock as a local OLE date of this workstation; 0 when it cannot be read.
@@ -85,6 +79,20 @@ double serverClock(const QSqlDatabase &db)
 }
 
 } // namespace
+
+bool IsLocalServer(const QString &server, const QString &computerName)
+{
+    // Blanks name no host: a setting of blanks is no setting.
+    const QString s = server.trimmed();
+    if (s.isEmpty())
+        return true;
+    for (const QString &local :
+         {QStringLiteral("127.0.0.1"), QStringLiteral("localhost"), QStringLiteral("loopback"), computerName}) {
+        if (!local.isEmpty() && s.compare(local, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
 
 RecordDatabase::RecordDatabase()
     : m_connectionName(QStringLiteral("ostrelle-recordtable-%1").arg(quintptr(this), 0, 16)),
@@ -105,7 +113,7 @@ RecordDatabase::~RecordDatabase()
 QString RecordDatabase::connectionStringFor(const QString &server, const QString &odbcSource,
                                             const QString &computerName)
 {
-    if (isLocalServer(server, computerName))
+    if (IsLocalServer(server, computerName))
         return odbcSource.trimmed();
     // A remote server: credentials come from the PostgreSQL password or service file.
     QUrl url;

@@ -1,5 +1,6 @@
 #include "components/recordtable/RecordTable.h"
 
+#include "components/recordtable/Connection.h"
 #include "components/recordtable/Dialect.h"
 #include "components/recordtable/Passwords.h"
 #include "components/recordtable/RecordTableRights.h"
@@ -57,6 +58,9 @@ bool RecordTable::failSql(const QSqlError &error)
         message.contains(QStringLiteral("UNIQUE constraint failed")) ||
         message.contains(QStringLiteral("duplicate key value")))
         return fail(RecordStatus::DuplicateKey, message);
+    // 5 / 6: SQLite busy or locked, 55P03: PostgreSQL lock wait over; the caller may try again.
+    if (code == QStringLiteral("5") || code == QStringLiteral("6") || code == QStringLiteral("55P03"))
+        return fail(RecordStatus::Busy, message);
     // 22P02 / 22003: text that is no number, number out of range (values bound by the engine itself).
     if (code == QStringLiteral("22P02") || code == QStringLiteral("22003"))
         return fail(RecordStatus::InvalidValue, message);
