@@ -1,5 +1,7 @@
 #include "FindChild.h"
 #include "FrameFixture.h"
+#include "admin/AdminWindows.h"
+#include "cards/CardWindows.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 #include "components/recordtable/RecordTable.h"
@@ -11,6 +13,7 @@
 #include "ui/WindowNumbers.h"
 #include "ui/WindowPlacement.h"
 #include "ui/frmHelp.h"
+#include "views/ViewWindows.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -61,13 +64,18 @@ class FakeFilter : public QDialog
 {
     Q_OBJECT
     Q_PROPERTY(bool Cancel MEMBER cancel)
+    Q_PROPERTY(int PresetMode MEMBER presetMode)
 public:
     int exec() override
     {
         list = property("List").value<QObject *>();
+        if (seenMode)
+            *seenMode = presetMode;
         return cancel ? Rejected : Accepted;
     }
     bool cancel = true;
+    int presetMode = 0;
+    int *seenMode = nullptr;
     QObject *list = nullptr;
 };
 
@@ -299,12 +307,29 @@ TEST_P(FrameCommandTest, PresetCardSearches)
     registerFake(QStringLiteral("frmCardList"));
     operatorWith({{kTable + 48, 1}});
     const QList<int> staff = {260, 261, 266, 267, 268, 273, 276};
+    bool cancel = true;
+    int mode = -1;
+    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
+        auto *filter = new FakeFilter;
+        filter->cancel = cancel;
+        filter->seenMode = &mode;
+        return filter;
+    });
 
+    // Door access asks for the door in the search dialog's door-access mode; cancelled, nothing opens.
+    trigger("mnuViewDoorAccess");
+    EXPECT_EQ(mode, 1);
+    EXPECT_EQ(subWindows(), 0);
+    cancel = false;
     trigger("mnuViewDoorAccess");
     FakeDialog *list = open(QStringLiteral("frmCardList"));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->kinds, staff);
     EXPECT_EQ(list->searches, 1);
+    mode = -1;
+    trigger("mnuViewDoorAccess");
+    EXPECT_EQ(mode, 1) << "an open list asks for the door again";
+    EXPECT_EQ(list->searches, 2);
     list->parentWidget()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -375,19 +400,45 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
     ws->HelpFilePath = qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/help");
     ws->HelpAvailable = true;
     frame = std::make_unique<frmMain>(*ws);
-    registerFake(QStringLiteral("frmUserList"));
-    operatorWith({{kTable + 16, 1}});
+    operatorWith({{kTable + 16, 15}, {kTable + 48, 1}});
     EXPECT_TRUE(menuItem(QStringLiteral("mnuHelpSearch"))->isEnabled());
 
     trigger("mnuHelpContents");
     ASSERT_NE(frame->helpViewer()->window(), nullptr);
     EXPECT_TRUE(frame->helpViewer()->window()->currentPage().path().endsWith(HelpViewer::ContentsPage));
 
-    trigger("mnuViewUserList");
-    open(QStringLiteral("frmUserList"))->setProperty("HelpContextID", 1202);
-    trigger("mnuHelpContents");
-    const QUrl page = frame->helpViewer()->window()->currentPage();
-    EXPECT_TRUE(page.path().endsWith(QStringLiteral("9420Win_lists_user.htm"))) << page.toString().toStdString();
+    // The program's own windows, each active in turn, open their own page.
+    RegisterAdminWindows(*ws);
+    RegisterCardWindows(*ws);
+    RegisterViewWindows(*ws);
+    const struct
+    {
+        const char *kind;
+        bool joiner;
+        const char *page;
+    } windows[] = {
+        {"frmCardList", false, "9420Win_lists_card.htm"},
+        {"frmCardSearchFilters", false, "9420Win_lists_card.htm"},
+        {"frmUserList", false, "9420Win_lists_user.htm"},
+        {"frmUserData", false, "9420Win_lists_user.htm"},
+        {"frmGuestCard", false, "9420Win_cards_access.htm#GuestCard"},
+        {"frmGuestCard", true, "9420Win_cards_access.htm#JoinerCard"},
+        {"frmGroupCheckIn", false, "9420Win_cards_access.htm#GuestCard"},
+    };
+    for (const auto &w : windows) {
+        QWidget *window = ws->windows.create(QLatin1String(w.kind), nullptr);
+        ASSERT_NE(window, nullptr) << w.kind;
+        if (w.joiner)
+            window->setProperty("Joiner", true);
+        QMdiSubWindow *sub = frame->mdiArea()->addSubWindow(window);
+        sub->show();
+        frame->mdiArea()->setActiveSubWindow(sub);
+        trigger("mnuHelpContents");
+        const QUrl page = frame->helpViewer()->window()->currentPage();
+        const QString shown = page.fileName() + (page.hasFragment() ? "#" + page.fragment() : QString());
+        EXPECT_EQ(shown, QLatin1String(w.page)) << w.kind;
+        delete sub;
+    }
 
     // Every page of the help table is installed.
     for (int context : {1001, 1011, 1101, 1110, 1201, 1205, 1209, 1213}) {
