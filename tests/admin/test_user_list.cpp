@@ -155,19 +155,6 @@ TEST_P(UserListTest, SearchListsMatchingVisibleUsersOnlyInTheFieldsOrder)
     }
 }
 
-TEST_P(UserListTest, TheQueryFollowsTheRegisterRules)
-{
-    const UserListQuery typed = BuildUserListQuery(2, QStringLiteral("An"));
-    EXPECT_EQ(typed.where, QStringLiteral("firstname like ? and userID > ? and doNotShow = ? and deleted = ?"));
-    EXPECT_EQ(typed.orderBy, QStringLiteral("firstname"));
-    EXPECT_EQ(typed.parameters, (QVariantList{QStringLiteral("An%"), 2, 0, 0}));
-    const UserListQuery empty = BuildUserListQuery(5, QString());
-    EXPECT_EQ(empty.where,
-              QStringLiteral("(zipcode like ? or zipcode is null) and userID > ? and doNotShow = ? and deleted = ?"));
-    EXPECT_EQ(empty.parameters.first(), QStringLiteral("%"));
-    EXPECT_EQ(BuildUserListQuery(7, QString()).orderBy, QStringLiteral("alphaID"));
-}
-
 TEST_P(UserListTest, ButtonsFollowTheOperatorsRights)
 {
     const struct

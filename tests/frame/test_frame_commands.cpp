@@ -26,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 constexpr qint32 kTable = Authority::TableRightsBase;
@@ -59,7 +61,7 @@ public:
     QVariantList filters;
 };
 
-// The card search dialog: answers OK or Cancel without showing itself.
+// The card search dialog: reports its showing and answers OK or Cancel without showing itself.
 class FakeFilter : public QDialog
 {
     Q_OBJECT
@@ -68,15 +70,12 @@ class FakeFilter : public QDialog
 public:
     int exec() override
     {
-        list = property("List").value<QObject *>();
-        if (seenMode)
-            *seenMode = presetMode;
+        shown(*this);
         return cancel ? Rejected : Accepted;
     }
     bool cancel = true;
     int presetMode = 0;
-    int *seenMode = nullptr;
-    QObject *list = nullptr;
+    std::function<void(FakeFilter &)> shown;
 };
 
 class FrameCommandTest : public FrameTest
@@ -111,8 +110,27 @@ protected:
     int subWindows() const { return int(frame->mdiArea()->subWindowList().size()); }
     FakeDialog *open(const QString &kind) const { return qobject_cast<FakeDialog *>(frame->childWindow(kind)); }
 
+    // The card search: records each showing's list and mode and answers filterCancels.
+    void registerFilter()
+    {
+        ws->windows.add(QStringLiteral("frmCardSearchFilters"), [this](QWidget *) {
+            auto *filter = new FakeFilter;
+            filter->shown = [this](FakeFilter &f) {
+                ++filtersShown;
+                filterMode = f.presetMode;
+                filterList = f.property("List").value<QObject *>();
+                f.cancel = filterCancels;
+            };
+            return filter;
+        });
+    }
+
     QHash<QString, int> created;
     QHash<QString, QPointer<FakeDialog>> last;
+    bool filterCancels = true;
+    int filtersShown = 0;
+    int filterMode = -1;
+    QObject *filterList = nullptr;
 };
 
 TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
@@ -267,71 +285,42 @@ TEST_P(FrameCommandTest, TheContextMenuHoldsTheVisibleCommandsInGroups)
 TEST_P(FrameCommandTest, TheCardListOpensThroughItsSearchDialog)
 {
     registerFake(QStringLiteral("frmCardList"));
-    int filters = 0;
-    FakeFilter *filter = nullptr;
-    bool cancel = true;
-    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
-        ++filters;
-        filter = new FakeFilter;
-        filter->cancel = cancel;
-        return filter;
-    });
+    registerFilter();
     operatorWith({{kTable + 48, 1}});
 
     trigger("mnuViewCardList");
-    EXPECT_EQ(filters, 1);
+    EXPECT_EQ(filtersShown, 1);
     EXPECT_EQ(subWindows(), 0) << "a cancelled search opens nothing";
-
-    cancel = false;
-    QObject *handedIn = nullptr;
-    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
-        ++filters;
-        auto *dialog = new FakeFilter;
-        dialog->cancel = false;
-        QObject::connect(dialog, &QObject::destroyed, [&handedIn, dialog] { handedIn = dialog->list; });
-        return dialog;
-    });
+    filterCancels = false;
     trigger("mnuViewCardList");
     FakeDialog *list = open(QStringLiteral("frmCardList"));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(handedIn, list) << "the search dialog fills the list it is given";
+    EXPECT_EQ(filterList, list) << "the search dialog fills the list it is given";
+    EXPECT_EQ(filterMode, 0);
     EXPECT_EQ(list->searches, 1);
-
     trigger("mnuViewCardList");
-    EXPECT_EQ(filters, 2) << "an open list is only brought forward";
+    EXPECT_EQ(filtersShown, 2) << "an open list is only brought forward";
     EXPECT_EQ(list->searches, 1);
-}
 
-TEST_P(FrameCommandTest, PresetCardSearches)
-{
-    registerFake(QStringLiteral("frmCardList"));
-    operatorWith({{kTable + 48, 1}});
-    const QList<int> staff = {260, 261, 266, 267, 268, 273, 276};
-    bool cancel = true;
-    int mode = -1;
-    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
-        auto *filter = new FakeFilter;
-        filter->cancel = cancel;
-        filter->seenMode = &mode;
-        return filter;
-    });
-
-    // Door access asks for the door in the search dialog's door-access mode; cancelled, nothing opens.
+    // Door access asks for the door in the door-access mode, also with the list open, then lists
+    // the staff kinds.
     trigger("mnuViewDoorAccess");
-    EXPECT_EQ(mode, 1);
-    EXPECT_EQ(subWindows(), 0);
-    cancel = false;
-    trigger("mnuViewDoorAccess");
-    FakeDialog *list = open(QStringLiteral("frmCardList"));
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->kinds, staff);
-    EXPECT_EQ(list->searches, 1);
-    mode = -1;
-    trigger("mnuViewDoorAccess");
-    EXPECT_EQ(mode, 1) << "an open list asks for the door again";
+    EXPECT_EQ(filterMode, 1);
+    EXPECT_EQ(list->kinds, QList<int>({260, 261, 266, 267, 268, 273, 276}));
     EXPECT_EQ(list->searches, 2);
     list->parentWidget()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    filterCancels = true;
+    trigger("mnuViewDoorAccess");
+    EXPECT_EQ(filtersShown, 4);
+    EXPECT_EQ(subWindows(), 0) << "a cancelled door search opens nothing";
+}
+
+TEST_P(FrameCommandTest, ExpiringCardsAsksForTheDays)
+{
+    registerFake(QStringLiteral("frmCardList"));
+    operatorWith({{kTable + 48, 1}});
+    FakeDialog *list = nullptr;
 
     // Cancelling the input box opens nothing.
     frame->setInputBox([](const InputBoxRequest &, QString &) { return false; });

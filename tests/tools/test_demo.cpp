@@ -84,22 +84,6 @@ TEST_P(DemoTest, HotelHasItsRoomsCommonRoomsAndAreas)
     EXPECT_EQ(types, (QList<int>{0, 2})) << "one virtual encoder and one virtual handheld unit";
 }
 
-// The user list's free-field columns are titled for what the demo keeps in them.
-TEST_P(DemoTest, UserFreeFieldsAreNamed)
-{
-    seed();
-    const auto rows = QueryRows(db(), TableId::Parameters, QStringLiteral("parameterID like ?"), {"USER_NAME"},
-                                {QStringLiteral("parameterID"), QStringLiteral("parameter")});
-    QMap<QString, QString> names;
-    for (const QVariantList &row : rows)
-        names.insert(row[0].toString(), row[1].toString());
-    const QMap<QString, QString> expected{{QStringLiteral("USER1NAME"), QStringLiteral("Address")},
-                                          {QStringLiteral("USER2NAME"), QStringLiteral("Address 2")},
-                                          {QStringLiteral("USER3NAME"), QStringLiteral("Postcode")},
-                                          {QStringLiteral("USER4NAME"), QStringLiteral("City")}};
-    EXPECT_EQ(names, expected);
-}
-
 TEST_P(DemoTest, OperatorsLogOnWithTheirPasswordsAndTemplates)
 {
     seed();
