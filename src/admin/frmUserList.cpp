@@ -1,7 +1,9 @@
 #include "admin/frmUserList.h"
 
 #include "admin/UserRegister.h"
+#include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
+#include "components/cardserver/RegistrationNumber.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
 #include "data/OleDate.h"
@@ -17,6 +19,7 @@
 #include "ui/grid/RecordGrid.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -36,6 +39,8 @@ constexpr int kSurnameEntry = 1;
 constexpr int16_t kCaption = 27000;
 constexpr int16_t kListText = 27014;
 constexpr int16_t kNoStaffCard = -31477;
+constexpr int16_t kStaffCardsUnread = -29879;
+constexpr int16_t kNoStoredImage = -29878;
 constexpr int16_t kStateSearching = 3;
 constexpr int16_t kStateReadingCard = 9;
 constexpr qint32 kEmployeeCard = 260;
@@ -49,6 +54,29 @@ const QString kMenuRemove = QStringLiteral("UR");
 const QString kMenuProperties = QStringLiteral("UP");
 const QString kMenuCards = QStringLiteral("UC");
 const QString kMenuStaffCard = QStringLiteral("US");
+
+// Takes the filters the card search hands to a list, for the list that opens once the operator
+// has chosen them.
+class ChosenCardSearch : public QObject
+{
+    Q_OBJECT
+public:
+    Q_INVOKABLE void ClearCardNameFilters() { m_kinds.clear(); }
+    Q_INVOKABLE void SetCardNameFilter(int kind) { m_kinds << kind; }
+    Q_INVOKABLE void SetSearchFilters(const QVariantList &values) { m_filters = values; }
+
+    void applyTo(QObject *list) const
+    {
+        DialogMembers::call(list, "ClearCardNameFilters");
+        for (int kind : m_kinds)
+            DialogMembers::call(list, "SetCardNameFilter", {kind});
+        DialogMembers::call(list, "SetSearchFilters", QVariantList{QVariant(m_filters)});
+    }
+
+private:
+    QList<int> m_kinds;
+    QVariantList m_filters;
+};
 
 QString freeFieldCaption(const Workstation &ws, int index)
 {
@@ -353,11 +381,11 @@ void frmUserList::searchCards()
     const QString alphaID = m_tlvUsers->SelectedValue(Field::alphaID).toString();
     const QString surname = m_tlvUsers->SelectedValue(Field::surname).toString();
     const QString firstname = m_tlvUsers->SelectedValue(Field::firstname).toString();
-    QWidget *list = m_ws.openChildWindow(QStringLiteral("frmCardList"));
-    if (!list)
+    std::unique_ptr<QWidget> search(m_ws.windows.create(QStringLiteral("frmCardSearchFilters"), this));
+    if (!search)
         return;
     const bool fiveDigits = m_ws.SystemParams && m_ws.SystemParams->FiveDigits();
-    // Every card of the user, whatever its kind, state and dates.
+    // The user's names; the operator narrows kinds, state and dates in the dialog.
     const QVariantList filters = {alphaID,
                                   surname,
                                   firstname,
@@ -376,8 +404,19 @@ void frmUserList::searchCards()
                                   0,
                                   0,
                                   fiveDigits ? 99999 : 9999};
-    DialogMembers::call(list, "ClearCardNameFilters");
-    DialogMembers::call(list, "SetSearchFilters", QVariantList{QVariant(filters)});
+    ChosenCardSearch chosen;
+    search->setProperty("List", QVariant::fromValue<QObject *>(&chosen));
+    DialogMembers::call(search.get(), "SetCardNameFilters");
+    DialogMembers::call(search.get(), "SetOldFilters", QVariantList{QVariant(filters)});
+    if (auto *dialog = qobject_cast<QDialog *>(search.get()))
+        dialog->exec();
+    if (DialogMembers::readBool(search.get(), "Cancel", true))
+        return;
+    search.reset();
+    QWidget *list = m_ws.openChildWindow(QStringLiteral("frmCardList"));
+    if (!list)
+        return;
+    chosen.applyTo(list);
     DialogMembers::call(list, "StartSearch");
 }
 
@@ -395,7 +434,7 @@ void frmUserList::openStaffCard()
         return;
     }
     if (status != RecordStatus::Ok) {
-        m_ws.messages->error(kNoStaffCard, {}, cards.ErrorText(status), this);
+        m_ws.messages->error(kStaffCardsUnread, {}, cards.ErrorText(status), this);
         return;
     }
     CardsIntf *intf = m_ws.firstCardsIntf.get();
@@ -405,6 +444,12 @@ void frmUserList::openStaffCard()
     SetBusyState(m_ws.busyIndicator, kStateReadingCard);
     const qint32 loaded = intf->LoadCard(card.registrationNumber);
     SetBusyState(m_ws.busyIndicator, 0);
+    // The server's status for a missing image is also its "no further range" status, whose text
+    // would mislead here.
+    if (loaded == CardServerStatus::CardNotFound) {
+        m_ws.messages->error(kNoStoredImage, {FormatRegistrationNumber(quint32(card.registrationNumber))}, {}, this);
+        return;
+    }
     if (loaded != 0) {
         MessageRequest request;
         request.style = MessageStyle::Error;
@@ -461,3 +506,5 @@ void frmUserList::keyPressEvent(QKeyEvent *event)
     }
     QWidget::keyPressEvent(event);
 }
+
+#include "frmUserList.moc"

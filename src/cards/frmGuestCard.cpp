@@ -26,6 +26,8 @@ namespace {
 
 constexpr int16_t kGuestTitle = 23500;
 constexpr int16_t kJoinerTitle = 23501;
+constexpr int kGuestHelpContext = 1001;
+constexpr int kJoinerHelpContext = 1002;
 constexpr int16_t kBusyLoading = 1; // -31998
 constexpr int32_t kFirstCommonRoom = 1;
 constexpr int32_t kLastCommonRoom = 8;
@@ -246,6 +248,7 @@ void frmGuestCard::setJoiner(bool joiner)
         return;
     const bool wasJoiner = m_joiner;
     m_joiner = joiner;
+    setProperty("HelpContextID", joiner ? kJoinerHelpContext : kGuestHelpContext);
     const clsSystemParams &params = *m_ws.SystemParams;
     m_txtNumCards->setText(QString::number(joiner ? params.DefaultJoinerCards() : params.DefaultGuestCards()));
     if (joiner) {

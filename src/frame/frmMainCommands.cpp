@@ -34,6 +34,8 @@ constexpr int16_t kNotAvailableYet = -30000;
 
 // Staff card kinds of the door-access search.
 constexpr int32_t kDoorAccessKinds[] = {260, 261, 266, 267, 268, 273, 276};
+// The search dialog's mode that asks for a door.
+constexpr int kDoorAccessMode = 1;
 
 // The kinds the expiring-cards search lists; the operator card only where operators carry one.
 QList<int32_t> expiringKinds(bool operatorCards)
@@ -260,29 +262,44 @@ void frmMain::openList(const Command &command)
         openWindow(kind);
         return;
     }
-    std::unique_ptr<QWidget> list(createChild(kind));
-    if (!list || !DialogMembers::isDialogAvailable(list.get()))
-        return;
+    if (QWidget *list = searchFirst(kind, QLatin1String(command.filterKind), {}))
+        DialogMembers::call(list, "StartSearch");
+}
+
+QWidget *frmMain::searchFirst(const QString &kind, const QString &filterKind,
+                              const std::function<void(QWidget *)> &prepare)
+{
+    QWidget *list = childWindow(kind);
+    std::unique_ptr<QWidget> created;
+    if (!list) {
+        created.reset(createChild(kind));
+        list = created.get();
+    }
+    if (!list || !DialogMembers::isDialogAvailable(list))
+        return nullptr;
     // The search dialog writes its filters into the list it is given; cancelled, nothing opens.
-    const QString filterKind = QLatin1String(command.filterKind);
     if (m_ws.windows.has(filterKind)) {
         std::unique_ptr<QWidget> filter(m_ws.windows.create(filterKind, this));
         if (!filter)
-            return;
-        filter->setProperty("List", QVariant::fromValue<QObject *>(list.get()));
+            return nullptr;
+        filter->setProperty("List", QVariant::fromValue<QObject *>(list));
+        if (prepare)
+            prepare(filter.get());
         if (auto *dialog = qobject_cast<QDialog *>(filter.get()))
             dialog->exec();
         if (DialogMembers::readBool(filter.get(), "Cancel", true))
-            return;
+            return nullptr;
     }
-    QWidget *window = list.release();
-    showChild(kind, window, true);
-    DialogMembers::call(window, "StartSearch");
+    showChild(kind, list, created != nullptr);
+    created.release();
+    return list;
 }
 
 void frmMain::openDoorAccess()
 {
-    QWidget *list = openWindow(QStringLiteral("frmCardList"));
+    // Door access always asks for the door, also when the list is open already.
+    QWidget *list = searchFirst(QStringLiteral("frmCardList"), QStringLiteral("frmCardSearchFilters"),
+                                [](QWidget *filter) { filter->setProperty("PresetMode", kDoorAccessMode); });
     if (!list)
         return;
     DialogMembers::call(list, "ClearCardNameFilters");

@@ -27,6 +27,7 @@ namespace {
 
 constexpr int kWindowNumber = 7;
 constexpr int kOpenCardFunction = 10;
+constexpr int kHelpContext = 1201;
 constexpr int16_t kCaption = 20800;
 constexpr int16_t kListText = 20803;
 constexpr int16_t kKindWithoutWindow = -32254;
@@ -48,6 +49,7 @@ frmCardList::frmCardList(Workstation &ws, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmCardList"));
     setProperty("Tag", QStringLiteral("LIST"));
+    setProperty("HelpContextID", kHelpContext);
     setWindowTitle(GetText(kCaption));
     if (m_ws.SystemParams && m_ws.SystemParams->FiveDigits())
         m_filters.roomTo = 99999;

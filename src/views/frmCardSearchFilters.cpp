@@ -31,6 +31,7 @@
 namespace {
 
 constexpr int16_t kCaption = 22630;
+constexpr int kHelpContext = 1201; // the card list's page
 constexpr int16_t kBadDate = -31199;
 constexpr int16_t kNoDoor = -31224;
 constexpr int16_t kTooLarge = -31223;
@@ -99,6 +100,7 @@ frmCardSearchFilters::frmCardSearchFilters(Workstation &ws, QWidget *parent)
       m_cmdCancel(CommandButton(this, "cmdCancel", 22651))
 {
     setObjectName(QStringLiteral("frmCardSearchFilters"));
+    setProperty("HelpContextID", kHelpContext);
     setWindowTitle(GetText(kCaption));
     buildControls();
     loadKinds();

@@ -2,6 +2,7 @@
 #include "UserAdminFixture.h"
 #include "admin/UserRegister.h"
 #include "admin/frmUserList.h"
+#include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/OleDate.h"
 #include "texts/Texts.h"
@@ -11,8 +12,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -23,6 +26,7 @@ class MemberRecorder : public QWidget
     Q_OBJECT
 public:
     Q_INVOKABLE void ClearCardNameFilters() { calls << QStringLiteral("ClearCardNameFilters"); }
+    Q_INVOKABLE void SetCardNameFilter(int kind) { calls << QStringLiteral("SetCardNameFilter %1").arg(kind); }
     Q_INVOKABLE void SetSearchFilters(const QVariantList &values)
     {
         calls << QStringLiteral("SetSearchFilters");
@@ -36,6 +40,31 @@ public:
     }
     QStringList calls;
     QVariantList filters;
+};
+
+// The card search: keeps the filters it was offered; left with OK it hands its list employee cards of
+// the valid status group.
+class FakeCardSearch : public QDialog
+{
+    Q_OBJECT
+    Q_PROPERTY(bool Cancel MEMBER cancel)
+public:
+    Q_INVOKABLE void SetCardNameFilters() {}
+    Q_INVOKABLE void SetOldFilters(const QVariantList &values) { *offered = values; }
+    int exec() override
+    {
+        if (cancel)
+            return Rejected;
+        QObject *list = property("List").value<QObject *>();
+        QVariantList chosen = *offered;
+        chosen[3] = 1;
+        QMetaObject::invokeMethod(list, "ClearCardNameFilters");
+        QMetaObject::invokeMethod(list, "SetCardNameFilter", Q_ARG(int, 260));
+        QMetaObject::invokeMethod(list, "SetSearchFilters", Q_ARG(QVariantList, chosen));
+        return Accepted;
+    }
+    bool cancel = true;
+    QVariantList *offered = nullptr;
 };
 
 class UserListTest : public UserAdminTest
@@ -124,19 +153,6 @@ TEST_P(UserListTest, SearchListsMatchingVisibleUsersOnlyInTheFieldsOrder)
             EXPECT_TRUE(child<QLineEdit>(list.get(), QStringLiteral("txtSearch"))->text().isEmpty());
         }
     }
-}
-
-TEST_P(UserListTest, TheQueryFollowsTheRegisterRules)
-{
-    const UserListQuery typed = BuildUserListQuery(2, QStringLiteral("An"));
-    EXPECT_EQ(typed.where, QStringLiteral("firstname like ? and userID > ? and doNotShow = ? and deleted = ?"));
-    EXPECT_EQ(typed.orderBy, QStringLiteral("firstname"));
-    EXPECT_EQ(typed.parameters, (QVariantList{QStringLiteral("An%"), 2, 0, 0}));
-    const UserListQuery empty = BuildUserListQuery(5, QString());
-    EXPECT_EQ(empty.where,
-              QStringLiteral("(zipcode like ? or zipcode is null) and userID > ? and doNotShow = ? and deleted = ?"));
-    EXPECT_EQ(empty.parameters.first(), QStringLiteral("%"));
-    EXPECT_EQ(BuildUserListQuery(7, QString()).orderBy, QStringLiteral("alphaID"));
 }
 
 TEST_P(UserListTest, ButtonsFollowTheOperatorsRights)
@@ -250,21 +266,46 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
     QString choice;
     list->popupMenu().setChooser([&choice](const PopupMenu &, const QString &, const QPoint &) { return choice; });
 
+    bool cancel = true;
+    QVariantList offered;
+    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
+        auto *search = new FakeCardSearch;
+        search->cancel = cancel;
+        search->offered = &offered;
+        return search;
+    });
     choice = QStringLiteral("UC");
     list->ShowListMenu(QPoint());
-    EXPECT_EQ(opened, QStringList{QStringLiteral("frmCardList")});
-    EXPECT_EQ(recorder.calls, (QStringList{QStringLiteral("ClearCardNameFilters"), QStringLiteral("SetSearchFilters"),
-                                           QStringLiteral("StartSearch")}));
-    ASSERT_EQ(recorder.filters.size(), 18);
-    EXPECT_EQ(recorder.filters.mid(0, 3),
+    ASSERT_EQ(offered.size(), 18);
+    EXPECT_EQ(offered.mid(0, 3),
               (QVariantList{QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")}));
-    EXPECT_EQ(recorder.filters.at(3).toInt(), 0) << "cards of every status";
-    EXPECT_EQ(recorder.filters.at(17).toInt(), 9999);
+    EXPECT_TRUE(opened.isEmpty()) << "a cancelled search opens no list";
+    cancel = false;
+    list->ShowListMenu(QPoint());
+    EXPECT_EQ(opened, QStringList{QStringLiteral("frmCardList")});
+    EXPECT_EQ(recorder.calls,
+              (QStringList{QStringLiteral("ClearCardNameFilters"), QStringLiteral("SetCardNameFilter 260"),
+                           QStringLiteral("SetSearchFilters"), QStringLiteral("StartSearch")}));
+    ASSERT_EQ(recorder.filters.size(), 18);
+    EXPECT_EQ(recorder.filters.at(3).toInt(), 1) << "the operator's choice";
 
-    // No valid staff card: the message, nothing opens.
+    // No valid staff card, a card without a stored image, a failed query: each its own message, and
+    // nothing opens.
     opened.clear();
-    messages->expect(-31477);
     choice = QStringLiteral("US");
+    messages->expect(-31477);
+    list->ShowListMenu(QPoint());
+    ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{});
+    ASSERT_NO_FATAL_FAILURE(addCard({.registrationNumber = 0x1200,
+                                     .userID = anna,
+                                     .cardNameID = 260,
+                                     .status = 1,
+                                     .issueTime = now - 1,
+                                     .expireTime = now + 5}));
+    messages->expect(-29878);
+    list->ShowListMenu(QPoint());
+    ASSERT_TRUE(QSqlQuery(db.sqlDatabase()).exec(QStringLiteral(R"(ALTER TABLE "Cards" RENAME TO "CardsGone")")));
+    messages->expect(-29879);
     list->ShowListMenu(QPoint());
     EXPECT_TRUE(opened.isEmpty());
 

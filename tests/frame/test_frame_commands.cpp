@@ -1,5 +1,7 @@
 #include "FindChild.h"
 #include "FrameFixture.h"
+#include "admin/AdminWindows.h"
+#include "cards/CardWindows.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 #include "components/recordtable/RecordTable.h"
@@ -11,6 +13,7 @@
 #include "ui/WindowNumbers.h"
 #include "ui/WindowPlacement.h"
 #include "ui/frmHelp.h"
+#include "views/ViewWindows.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -22,6 +25,8 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -56,19 +61,21 @@ public:
     QVariantList filters;
 };
 
-// The card search dialog: answers OK or Cancel without showing itself.
+// The card search dialog: reports its showing and answers OK or Cancel without showing itself.
 class FakeFilter : public QDialog
 {
     Q_OBJECT
     Q_PROPERTY(bool Cancel MEMBER cancel)
+    Q_PROPERTY(int PresetMode MEMBER presetMode)
 public:
     int exec() override
     {
-        list = property("List").value<QObject *>();
+        shown(*this);
         return cancel ? Rejected : Accepted;
     }
     bool cancel = true;
-    QObject *list = nullptr;
+    int presetMode = 0;
+    std::function<void(FakeFilter &)> shown;
 };
 
 class FrameCommandTest : public FrameTest
@@ -103,8 +110,27 @@ protected:
     int subWindows() const { return int(frame->mdiArea()->subWindowList().size()); }
     FakeDialog *open(const QString &kind) const { return qobject_cast<FakeDialog *>(frame->childWindow(kind)); }
 
+    // The card search: records each showing's list and mode and answers filterCancels.
+    void registerFilter()
+    {
+        ws->windows.add(QStringLiteral("frmCardSearchFilters"), [this](QWidget *) {
+            auto *filter = new FakeFilter;
+            filter->shown = [this](FakeFilter &f) {
+                ++filtersShown;
+                filterMode = f.presetMode;
+                filterList = f.property("List").value<QObject *>();
+                f.cancel = filterCancels;
+            };
+            return filter;
+        });
+    }
+
     QHash<QString, int> created;
     QHash<QString, QPointer<FakeDialog>> last;
+    bool filterCancels = true;
+    int filtersShown = 0;
+    int filterMode = -1;
+    QObject *filterList = nullptr;
 };
 
 TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
@@ -259,54 +285,42 @@ TEST_P(FrameCommandTest, TheContextMenuHoldsTheVisibleCommandsInGroups)
 TEST_P(FrameCommandTest, TheCardListOpensThroughItsSearchDialog)
 {
     registerFake(QStringLiteral("frmCardList"));
-    int filters = 0;
-    FakeFilter *filter = nullptr;
-    bool cancel = true;
-    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
-        ++filters;
-        filter = new FakeFilter;
-        filter->cancel = cancel;
-        return filter;
-    });
+    registerFilter();
     operatorWith({{kTable + 48, 1}});
 
     trigger("mnuViewCardList");
-    EXPECT_EQ(filters, 1);
+    EXPECT_EQ(filtersShown, 1);
     EXPECT_EQ(subWindows(), 0) << "a cancelled search opens nothing";
-
-    cancel = false;
-    QObject *handedIn = nullptr;
-    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
-        ++filters;
-        auto *dialog = new FakeFilter;
-        dialog->cancel = false;
-        QObject::connect(dialog, &QObject::destroyed, [&handedIn, dialog] { handedIn = dialog->list; });
-        return dialog;
-    });
+    filterCancels = false;
     trigger("mnuViewCardList");
     FakeDialog *list = open(QStringLiteral("frmCardList"));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(handedIn, list) << "the search dialog fills the list it is given";
+    EXPECT_EQ(filterList, list) << "the search dialog fills the list it is given";
+    EXPECT_EQ(filterMode, 0);
+    EXPECT_EQ(list->searches, 1);
+    trigger("mnuViewCardList");
+    EXPECT_EQ(filtersShown, 2) << "an open list is only brought forward";
     EXPECT_EQ(list->searches, 1);
 
-    trigger("mnuViewCardList");
-    EXPECT_EQ(filters, 2) << "an open list is only brought forward";
-    EXPECT_EQ(list->searches, 1);
+    // Door access asks for the door in the door-access mode, also with the list open, then lists
+    // the staff kinds.
+    trigger("mnuViewDoorAccess");
+    EXPECT_EQ(filterMode, 1);
+    EXPECT_EQ(list->kinds, QList<int>({260, 261, 266, 267, 268, 273, 276}));
+    EXPECT_EQ(list->searches, 2);
+    list->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    filterCancels = true;
+    trigger("mnuViewDoorAccess");
+    EXPECT_EQ(filtersShown, 4);
+    EXPECT_EQ(subWindows(), 0) << "a cancelled door search opens nothing";
 }
 
-TEST_P(FrameCommandTest, PresetCardSearches)
+TEST_P(FrameCommandTest, ExpiringCardsAsksForTheDays)
 {
     registerFake(QStringLiteral("frmCardList"));
     operatorWith({{kTable + 48, 1}});
-    const QList<int> staff = {260, 261, 266, 267, 268, 273, 276};
-
-    trigger("mnuViewDoorAccess");
-    FakeDialog *list = open(QStringLiteral("frmCardList"));
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->kinds, staff);
-    EXPECT_EQ(list->searches, 1);
-    list->parentWidget()->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    FakeDialog *list = nullptr;
 
     // Cancelling the input box opens nothing.
     frame->setInputBox([](const InputBoxRequest &, QString &) { return false; });
@@ -375,19 +389,45 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
     ws->HelpFilePath = qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/help");
     ws->HelpAvailable = true;
     frame = std::make_unique<frmMain>(*ws);
-    registerFake(QStringLiteral("frmUserList"));
-    operatorWith({{kTable + 16, 1}});
+    operatorWith({{kTable + 16, 15}, {kTable + 48, 1}});
     EXPECT_TRUE(menuItem(QStringLiteral("mnuHelpSearch"))->isEnabled());
 
     trigger("mnuHelpContents");
     ASSERT_NE(frame->helpViewer()->window(), nullptr);
     EXPECT_TRUE(frame->helpViewer()->window()->currentPage().path().endsWith(HelpViewer::ContentsPage));
 
-    trigger("mnuViewUserList");
-    open(QStringLiteral("frmUserList"))->setProperty("HelpContextID", 1202);
-    trigger("mnuHelpContents");
-    const QUrl page = frame->helpViewer()->window()->currentPage();
-    EXPECT_TRUE(page.path().endsWith(QStringLiteral("9420Win_lists_user.htm"))) << page.toString().toStdString();
+    // The program's own windows, each active in turn, open their own page.
+    RegisterAdminWindows(*ws);
+    RegisterCardWindows(*ws);
+    RegisterViewWindows(*ws);
+    const struct
+    {
+        const char *kind;
+        bool joiner;
+        const char *page;
+    } windows[] = {
+        {"frmCardList", false, "9420Win_lists_card.htm"},
+        {"frmCardSearchFilters", false, "9420Win_lists_card.htm"},
+        {"frmUserList", false, "9420Win_lists_user.htm"},
+        {"frmUserData", false, "9420Win_lists_user.htm"},
+        {"frmGuestCard", false, "9420Win_cards_access.htm#GuestCard"},
+        {"frmGuestCard", true, "9420Win_cards_access.htm#JoinerCard"},
+        {"frmGroupCheckIn", false, "9420Win_cards_access.htm#GuestCard"},
+    };
+    for (const auto &w : windows) {
+        QWidget *window = ws->windows.create(QLatin1String(w.kind), nullptr);
+        ASSERT_NE(window, nullptr) << w.kind;
+        if (w.joiner)
+            window->setProperty("Joiner", true);
+        QMdiSubWindow *sub = frame->mdiArea()->addSubWindow(window);
+        sub->show();
+        frame->mdiArea()->setActiveSubWindow(sub);
+        trigger("mnuHelpContents");
+        const QUrl page = frame->helpViewer()->window()->currentPage();
+        const QString shown = page.fileName() + (page.hasFragment() ? "#" + page.fragment() : QString());
+        EXPECT_EQ(shown, QLatin1String(w.page)) << w.kind;
+        delete sub;
+    }
 
     // Every page of the help table is installed.
     for (int context : {1001, 1011, 1101, 1110, 1201, 1205, 1209, 1213}) {

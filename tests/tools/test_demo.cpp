@@ -1,8 +1,10 @@
 #include "ToolTest.h"
+#include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
 #include "ostrelle-db/DbTool.h"
 #include "ostrelle-db/DemoHotel.h"
 
+#include <QHash>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
@@ -80,22 +82,6 @@ TEST_P(DemoTest, HotelHasItsRoomsCommonRoomsAndAreas)
         types << d[0].toInt();
     std::sort(types.begin(), types.end());
     EXPECT_EQ(types, (QList<int>{0, 2})) << "one virtual encoder and one virtual handheld unit";
-}
-
-// The user list's free-field columns are titled for what the demo keeps in them.
-TEST_P(DemoTest, UserFreeFieldsAreNamed)
-{
-    seed();
-    const auto rows = QueryRows(db(), TableId::Parameters, QStringLiteral("parameterID like ?"), {"USER_NAME"},
-                                {QStringLiteral("parameterID"), QStringLiteral("parameter")});
-    QMap<QString, QString> names;
-    for (const QVariantList &row : rows)
-        names.insert(row[0].toString(), row[1].toString());
-    const QMap<QString, QString> expected{{QStringLiteral("USER1NAME"), QStringLiteral("Address")},
-                                          {QStringLiteral("USER2NAME"), QStringLiteral("Address 2")},
-                                          {QStringLiteral("USER3NAME"), QStringLiteral("Postcode")},
-                                          {QStringLiteral("USER4NAME"), QStringLiteral("City")}};
-    EXPECT_EQ(names, expected);
 }
 
 TEST_P(DemoTest, OperatorsLogOnWithTheirPasswordsAndTemplates)
@@ -221,6 +207,48 @@ TEST_P(DemoTest, HistoryLeavesTheHotelPartlyOccupied)
     const auto lastWeek = QueryRows(db(), TableId::CardView, QStringLiteral("issueTime >= ?"), {now - 7},
                                     {QStringLiteral("registrationNumber")});
     EXPECT_GT(lastWeek.size(), 50) << "a 60-room hotel issues more than 50 cards a week";
+}
+
+// Every history card opens from its stored image, as the card list loads it, with its row's kind,
+// validity and rooms.
+TEST_P(DemoTest, HistoryCardsOpenFromTheirStoredImages)
+{
+    FillOptions history = DbTool::demoHistory();
+    history.cards = 300;
+    history.events = 0;
+    seed(history);
+    const auto rows =
+        QueryRows(db(), TableId::Cards, QStringLiteral("registrationNumber >= ?"), {0},
+                  {QStringLiteral("registrationNumber"), QStringLiteral("cardNameID"), QStringLiteral("issueTime"),
+                   QStringLiteral("expireTime"), QStringLiteral("mainGuestRoom")});
+    ASSERT_GE(rows.size(), 300);
+    QHash<qint32, QSet<qint32>> rooms;
+    for (const QVariantList &door : QueryRows(db(), TableId::CardDoors, QStringLiteral("registrationNumber >= ?"), {0},
+                                              {QStringLiteral("registrationNumber"), QStringLiteral("doorID")}))
+        rooms[door[0].toInt()].insert(door[1].toInt());
+    CardsIntf cards(db(), CardsIntf::Setup{});
+    int roomCards = 0;
+    for (const QVariantList &row : rows) {
+        const qint32 number = row[0].toInt();
+        ASSERT_EQ(cards.LoadCard(number), 0) << number;
+        EXPECT_EQ(cards.GetCardField(QStringLiteral("registrationNumber")).toInt(), number);
+        EXPECT_EQ(cards.GetCardField(QStringLiteral("cardNameID")).toInt(), row[1].toInt()) << number;
+        EXPECT_DOUBLE_EQ(cards.GetCardField(QStringLiteral("issueTime")).toDouble(), row[2].toDouble()) << number;
+        EXPECT_DOUBLE_EQ(cards.GetCardField(QStringLiteral("expireTime")).toDouble(), row[3].toDouble()) << number;
+        EXPECT_EQ(cards.GetCardField(QStringLiteral("mainGuestRoom")).toInt(), row[4].toInt()) << number;
+        QSet<qint32> opened;
+        qint32 kind = 0, block = 0, first = 0, last = 0;
+        while (cards.GetNextRange(kind, block, first, last) == 0) {
+            for (qint32 door = first; door <= last; ++door)
+                opened.insert(door);
+        }
+        QSet<qint32> expected = rooms.value(number);
+        if (row[4].toInt() > 0)
+            expected.insert(row[4].toInt());
+        EXPECT_EQ(opened, expected) << number;
+        roomCards += expected.isEmpty() ? 0 : 1;
+    }
+    EXPECT_GT(roomCards, 100);
 }
 
 OSTRELLE_ON_EVERY_ENGINE(DemoTest);

@@ -81,6 +81,10 @@ void appendCopyValue(QByteArray &out, const QVariant &value)
     case QMetaType::LongLong:
         out += QByteArray::number(value.toLongLong());
         return;
+    case QMetaType::QByteArray:
+        // bytea in hex form; COPY itself takes the backslash escaped.
+        out += "\\\\x" + value.toByteArray().toHex();
+        return;
     default:
         break;
     }

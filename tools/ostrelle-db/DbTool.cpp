@@ -182,7 +182,7 @@ bool createDemo(RecordDatabase &db, const TextResources &texts, const FillOption
         error = StatusMessage(RecordStatus::SqlError, error);
         return false;
     }
-    return true;
+    return DemoHotel::storeCardImages(db, error);
 }
 
 int run(const QStringList &arguments, const TextResources &texts, QTextStream &out, QTextStream &err)

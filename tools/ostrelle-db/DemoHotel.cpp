@@ -1,8 +1,16 @@
 #include "ostrelle-db/DemoHotel.h"
 
+#include "components/cardserver/CardImage.h"
+#include "components/cardserver/CardStore.h"
+#include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/TableDefs.h"
+#include "ostrelle-db/BulkInsert.h"
 #include "ostrelle-db/RequiredRows.h"
 #include "ostrelle-db/RowWriter.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace DemoHotel {
 namespace {
@@ -256,6 +264,105 @@ bool seed(RecordDatabase &db, QString &error)
     if (!w.ok())
         error = w.error();
     return w.ok();
+}
+
+namespace {
+
+constexpr qint32 kRoomBlock = 97; // the guest card dialog's block of rooms
+constexpr qint32 kRangeKind = 100;
+constexpr qint32 kJoiner = 257;
+
+bool run(QSqlQuery &q, const QString &sql, QString &error)
+{
+    if (q.exec(sql))
+        return true;
+    error = StatusMessage(RecordStatus::SqlError, q.lastError().text());
+    return false;
+}
+
+// The image of one card row: the fields the card dialogs set, the rooms in the room block, the
+// number and installation the server adds.
+qint32 encodeCard(const QSqlQuery &row, const QList<qint32> &doors, quint32 installation, QByteArray &bytes)
+{
+    const qint32 kind = row.value(1).toInt();
+    const qint32 room = row.value(6).toInt();
+    CardImage image;
+    QList<qint32> rooms = doors;
+    if (room > 0) {
+        rooms.removeAll(room);
+        rooms.prepend(room);
+    }
+    if (!rooms.isEmpty()) {
+        image.BeginBlock(kRoomBlock);
+        if (kind == kJoiner)
+            image.SetCardField(QStringLiteral("joinerFlag"), CardFieldValue::fromText(QStringLiteral("1")));
+        for (qint32 door : rooms)
+            image.AddDoorRange(kRangeKind, door, door);
+    }
+    const qint32 status[] = {
+        image.SetCardField(QStringLiteral("cardNameID"), CardFieldValue::int32(kind)),
+        image.SetCardField(QStringLiteral("userID"), CardFieldValue::int32(row.value(2).toInt())),
+        image.SetCardField(QStringLiteral("issueTime"), CardFieldValue::fromDate(row.value(3).toDouble())),
+        image.SetCardField(QStringLiteral("startTime"), CardFieldValue::fromDate(row.value(4).toDouble())),
+        image.SetCardField(QStringLiteral("expireTime"), CardFieldValue::fromDate(row.value(5).toDouble())),
+        image.SetCardField(QStringLiteral("mainGuestRoom"),
+                           room > 0 ? CardFieldValue::int32(room) : CardFieldValue::int16(0)),
+        image.SetCardField(QStringLiteral("numCards"), CardFieldValue::int32(std::max(1, row.value(7).toInt()))),
+    };
+    for (qint32 s : status) {
+        if (s != CardFormatStatus::Ok)
+            return s;
+    }
+    image.setInstallationId(installation);
+    image.setRegistrationNumber(row.value(0).toUInt());
+    return image.encode(bytes);
+}
+
+} // namespace
+
+bool storeCardImages(RecordDatabase &db, QString &error)
+{
+    const quint32 installation = CardStore(db).installationId();
+    QSqlQuery q(db.sqlDatabase());
+    q.setForwardOnly(true);
+    QHash<qint32, QList<qint32>> doors;
+    if (!run(q, QStringLiteral(R"(SELECT "registrationNumber", "doorID" FROM "CardDoors" ORDER BY "doorID")"), error))
+        return false;
+    while (q.next())
+        doors[q.value(0).toInt()] << q.value(1).toInt();
+
+    BulkTransaction transaction(db, {TableId::CardImages});
+    if (!transaction.begin()) {
+        error = StatusMessage(RecordStatus::SqlError, transaction.error());
+        return false;
+    }
+    BulkInsert images(db.sqlDatabase(), QStringLiteral("CardImages"), {"registrationNumber", "cardImageData"});
+    if (!run(q,
+             QStringLiteral(R"(SELECT "registrationNumber", "cardNameID", "userID", "issueTime", "startTime", )"
+                            R"("expireTime", "mainGuestRoom", "numberOfIdenticallyIssuedCards" FROM "Cards" )"
+                            R"(WHERE "registrationNumber" NOT IN (SELECT "registrationNumber" FROM "CardImages"))"),
+             error))
+        return false;
+    while (q.next()) {
+        QByteArray bytes;
+        const qint32 status = encodeCard(q, doors.value(q.value(0).toInt()), installation, bytes);
+        if (status != CardFormatStatus::Ok) {
+            error = StatusMessage(status, QStringLiteral("Card %1: %2")
+                                              .arg(q.value(0).toInt())
+                                              .arg(CardFormatStatusText(status).section(QLatin1Char('|'), -1)));
+            return false;
+        }
+        images.add({q.value(0).toInt(), bytes});
+    }
+    if (!images.flush()) {
+        error = StatusMessage(RecordStatus::SqlError, images.error());
+        return false;
+    }
+    if (!transaction.commit()) {
+        error = StatusMessage(RecordStatus::SqlError, transaction.error());
+        return false;
+    }
+    return true;
 }
 
 } // namespace DemoHotel

@@ -28,4 +28,9 @@ inline constexpr qint32 NightTemplateId = 1000;
 // Seeds the hotel into a database that holds the required rows and nothing else.
 bool seed(RecordDatabase &db, QString &error);
 
+// Stores the card image of every issued card that has none, encoded as the card server encodes
+// it, so that the demo's cards open in their card dialogs. Room cards carry their rooms as the
+// guest card dialog writes them; the others carry the card fields only.
+bool storeCardImages(RecordDatabase &db, QString &error);
+
 } // namespace DemoHotel
