@@ -69,6 +69,12 @@ bool CardIssue::isPlainStatus(int32_t status)
     return false;
 }
 
+bool CardIssue::endsRun(int32_t status)
+{
+    using namespace CardServerStatus;
+    return status == RangeExhausted || status == NotStored || status == NoRange || status == ImageIncomplete;
+}
+
 bool CardIssue::begin()
 {
     if (m_ws.cardOperationInProgress) {
@@ -104,10 +110,12 @@ bool CardIssue::newCard()
     return selectEncoder();
 }
 
-void CardIssue::setFields(const CardFields &fields)
+bool CardIssue::setFields(const CardFields &fields)
 {
     CardsIntf &c = cards();
     const int32_t kind = fields.cardNameID;
+    if (!m_ws.authority.CheckCardValidity(kind, fields.issueTime, fields.expireTime))
+        return false;
     const bool guestDialog = kind == CardKinds::Guest || kind == CardKinds::Joiner;
     const CardKind *known = CardKinds::find(kind);
     c.SetImageOptionA(0);
@@ -133,6 +141,7 @@ void CardIssue::setFields(const CardFields &fields)
         c.SetCardField(QStringLiteral("familyFlag"), QStringLiteral("1"));
     else if (kind == 258)
         c.SetCardField(QStringLiteral("familyFlag"), int16Field(1));
+    return true;
 }
 
 int32_t CardIssue::poll()

@@ -62,8 +62,10 @@ public:
     // Empties the image and makes sure of the encoder, opening the encoder selection when there is
     // none; false (without a message) when there is still none.
     bool newCard();
-    // The image options and the fields after the last block.
-    void setFields(const CardFields &fields);
+    // The image options and the fields after the last block. A validity (issue to expiry) longer
+    // than the operator may give the kind is refused with message -31225 and nothing is set: every
+    // card of every kind passes here, whichever box its expiry came from.
+    [[nodiscard]] bool setFields(const CardFields &fields);
     // Starts writing and polls until the outcome, showing the messages of the outcome.
     Outcome encode(const QString &description, bool batch = false);
     // Ends the poll at its next turn, as the operator's cancel.
@@ -84,6 +86,9 @@ public:
 
     // The statuses every card dialog shows with the short text and without an error code.
     static bool isPlainStatus(int32_t status);
+    // Failures that the next card of a run would meet again (no registration numbers, a card not
+    // stored, an image the server refuses): the run ends instead of offering a retry.
+    static bool endsRun(int32_t status);
 
 private:
     bool selectEncoder();

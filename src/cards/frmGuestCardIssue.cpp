@@ -97,6 +97,10 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
         fail(-31172, m_txtNumCards);
         return false;
     }
+    if (m_txtNumCards->text().toInt() > CardsIntf::MaxCopies) {
+        fail(-29889, m_txtNumCards);
+        return false;
+    }
     const bool issueTo = params.IssueTo() != 0;
     if (issueTo && m_txtIssueTo->text().trimmed().isEmpty()) {
         fail(-31155, m_txtIssueTo);
@@ -123,6 +127,9 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
 
     kind = cardNameID();
     const double now = serverNow();
+    // An emptied check-out box leaves the nights to set the expiry; the operator's maximum
+    // bounds it all the same.
+    QLineEdit *expiryBox = m_txtNumNights;
     if (!m_txtCheckOut->text().trimmed().isEmpty()) {
         const std::optional<double> checkOut = GuestRules::ParseCheckOut(m_txtCheckOut->text());
         if (!checkOut) {
@@ -133,13 +140,14 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
             fail(-31173, m_txtCheckOut);
             return false;
         }
-        if (!m_ws.authority.CheckCardValidity(kind, now, *checkOut)) {
-            m_txtCheckOut->setFocus();
-            return false;
-        }
+        expiryBox = m_txtCheckOut;
         expireTime = *checkOut;
     } else {
         expireTime = GuestRules::CheckOutAfterNights(now, m_txtNumNights->text().toInt(), currentCheckOutHour());
+    }
+    if (!m_ws.authority.CheckCardValidity(kind, now, expireTime)) {
+        expiryBox->setFocus();
+        return false;
     }
 
     rooms = m_groupMode ? m_groupRooms : QList<qint32>{room};
@@ -189,7 +197,7 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
     for (qsizetype i = 0; i < rooms.size() && !stopped; ++i) {
         const qint32 room = rooms.at(i);
         if (group && roomCheck(room, false) == GuestRules::RoomCheck::ValidCard) {
-            const int answer = ask(ws, -32500, kMakeSkipStop, {roomText(room)}, this);
+            const int answer = ask(ws, -32500, kMakeSkipStop, {QString::number(room)}, this);
             if (answer == 1)
                 continue;
             if (answer == 2) {
@@ -228,7 +236,10 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
             fields.expireTime = expire;
             fields.track2 = track2;
             fields.numCards = numCards;
-            issue.setFields(fields);
+            if (!issue.setFields(fields)) {
+                stopped = true;
+                break;
+            }
             if (!group)
                 cards.SetBatchMode(0);
             const CardIssue::Outcome outcome = issue.encode(description, group);
@@ -255,7 +266,7 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
                     break;
                 continue;
             }
-            if (lastStatus == 0x67890039 || lastStatus == 0x6789003F) {
+            if (CardIssue::endsRun(lastStatus)) {
                 stopped = true;
                 break;
             }

@@ -88,7 +88,7 @@ qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint
     fields.issueTime = fields.startTime = now - 1.0 / 24;
     fields.expireTime = expireTime;
     fields.numCards = 1;
-    issue.setFields(fields);
+    EXPECT_TRUE(issue.setFields(fields));
     EXPECT_EQ(issue.encode(QStringLiteral("stored")), CardIssue::Outcome::Done);
     issue.waitUntilReady();
     issue.finish();

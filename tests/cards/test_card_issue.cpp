@@ -60,8 +60,21 @@ protected:
     void setWriteTime(int ms) { m_encoder.setWriteTime(ms); }
     void reinsertEjectedCard() { m_encoder.reinsertEjectedCard(); }
 
+    // An operator who may issue every kind for years, joiner cards (257) for a day only.
+    void logOnIssuer()
+    {
+        if (m_issuerLoggedOn)
+            return;
+        addOperator(QStringLiteral("issuer"), 200, QStringLiteral("pw"));
+        for (qint32 kind = 256; kind <= 279; ++kind)
+            addRight(200, Authority::CardKindBase + kind, 0, kind == 257 ? 1440 : 10'000'000);
+        ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("issuer"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
+        m_issuerLoggedOn = true;
+    }
+
     std::unique_ptr<CardIssue> makeIssue()
     {
+        logOnIssuer();
         auto issue = std::make_unique<CardIssue>(*ws, dialog, kErrorCode);
         issue->setPollInterval(0);
         issue->setLockInputs([this](bool locked) { lockCalls << locked; });
@@ -86,7 +99,7 @@ protected:
         fields.issueTime = fields.startTime = now;
         fields.expireTime = expireTime != 0 ? expireTime : now + 2;
         fields.numCards = numCards;
-        issue.setFields(fields);
+        EXPECT_TRUE(issue.setFields(fields));
         return issue.encode(QStringLiteral("Guest card, 101"));
     }
 
@@ -107,6 +120,7 @@ protected:
 
 private:
     TestEncoder m_encoder;
+    bool m_issuerLoggedOn = false;
 };
 
 TEST_P(CardIssueTest, ASuccessfulIssueStoresTheCardsAndUnlocksTheDialog)
@@ -301,13 +315,17 @@ struct PdfWord
     double xMin, yMin, xMax;
 };
 
-std::vector<PdfWord> pdfWords(const QString &pdf)
+// The words of the PDF and the width of its first page, in points.
+std::vector<PdfWord> pdfWords(const QString &pdf, double *pageWidth = nullptr)
 {
     QProcess tool;
     tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     if (!tool.waitForFinished(20000))
         return {};
     const QString html = QString::fromUtf8(tool.readAllStandardOutput());
+    static const QRegularExpression page(QStringLiteral(R"re(<page width="([\d.]+)")re"));
+    if (pageWidth)
+        *pageWidth = page.match(html).captured(1).toDouble();
     static const QRegularExpression word(
         QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"));
     std::vector<PdfWord> words;
@@ -336,15 +354,18 @@ TEST_P(CardIssueTest, TheReceiptPrintsLabelsAndValuesAndNeverForACardWithoutExpi
     issue->finish();
     const QString number = RegistrationNumberText(static_cast<quint32>(issue->cards().GetRegistrationNumber()));
 
+    ws->printerMargins[PortraitLeft] = 40;
+    ws->printerMargins[PortraitRight] = 10;
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("receipt.pdf"));
     EXPECT_EQ(PrintCardReceipt(*ws, -1, nullptr, pdf), pdf);
     EXPECT_FALSE(ws->receiptPrinting);
-    const std::vector<PdfWord> words = pdfWords(pdf);
+    double width = 0;
+    const std::vector<PdfWord> words = pdfWords(pdf, &width);
     ASSERT_FALSE(words.empty()) << "pdftotext found no text";
 
-    // Labels end where the values begin, 2268 twips (113.4 pt) from the left margin.
-    const double labelEnd = 2268 / 20.0;
+    // Labels end where the values begin, 2268 twips (113.4 pt) from the left margin of 40 mm.
+    const double left = 40 * 56.7 / 20, labelEnd = left + 2268 / 20.0;
     for (const char *label : {"ID:", "Surname:", "type:", "Issued:", "by:", "from:", "Expires:", "number:"}) {
         const PdfWord *w = findWord(words, QLatin1String(label));
         ASSERT_NE(w, nullptr) << label;
@@ -358,7 +379,17 @@ TEST_P(CardIssueTest, TheReceiptPrintsLabelsAndValuesAndNeverForACardWithoutExpi
     const PdfWord *cardNumber = findWord(words, number);
     ASSERT_NE(cardNumber, nullptr) << number.toStdString();
     EXPECT_NEAR(cardNumber->yMin, findWord(words, QStringLiteral("number:"))->yMin, 1.0);
-    EXPECT_NE(findWord(words, QStringLiteral("Seaview")), nullptr) << "the property name as title";
+    // Title and print date are centred between the margins; the right one is 10 mm.
+    const double middle = (left + width - 10 * 56.7 / 20) / 2;
+    const PdfWord *title = findWord(words, QStringLiteral("Seaview"));
+    ASSERT_NE(title, nullptr) << "the property name as title";
+    EXPECT_NEAR((title->xMin + title->xMax) / 2, middle, 1.0);
+    const QStringList date = CardDateTimeText(now).split(QLatin1Char(' '));
+    const auto last = [&words](const QString &text) {
+        return std::find_if(words.rbegin(), words.rend(), [&text](const PdfWord &w) { return w.text == text; });
+    };
+    ASSERT_NE(last(date.front()), words.rend());
+    EXPECT_NEAR((last(date.front())->xMin + last(date.back())->xMax) / 2, middle, 1.0) << "the print date";
     EXPECT_NE(findWord(words, QStringLiteral("Note:")), nullptr);
     EXPECT_NE(findWord(words, QStringLiteral("Signature:")), nullptr);
     EXPECT_TRUE(messages->shown().empty());
@@ -449,6 +480,7 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.kind);
+        logOnIssuer();
         CardIssue issue(*ws, dialog, kErrorCode);
         issue.cards().NewCard();
         issue.cards().BeginBlock(CardKinds::find(row.kind)->firstBlock);
@@ -458,7 +490,7 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
         fields.issueTime = fields.startTime = now;
         fields.expireTime = now + 1;
         fields.numCards = 3;
-        issue.setFields(fields);
+        ASSERT_TRUE(issue.setFields(fields));
         QStringList names;
         std::vector<T> types;
         for (const CardField &field : issue.cards().image().fields()) {
@@ -474,6 +506,23 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
         EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("batteryWarningFlag")).toInt(), row.battery);
         EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("numCards")).toInt(), row.numCards);
     }
+}
+
+TEST_P(CardIssueTest, NoCardOutlastsTheOperatorsMaximumForItsKind)
+{
+    auto issue = makeIssue();
+    ASSERT_TRUE(issue->begin());
+    ASSERT_TRUE(issue->newCard());
+    CardFields fields;
+    fields.cardNameID = 257;
+    fields.issueTime = fields.startTime = now;
+    fields.expireTime = now + 1 + 1.0 / 1440;
+    messages->expect(-31225);
+    EXPECT_FALSE(issue->setFields(fields));
+    EXPECT_TRUE(messages->allAnswered());
+    EXPECT_TRUE(issue->cards().image().fields().isEmpty()) << "nothing of a refused card is set";
+    fields.expireTime = now + 1;
+    EXPECT_TRUE(issue->setFields(fields));
 }
 
 TEST_P(CardIssueTest, TheCounterPromptTakesAtMostEightDigits)

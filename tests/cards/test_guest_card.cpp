@@ -104,6 +104,23 @@ TEST_P(GuestCardTest, TheIssueCommandValidatesInAFixedOrderAndFocusesTheBoxAtFau
          },
          {{-31225, 0}},
          "txtCheckOut"},
+        {"more cards than the card server makes",
+         false,
+         false,
+         "101",
+         [](frmGuestCard *f) { box(f, "txtNumCards")->setText(QStringLiteral("257")); },
+         {{-29889, 0}},
+         "txtNumCards"},
+        {"nights beyond the operator's longest validity, the check-out emptied",
+         false,
+         false,
+         "101",
+         [](frmGuestCard *f) {
+             box(f, "txtNumNights")->setText(QStringLiteral("8"));
+             box(f, "txtCheckOut")->clear();
+         },
+         {{-31225, 0}},
+         "txtNumNights"},
         {"no room and no common room", false, false, "", {}, {{-32510, 0}, {-31188, 0}}, "lvwCommonRooms"},
         {"a room with a valid guest card, answered no",
          false,

@@ -1,6 +1,7 @@
 #include "FindChild.h"
 #include "GuestCardFixture.h"
 #include "ScriptedMessages.h"
+#include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
 #include "cards/GuestRules.h"
 #include "cards/frmGuestCard.h"
@@ -56,7 +57,8 @@ QList<qint32> roomsMadeAfter(RecordDatabase &db, const QList<qint32> &before)
 
 TEST_P(GuestCardTest, AGroupRunAsksForOccupiedRoomsAndSkipsOrStops)
 {
-    for (qint32 occupied : {102, 103, 106, 107})
+    setParameter(QStringLiteral("SYSTEM_ENABLEWINGS"), QStringLiteral("1"));
+    for (qint32 occupied : {102, 103, 106, 107, 12345})
         storeCard(256, occupied, occupied, occupied, {}, now + 1);
     const struct
     {
@@ -76,6 +78,7 @@ TEST_P(GuestCardTest, AGroupRunAsksForOccupiedRoomsAndSkipsOrStops)
          {{"106", 0}, {"107", 1}},
          {105, 106, 108},
          false},
+        {"a wing room is asked about by its number", {12345}, {{"12345", 1}}, {}, true},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
@@ -206,33 +209,42 @@ TEST_P(GuestCardTest, AFailedCardIsOfferedAgainOrSkippedOrEndsTheRun)
     const struct
     {
         const char *what;
-        qint32 fault;
-        bool asked; // -32488
+        qint32 fault; // on the first room of two
+        bool asked;   // -32488
         int answer;
         int cardsMade;
     } rows[] = {
-        {"retry after a write error", CardServerStatus::WriteFailed, true, 0, 2},
-        {"skip after a write error", CardServerStatus::WriteFailed, true, 1, 0},
+        {"retry after a write error", CardServerStatus::WriteFailed, true, 0, 4},
+        {"skip after a write error", CardServerStatus::WriteFailed, true, 1, 2},
         {"no retry when the numbers are used up", CardServerStatus::RangeExhausted, false, 0, 0},
         {"no retry when the card was not stored", CardServerStatus::NotStored, false, 0, 0},
+        {"no retry without a number range", CardServerStatus::NoRange, false, 0, 0},
+        {"no retry of a card the server refuses", CardServerStatus::ImageIncomplete, false, 0, 0},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         messages->clear();
         frmGuestCard *form = openDialog();
-        box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
+        form->setGroupChooser([](QList<qint32> &rooms) {
+            rooms = {101, 102};
+            return true;
+        });
+        command(form, "cmdGroupCheckIn")->click();
         ASSERT_TRUE(folder().setNextStatus(row.fault));
-        messages->expect(0); // the status text, shown without an error code
+        const bool plain = CardIssue::isPlainStatus(row.fault);
+        messages->expect(plain ? 0 : -31230); // the status text, with the error code unless plain
         if (row.asked)
             messages->expect(-32488, row.answer);
         const QList<qint32> before = storedCards();
         command(form, "cmdMakeCard")->click();
         EXPECT_TRUE(messages->allAnswered());
         EXPECT_EQ(messages->shown().size(), row.asked ? 2u : 1u);
-        EXPECT_EQ(messages->shown().front().text,
-                  ws->firstCardsIntf->GetStatusText(row.fault).section(QLatin1Char('|'), 0, 0));
+        if (plain) {
+            EXPECT_EQ(messages->shown().front().text,
+                      ws->firstCardsIntf->GetStatusText(row.fault).section(QLatin1Char('|'), 0, 0));
+        }
         EXPECT_EQ(storedCards().size() - before.size(), row.cardsMade);
-        EXPECT_EQ(box(form, "txtRoomNumber")->text(), QStringLiteral("101")) << "the inputs stay";
+        EXPECT_EQ(form->groupMode(), row.cardsMade == 0) << "a run ended by a fault keeps the group";
         EXPECT_FALSE(ws->cardOperationInProgress);
         folder().takeNextStatus();
         delete form;

@@ -21,8 +21,6 @@ const QString kUserID = QStringLiteral("userID");
 const QString kStatus = QStringLiteral("status");
 
 constexpr qint32 kOperatorCard = 270;
-// Copy indexes are the low byte of the stored registration number.
-constexpr int kMaxCopies = 256;
 
 bool isGuestKind(qint32 kind)
 {
@@ -332,7 +330,7 @@ qint32 CardsIntf::EncodeCard(const QString &description)
     if (!m_image.GetCardField(kCardNameID))
         return setStatus(ImageIncomplete, QStringLiteral("The card has no cardNameID."));
     const qint32 copies = cardFieldInt(m_image, kNumCards, 1);
-    if (copies < 1 || copies > kMaxCopies)
+    if (copies < 1 || copies > MaxCopies)
         return setStatus(ImageIncomplete, QStringLiteral("numCards is %1.").arg(copies));
     if (!m_driver || !m_driver->isEncoder())
         return setStatus(NoEncoder);

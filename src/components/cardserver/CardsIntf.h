@@ -54,6 +54,9 @@ public:
 
     // Devices and jobs.
     qint32 SelectDevice(qint32 deviceNumber);
+    // Copies of one card an EncodeCard makes at most (numCards); their indexes are the low byte
+    // of the stored registration number.
+    static constexpr qint32 MaxCopies = 256;
     qint32 EncodeCard(const QString &description);
     qint32 ReadCard(const QString &prompt);
     qint32 ReadDevice(const QString &prompt);
