@@ -3,6 +3,7 @@
 #include "cards/CardKinds.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/TableDefs.h"
 #include "session/Workstation.h"
 #include "settings/frmEncoderSetup.h"
 #include "ui/BusyIndicator.h"
@@ -114,7 +115,8 @@ bool CardIssue::setFields(const CardFields &fields)
 {
     CardsIntf &c = cards();
     const int32_t kind = fields.cardNameID;
-    if (!m_ws.authority.CheckCardValidity(kind, fields.issueTime, fields.expireTime))
+    // A staff card left without an expiry is not bounded by the maximum; its dialog decides that.
+    if (fields.expireTime != NoExpiry && !m_ws.authority.CheckCardValidity(kind, fields.issueTime, fields.expireTime))
         return false;
     const bool guestDialog = kind == CardKinds::Guest || kind == CardKinds::Joiner;
     const CardKind *known = CardKinds::find(kind);

@@ -64,7 +64,8 @@ public:
     bool newCard();
     // The image options and the fields after the last block. A validity (issue to expiry) longer
     // than the operator may give the kind is refused with message -31225 and nothing is set: every
-    // card of every kind passes here, whichever box its expiry came from.
+    // card of every kind passes here, whichever box its expiry came from. A card that does not
+    // expire (NoExpiry) is left to its dialog's own check.
     [[nodiscard]] bool setFields(const CardFields &fields);
     // Starts writing and polls until the outcome, showing the messages of the outcome.
     Outcome encode(const QString &description, bool batch = false);

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -113,6 +114,8 @@ frmMain::frmMain(Workstation &workstation, QWidget *parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->viewport()->installEventFilter(this);
     setCentralWidget(m_mdi);
+    // A modal dialog shadows the frame's F1 shortcut; the frame still answers F1 for it.
+    qApp->installEventFilter(this);
 
     buildMenus();
     buildToolbar();
@@ -466,6 +469,15 @@ void frmMain::changeEvent(QEvent *event)
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1 &&
+        static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+        QWidget *modal = QApplication::activeModalWidget();
+        auto *target = qobject_cast<QWidget *>(watched);
+        if (modal && target && (modal == target || modal->isAncestorOf(target))) {
+            showHelp(false);
+            return true;
+        }
+    }
     if (watched == m_mdi->viewport() && event->type() == QEvent::ContextMenu) {
         showContextMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;

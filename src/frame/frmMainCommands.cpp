@@ -14,6 +14,7 @@
 #include "ui/HelpViewer.h"
 #include "ui/WindowNumbers.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDialog>
 #include <QMdiArea>
@@ -416,7 +417,9 @@ void frmMain::showHelp(bool search)
         error = m_help->DisplaySearch();
     } else {
         QString page;
-        if (QMdiSubWindow *sub = m_mdi->activeSubWindow(); sub && sub->widget())
+        if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this)
+            page = HelpPageFor(modal->property("HelpContextID").toInt());
+        else if (QMdiSubWindow *sub = m_mdi->activeSubWindow(); sub && sub->widget())
             page = HelpPageFor(sub->widget()->property("HelpContextID").toInt());
         error = page.isEmpty() ? m_help->DisplayContents() : m_help->DisplayTopic(page);
     }

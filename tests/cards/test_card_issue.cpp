@@ -523,6 +523,8 @@ TEST_P(CardIssueTest, NoCardOutlastsTheOperatorsMaximumForItsKind)
     EXPECT_TRUE(issue->cards().image().fields().isEmpty()) << "nothing of a refused card is set";
     fields.expireTime = now + 1;
     EXPECT_TRUE(issue->setFields(fields));
+    fields.expireTime = NoExpiry;
+    EXPECT_TRUE(issue->setFields(fields)) << "a card without expiry is its dialog's to bound";
 }
 
 TEST_P(CardIssueTest, TheCounterPromptTakesAtMostEightDigits)

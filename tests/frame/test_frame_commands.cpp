@@ -16,6 +16,7 @@
 #include "views/ViewWindows.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
@@ -24,6 +25,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -428,6 +430,19 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
         EXPECT_EQ(shown, QLatin1String(w.page)) << w.kind;
         delete sub;
     }
+
+    // F1 in a modal dialog opens the dialog's page, although the dialog shadows the frame's shortcut.
+    frame->helpViewer()->DisplayContents();
+    auto *search = qobject_cast<QDialog *>(ws->windows.create(QStringLiteral("frmCardSearchFilters"), frame.get()));
+    ASSERT_NE(search, nullptr);
+    QTimer::singleShot(0, search, [search] {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus && search->isAncestorOf(focus) ? focus : search, Qt::Key_F1);
+        search->reject();
+    });
+    search->exec();
+    EXPECT_EQ(frame->helpViewer()->window()->currentPage().fileName(), QLatin1String("9420Win_lists_card.htm"));
+    delete search;
 
     // Every page of the help table is installed.
     for (int context : {1001, 1011, 1101, 1110, 1201, 1205, 1209, 1213}) {
