@@ -119,7 +119,7 @@ void PaintReceipt(QPainter &painter, const ReceiptPage &page, const ReceiptConte
     painter.setFont(receiptFont(14));
     double h = lineHeight(painter);
     painter.drawLine(QPointF(l, t + h + 113.4), QPointF(page.right, t + h + 113.4));
-    painter.drawText(QRectF(l, t, width, h), Qt::AlignHCenter | Qt::AlignTop, content.propertyName);
+    painter.drawText(QRectF(0, t, page.paperWidth, h), Qt::AlignHCenter | Qt::AlignTop, content.propertyName);
 
     painter.setFont(receiptFont(12));
     h = lineHeight(painter);
@@ -149,7 +149,8 @@ void PaintReceipt(QPainter &painter, const ReceiptPage &page, const ReceiptConte
     painter.setFont(receiptFont(6));
     h = lineHeight(painter);
     painter.drawLine(QPointF(l, page.bottom - 1.5 * h), QPointF(page.right, page.bottom - 1.5 * h));
-    painter.drawText(QRectF(l, page.bottom - h, width, h), Qt::AlignHCenter | Qt::AlignTop, content.printDate);
+    painter.drawText(QRectF(0, page.bottom - h, page.paperWidth, h), Qt::AlignHCenter | Qt::AlignTop,
+                     content.printDate);
 }
 
 QString PrintCardReceipt(Workstation &ws, int32_t firstNumber, QWidget *parent, const QString &pdfFile)
@@ -190,6 +191,7 @@ QString PrintCardReceipt(Workstation &ws, int32_t firstNumber, QWidget *parent, 
         page.left = m[PortraitLeft] * kTwipsPerMm;
         page.bottom = paper.height() / scale - m[PortraitBottom] * kTwipsPerMm;
         page.right = paper.width() / scale - m[PortraitRight] * kTwipsPerMm;
+        page.paperWidth = paper.width() / scale;
         PaintReceipt(painter, page, content);
         painter.end();
     }

@@ -24,6 +24,8 @@ struct ReceiptContent
 struct ReceiptPage
 {
     double top = 0, left = 0, bottom = 0, right = 0;
+    // The paper's width: title and print date are centred on the page, not between the margins.
+    double paperWidth = 0;
 };
 
 // The receipt of the card just made on the first card server; firstNumber is the registration

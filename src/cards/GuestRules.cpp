@@ -77,8 +77,6 @@ QChar FilterRoomKey(QChar key, bool wingCodes)
         return QChar();
     if (key >= QLatin1Char('A') && key <= QLatin1Char('Z'))
         return key;
-    if (key >= QLatin1Char('a') && key <= QLatin1Char('z'))
-        return key.toUpper();
     return QChar();
 }
 

@@ -316,7 +316,7 @@ TEST_P(GuestCardTest, WingRoomsAreTypedAndShownWithTheirWingCode)
         qint32 room;
         int16_t message; // a refusal, or the question for a room that has a card now
     } rows[] = {
-        {"a345", "A345", 12345, 0},    {"12345", "A345", 12345, -32505}, {"B9999", "B9999", 29999, 0},
+        {"aA345", "A345", 12345, 0},   {"12345", "A345", 12345, -32505}, {"B9999", "B9999", 29999, 0},
         {"A1000", "A1000", 0, -31182}, {"A-3.4", "A34", 0, -31182},
     };
     for (const auto &row : rows) {
