@@ -346,7 +346,9 @@ void frmUserList::cmdRemove_Click()
     if (!m_cmdRemove->isEnabled() || userID <= 0)
         return;
     const QString alphaID = m_tlvUsers->SelectedValue(Field::alphaID).toString();
-    RemoveUser(m_ws, userID, alphaID, RemoveOneUser, this);
+    const RemoveOutcome outcome = RemoveUser(m_ws, userID, alphaID, RemoveOneUser, this);
+    if (outcome == RemoveOutcome::Removed || outcome == RemoveOutcome::RemovedAll)
+        m_ws.notify.NotifyUsersRefresh();
 }
 
 void frmUserList::cmdProperties_Click()

@@ -424,6 +424,10 @@ int32_t RunStartupDatabaseChecks(RecordDatabase &db)
     };
     const auto rewrite = [&](int32_t tableId, const QList<Secret> &rows) {
         for (const Secret &secret : rows) {
+            // Delete and insert stand or fall together: a refused insert must not lose the secret.
+            RecordDatabase::Transaction pair(db);
+            if (!pair.active())
+                return RecordStatus::SqlError;
             t.SelectTable(tableId);
             t.SetField(Field::userID, secret.userID);
             t.DeleteRecord();
@@ -435,6 +439,8 @@ int32_t RunStartupDatabaseChecks(RecordDatabase &db)
             t.InsertRecord();
             if (t.Status() != 0)
                 return t.Status();
+            if (!pair.commit())
+                return RecordStatus::SqlError;
         }
         return 0;
     };

@@ -242,7 +242,9 @@ TEST_P(UserListTest, RemoveAsksWithTheIdentifierAndTheRowLeavesTheList)
     search(*list, 1, QStringLiteral("Mar"));
     selectUser(*list, anna);
     messages->expect(-32509, 0);
+    NotificationLog log(ws->notify);
     QTest::mouseClick(child<QPushButton>(list.get(), QStringLiteral("cmdRemove")), Qt::LeftButton);
+    EXPECT_EQ(log.entries, QStringList({QStringLiteral("remove %1").arg(anna), QStringLiteral("refresh")}));
     ASSERT_EQ(messages->shown().size(), 1u);
     EXPECT_EQ(messages->shown()[0].request.arguments, QVariantList{QStringLiteral("A100")});
     EXPECT_EQ(messages->shown()[0].request.buttonNumbers, std::vector<int16_t>{17001});

@@ -74,6 +74,7 @@ TEST_P(UserRemoveTest, RemovalMarksTheUserAndDropsAnOperatorsRows)
             EXPECT_EQ(messages->shown().front().request.buttonNumbers, std::vector<int16_t>{row.buttons});
         }
         EXPECT_EQ(userField(userID, QStringLiteral("deleted")).toInt(), row.removed ? 1 : 0);
+        EXPECT_EQ(hasRow(TableId::UserView, QStringLiteral("userID"), userID), !row.removed);
         QStringList expectedLog;
         if (row.removed)
             expectedLog << QStringLiteral("remove %1").arg(userID);

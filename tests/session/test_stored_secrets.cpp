@@ -2,6 +2,8 @@
 #include "components/recordtable/RecordTable.h"
 #include "session/Logon.h"
 
+#include <QSqlQuery>
+
 namespace {
 
 class StoredSecretsTest : public SessionTest
@@ -50,7 +52,7 @@ protected:
     }
 };
 
-TEST_P(StoredSecretsTest, MarkedSecretsAreRewrittenOnceAndTheFlagIsCleared)
+TEST_P(StoredSecretsTest, MarkedSecretsAreRewrittenOnceAndNeverLost)
 {
     const QByteArray marked = QByteArrayLiteral("head ") + StoredSecretMarker() + QByteArrayLiteral(" tail");
     const qint32 anna = addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
@@ -84,6 +86,23 @@ TEST_P(StoredSecretsTest, MarkedSecretsAreRewrittenOnceAndTheFlagIsCleared)
     mark(TableId::Passwords, anna, marked);
     EXPECT_EQ(RunStartupDatabaseChecks(*ws->database), 0);
     EXPECT_EQ(field(TableId::Passwords, anna, "cardImageData").toByteArray(), marked);
+
+    // A refused insert leaves the deleted row in place, and the flag set for the next start.
+    QSqlQuery q(db.sqlDatabase());
+    if (isPostgres()) {
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                          "RAISE EXCEPTION 'refused'; END $$")));
+        ASSERT_TRUE(q.exec(QStringLiteral(
+            R"(CREATE TRIGGER refuse BEFORE INSERT ON "Passwords" FOR EACH ROW EXECUTE FUNCTION refuse())")));
+    } else {
+        ASSERT_TRUE(q.exec(QStringLiteral(
+            R"(CREATE TRIGGER refuse BEFORE INSERT ON "Passwords" BEGIN SELECT RAISE(ABORT, 'refused'); END)")));
+    }
+    setParameter(QStringLiteral("SYSTEM_GURU_UPDATED"), QStringLiteral("1"));
+    EXPECT_NE(RunStartupDatabaseChecks(*ws->database), 0);
+    EXPECT_EQ(field(TableId::Passwords, anna, "cardImageData").toByteArray(), marked);
+    EXPECT_TRUE(passwordWorks(QStringLiteral("anna"), QStringLiteral("secret")));
+    EXPECT_EQ(parameterValue(QStringLiteral("SYSTEM_GURU_UPDATED")), QStringLiteral("1"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, StoredSecretsTest, ::testing::Values("sqlite", "postgresql"));

@@ -58,8 +58,9 @@ QString text(qint32 status)
         return QStringLiteral("Device not ready|The device does not answer. Check that it is connected and "
                               "started.");
     case RangeExhausted:
-        return QStringLiteral("No registration numbers left|Every registration number of the range set in the "
-                              "system settings is in use. Widen the range or remove old cards.");
+        return QStringLiteral(
+            "No registration numbers left|Every registration number of the range set in the "
+            "system settings has been issued, and a number is never issued twice. Raise the end of the range.");
     case NotHandheld:
         return QStringLiteral("Not a handheld unit|The device chosen for the handheld unit is not a handheld unit.");
     case NotStored:

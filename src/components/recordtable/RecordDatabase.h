@@ -88,6 +88,7 @@ public:
         explicit Transaction(RecordDatabase &db);
         ~Transaction();
         bool commit();
+        bool active() const { return m_active; } // begun and neither committed nor rolled back
         Transaction(const Transaction &) = delete;
         Transaction &operator=(const Transaction &) = delete;
 

@@ -97,6 +97,7 @@ void RecordTable::clearQuery()
     m_params.clear();
     m_queryPending = false;
     m_rowCount = -1;
+    m_pendingFound = false;
     clearRow();
 }
 
@@ -230,6 +231,7 @@ void RecordTable::SetField(const QString &field, const QVariant &value)
         fail(RecordStatus::InvalidValue, QStringLiteral("%1: %2").arg(c->name, why));
         return;
     }
+    m_pendingFound = false;
     for (Pending &p : m_pending) {
         if (p.field == c->name) {
             p.value = converted;
@@ -286,6 +288,8 @@ void RecordTable::FindRecord()
     m_params = binds;
     if (runSelect(m_querySql, m_params) && m_db.engine() == RecordDatabase::Engine::SQLite)
         readAhead();
+    // The values stay for an insert after a failed find, but a delete now means the found row.
+    m_pendingFound = m_hasRow;
 }
 
 // A find matches a handful of rows; reading them all ends the statement, so a find left open
@@ -441,7 +445,7 @@ void RecordTable::DeleteRecord()
 {
     if (!begin() || !needTable())
         return;
-    const QList<Pending> values = m_pending;
+    const QList<Pending> values = m_pendingFound ? QList<Pending>() : m_pending;
     m_pending.clear();
     if (!m_table->writable) {
         fail(RecordStatus::ReadOnlyTable, QStringLiteral("%1 cannot be changed.").arg(m_table->name));

@@ -179,6 +179,7 @@ private:
     const TableDef *m_table = nullptr;
     QString m_keyField;
     QList<Pending> m_pending;
+    bool m_pendingFound = false; // m_pending is what the last find matched on, and it found a row
     bool m_useGivenKey = false;
 
     // Open query or find result.

@@ -174,16 +174,17 @@ void RecordTable::compactDatabase()
     if (parameter(QStringLiteral("REGNUM_FIRST"), first) && parameter(QStringLiteral("REGNUM_LAST"), last)) {
         const qint64 lo = first.trimmed().toLongLong();
         const qint64 hi = last.trimmed().toLongLong();
+        // Numbers are never issued twice: what is left is the part of the range above the last one
+        // handed out (or stored), whether or not housekeeping removed cards below it.
         QSqlQuery q(m_db.sqlDatabase());
         if (!execute(q,
-                     QStringLiteral("SELECT COUNT(DISTINCT \"registrationNumber\" / 256) FROM \"Cards\" WHERE "
-                                    "\"registrationNumber\" >= ? AND \"registrationNumber\" <= ?"),
-                     {lo * 256, hi * 256 + 255}) ||
+                     QStringLiteral("SELECT MAX(n) FROM (SELECT \"lastNumber\" AS n FROM \"RegistrationCounter\" "
+                                    "UNION ALL SELECT MAX(\"registrationNumber\") / 256 FROM \"Cards\") x"),
+                     {}) ||
             !q.next())
             return;
-        const qint64 used = q.value(0).toLongLong();
-        if (!setParameter(QStringLiteral("TEMP_NUMFREEREGNUMS"),
-                          QString::number(std::max<qint64>(0, hi - lo + 1 - used))))
+        const qint64 issued = std::max<qint64>(q.value(0).toLongLong(), lo - 1);
+        if (!setParameter(QStringLiteral("TEMP_NUMFREEREGNUMS"), QString::number(std::max<qint64>(0, hi - issued))))
             return;
     }
     if (m_status != RecordStatus::Ok || !setParameter(QStringLiteral("LASTCATHTIME"), Values::numberText(now)))

@@ -65,7 +65,7 @@ bool RegistrationNumbers::beginLocked()
     }
     QSqlQuery q(m_db.sqlDatabase());
     // SQLite: take the write lock now, not at the first insert, so two allocations never read the
-    // same highest number. PostgreSQL locks the range rows in readRange() instead.
+    // same counter. PostgreSQL locks the counter row in allocate() instead.
     const bool ok =
         m_db.dialect().isPostgreSQL() ? q.exec(QStringLiteral("BEGIN")) : q.exec(QStringLiteral("BEGIN IMMEDIATE"));
     if (!ok) {
@@ -110,11 +110,9 @@ void RegistrationNumbers::rollback()
 
 bool RegistrationNumbers::readRange()
 {
-    QString sql = QStringLiteral(
+    const QString sql = QStringLiteral(
         "SELECT \"parameterID\", \"parameter\" FROM \"Parameters\" WHERE \"parameterID\" IN ('REGNUM_FIRST', "
         "'REGNUM_LAST')");
-    if (m_db.dialect().isPostgreSQL())
-        sql += QStringLiteral(" FOR UPDATE");
     QSqlQuery q(m_db.sqlDatabase());
     if (!q.exec(sql)) {
         m_error = q.lastError().text();
@@ -160,43 +158,28 @@ RegistrationNumbers::Result RegistrationNumbers::allocate(qint32 &number)
         return fail(Result::NoRange,
                     QStringLiteral("The registration number range %1 to %2 is empty.").arg(m_first).arg(m_last));
     }
-    const qint64 lo = qint64(m_first) * 256;
-    const qint64 hi = qint64(m_last) * 256 + 255;
-
+    // The counter row is the lock on PostgreSQL: a second allocation waits here until this one ends.
+    QString sql = QStringLiteral("SELECT \"lastNumber\" FROM \"RegistrationCounter\"");
+    if (m_db.dialect().isPostgreSQL())
+        sql += QStringLiteral(" FOR UPDATE");
+    QVariant counter;
+    if (!queryValue(sql, {}, counter))
+        return fail(Result::DatabaseError, m_error);
+    // Cards stored past the counter (an import) still push it on.
     QVariant highest;
-    if (!queryValue(QStringLiteral("SELECT MAX(\"registrationNumber\") FROM \"Cards\" WHERE \"registrationNumber\" "
-                                   ">= ? AND \"registrationNumber\" <= ?"),
-                    {lo, hi}, highest))
+    if (!queryValue(QStringLiteral("SELECT MAX(\"registrationNumber\") / 256 FROM \"Cards\""), {}, highest))
         return fail(Result::DatabaseError, m_error);
-    const qint64 next = highest.isNull() ? m_first : highest.toLongLong() / 256 + 1;
-    if (next <= m_last) {
-        number = qint32(next);
-        return Result::Ok;
-    }
-
-    // The top of the range is used: wrap to the lowest number without a card.
-    QVariant used;
-    if (!queryValue(QStringLiteral("SELECT 1 FROM \"Cards\" WHERE \"registrationNumber\" >= ? AND "
-                                   "\"registrationNumber\" <= ?"),
-                    {lo, lo + 255}, used))
-        return fail(Result::DatabaseError, m_error);
-    if (used.isNull()) {
-        number = m_first;
-        return Result::Ok;
-    }
-    QVariant gap;
-    if (!queryValue(
-            QStringLiteral("SELECT MIN(x.n) FROM (SELECT DISTINCT \"registrationNumber\" / 256 + 1 AS n "
-                           "FROM \"Cards\" WHERE \"registrationNumber\" >= ? AND \"registrationNumber\" <= ?) x "
-                           "WHERE x.n <= ? AND NOT EXISTS (SELECT 1 FROM \"Cards\" c WHERE "
-                           "c.\"registrationNumber\" >= CAST(x.n AS BIGINT) * 256 AND "
-                           "c.\"registrationNumber\" <= CAST(x.n AS BIGINT) * 256 + 255)"),
-            {lo, hi, m_last}, gap))
-        return fail(Result::DatabaseError, m_error);
-    if (gap.isNull()) {
+    const qint64 next = std::max<qint64>({counter.toLongLong(), highest.toLongLong(), m_first - 1LL}) + 1;
+    if (next > m_last) {
         return fail(Result::Exhausted,
-                    QStringLiteral("Every registration number from %1 to %2 is in use.").arg(m_first).arg(m_last));
+                    QStringLiteral("Every registration number from %1 to %2 has been used.").arg(m_first).arg(m_last));
     }
-    number = gap.toInt();
+    const QString store = counter.isNull()
+                              ? QStringLiteral("INSERT INTO \"RegistrationCounter\" (\"lastNumber\") VALUES (?)")
+                              : QStringLiteral("UPDATE \"RegistrationCounter\" SET \"lastNumber\" = ?");
+    QVariant unused;
+    if (!queryValue(store, {qint32(next)}, unused))
+        return fail(Result::DatabaseError, m_error);
+    number = qint32(next);
     return Result::Ok;
 }

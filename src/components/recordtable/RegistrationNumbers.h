@@ -7,19 +7,20 @@
 
 // Hands out card registration numbers (the shown number; the stored value is number × 256 + copy)
 // inside REGNUM_FIRST..REGNUM_LAST. allocate() opens a transaction that holds the database's write
-// lock (BEGIN IMMEDIATE on SQLite, the two range rows FOR UPDATE on PostgreSQL) until commit() or
+// lock (BEGIN IMMEDIATE on SQLite, the counter row FOR UPDATE on PostgreSQL) until commit() or
 // rollback(): the caller stores its Cards rows inside it, so a number becomes visible together with
 // its cards and two workstations on one database never get the same number.
 //
-// The next number follows the highest one issued in the range; past REGNUM_LAST the lowest number
-// of the range that no card uses is taken, so numbers come back only once the range has wrapped.
+// The number follows the RegistrationCounter row, which only grows (and is raised in the same
+// transaction): a number is never issued twice, even after housekeeping removed its cards. Past
+// REGNUM_LAST the range is used up until it is widened.
 class RegistrationNumbers
 {
 public:
     enum class Result {
         Ok,
         NoRange,       // REGNUM_FIRST / REGNUM_LAST missing, not numbers, or not a usable range
-        Exhausted,     // every number of the range has a card
+        Exhausted,     // every number up to REGNUM_LAST has been issued
         DatabaseError, // errorText() has the engine's message
     };
 

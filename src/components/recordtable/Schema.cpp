@@ -114,6 +114,14 @@ QStringList step(const Dialect &d, int v)
                 out << indexSql(t, i);
         }
     }
+    if (v == 4) {
+        // The last card number handed out. Numbers only grow from here, so a number whose cards
+        // housekeeping removed is never issued again; an existing database starts above its cards.
+        out << QStringLiteral("CREATE TABLE \"RegistrationCounter\" (\"lastNumber\" %1 NOT NULL)")
+                   .arg(d.columnType(ColumnType::Int32))
+            << QStringLiteral("INSERT INTO \"RegistrationCounter\" (\"lastNumber\") SELECT "
+                              "COALESCE(MAX(\"registrationNumber\") / 256, 0) FROM \"Cards\"");
+    }
     return out;
 }
 

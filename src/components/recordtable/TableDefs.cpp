@@ -398,6 +398,13 @@ QList<TableDef> buildDefs()
         if (t.id == Events)
             t.indexes << IndexDef{{"cardNameID", "eventTime"}, false, QString(), 3};
     }
+    // Version 4: a removed user keeps its Users row but leaves the user list's view.
+    for (TableDef &t : defs) {
+        if (t.id == UserView) {
+            t.viewWhere = QStringLiteral(R"(COALESCE("deleted", 0) = 0)");
+            t.viewWhereSince = 4;
+        }
+    }
     for (TableDef &t : defs) {
         for (int i = 0; i < t.columns.size(); ++i)
             t.byName.insert(t.columns.at(i).name, i);
@@ -422,7 +429,10 @@ QString TableDef::viewSql(int version) const
         if (columns.at(i).since <= version)
             select << QStringLiteral("%1 AS \"%2\"").arg(viewExpressions.at(i), columns.at(i).name);
     }
-    return QStringLiteral("SELECT %1 FROM %2").arg(select.join(QStringLiteral(", ")), viewFrom);
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(select.join(QStringLiteral(", ")), viewFrom);
+    if (!viewWhere.isEmpty() && viewWhereSince <= version)
+        sql += QStringLiteral(" WHERE ") + viewWhere;
+    return sql;
 }
 
 int TableDef::columnIndex(const QString &name) const

@@ -97,10 +97,12 @@ struct TableDef
     QList<IndexDef> indexes;
     QStringList viewExpressions; // views: the SQL of each column (quoted identifiers, both engines)
     QString viewFrom;            // views: FROM clause
-    QList<qint32> dependsOn;     // views: the stored tables behind them (for TableChangeTime)
-    int since = 1;               // schema version that added the table
-    QStringList constraints;     // further table constraints (quoted identifiers)
-    QHash<QString, int> byName;  // column index by exact name
+    QString viewWhere;           // views: row condition (quoted identifiers), from viewWhereSince on
+    int viewWhereSince = 1;
+    QList<qint32> dependsOn;    // views: the stored tables behind them (for TableChangeTime)
+    int since = 1;              // schema version that added the table
+    QStringList constraints;    // further table constraints (quoted identifiers)
+    QHash<QString, int> byName; // column index by exact name
 
     const ColumnDef *column(const QString &name) const; // case-insensitive
     int columnIndex(const QString &name) const;         // -1 when unknown

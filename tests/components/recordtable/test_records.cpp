@@ -85,13 +85,20 @@ TEST_P(RecordsTest, InsertAssignsKeysUnlessGiven)
     EXPECT_FALSE(t.ErrorText(t.Status()).isEmpty());
 }
 
-TEST_P(RecordsTest, DeleteWithoutFindRemovesEveryRowWithTheKeyValue)
+TEST_P(RecordsTest, DeleteRemovesTheFoundRowOrWithoutFindEveryRowWithTheKeyValue)
 {
-    for (qint32 code : {0x800000, 0x800010, 0x700003})
+    for (qint32 code : {0x800000, 0x800010, 0x700003, 0x700004})
         addRight(7, code, 1);
     addRight(8, 0x800000, 1);
     RecordTable &t = *rt;
     t.SelectTable(TableId::TemplateRights);
+    // A find on part of the key matches several rows; the delete takes only the one found.
+    t.SetField(QStringLiteral("operatorTemplateID"), 7);
+    t.FindRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+    t.DeleteRecord();
+    EXPECT_STATUS(t, RecordStatus::Ok);
+    EXPECT_EQ(rowCount(TableId::TemplateRights), 4);
     t.SetField(QStringLiteral("operatorTemplateID"), 7);
     t.DeleteRecord();
     EXPECT_STATUS(t, RecordStatus::Ok);

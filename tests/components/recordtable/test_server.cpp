@@ -1,6 +1,7 @@
 // Server services: change times across connections, the clock, housekeeping, texts, schema
 // versions, lost connections and ODBC.
 #include "DatabaseFixture.h"
+#include "components/recordtable/RegistrationNumbers.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -115,6 +116,9 @@ TEST_P(ServerTest, HousekeepingPurgesAndStampsTheParameters)
         ASSERT_STATUS(t, RecordStatus::Ok);
     }
 
+    // Numbers up to 50 were handed out once, though only 1 and 2 still have cards.
+    ASSERT_TRUE(
+        QSqlQuery(db.sqlDatabase()).exec(QStringLiteral(R"(UPDATE "RegistrationCounter" SET "lastNumber" = 50)")));
     rt->ExecuteCommand(QStringLiteral("CMD: COMPACT_DB_IMMEDIATE"));
     ASSERT_STATUS(*rt, RecordStatus::Ok);
     EXPECT_EQ(rowCount(TableId::Events), 2);
@@ -123,7 +127,7 @@ TEST_P(ServerTest, HousekeepingPurgesAndStampsTheParameters)
         << "guest card 40 days old; the staff card has no purge limit";
     EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMCARDS")), QStringLiteral("2"));
     EXPECT_EQ(parameterValue(QStringLiteral("TEMP_MAXREGNUM")), QStringLiteral("2"));
-    EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMFREEREGNUMS")), QStringLiteral("98"));
+    EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMFREEREGNUMS")), QStringLiteral("50"));
     EXPECT_DOUBLE_EQ(parameterValue(QStringLiteral("LASTCATHTIME")).toDouble(), now);
     EXPECT_EQ(parameterValue(QStringLiteral("TEMP_NUMUSERS")), QStringLiteral("<missing>"))
         << "housekeeping never adds parameter rows";
@@ -176,6 +180,12 @@ TEST_P(ServerTest, UpgradeFromTheFirstVersionKeepsTheData)
         seed.exec(QStringLiteral(R"(INSERT INTO "Operators" ("userID", "operatorTemplateID") VALUES (5, 300))")));
     EXPECT_FALSE(seed.exec(QStringLiteral(R"(UPDATE "Operators" SET "expireTime" = 1)")))
         << "version 1 has no operator expiry";
+    // Card number 0x1234 (copy 6), and a user removed before the view left such users out.
+    ASSERT_TRUE(seed.exec(QStringLiteral(R"(INSERT INTO "Cards" ("registrationNumber") VALUES (1192966))")));
+    ASSERT_TRUE(seed.exec(QStringLiteral(R"(INSERT INTO "Users" ("alphaID", "deleted") VALUES ('GONE', 1))")));
+    ASSERT_TRUE(seed.exec(
+        QStringLiteral(R"(INSERT INTO "Parameters" ("parameterID", "parameter") VALUES ('REGNUM_FIRST', '1'), )"
+                       R"(('REGNUM_LAST', '99999'))")));
 
     ASSERT_TRUE(old.upgradeSchema()) << old.errorText().toStdString();
     EXPECT_EQ(old.schemaVersion(), RecordDatabase::currentSchemaVersion());
@@ -189,20 +199,32 @@ TEST_P(ServerTest, UpgradeFromTheFirstVersionKeepsTheData)
     after.SelectTable(TableId::OperatorView);
     after.OpenQuery(QString(), QString());
     EXPECT_STATUS(after, RecordStatus::NoRecord) << "views rebuilt (no user 5, so no row)";
+    after.SelectTable(TableId::UserView);
+    after.OpenQuery(QString(), QString());
+    EXPECT_STATUS(after, RecordStatus::NoRecord) << "the removed user is not listed";
+    // Numbering goes on above the stored cards, also once housekeeping removed them.
+    ASSERT_TRUE(seed.exec(QStringLiteral(R"(DELETE FROM "Cards")")));
+    RegistrationNumbers numbers(old);
+    qint32 number = 0;
+    ASSERT_EQ(numbers.allocate(number), RegistrationNumbers::Result::Ok) << numbers.errorText().toStdString();
+    EXPECT_EQ(number, 0x1235);
+    numbers.rollback();
     after.SelectTable(TableId::Parameters);
     after.SetField(QStringLiteral("parameterID"), QStringLiteral("DATABASEVERSION"));
     after.FindRecord();
     EXPECT_EQ(after.GetField(QStringLiteral("parameter")).toString(), RecordDatabase::databaseVersionText());
 }
 
-TEST_P(ServerTest, EveryUpgradeEndsWithTheIndexesOfANewDatabase)
+TEST_P(ServerTest, EveryUpgradeEndsWithTheTablesAndIndexesOfANewDatabase)
 {
     const auto indexes = [this](RecordDatabase &on) {
         QSqlQuery q(on.sqlDatabase());
         EXPECT_TRUE(q.exec(isPostgres() ? QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = "
-                                                         "current_schema() AND indexname LIKE 'ix_%'")
-                                        : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' "
-                                                         "AND name LIKE 'ix_%'")));
+                                                         "current_schema() AND indexname LIKE 'ix_%' UNION "
+                                                         "SELECT table_name FROM information_schema.tables WHERE "
+                                                         "table_schema = current_schema()")
+                                        : QStringLiteral("SELECT name FROM sqlite_master WHERE (type = 'index' "
+                                                         "AND name LIKE 'ix_%') OR type IN ('table', 'view')")));
         QStringList names;
         while (q.next())
             names << q.value(0).toString();
