@@ -2,6 +2,7 @@
 
 #include "ui/frmHelp.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -34,6 +35,9 @@ QString HelpViewer::DisplayTopic(const QString &topic)
         return QStringLiteral("The help page '%1' was not found in %2.")
             .arg(page, QDir::toNativeSeparators(m_directory));
     frmHelp *window = ensureWindow();
+    // A modal dialog blocks every window but its own: while one is open, help is a window of it.
+    if (QWidget *modal = QApplication::activeModalWidget(); window->parentWidget() != modal && modal != window)
+        window->setParent(modal, Qt::Window);
     window->showPage(topic);
     window->show();
     window->raise();

@@ -438,10 +438,15 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
     QTimer::singleShot(0, search, [search] {
         QWidget *focus = QApplication::focusWidget();
         QTest::keyClick(focus && search->isAncestorOf(focus) ? focus : search, Qt::Key_F1);
+    });
+    QPointer<QWidget> helpOwner;
+    QTimer::singleShot(0, search, [search, &helpOwner, this] {
+        helpOwner = frame->helpViewer()->window()->parentWidget(); // taken while the dialog is open
         search->reject();
     });
     search->exec();
     EXPECT_EQ(frame->helpViewer()->window()->currentPage().fileName(), QLatin1String("9420Win_lists_card.htm"));
+    EXPECT_EQ(helpOwner, search) << "a window of the modal dialog's own, which its modality does not block";
     delete search;
 
     // Every page of the help table is installed.
