@@ -45,7 +45,7 @@ RemoveOutcome RemoveUser(Workstation &ws, qint32 userID, const QString &alphaID,
                          QWidget *parent = nullptr);
 
 // The user's newest valid staff card (employee 260 or supervisor 261, valid or reissued, not yet
-// expired at now). Status 0 with the card, 0x67890019 without one, else the database's status.
+// expired at now). Status 0 with the card, RecordStatus::NoRecord without one, else the database's status.
 struct StaffCard
 {
     qint32 registrationNumber = 0;

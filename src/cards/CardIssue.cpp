@@ -3,6 +3,7 @@
 #include "cards/CardKinds.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
 #include "session/Workstation.h"
 #include "settings/frmEncoderSetup.h"
@@ -60,9 +61,20 @@ CardsIntf &CardIssue::cards()
 
 bool CardIssue::isPlainStatus(int32_t status)
 {
-    static constexpr int32_t plain[] = {0x67890003, 0x67890007, 0x6789000B, 0x67890011, 0x67890012,
-                                        0x67890014, 0x67890029, 0x67890039, 0x6789003F, 0x6789004E,
-                                        0x67890052, 0x6790003A, 0x6790005F};
+    using namespace CardServerStatus;
+    static constexpr int32_t plain[] = {RecordStatus::NotConnected,
+                                        NoEncoder,
+                                        NoCard,
+                                        Reserved67890011,
+                                        WriteFailed,
+                                        NotOperatorCard,
+                                        DeviceNotReady,
+                                        RangeExhausted,
+                                        NotStored,
+                                        DeviceBusy,
+                                        NoReadout,
+                                        Reserved6790003A,
+                                        Reserved6790005F};
     for (int32_t s : plain) {
         if (s == status)
             return true;

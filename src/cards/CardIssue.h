@@ -47,7 +47,8 @@ public:
 
     // 250 ms in the program; tests poll without waiting.
     void setPollInterval(int ms) { m_pollInterval = ms; }
-    // Statuses the dialog also shows without its error code (the guest dialog adds 0x67900037).
+    // Statuses the dialog also shows without its error code (the guest dialog adds
+    // CardServerStatus::Reserved67900037).
     void addPlainStatus(int32_t status) { m_extraPlain.push_back(status); }
     // Locks (true) and unlocks the dialog's inputs.
     void setLockInputs(std::function<void(bool locked)> lock) { m_lock = std::move(lock); }

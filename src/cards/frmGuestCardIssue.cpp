@@ -2,6 +2,7 @@
 #include "cards/CardIssue.h"
 #include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
+#include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "data/OleDate.h"
 #include "session/UserCreation.h"
@@ -176,7 +177,7 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
         m_chkTrack2->isChecked() ? Track2::BuildTrack2(true, *ws.SystemParams, m_track2Prompt) : QString();
     CardIssue issue(ws, this, kErrorCode);
     issue.setPollInterval(m_pollInterval);
-    issue.addPlainStatus(0x67900037);
+    issue.addPlainStatus(CardServerStatus::Reserved67900037);
     issue.setIssueCommand(m_cmdMakeCard);
     issue.setLockInputs([this](bool locked) {
         setInputsLocked(locked);

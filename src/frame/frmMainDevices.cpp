@@ -18,15 +18,13 @@ using namespace FrameCommands;
 
 namespace {
 
-constexpr int32_t kBusy = 0x67890004;
-constexpr int32_t kBusyReading = 0x67890026;
-constexpr int32_t kCancelled = 0x67890027;
 constexpr int32_t kHandheldErrorCode = 4320;
 constexpr int32_t kVerifyErrorCode = 4672;
 
 bool isCardRead(int32_t status)
 {
-    return status == 0x6789000D || status == 0x6789000E || (status >= 0x6789002C && status <= 0x6789002F);
+    using namespace CardServerStatus;
+    return status == BusyNextCard || status == BusyEjecting || (status >= CardRead && status <= CardReadReserved);
 }
 
 // The card server's text for a status is "short|long".
@@ -126,7 +124,7 @@ void frmMain::setupHandheld()
         cards.SetActive(1);
         cards.SelectDevice(m_ws.LocalParams.HCUID());
         cards.SetupDevice(16124);
-        status = pollCardServer([](int32_t s) { return s == kBusy; });
+        status = pollCardServer([](int32_t s) { return s == CardServerStatus::Busy; });
         if (m_ws.applicationClosing) {
             m_ws.cardOperationInProgress = false;
             unloadAfterPoll();
@@ -134,10 +132,12 @@ void frmMain::setupHandheld()
         }
         if (status == 0)
             m_ws.messages->information(-32247, {}, this);
-        else if (status == kCancelled)
+        else if (status == CardServerStatus::Cancelled)
             m_ws.messages->information(-31196, {}, this);
         else
-            showCardServerError(status, kHandheldErrorCode, {0x67890003, 0x67890007, 0x6789003A, 0x6789004D});
+            showCardServerError(status, kHandheldErrorCode,
+                                {RecordStatus::NotConnected, CardServerStatus::NoEncoder, CardServerStatus::NotHandheld,
+                                 CardServerStatus::SetupFailed});
     }
     SetupMenus();
 }
@@ -159,7 +159,9 @@ void frmMain::verifyCard()
         cards.SelectDevice(m_ws.LocalParams.MagCardEncoderID());
         cards.SetActive(1);
         cards.ReadCard(GetText(16123));
-        status = pollCardServer([](int32_t s) { return s == 0 || s == kBusy || s == kBusyReading; });
+        status = pollCardServer([](int32_t s) {
+            return s == CardServerStatus::Ok || s == CardServerStatus::Busy || s == CardServerStatus::BusyReading;
+        });
         if (m_ws.applicationClosing) {
             m_ws.cardOperationInProgress = false;
             unloadAfterPoll();
@@ -168,10 +170,12 @@ void frmMain::verifyCard()
     }
     if (isCardRead(status))
         showCardRead();
-    else if (status == kCancelled)
+    else if (status == CardServerStatus::Cancelled)
         m_ws.messages->information(-31196, {}, this);
     else
-        showCardServerError(status, kVerifyErrorCode, {0x67890003, 0x67890007, 0x6789003A, 0x6789004E, 0x67890052});
+        showCardServerError(status, kVerifyErrorCode,
+                            {RecordStatus::NotConnected, CardServerStatus::NoEncoder, CardServerStatus::NotHandheld,
+                             CardServerStatus::DeviceBusy, CardServerStatus::NoReadout});
 }
 
 void frmMain::showCardRead()

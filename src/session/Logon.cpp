@@ -1,7 +1,7 @@
 #include "session/Logon.h"
 
+#include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
-#include "components/recordtable/Connection.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
 #include "data/OleDate.h"
@@ -33,8 +33,11 @@ constexpr int kBusyRetryMs = 250;
 
 // Statuses the logon shows with the component's text alone: the connection and the card states
 // speak for themselves, an error code would add nothing.
-constexpr int32_t kWithoutErrorCode[] = {0x67890003, 0x67890007, 0x67890016, 0x67890017, 0x67890026, 0x67890029,
-                                         0x6789002C, 0x6789002D, 0x67890040, 0x67890043, 0x6789004E};
+constexpr int32_t kWithoutErrorCode[] = {
+    RecordStatus::NotConnected,     RecordStatus::ConnectionLost,    RecordStatus::Reserved67890016,
+    RecordStatus::Reserved67890017, CardServerStatus::BusyReading,   CardServerStatus::DeviceNotReady,
+    CardServerStatus::CardRead,     CardServerStatus::BlankCardRead, RecordStatus::Reserved67890040,
+    RecordStatus::Reserved67890043, CardServerStatus::DeviceBusy};
 
 void busy(Workstation &ws, int16_t state)
 {

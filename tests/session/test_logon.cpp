@@ -1,6 +1,5 @@
 #include "FindChild.h"
 #include "SessionFixture.h"
-#include "components/recordtable/Connection.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "session/Logon.h"

@@ -40,5 +40,5 @@ private:
     QString m_error;
 };
 
-// "status 0x67890101: <text>", the form every failure of the tool is reported in.
+// "status 0x<status in hexadecimal>: <text>", the form every failure of the tool is reported in.
 QString StatusMessage(qint32 status, const QString &text);

@@ -1,6 +1,7 @@
 #include "ostrelle-encoder/EncoderTool.h"
 
 #include "components/cardserver/CardImage.h"
+#include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/Readout.h"
 #include "components/cardserver/RegistrationNumber.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
@@ -17,7 +18,7 @@ namespace {
 
 using Kind = VirtualDeviceFolder::Kind;
 
-const char *const kUsage =
+const char *const kUsageText =
     "Usage: ostrelle-encoder [--dir DIR] [--port PORT] COMMAND [ARGUMENTS]\n"
     "\n"
     "The virtual encoder:\n"
@@ -29,7 +30,7 @@ const char *const kUsage =
     "  mode [auto|manual]     show or set the mode: auto always has a blank card ready,\n"
     "                         manual waits for a card to be inserted\n"
     "  write-time [MS]        show or set how long writing a card takes\n"
-    "  fault STATUS           the next write or read ends with STATUS (e.g. 0x67890012)\n"
+    "  fault STATUS           the next write or read ends with STATUS (e.g. %1)\n"
     "  cancel                 press the encoder's cancel button\n"
     "\n"
     "The virtual handheld unit:\n"
@@ -42,6 +43,17 @@ const char *const kUsage =
     "DIR is where the device folders are (default: OSTRELLE_DEVICE_DIR, else the demo\n"
     "installation's devices folder); PORT names the device's folder in it, as the device's\n"
     "port does in the device list. Without --port the only encoder or handheld folder is used.\n";
+
+// A write error: the fault a tester tries first.
+QString faultExample()
+{
+    return QStringLiteral("0x") + QString::number(quint32(CardServerStatus::WriteFailed), 16).toUpper();
+}
+
+QString usage()
+{
+    return QString::fromLatin1(kUsageText).arg(faultExample());
+}
 
 // OLE date of 2036-01-01 00:00: a card that does not expire.
 constexpr double kNoExpiry = 49675.0;
@@ -184,7 +196,7 @@ int show(const Context &c, const QStringList &args)
 int insert(const Context &c, const QStringList &args)
 {
     if (args.size() != 1) {
-        c.err << kUsage;
+        c.err << usage();
         return Usage;
     }
     std::optional<VirtualDeviceFolder> slot = c.folder(Kind::Encoder);
@@ -278,7 +290,7 @@ int fault(const Context &c, const QStringList &args)
     bool ok = args.size() == 1;
     const quint32 status = ok ? args.first().toUInt(&ok, 0) : 0;
     if (!ok) {
-        c.err << "ostrelle-encoder: give the status as a number, e.g. 0x67890012\n";
+        c.err << "ostrelle-encoder: give the status as a number, e.g. " << faultExample() << "\n";
         return Usage;
     }
     std::optional<VirtualDeviceFolder> slot = c.folder(Kind::Encoder);
@@ -336,7 +348,7 @@ QByteArray sampleReadout(const VirtualDeviceFolder &encoder, const QList<qint32>
 int handheld(const Context &c, const QStringList &args)
 {
     if (args.isEmpty()) {
-        c.err << kUsage;
+        c.err << usage();
         return Usage;
     }
     std::optional<VirtualDeviceFolder> unit = c.folder(Kind::Handheld);
@@ -383,7 +395,7 @@ int handheld(const Context &c, const QStringList &args)
         std::optional<VirtualDeviceFolder> encoder = c.port.isEmpty() ? c.folder(Kind::Encoder) : unit;
         texts << sampleReadout(encoder.value_or(*unit), doors);
     } else {
-        c.err << kUsage;
+        c.err << usage();
         return Usage;
     }
     for (const QByteArray &text : texts) {
@@ -461,14 +473,14 @@ int run(const QStringList &arguments, const QString &deviceDirectory, QTextStrea
     Context c{deviceDirectory, QString(), out, err};
     while (!args.isEmpty() && (args.first() == QLatin1String("--dir") || args.first() == QLatin1String("--port"))) {
         if (args.size() < 2) {
-            err << kUsage;
+            err << usage();
             return Usage;
         }
         (args.first() == QLatin1String("--dir") ? c.dir : c.port) = args.at(1);
         args = args.mid(2);
     }
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
-        (args.isEmpty() ? err : out) << kUsage;
+        (args.isEmpty() ? err : out) << usage();
         return args.isEmpty() ? Usage : Success;
     }
     const QString command = args.takeFirst();
@@ -486,7 +498,7 @@ int run(const QStringList &arguments, const QString &deviceDirectory, QTextStrea
         return cancel(c);
     if (command == QLatin1String("handheld"))
         return handheld(c, args);
-    err << kUsage;
+    err << usage();
     return Usage;
 }
 

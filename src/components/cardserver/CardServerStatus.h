@@ -39,6 +39,13 @@ inline constexpr qint32 NoReadout = 0x67890052;        // the handheld unit hold
 inline constexpr qint32 DatabaseError = 0x67890053;    // the database failed before the card was written
 inline constexpr qint32 ReadoutNotStored = 0x67890054; // the read-out was read but could not be stored
 inline constexpr qint32 CardNotFound = 0x67890019;     // LoadCard: no stored image with that number
+// Numbers the client knows but this server never gives: it counts 0x6789002F as a card read and
+// shows the others by their text alone. No meaning of ours is attached to them.
+inline constexpr qint32 CardReadReserved = 0x6789002F;
+inline constexpr qint32 Reserved67890011 = 0x67890011;
+inline constexpr qint32 Reserved67900037 = 0x67900037;
+inline constexpr qint32 Reserved6790003A = 0x6790003A;
+inline constexpr qint32 Reserved6790005F = 0x6790005F;
 
 // True while an operation runs: the statuses the client polls on.
 bool isBusy(qint32 status);

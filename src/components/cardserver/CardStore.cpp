@@ -4,6 +4,7 @@
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/Crc32.h"
 #include "components/cardserver/Readout.h"
+#include "components/recordtable/FieldNames.h"
 
 #include <QSet>
 
@@ -71,13 +72,13 @@ double CardStore::now()
 std::optional<QString> CardStore::parameter(const QString &key)
 {
     m_rt.SelectTable(TableId::Parameters);
-    m_rt.SetField(QStringLiteral("parameterID"), key);
+    m_rt.SetField(Field::parameterID, key);
     m_rt.FindRecord();
     if (m_rt.Status() != RecordStatus::Ok) {
         m_rt.CloseQuery();
         return std::nullopt;
     }
-    const QString value = m_rt.GetField(QStringLiteral("parameter")).toString();
+    const QString value = m_rt.GetField(Field::parameter).toString();
     m_rt.CloseQuery();
     return value;
 }
@@ -94,7 +95,7 @@ qint32 CardStore::findDevice(qint32 deviceID, DeviceInfo &info)
     if (deviceID == 0)
         return CardServerStatus::NoEncoder;
     m_rt.SelectTable(TableId::Devices);
-    m_rt.SetField(QStringLiteral("deviceID"), deviceID);
+    m_rt.SetField(Field::deviceID, deviceID);
     m_rt.FindRecord();
     if (m_rt.Status() == RecordStatus::NoRecord) {
         m_rt.CloseQuery();
@@ -104,9 +105,9 @@ qint32 CardStore::findDevice(qint32 deviceID, DeviceInfo &info)
     if (m_rt.Status() != RecordStatus::Ok)
         return dbFail(QStringLiteral("Devices"));
     info.deviceID = deviceID;
-    info.deviceType = m_rt.GetField(QStringLiteral("deviceType")).toInt();
-    info.deviceName = m_rt.GetField(QStringLiteral("deviceName")).toString();
-    info.portName = m_rt.GetField(QStringLiteral("portName")).toString();
+    info.deviceType = m_rt.GetField(Field::deviceType).toInt();
+    info.deviceName = m_rt.GetField(Field::deviceName).toString();
+    info.portName = m_rt.GetField(Field::portName).toString();
     m_rt.CloseQuery();
     return CardServerStatus::Ok;
 }
@@ -139,7 +140,7 @@ qint32 CardStore::overrideNumber(qint32 cardNameID, qint32 room, qint16 &number)
 {
     number = 0;
     m_rt.SelectTable(TableId::Doors);
-    m_rt.SetField(QStringLiteral("doorID"), room);
+    m_rt.SetField(Field::doorID, room);
     m_rt.FindRecord();
     if (m_rt.Status() == RecordStatus::NoRecord) {
         m_rt.CloseQuery();
@@ -147,15 +148,15 @@ qint32 CardStore::overrideNumber(qint32 cardNameID, qint32 room, qint16 &number)
     }
     if (m_rt.Status() != RecordStatus::Ok)
         return dbFail(QStringLiteral("Doors"));
-    const qint32 last = m_rt.GetField(QStringLiteral("lastOverrideNumber")).toInt();
-    const qint32 step = std::max(1, m_rt.GetField(QStringLiteral("overrideIncrement")).toInt());
+    const qint32 last = m_rt.GetField(Field::lastOverrideNumber).toInt();
+    const qint32 step = std::max(1, m_rt.GetField(Field::overrideIncrement).toInt());
     if (!startsOccupancy(cardNameID)) {
         number = qint16(last & 0xFF);
         m_rt.CloseQuery();
         return CardServerStatus::Ok;
     }
     number = qint16((last + step) & 0xFF);
-    m_rt.SetField(QStringLiteral("lastOverrideNumber"), qint32(number));
+    m_rt.SetField(Field::lastOverrideNumber, qint32(number));
     m_rt.UpdateRecord();
     if (m_rt.Status() != RecordStatus::Ok)
         return dbFail(QStringLiteral("Doors"));
@@ -171,24 +172,24 @@ qint32 CardStore::storeCopy(const CardImage &image, quint32 stored, int copies, 
     const qint32 operatorId = m_rt.CurrentOperatorID();
 
     m_rt.SelectTable(TableId::Cards);
-    m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
-    m_rt.SetField(QStringLiteral("userID"), cardFieldInt(image, QStringLiteral("userID"), 0));
-    m_rt.SetField(QStringLiteral("cardNameID"), kind);
-    m_rt.SetField(QStringLiteral("issueTime"), issued);
-    m_rt.SetField(QStringLiteral("startTime"), cardFieldDate(image, QStringLiteral("startTime"), issued));
-    m_rt.SetField(QStringLiteral("expireTime"), cardFieldDate(image, QStringLiteral("expireTime"), NoExpiry));
-    m_rt.SetField(QStringLiteral("status"), 1);
-    m_rt.SetField(QStringLiteral("mainGuestRoom"), room);
-    m_rt.SetField(QStringLiteral("issueOperatorID"), operatorId);
-    m_rt.SetField(QStringLiteral("numberOfIdenticallyIssuedCards"), copies);
+    m_rt.SetField(Field::registrationNumber, qint32(stored));
+    m_rt.SetField(Field::userID, cardFieldInt(image, QStringLiteral("userID"), 0));
+    m_rt.SetField(Field::cardNameID, kind);
+    m_rt.SetField(Field::issueTime, issued);
+    m_rt.SetField(Field::startTime, cardFieldDate(image, QStringLiteral("startTime"), issued));
+    m_rt.SetField(Field::expireTime, cardFieldDate(image, QStringLiteral("expireTime"), NoExpiry));
+    m_rt.SetField(Field::status, 1);
+    m_rt.SetField(Field::mainGuestRoom, room);
+    m_rt.SetField(Field::issueOperatorID, operatorId);
+    m_rt.SetField(Field::numberOfIdenticallyIssuedCards, copies);
     m_rt.InsertRecord();
     if (m_rt.Status() != RecordStatus::Ok)
         return dbFail(QStringLiteral("Cards"));
     m_rt.CloseQuery();
 
     m_rt.SelectTable(TableId::CardImages);
-    m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
-    m_rt.SetField(QStringLiteral("cardImageData"), bytes);
+    m_rt.SetField(Field::registrationNumber, qint32(stored));
+    m_rt.SetField(Field::cardImageData, bytes);
     m_rt.InsertRecord();
     if (m_rt.Status() != RecordStatus::Ok)
         return dbFail(QStringLiteral("CardImages"));
@@ -213,8 +214,8 @@ qint32 CardStore::storeCopy(const CardImage &image, quint32 stored, int copies, 
     std::sort(sorted.begin(), sorted.end());
     for (qint32 door : sorted) {
         m_rt.SelectTable(TableId::CardDoors);
-        m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
-        m_rt.SetField(QStringLiteral("doorID"), door);
+        m_rt.SetField(Field::registrationNumber, qint32(stored));
+        m_rt.SetField(Field::doorID, door);
         m_rt.InsertRecord();
         if (m_rt.Status() != RecordStatus::Ok)
             return dbFail(QStringLiteral("CardDoors"));
@@ -241,7 +242,7 @@ qint32 CardStore::loadImage(quint32 stored, QByteArray &bytes)
 {
     m_detail.clear();
     m_rt.SelectTable(TableId::CardImages);
-    m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
+    m_rt.SetField(Field::registrationNumber, qint32(stored));
     m_rt.FindRecord();
     if (m_rt.Status() == RecordStatus::NoRecord) {
         m_rt.CloseQuery();
@@ -249,7 +250,7 @@ qint32 CardStore::loadImage(quint32 stored, QByteArray &bytes)
     }
     if (m_rt.Status() != RecordStatus::Ok)
         return dbFail(QStringLiteral("CardImages"));
-    bytes = m_rt.GetField(QStringLiteral("cardImageData")).toByteArray();
+    bytes = m_rt.GetField(Field::cardImageData).toByteArray();
     m_rt.CloseQuery();
     return CardServerStatus::Ok;
 }
@@ -257,11 +258,11 @@ qint32 CardStore::loadImage(quint32 stored, QByteArray &bytes)
 std::optional<qint32> CardStore::cardStatus(quint32 stored)
 {
     m_rt.SelectTable(TableId::Cards);
-    m_rt.SetField(QStringLiteral("registrationNumber"), qint32(stored));
+    m_rt.SetField(Field::registrationNumber, qint32(stored));
     m_rt.FindRecord();
     std::optional<qint32> status;
     if (m_rt.Status() == RecordStatus::Ok)
-        status = m_rt.GetField(QStringLiteral("status")).toInt();
+        status = m_rt.GetField(Field::status).toInt();
     m_rt.CloseQuery();
     return status;
 }
@@ -287,27 +288,27 @@ qint32 CardStore::storeReadout(const Readout &readout, qint32 deviceID)
         m_rt.CloseQuery();
 
         m_rt.SelectTable(TableId::Readouts);
-        m_rt.SetField(QStringLiteral("doorID"), source.doorID);
-        m_rt.SetField(QStringLiteral("readoutTime"), source.readoutTime);
-        m_rt.SetField(QStringLiteral("deviceID"), deviceID);
+        m_rt.SetField(Field::doorID, source.doorID);
+        m_rt.SetField(Field::readoutTime, source.readoutTime);
+        m_rt.SetField(Field::deviceID, deviceID);
         m_rt.InsertRecord();
         if (m_rt.Status() != RecordStatus::Ok)
             return dbFail(QStringLiteral("Readouts"));
-        const qint32 readoutID = m_rt.GetField(QStringLiteral("readoutID")).toInt();
+        const qint32 readoutID = m_rt.GetField(Field::readoutID).toInt();
         m_rt.CloseQuery();
 
         for (const ReadoutEvent &e : source.events) {
             m_rt.SelectTable(TableId::Events);
-            m_rt.SetField(QStringLiteral("readoutID"), readoutID);
-            m_rt.SetField(QStringLiteral("doorID"), source.doorID);
-            m_rt.SetField(QStringLiteral("readoutTime"), source.readoutTime);
-            m_rt.SetField(QStringLiteral("eventTime"), e.eventTime);
-            m_rt.SetField(QStringLiteral("eventCode"), e.eventCode);
+            m_rt.SetField(Field::readoutID, readoutID);
+            m_rt.SetField(Field::doorID, source.doorID);
+            m_rt.SetField(Field::readoutTime, source.readoutTime);
+            m_rt.SetField(Field::eventTime, e.eventTime);
+            m_rt.SetField(Field::eventCode, e.eventCode);
             // Events without a card keep number 0, so the number filters of the event list still match them.
-            m_rt.SetField(QStringLiteral("registrationNumber"), e.hasCard ? qint32(e.registrationNumber) : 0);
-            m_rt.SetField(QStringLiteral("cardNameID"), e.hasCard ? QVariant(e.cardNameID) : QVariant());
-            m_rt.SetField(QStringLiteral("userID"), e.hasCard ? QVariant(e.userID) : QVariant());
-            m_rt.SetField(QStringLiteral("repeatFlag"), e.repeat ? 1 : 0);
+            m_rt.SetField(Field::registrationNumber, e.hasCard ? qint32(e.registrationNumber) : 0);
+            m_rt.SetField(Field::cardNameID, e.hasCard ? QVariant(e.cardNameID) : QVariant());
+            m_rt.SetField(Field::userID, e.hasCard ? QVariant(e.userID) : QVariant());
+            m_rt.SetField(Field::repeatFlag, e.repeat ? 1 : 0);
             m_rt.InsertRecord();
             if (m_rt.Status() != RecordStatus::Ok)
                 return dbFail(QStringLiteral("Events"));
@@ -331,13 +332,13 @@ QByteArray CardStore::handheldSetup(const DeviceInfo &device)
     out += QStringLiteral("DEVICE %1 %2\n").arg(device.deviceID).arg(device.deviceName).toUtf8();
 
     m_rt.SelectTable(TableId::Doors);
-    m_rt.OpenQuery(QString(), QStringLiteral("doorID"));
+    m_rt.OpenQuery(QString(), Field::doorID);
     while (m_rt.Status() == RecordStatus::Ok) {
         out += QStringLiteral("DOOR %1 %2 %3 %4\n")
-                   .arg(m_rt.GetField(QStringLiteral("doorID")).toInt())
-                   .arg(m_rt.GetField(QStringLiteral("doorCategory")).toString().left(1))
-                   .arg(m_rt.GetField(QStringLiteral("lastOverrideNumber")).toInt())
-                   .arg(m_rt.GetField(QStringLiteral("doorName")).toString().simplified())
+                   .arg(m_rt.GetField(Field::doorID).toInt())
+                   .arg(m_rt.GetField(Field::doorCategory).toString().left(1))
+                   .arg(m_rt.GetField(Field::lastOverrideNumber).toInt())
+                   .arg(m_rt.GetField(Field::doorName).toString().simplified())
                    .toUtf8();
         m_rt.MoveNext();
     }
@@ -345,13 +346,13 @@ QByteArray CardStore::handheldSetup(const DeviceInfo &device)
 
     // The locks refuse cancelled cards that have not expired yet.
     m_rt.SelectTable(TableId::Cards);
-    m_rt.OpenQuery(QStringLiteral("status = ? and expireTime > ?"), QStringLiteral("registrationNumber"));
+    m_rt.OpenQuery(QStringLiteral("status = ? and expireTime > ?"), Field::registrationNumber);
     m_rt.AddParameter(0);
     m_rt.AddParameter(programmed);
     while (m_rt.Status() == RecordStatus::Ok) {
-        const quint32 stored = quint32(m_rt.GetField(QStringLiteral("registrationNumber")).toInt());
+        const quint32 stored = quint32(m_rt.GetField(Field::registrationNumber).toInt());
         out += "CANCELLED " + QByteArray::number(stored, 16).toUpper().rightJustified(8, '0') + ' ' +
-               formatReadoutTime(m_rt.GetField(QStringLiteral("expireTime")).toDouble()) + '\n';
+               formatReadoutTime(m_rt.GetField(Field::expireTime).toDouble()) + '\n';
         m_rt.MoveNext();
     }
     m_rt.CloseQuery();

@@ -656,8 +656,8 @@ QString CardsIntf::GetStatusText(qint32 status) const
     QString text = CardServerStatus::text(status);
     if (text.isEmpty())
         text = CardFormatStatusText(status);
-    // The database's own statuses: not connected, and its 0x678901xx range.
-    if (text.isEmpty() && (status == RecordStatus::NotConnected || (quint32(status) & 0xFFFFFF00u) == 0x67890100u))
+    // The database's own statuses: not connected, and its own range.
+    if (text.isEmpty() && (status == RecordStatus::NotConnected || RecordStatus::isOwn(status)))
         text = QStringLiteral("Database error|") + m_store.errorText(status);
     if (text.isEmpty()) {
         const QString hex = QStringLiteral("%1").arg(quint32(status), 8, 16, QLatin1Char('0')).toUpper();

@@ -7,8 +7,3 @@
 // The workstation uses the database server of this computer: Server is empty or blank, or names
 // the loopback address or this computer (letter case ignored).
 bool IsLocalServer(const QString &server, const QString &computerName);
-
-namespace RecordStatus {
-// Another connection held the rows past the lock wait of 5 seconds; the call may be tried again.
-inline constexpr qint32 Busy = 0x6789010F;
-} // namespace RecordStatus

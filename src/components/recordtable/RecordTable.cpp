@@ -1,6 +1,5 @@
 #include "components/recordtable/RecordTable.h"
 
-#include "components/recordtable/Connection.h"
 #include "components/recordtable/Dialect.h"
 #include "components/recordtable/Passwords.h"
 #include "components/recordtable/RecordTableRights.h"

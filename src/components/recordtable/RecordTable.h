@@ -39,6 +39,19 @@ inline constexpr qint32 NotLoggedOn = 0x6789010B;       // no operator logged on
 inline constexpr qint32 NotAllowed = 0x6789010C;        // CheckRights / CheckFunction: denied
 inline constexpr qint32 MissingKey = 0x6789010D;        // find/delete/insert without the key value it needs
 inline constexpr qint32 SchemaMismatch = 0x6789010E;    // the database has no or a different schema
+inline constexpr qint32 Busy = 0x6789010F;              // rows held past the 5-second lock wait; try again
+// Logon statuses the client shows by their text alone although this component never gives them.
+// No meaning of ours is attached to them.
+inline constexpr qint32 Reserved67890016 = 0x67890016;
+inline constexpr qint32 Reserved67890017 = 0x67890017;
+inline constexpr qint32 Reserved67890040 = 0x67890040;
+inline constexpr qint32 Reserved67890043 = 0x67890043;
+
+// True for the statuses of this component's own range (0x678901xx).
+inline constexpr bool isOwn(qint32 status)
+{
+    return (quint32(status) & 0xFFFFFF00u) == 0x67890100u;
+}
 } // namespace RecordStatus
 
 // The database-table component: one selected table, the pending fields and key choice of the next
