@@ -1,8 +1,8 @@
 #include "FindChild.h"
+#include "SessionFixture.h"
 #include "cards/CardWindows.h"
 #include "cards/frmGroupCheckIn.h"
 #include "components/recordtable/RecordTable.h"
-#include "session/SessionFixture.h"
 #include "ui/BusyIndicator.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "../components/recordtable/DatabaseFixture.h"
+#include "DatabaseFixture.h"
 #include "FindChild.h"
 #include "TempHives.h"
 #include "components/recordtable/RecordTable.h"

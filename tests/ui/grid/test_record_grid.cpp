@@ -1,5 +1,5 @@
+#include "DatabaseFixture.h"
 #include "TempHives.h"
-#include "components/recordtable/DatabaseFixture.h"
 #include "ui/WindowPlacement.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
