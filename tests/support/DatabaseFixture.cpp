@@ -281,7 +281,8 @@ qint32 DatabaseSeeds::addDevice(qint32 givenID, qint32 type, const QString &port
         t.SetField(QStringLiteral("deviceID"), givenID);
     }
     t.SetField(QStringLiteral("deviceName"), name.isEmpty() ? port : name);
-    t.SetField(QStringLiteral("portName"), port);
+    if (!port.isEmpty())
+        t.SetField(QStringLiteral("portName"), port);
     t.SetField(QStringLiteral("deviceType"), type);
     t.InsertRecord();
     EXPECT_STATUS(t, RecordStatus::Ok);
