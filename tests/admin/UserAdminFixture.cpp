@@ -3,44 +3,15 @@
 #include "admin/frmUserList.h"
 #include "components/recordtable/RecordTable.h"
 #include "session/Authority.h"
-#include "session/Logon.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
 
 #include <QTest>
 
-void UserAdminTest::TearDown()
-{
-    SessionTest::TearDown();
-}
-
 void UserAdminTest::logOn(qint32 usersRights, qint32 operatorsRights)
 {
-    deskID = addOperator(QStringLiteral("desk"), 300, QStringLiteral("pw"));
-    addRight(300, Authority::TableRightsBase + TableId::Users, usersRights);
-    addRight(300, Authority::TableRightsBase + TableId::Operators, operatorsRights);
-    ws->authority.setRightsTimeStamp(25569.0);
-    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
-    messages->clear();
-}
-
-qint32 UserAdminTest::addRow(const UserRow &row)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::Users);
-    if (row.givenID != 0) {
-        t.UseGivenKey();
-        t.SetField(QStringLiteral("userID"), row.givenID);
-    }
-    t.SetField(QStringLiteral("alphaID"), row.alphaID);
-    t.SetField(QStringLiteral("surname"), row.surname);
-    t.SetField(QStringLiteral("firstname"), row.firstname);
-    t.SetField(QStringLiteral("city"), row.city);
-    t.SetField(QStringLiteral("deleted"), row.deleted);
-    t.SetField(QStringLiteral("doNotShow"), row.doNotShow);
-    t.InsertRecord();
-    EXPECT_STATUS(t, RecordStatus::Ok);
-    return t.GetField(QStringLiteral("userID")).toInt();
+    logOnDesk({{Authority::TableRightsBase + TableId::Users, usersRights},
+               {Authority::TableRightsBase + TableId::Operators, operatorsRights}});
 }
 
 QVariant UserAdminTest::userField(qint32 userID, const QString &field)
@@ -51,15 +22,6 @@ QVariant UserAdminTest::userField(qint32 userID, const QString &field)
     t.FindRecord();
     EXPECT_STATUS(t, RecordStatus::Ok);
     return t.GetField(field);
-}
-
-bool UserAdminTest::hasRow(qint32 tableId, const QString &keyField, const QVariant &key)
-{
-    RecordTable t(db);
-    t.SelectTable(tableId);
-    t.SetField(keyField, key);
-    t.FindRecord();
-    return t.Status() == RecordStatus::Ok;
 }
 
 QList<qint32> listedUsers(frmUserList &list)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "SessionFixture.h"
 #include "data/NotifyInterfaces.h"
-#include "session/SessionFixture.h"
 
 #include <QList>
 #include <QString>
@@ -9,30 +9,14 @@
 class frmUserList;
 
 // A test installation with an operator logged on whose template holds the given rights on Users
-// (16) and Operators (32), and helpers to seed users as the register keeps them.
+// (16) and Operators (32).
 class UserAdminTest : public SessionTest
 {
 protected:
-    struct UserRow
-    {
-        QString alphaID;
-        QString surname;
-        QString firstname;
-        QString city;
-        int deleted = 0;
-        int doNotShow = 0;
-        qint32 givenID = 0; // 0: the database numbers it
-    };
-
-    void TearDown() override;
-
     // Logs on "desk" (template 300) with these rights; the operator is a user of the register too.
     void logOn(qint32 usersRights, qint32 operatorsRights = 0);
-    qint32 addRow(const UserRow &row);
     // A stored field of a user, read back from the database.
     QVariant userField(qint32 userID, const QString &field);
-    bool hasRow(qint32 tableId, const QString &keyField, const QVariant &key);
-    qint32 deskID = 0;
 };
 
 // The userIDs the list shows, in its order.

@@ -109,7 +109,7 @@ TEST_P(UserDataTest, RequiredFieldsAreCheckedInOrder)
 TEST_P(UserDataTest, AnIdentifierInUseIsRefused)
 {
     logOn(15);
-    addRow({QStringLiteral("G300"), QStringLiteral("Holm"), QStringLiteral("Ida")});
+    addUser({QStringLiteral("G300"), QStringLiteral("Holm"), QStringLiteral("Ida")});
     auto dialog = openDialog(0);
     fill(dialog.get(), {QStringLiteral("G300"), QStringLiteral("Berg"), QStringLiteral("Jon")});
     messages->expect(-31180);
@@ -136,7 +136,7 @@ TEST_P(UserDataTest, ARemovedUsersIdentifierOffersThatUserBack)
         SCOPED_TRACE(row.what);
         const QString alphaID = QStringLiteral("R%1").arg(++n);
         const qint32 removed =
-            addRow({alphaID, QStringLiteral("Old"), QStringLiteral("Name"), QStringLiteral("Oslo"), 1});
+            addUser({alphaID, QStringLiteral("Old"), QStringLiteral("Name"), QStringLiteral("Oslo"), 1});
         NotificationLog log(ws->notify);
         auto dialog = openDialog(0);
         fill(dialog.get(), {alphaID, QStringLiteral("New"), QStringLiteral("Typed")});
@@ -164,11 +164,11 @@ TEST_P(UserDataTest, ARemovedUsersIdentifierOffersThatUserBack)
 TEST_P(UserDataTest, UpdateChecksAChangedIdentifierUnlessOnlyItsCaseChanged)
 {
     logOn(15);
-    const qint32 user = addRow({QStringLiteral("abc"), QStringLiteral("Lind"), QStringLiteral("Maja")});
-    addRow({QStringLiteral("TAKEN"), QStringLiteral("Holm"), QStringLiteral("Ida")});
-    addRow({QStringLiteral("GONE"), QStringLiteral("Ek"), QStringLiteral("Per"), {}, 1});
+    const qint32 user = addUser({QStringLiteral("abc"), QStringLiteral("Lind"), QStringLiteral("Maja")});
+    addUser({QStringLiteral("TAKEN"), QStringLiteral("Holm"), QStringLiteral("Ida")});
+    addUser({QStringLiteral("GONE"), QStringLiteral("Ek"), QStringLiteral("Per"), {}, 1});
     // A removed user holding the new spelling exactly: only a real change would meet it.
-    addRow({QStringLiteral("ABC"), QStringLiteral("Ask"), QStringLiteral("Ulf"), {}, 1});
+    addUser({QStringLiteral("ABC"), QStringLiteral("Ask"), QStringLiteral("Ulf"), {}, 1});
 
     const struct
     {
@@ -271,7 +271,7 @@ TEST_P(UserDataTest, RightsDecideWhatTheDialogOffers)
         {"no read right", 6, true, false, false},
     };
     logOn(0);
-    const qint32 user = addRow({QStringLiteral("E1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
+    const qint32 user = addUser({QStringLiteral("E1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         ASSERT_NO_FATAL_FAILURE(changeRight(300, Authority::TableRightsBase + TableId::Users, row.rights));
@@ -291,7 +291,7 @@ TEST_P(UserDataTest, RightsDecideWhatTheDialogOffers)
 TEST_P(UserDataTest, TheDialogFollowsNotificationsAboutItsUser)
 {
     logOn(15);
-    const qint32 user = addRow({QStringLiteral("N1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
+    const qint32 user = addUser({QStringLiteral("N1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
     auto dialog = openDialog(user);
     RecordTable t(db);
     t.SelectTable(TableId::Users);
@@ -326,7 +326,7 @@ TEST_P(UserDataTest, DISABLED_Screenshot)
 {
     logOn(15);
     const qint32 user =
-        addRow({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna"), QStringLiteral("Malmo")});
+        addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna"), QStringLiteral("Malmo")});
     auto dialog = openDialog(user);
     QTest::qWait(200);
     EXPECT_TRUE(dialog->grab().save(QStringLiteral("/tmp/users-data.png")));

@@ -76,8 +76,8 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         // The two built-in users carry names a search could find.
-        addRow({QStringLiteral("SYS1"), QStringLiteral("Marlow"), QStringLiteral("System"), {}, 0, 0, 1});
-        addRow({QStringLiteral("SYS2"), QStringLiteral("Martell"), QStringLiteral("System"), {}, 0, 0, 2});
+        addUser({QStringLiteral("SYS1"), QStringLiteral("Marlow"), QStringLiteral("System"), {}, 0, 0, 1});
+        addUser({QStringLiteral("SYS2"), QStringLiteral("Martell"), QStringLiteral("System"), {}, 0, 0, 2});
     }
 
     std::unique_ptr<frmUserList> openList()
@@ -110,14 +110,14 @@ protected:
 TEST_P(UserListTest, SearchListsMatchingVisibleUsersOnlyInTheFieldsOrder)
 {
     logOn(15);
-    const qint32 martens = addRow({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
-    const qint32 marquez = addRow({QStringLiteral("a101"), QStringLiteral("Marquez"), QStringLiteral("Bob")});
-    addRow({QStringLiteral("A102"), QStringLiteral("Mayer"), QStringLiteral("Carl"), {}, 1});
-    addRow({QStringLiteral("260101120000ID"), QStringLiteral("Mahler"), QStringLiteral("Dora"), {}, 1, 1});
-    addRow({QStringLiteral("A103"), QStringLiteral("Marsh"), QStringLiteral("Eve"), {}, 0, 1});
-    const qint32 olsen = addRow({QStringLiteral("A104"), QStringLiteral("Olsen"), QStringLiteral("Finn")});
+    const qint32 martens = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
+    const qint32 marquez = addUser({QStringLiteral("a101"), QStringLiteral("Marquez"), QStringLiteral("Bob")});
+    addUser({QStringLiteral("A102"), QStringLiteral("Mayer"), QStringLiteral("Carl"), {}, 1});
+    addUser({QStringLiteral("260101120000ID"), QStringLiteral("Mahler"), QStringLiteral("Dora"), {}, 1, 1});
+    addUser({QStringLiteral("A103"), QStringLiteral("Marsh"), QStringLiteral("Eve"), {}, 0, 1});
+    const qint32 olsen = addUser({QStringLiteral("A104"), QStringLiteral("Olsen"), QStringLiteral("Finn")});
     const qint32 berg =
-        addRow({QStringLiteral("A105"), QStringLiteral("Berg"), QStringLiteral("Gus"), QStringLiteral("Malmo")});
+        addUser({QStringLiteral("A105"), QStringLiteral("Berg"), QStringLiteral("Gus"), QStringLiteral("Malmo")});
     const qint32 desk = deskID; // surname "Surname", no city
 
     const struct
@@ -198,7 +198,7 @@ TEST_P(UserListTest, WithoutReadRightTheListIsRefusedAndUnloads)
 TEST_P(UserListTest, AChooserHandsTheSelectedUserBackToItsCaller)
 {
     logOn(15);
-    const qint32 anna = addRow({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
+    const qint32 anna = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
     QWidget caller;
     caller.setWindowTitle(QStringLiteral("Employee card"));
     caller.setProperty("UserID", 0);
@@ -236,8 +236,8 @@ TEST_P(UserListTest, ACallerThatClosesEndsTheChooser)
 TEST_P(UserListTest, RemoveAsksWithTheIdentifierAndTheRowLeavesTheList)
 {
     logOn(15);
-    const qint32 anna = addRow({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
-    const qint32 bob = addRow({QStringLiteral("A101"), QStringLiteral("Marquez"), QStringLiteral("Bob")});
+    const qint32 anna = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
+    const qint32 bob = addUser({QStringLiteral("A101"), QStringLiteral("Marquez"), QStringLiteral("Bob")});
     auto list = openList();
     search(*list, 1, QStringLiteral("Mar"));
     selectUser(*list, anna);
@@ -254,7 +254,7 @@ TEST_P(UserListTest, RemoveAsksWithTheIdentifierAndTheRowLeavesTheList)
 TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
 {
     logOn(15);
-    const qint32 anna = addRow({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
+    const qint32 anna = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
     QStringList opened;
     MemberRecorder recorder;
     ws->openWindow = [&](const QString &kind, const std::function<void(QWidget *)> &arguments) -> QWidget * {
@@ -319,8 +319,8 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
 
 TEST_P(UserListTest, StaffCardLookupTakesTheLatestValidEmployeeOrSupervisorCard)
 {
-    const qint32 anna = addRow({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
-    const qint32 bob = addRow({QStringLiteral("A101"), QStringLiteral("Marquez"), QStringLiteral("Bob")});
+    const qint32 anna = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
+    const qint32 bob = addUser({QStringLiteral("A101"), QStringLiteral("Marquez"), QStringLiteral("Bob")});
     const struct
     {
         qint32 registrationNumber;
@@ -378,9 +378,9 @@ TEST_P(UserListTest, ColumnsAndSearchFieldsTakeTheFreeFieldNames)
 TEST_P(UserListTest, DISABLED_Screenshot)
 {
     logOn(15);
-    addRow({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna"), QStringLiteral("Malmo")});
-    addRow({QStringLiteral("A101"), QStringLiteral("Marquez"), QStringLiteral("Bob"), QStringLiteral("Lyon")});
-    addRow({QStringLiteral("A104"), QStringLiteral("Olsen"), QStringLiteral("Finn")});
+    addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna"), QStringLiteral("Malmo")});
+    addUser({QStringLiteral("A101"), QStringLiteral("Marquez"), QStringLiteral("Bob"), QStringLiteral("Lyon")});
+    addUser({QStringLiteral("A104"), QStringLiteral("Olsen"), QStringLiteral("Finn")});
     auto list = openList();
     QWidget caller;
     caller.setWindowTitle(QStringLiteral("Employee card"));

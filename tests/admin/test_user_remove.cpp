@@ -61,7 +61,7 @@ TEST_P(UserRemoveTest, RemovalMarksTheUserAndDropsAnOperatorsRows)
         const QString alphaID = QStringLiteral("U%1").arg(++n);
         qint32 noteID = 0;
         const qint32 userID =
-            row.isOperator ? addNotedOperator(alphaID, noteID) : addRow({alphaID, QStringLiteral("Doe"), {}});
+            row.isOperator ? addNotedOperator(alphaID, noteID) : addUser({alphaID, QStringLiteral("Doe"), {}});
         messages->clear();
         log.entries.clear();
         for (int16_t number : row.shown)

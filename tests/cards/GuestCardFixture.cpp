@@ -6,7 +6,6 @@
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
 #include "session/Authority.h"
-#include "session/Logon.h"
 
 #include <QApplication>
 #include <QFile>
@@ -40,31 +39,16 @@ void GuestCardTest::SetUp()
     putParameter(QStringLiteral("USEISSUETO"), QStringLiteral("0"));
     setParameter(QStringLiteral("FAMILY"), QStringLiteral("0"));
 
-    addOperator(QStringLiteral("desk"), 300, QStringLiteral("pw"));
-    addRight(300, Authority::CardKindBase + 256, 0, kMaxValidityMinutes);
-    addRight(300, Authority::CardKindBase + 257, 0, kMaxValidityMinutes);
-    addRight(300, Authority::TableRightsBase + 0, Authority::Read);
-    addRight(300, Authority::TableRightsBase + 16, Authority::Read);
-    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
-    messages->clear();
+    logOnDesk({{Authority::CardKindBase + 256, 0, kMaxValidityMinutes},
+               {Authority::CardKindBase + 257, 0, kMaxValidityMinutes},
+               {Authority::TableRightsBase + 0, Authority::Read},
+               {Authority::TableRightsBase + 16, Authority::Read}});
 }
 
 void GuestCardTest::TearDown()
 {
     delete dialog.data();
     SessionTest::TearDown();
-}
-
-void GuestCardTest::addWing(const QString &code, qint32 prefix1, qint32 prefix2)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::Wings);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("wingCode"), code);
-    t.SetField(QStringLiteral("doorIDPrefix1"), prefix1);
-    t.SetField(QStringLiteral("doorIDPrefix2"), prefix2);
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
 }
 
 qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint32 last, const QList<qint32> &common,

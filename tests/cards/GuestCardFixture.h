@@ -1,9 +1,9 @@
 #pragma once
 
+#include "SessionFixture.h"
 #include "TestEncoder.h"
 #include "components/cardserver/CardImage.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
-#include "session/SessionFixture.h"
 
 #include <QList>
 #include <QPointer>
@@ -28,7 +28,6 @@ protected:
     VirtualDeviceFolder folder() const { return m_encoder.folder(); }
     void setWriteTime(int ms) { m_encoder.setWriteTime(ms); }
     void reinsertEjectedCard() { m_encoder.reinsertEjectedCard(); }
-    void addWing(const QString &code, qint32 prefix1, qint32 prefix2);
 
     // A stored card made on the first card server without the dialog: block 97 with the given
     // range and main room, block 98 with the common rooms. Returns the stored registration number.

@@ -1,5 +1,6 @@
 #include "FindChild.h"
 #include "ScriptedMessages.h"
+#include "SessionFixture.h"
 #include "TestEncoder.h"
 #include "cards/CardDialog.h"
 #include "cards/CardIssue.h"
@@ -14,7 +15,6 @@
 #include "components/recordtable/TableDefs.h"
 #include "session/Authority.h"
 #include "session/Logon.h"
-#include "session/SessionFixture.h"
 #include "texts/Texts.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "FindChild.h"
+#include "SessionFixture.h"
 #include "cards/CardWindows.h"
 #include "cards/frmGroupCheckIn.h"
 #include "components/recordtable/RecordTable.h"
-#include "session/SessionFixture.h"
 #include "ui/BusyIndicator.h"
 
 #include <QApplication>
@@ -65,14 +65,8 @@ protected:
 
     void addRoom(qint32 doorID, qint32 doorGroupID, const QString &category)
     {
-        RecordTable t(db);
-        t.SelectTable(TableId::Doors);
-        t.SetField(QStringLiteral("doorID"), doorID);
-        t.SetField(QStringLiteral("doorName"), QStringLiteral("Room %1").arg(doorID));
-        t.SetField(QStringLiteral("doorGroupID"), doorGroupID);
-        t.SetField(QStringLiteral("doorCategory"), category);
-        t.InsertRecord();
-        EXPECT_STATUS(t, RecordStatus::Ok);
+        addDoor(
+            {.id = doorID, .name = QStringLiteral("Room %1").arg(doorID), .category = category, .group = doorGroupID});
     }
 
     void changeRow(qint32 tableId, const QString &keyField, qint32 key, const QString &field, const QVariant &value)

@@ -1,4 +1,4 @@
-#include "../components/recordtable/DatabaseFixture.h"
+#include "DatabaseFixture.h"
 #include "data/Fields.h"
 #include "data/Filter.h"
 #include "data/OleDate.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "SessionFixture.h"
 #include "frame/frmMain.h"
-#include "session/SessionFixture.h"
 #include "settings/clsSystemParams.h"
 
 #include <QStringList>

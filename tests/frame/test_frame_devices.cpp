@@ -39,8 +39,8 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         ASSERT_TRUE(m_devices.isValid());
-        encoder = addDevice(QStringLiteral("Front desk"), 0, QStringLiteral("encoder"));
-        handheld = addDevice(QStringLiteral("Handheld"), 2, QStringLiteral("handheld"));
+        encoder = addDevice(0, 0, QStringLiteral("encoder"), QStringLiteral("Front desk"));
+        handheld = addDevice(0, 2, QStringLiteral("handheld"), QStringLiteral("Handheld"));
         ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
         ws->firstCardsIntf->Negotiate(ws->ComputerName);
         ws->LocalParams.setMagCardEncoderID(encoder);
@@ -60,18 +60,6 @@ protected:
         addRight(300, kFunction + 9, 0);
         addRight(300, kFunction + 10, 0);
         logOn({QStringLiteral("clerk")});
-    }
-
-    qint32 addDevice(const QString &name, qint32 type, const QString &port)
-    {
-        RecordTable t(db);
-        t.SelectTable(TableId::Devices);
-        t.SetField(QStringLiteral("deviceName"), name);
-        t.SetField(QStringLiteral("deviceType"), type);
-        t.SetField(QStringLiteral("portName"), port);
-        t.InsertRecord();
-        EXPECT_STATUS(t, RecordStatus::Ok);
-        return t.GetField(QStringLiteral("deviceID")).toInt();
     }
 
     VirtualDeviceFolder folder(const char *name) const

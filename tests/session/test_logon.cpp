@@ -279,7 +279,7 @@ TEST_P(LogonTest, LoggingOffTheFirstOfTwoOperatorsKeepsTheClassOfTheOther)
 
 TEST_P(LogonTest, TheServiceOperatorIsListedAsVeltrixAndLogsOffUnderThatName)
 {
-    addOperatorWithId(15, QStringLiteral("svc15"), 1, QStringLiteral("maker"));
+    addOperator(QStringLiteral("svc15"), 1, QStringLiteral("maker"), NoExpiry, 15);
     addRight(1, 0x800000 + 32, 1);
     ASSERT_TRUE(logOn(0, QStringLiteral("Veltrix"), QStringLiteral("maker")).success);
     EXPECT_EQ(ws->logon.OperatorClassFlags, 1);

@@ -1,7 +1,7 @@
 #include "ScriptedMessages.h"
+#include "SessionFixture.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/OleDate.h"
-#include "session/SessionFixture.h"
 #include "session/UserCreation.h"
 
 #include <QApplication>

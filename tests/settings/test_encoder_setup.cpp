@@ -1,4 +1,4 @@
-#include "../components/recordtable/DatabaseFixture.h"
+#include "DatabaseFixture.h"
 #include "FindChild.h"
 #include "TempHives.h"
 #include "components/recordtable/RecordTable.h"
@@ -42,16 +42,7 @@ protected:
         DatabaseTest::TearDown();
     }
 
-    qint32 addDevice(const QString &name, qint32 type)
-    {
-        RecordTable t(db);
-        t.SelectTable(TableId::Devices);
-        t.SetField(QStringLiteral("deviceName"), name);
-        t.SetField(QStringLiteral("deviceType"), type);
-        t.InsertRecord();
-        EXPECT_STATUS(t, RecordStatus::Ok);
-        return t.GetField(QStringLiteral("deviceID")).toInt();
-    }
+    qint32 addDevice(const QString &name, qint32 type) { return DatabaseSeeds::addDevice(0, type, QString(), name); }
 
     static QStringList items(const QComboBox *list)
     {

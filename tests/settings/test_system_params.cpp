@@ -1,4 +1,4 @@
-#include "../components/recordtable/DatabaseFixture.h"
+#include "DatabaseFixture.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"

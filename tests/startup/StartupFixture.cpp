@@ -1,7 +1,7 @@
 #include "StartupFixture.h"
 
+#include "DatabaseFixture.h"
 #include "components/recordtable/RecordDatabase.h"
-#include "components/recordtable/RecordTable.h"
 #include "ostrelle-db/DbTool.h"
 #include "texts/Texts.h"
 
@@ -200,16 +200,10 @@ void StartupTest::changeParameter(const QString &key, const QString *value)
 {
     RecordDatabase db;
     ASSERT_TRUE(db.open(QStringLiteral("sqlite:") + m_database));
-    RecordTable table(db);
-    table.SelectTable(TableId::Parameters);
-    table.SetField(QStringLiteral("parameterID"), key);
-    if (value) {
-        table.FindRecord();
-        ASSERT_EQ(table.Status(), RecordStatus::Ok) << key.toStdString();
-        table.SetField(QStringLiteral("parameter"), *value);
-        table.UpdateRecord();
-    } else {
-        table.DeleteRecord();
-    }
-    ASSERT_EQ(table.Status(), RecordStatus::Ok) << table.ErrorText(table.Status()).toStdString();
+    DatabaseSeeds seeds(db);
+    ASSERT_NE(seeds.parameterValue(key), QStringLiteral("<missing>")) << key.toStdString();
+    if (value)
+        seeds.putParameter(key, *value);
+    else
+        seeds.removeParameter(key);
 }

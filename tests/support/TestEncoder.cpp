@@ -1,6 +1,6 @@
 #include "TestEncoder.h"
 
-#include "components/recordtable/RecordTable.h"
+#include "DatabaseFixture.h"
 
 #include <QFile>
 
@@ -9,14 +9,8 @@
 void TestEncoder::install(RecordDatabase &db)
 {
     ASSERT_TRUE(m_devices.isValid());
-    RecordTable t(db);
-    t.SelectTable(TableId::Devices);
-    t.SetField(QStringLiteral("deviceName"), QStringLiteral("Front desk"));
-    t.SetField(QStringLiteral("deviceType"), 0);
-    t.SetField(QStringLiteral("portName"), QStringLiteral("encoder"));
-    t.InsertRecord();
-    ASSERT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
-    m_deviceID = t.GetField(QStringLiteral("deviceID")).toInt();
+    m_deviceID = DatabaseSeeds(db).addDevice(0, 0, QStringLiteral("encoder"), QStringLiteral("Front desk"));
+    ASSERT_NE(m_deviceID, 0);
     ASSERT_TRUE(folder().create(VirtualDeviceFolder::Kind::Encoder));
     setWriteTime(0);
 }

@@ -11,9 +11,7 @@
 class RecordDatabase;
 
 // A virtual encoder on a test installation: the device row "Front desk" on port "encoder" and its
-// folder under a temporary device directory, writing and ejecting at once. Not part of
-// Ostrelle::TestSupport (it needs the card server and the database): list
-// ../support/TestEncoder.cpp (or the path from your folder) in the test's SOURCES.
+// folder under a temporary device directory, writing and ejecting at once.
 //
 //   ASSERT_NO_FATAL_FAILURE(encoder.install(db));
 //   ws->firstCardsIntf = encoder.cardServer(*ws->database, ws->ComputerName);

@@ -2,7 +2,6 @@
 
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
-#include "session/Logon.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
 #include "views/frmCardList.h"
@@ -16,16 +15,13 @@ void CardListTest::SetUp()
     SessionTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
         return;
-    constexpr qint32 kTable = Authority::TableRightsBase;
-    addOperator(QStringLiteral("desk"), kOperatorTemplate, QStringLiteral("pw"));
+    QList<Right> rights;
     for (qint32 table : {0, 16, 48, 384})
-        addRight(kOperatorTemplate, kTable + table, Authority::Read);
+        rights.append({Authority::TableRightsBase + table, Authority::Read});
     for (qint32 kind : kIssuableKinds)
-        addRight(kOperatorTemplate, Authority::CardKindBase + kind, 0, 1440);
-    addRight(kOperatorTemplate, Authority::FunctionBase + 10, 1);
-    ws->authority.setRightsTimeStamp(25569.0);
-    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
-    messages->clear();
+        rights.append({Authority::CardKindBase + kind, 0, 1440});
+    rights.append({Authority::FunctionBase + 10, 1});
+    logOnDesk(rights);
 }
 
 void CardListTest::storeCard(const Card &c)
@@ -68,45 +64,6 @@ qint32 CardListTest::issueCard(qint32 kind, qint32 room)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(c.GetStatus(), 0) << c.GetStatusText(c.GetStatus()).toStdString();
     return c.GetRegistrationNumber();
-}
-
-void CardListTest::addCardName(qint32 kind, const QString &name)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::CardNames);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("cardNameID"), kind);
-    t.SetField(QStringLiteral("cardName"), name);
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
-}
-
-void CardListTest::addDoorGroup(qint32 id, const QString &name)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::DoorGroups);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("doorGroupID"), id);
-    t.SetField(QStringLiteral("doorGroupName"), name);
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
-}
-
-void CardListTest::addDoorWithInterval(qint32 doorId, qint32 group, const QString &name, int from, int to)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::Doors);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("doorID"), doorId);
-    t.SetField(QStringLiteral("doorGroupID"), group);
-    t.SetField(QStringLiteral("doorName"), name);
-    t.SetField(QStringLiteral("doorCategory"), from > 0 ? QStringLiteral("E") : QStringLiteral("G"));
-    if (from > 0) {
-        t.SetField(QStringLiteral("roomIntervalStart"), QString::number(from));
-        t.SetField(QStringLiteral("roomIntervalStop"), QString::number(to));
-    }
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
 }
 
 QSet<qint32> CardListTest::shown(frmCardList &list)

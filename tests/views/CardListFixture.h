@@ -1,7 +1,7 @@
 #pragma once
 
+#include "SessionFixture.h"
 #include "TestEncoder.h"
-#include "session/SessionFixture.h"
 
 #include <QSet>
 
@@ -29,14 +29,10 @@ protected:
     void storeCard(const Card &card);
     // A card written by the virtual encoder and stored by the card server; its stored number.
     qint32 issueCard(qint32 kind, qint32 room);
-    void addCardName(qint32 kind, const QString &name);
-    void addDoorGroup(qint32 id, const QString &name);
-    void addDoorWithInterval(qint32 doorId, qint32 group, const QString &name, int from = 0, int to = 0);
 
     // The stored numbers the list shows.
     static QSet<qint32> shown(frmCardList &list);
 
-    static constexpr qint32 kOperatorTemplate = 300;
     static const QList<qint32> kIssuableKinds;
 
 private:

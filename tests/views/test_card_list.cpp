@@ -370,7 +370,7 @@ TEST_P(CardSearchTest, KeepsItsPlacementAndColumnsButNotThoseOfAListThatNeverSho
 
 TEST_P(CardSearchTest, WithoutReadRightOnCardsTheListIsNotAvailable)
 {
-    ASSERT_NO_FATAL_FAILURE(removeRight(kOperatorTemplate, Authority::TableRightsBase + TableId::Cards));
+    ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::TableRightsBase + TableId::Cards));
     ws->authority.LoadOperatorRights(true);
     messages->expect(-31143);
     EXPECT_FALSE(list->IsDialogAvailable());
@@ -448,7 +448,7 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
 
 TEST_P(OpenCardTest, WithoutTheOpenCardFunctionNothingOpens)
 {
-    ASSERT_NO_FATAL_FAILURE(removeRight(kOperatorTemplate, Authority::FunctionBase + 10));
+    ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::FunctionBase + 10));
     ws->authority.LoadOperatorRights(true);
     storeCard({0x1A00, QStringLiteral("Smith")});
     frmCardList list(*ws);

@@ -133,7 +133,7 @@ TEST_P(SearchDialogTest, TheTickedKindsBecomeTheListsKindFilter)
 
 TEST_P(SearchDialogTest, OffersTheKindsTheOperatorMayIssueAndOperatorCardsOnlyWhenTheyAreUsed)
 {
-    addRight(kOperatorTemplate, Authority::CardKindBase + 270, 0, 1440);
+    addRight(kDeskTemplate, Authority::CardKindBase + 270, 0, 1440);
     ws->authority.LoadOperatorRights(true);
     for (bool opCards : {false, true}) {
         setParameter(clsSystemParams::keyName(clsSystemParams::OpCardAtLogonKey),
@@ -176,8 +176,13 @@ TEST_P(SearchDialogTest, DoorAccessNeedsADoorAndHandsItsIntervalToTheList)
 {
     addDoorGroup(1, QStringLiteral("First floor"));
     addDoorGroup(2, QStringLiteral("Annex"));
-    addDoorWithInterval(9101, 1, QStringLiteral("Stairs"), 101, 130);
-    addDoorWithInterval(101, 1, QStringLiteral("101"));
+    addDoor({.id = 9101,
+             .name = QStringLiteral("Stairs"),
+             .category = QStringLiteral("E"),
+             .group = 1,
+             .intervalStart = 101,
+             .intervalStop = 130});
+    addDoor({.id = 101, .name = QStringLiteral("101"), .group = 1});
     auto dialog = makeDialog();
     dialog->setPresetMode(1);
     field(dialog.get(), "txtRoomTo")->setText(QStringLiteral("55"));
@@ -218,8 +223,8 @@ TEST_P(SearchDialogTest, DoorAccessNeedsADoorAndHandsItsIntervalToTheList)
 TEST_P(SearchDialogTest, AClosedDoorAreaStaysClosedWithoutTheRightToReadDoorAreas)
 {
     addDoorGroup(1, QStringLiteral("First floor"));
-    addDoorWithInterval(101, 1, QStringLiteral("101"));
-    ASSERT_NO_FATAL_FAILURE(removeRight(kOperatorTemplate, Authority::TableRightsBase + TableId::DoorGroups));
+    addDoor({.id = 101, .name = QStringLiteral("101"), .group = 1});
+    ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::TableRightsBase + TableId::DoorGroups));
     ws->authority.LoadOperatorRights(true);
     auto dialog = makeDialog();
     QTreeWidgetItem *floor = child<QTreeWidget>(dialog.get(), QStringLiteral("tvwDoors"))->topLevelItem(0);
@@ -233,7 +238,7 @@ TEST_P(SearchDialogTest, AClosedDoorAreaStaysClosedWithoutTheRightToReadDoorArea
 TEST_P(SearchDialogTest, ClearAllEmptiesTheFieldsAndDropsTheDoor)
 {
     addDoorGroup(1, QStringLiteral("First floor"));
-    addDoorWithInterval(101, 1, QStringLiteral("Room 101"));
+    addDoor({.id = 101, .name = QStringLiteral("Room 101"), .group = 1});
     auto dialog = makeDialog();
     CardSearchFilters old;
     old.surname = QStringLiteral("Smith");

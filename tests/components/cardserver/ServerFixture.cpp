@@ -25,33 +25,18 @@ void ServerTest::SetUp()
         return;
     ASSERT_TRUE(m_devices.isValid());
 
-    setParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("4096"));
-    setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("8191"));
-    setParameter(QStringLiteral("SYSTEM_STARTDATE"), QStringLiteral("45000"));
-    setParameter(QStringLiteral("EVENT_STOREREADOUT"), QStringLiteral("1"));
+    putParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("4096"));
+    putParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("8191"));
+    putParameter(QStringLiteral("SYSTEM_STARTDATE"), QStringLiteral("45000"));
+    putParameter(QStringLiteral("EVENT_STOREREADOUT"), QStringLiteral("1"));
     for (qint32 room : {101, 102, 103})
         addDoor(room, QStringLiteral("Room %1").arg(room));
     addDoor(1, QStringLiteral("Pool"), QStringLiteral("O"));
     addDevice(kEncoder, 0, QStringLiteral("encoder"));
     addDevice(kHandheld, 2, QStringLiteral("handheld"));
 
+    operatorId = addOperator(QStringLiteral("DESK"), 300, QStringLiteral("desk"));
     RecordTable t(db);
-    t.SelectTable(TableId::Users);
-    t.SetField(QStringLiteral("alphaID"), QStringLiteral("DESK"));
-    t.SetField(QStringLiteral("surname"), QStringLiteral("Desk"));
-    t.InsertRecord();
-    ASSERT_EQ(t.Status(), RecordStatus::Ok);
-    operatorId = t.GetField(QStringLiteral("userID")).toInt();
-    t.SelectTable(TableId::Operators);
-    t.SetField(QStringLiteral("userID"), operatorId);
-    t.SetField(QStringLiteral("operatorTemplateID"), 300);
-    t.InsertRecord();
-    ASSERT_EQ(t.Status(), RecordStatus::Ok);
-    t.SelectTable(TableId::Passwords);
-    t.SetField(QStringLiteral("userID"), operatorId);
-    t.SetField(QStringLiteral("password"), QStringLiteral("desk"));
-    t.InsertRecord();
-    ASSERT_EQ(t.Status(), RecordStatus::Ok);
     t.Logon(QStringLiteral("DESK"), QStringLiteral("desk"));
     ASSERT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
 
@@ -160,63 +145,6 @@ void ServerTest::setEncoder(bool manual, int writeMs, int ejectMs, int cardWaitM
     s.pollMs = 0;
     s.cardWaitMs = cardWaitMs;
     ASSERT_TRUE(f.writeSettings(s));
-}
-
-void ServerTest::setParameter(const QString &key, const QString &value)
-{
-    removeParameter(key);
-    RecordTable t(db);
-    t.SelectTable(TableId::Parameters);
-    t.SetField(QStringLiteral("parameterID"), key);
-    t.SetField(QStringLiteral("parameter"), value);
-    t.InsertRecord();
-    EXPECT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
-}
-
-void ServerTest::removeParameter(const QString &key)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::Parameters);
-    t.SetField(QStringLiteral("parameterID"), key);
-    t.DeleteRecord();
-}
-
-void ServerTest::addDoor(qint32 doorId, const QString &name, const QString &category)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::Doors);
-    t.SetField(QStringLiteral("doorID"), doorId);
-    t.SetField(QStringLiteral("doorName"), name);
-    t.SetField(QStringLiteral("doorCategory"), category);
-    t.InsertRecord();
-    EXPECT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
-}
-
-void ServerTest::addDevice(qint32 deviceId, qint32 type, const QString &port)
-{
-    RecordTable t(db);
-    t.SelectTable(TableId::Devices);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("deviceID"), deviceId);
-    t.SetField(QStringLiteral("deviceName"), port);
-    t.SetField(QStringLiteral("computerName"), QStringLiteral("$LOCAL"));
-    t.SetField(QStringLiteral("portName"), port);
-    t.SetField(QStringLiteral("deviceType"), type);
-    t.InsertRecord();
-    EXPECT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
-}
-
-int ServerTest::rowCount(qint32 tableId, const QString &where, const QVariantList &params)
-{
-    RecordTable t(db);
-    t.SelectTable(tableId);
-    t.OpenQuery(where, QString());
-    for (const QVariant &p : params)
-        t.AddParameter(p);
-    const int n = t.RowCount();
-    EXPECT_TRUE(t.Status() == RecordStatus::Ok || t.Status() == RecordStatus::NoRecord)
-        << t.ErrorText(t.Status()).toStdString();
-    return n;
 }
 
 void ServerTest::exec(const QString &sql)

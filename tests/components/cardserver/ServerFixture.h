@@ -1,8 +1,8 @@
 #pragma once
 
+#include "DatabaseFixture.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
-#include "components/recordtable/DatabaseFixture.h"
 #include "components/recordtable/RecordTable.h"
 
 #include <QString>
@@ -16,9 +16,10 @@
 // when OSTRELLE_TEST_PG names a server), a virtual encoder (device 1, port "encoder") and handheld
 // unit (device 2, port "handheld") under a temporary device folder with every delay set to 0, an
 // operator logged on at "WS1", and a CardsIntf on it. The server clock is pinned to `now`.
-class ServerTest : public ::testing::TestWithParam<const char *>
+class ServerTest : public ::testing::TestWithParam<const char *>, public DatabaseSeeds
 {
 protected:
+    ServerTest() : DatabaseSeeds(db) {}
     static constexpr qint32 kEncoder = 1;
     static constexpr qint32 kHandheld = 2;
 
@@ -35,11 +36,6 @@ protected:
     VirtualDeviceFolder handheldFolder() const;
     void setEncoder(bool manual, int writeMs = 0, int ejectMs = 0, int cardWaitMs = 0);
 
-    void setParameter(const QString &key, const QString &value);
-    void removeParameter(const QString &key);
-    void addDoor(qint32 doorId, const QString &name, const QString &category = QStringLiteral("G"));
-    void addDevice(qint32 deviceId, qint32 type, const QString &port);
-    int rowCount(qint32 tableId, const QString &where = QString(), const QVariantList &params = {});
     // Runs SQL the component does not offer (test set-up only).
     void exec(const QString &sql);
 

@@ -46,8 +46,8 @@ class ConcurrencyTest : public ServerTest
 TEST_P(ConcurrencyTest, TwoWorkstationsNeverShareANumber)
 {
     constexpr int kPerWorkstation = 200;
-    setParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("1000"));
-    setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("1399"));
+    putParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("1000"));
+    putParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("1399"));
     QList<QProcess *> workers;
     for (int w = 0; w < 2; ++w) {
         const qint32 device = 11 + w;

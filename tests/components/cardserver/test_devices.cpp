@@ -259,7 +259,7 @@ TEST_P(DeviceTest, ReadOutsReachTheEventLists)
     EXPECT_EQ(rowCount(TableId::EventView), 4);
 
     // Without EVENT_STOREREADOUT the read-out is only handed to the caller.
-    setParameter(QStringLiteral("EVENT_STOREREADOUT"), QStringLiteral("0"));
+    putParameter(QStringLiteral("EVENT_STOREREADOUT"), QStringLiteral("0"));
     ASSERT_TRUE(unit.addReadout(writeReadout(sampleReadout(reg, now - 2))));
     ASSERT_EQ(cards->ReadDevice(QString()), 0);
     ASSERT_EQ(waitWhileBusy(*cards), 0);

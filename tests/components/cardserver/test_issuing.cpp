@@ -376,8 +376,8 @@ TEST_P(EncoderTimingTest, ManualModeWaitsForACard)
 
 TEST_P(IssuingTest, RegistrationNumbersStayInTheirRange)
 {
-    setParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("10"));
-    setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("11"));
+    putParameter(QStringLiteral("REGNUM_FIRST"), QStringLiteral("10"));
+    putParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("11"));
     ASSERT_EQ(encodeGuestCard(101, now + 1), 0);
     EXPECT_EQ(cards->GetRegistrationNumber(), 10 * 256);
     ASSERT_EQ(encodeGuestCard(102, now + 1), 0);
@@ -396,13 +396,13 @@ TEST_P(IssuingTest, RegistrationNumbersStayInTheirRange)
     t.DeleteRecord();
     ASSERT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
     CARD_STATUS_EQ(encodeGuestCard(103, now + 1), RangeExhausted);
-    setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("12"));
+    putParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("12"));
     ASSERT_EQ(encodeGuestCard(103, now + 1), 0);
     EXPECT_EQ(cards->GetRegistrationNumber(), 12 * 256);
 
     removeParameter(QStringLiteral("REGNUM_LAST"));
     CARD_STATUS_EQ(encodeGuestCard(103, now + 1), NoRange);
-    setParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("9"));
+    putParameter(QStringLiteral("REGNUM_LAST"), QStringLiteral("9"));
     CARD_STATUS_EQ(encodeGuestCard(103, now + 1), NoRange);
 }
 

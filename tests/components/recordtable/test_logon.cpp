@@ -11,7 +11,7 @@ protected:
         DatabaseTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        addParameter(QStringLiteral("MAXINACTIVETIME"), QStringLiteral("30"));
+        putParameter(QStringLiteral("MAXINACTIVETIME"), QStringLiteral("30"));
         front = addOperator(QStringLiteral("FRONTDESK"), 300, QStringLiteral("front"));
         super = addOperator(QStringLiteral("SUPERVISOR"), 700, QStringLiteral("super"), now + 10);
         expired = addOperator(QStringLiteral("OLD"), 300, QStringLiteral("old"), now - 1);

@@ -16,7 +16,7 @@ using ServerTest = DatabaseTest;
 
 TEST_P(ServerTest, AnotherWorkstationsChangeMovesTheChangeTime)
 {
-    addParameter(QStringLiteral("OPENMODE"), QStringLiteral("1"));
+    putParameter(QStringLiteral("OPENMODE"), QStringLiteral("1"));
     RecordTable &t = *rt;
     const double before = t.TableChangeTime(TableId::Parameters);
     ASSERT_STATUS(t, RecordStatus::Ok);
@@ -46,8 +46,8 @@ TEST_P(ServerTest, AnotherWorkstationsChangeMovesTheChangeTime)
 
 TEST_P(ServerTest, AnOpenFindDoesNotHideAnotherWorkstationsChange)
 {
-    addParameter(QStringLiteral("OPENMODE"), QStringLiteral("1"));
-    addParameter(QStringLiteral("ALERTOP"), QStringLiteral("1"));
+    putParameter(QStringLiteral("OPENMODE"), QStringLiteral("1"));
+    putParameter(QStringLiteral("ALERTOP"), QStringLiteral("1"));
     // A find left open on this connection, as a dialog keeps its current row.
     RecordTable held(db);
     held.SelectTable(TableId::Parameters);
@@ -87,9 +87,9 @@ TEST_P(ServerTest, HousekeepingPurgesAndStampsTheParameters)
 {
     for (const char *key : {"PURGELIMITEVENTS", "TEMP_NUMEVENTS", "TEMP_NUMCARDS", "TEMP_NUMDELETEDCARDS",
                             "TEMP_MAXREGNUM", "REGNUM_FIRST", "REGNUM_LAST", "TEMP_NUMFREEREGNUMS"})
-        addParameter(QString::fromLatin1(key), QStringLiteral("0"));
-    addParameter(QStringLiteral("LASTCATHTIME"), QStringLiteral("0"));
-    addParameter(QStringLiteral("PURGELIMITGUESTCARDS"), QStringLiteral("30"));
+        putParameter(QString::fromLatin1(key), QStringLiteral("0"));
+    putParameter(QStringLiteral("LASTCATHTIME"), QStringLiteral("0"));
+    putParameter(QStringLiteral("PURGELIMITGUESTCARDS"), QStringLiteral("30"));
     RecordTable t(db);
     t.SelectTable(TableId::Parameters);
     for (const auto &[key, value] :

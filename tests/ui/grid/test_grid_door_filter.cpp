@@ -1,4 +1,4 @@
-#include "components/recordtable/DatabaseFixture.h"
+#include "DatabaseFixture.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
 

@@ -1,5 +1,5 @@
+#include "DatabaseFixture.h"
 #include "ScriptedMessages.h"
-#include "components/recordtable/DatabaseFixture.h"
 #include "ui/PopupMenu.h"
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"

@@ -1,6 +1,6 @@
 // An exported list opened by a real spreadsheet program: LibreOffice reads the file as Windows-1252
 // tab-separated text and writes its cells back out as UTF-8, and every cell must come back.
-#include "components/recordtable/DatabaseFixture.h"
+#include "DatabaseFixture.h"
 #include "ui/grid/ListExport.h"
 #include "ui/grid/RecordGrid.h"
 

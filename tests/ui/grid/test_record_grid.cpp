@@ -1,5 +1,5 @@
+#include "DatabaseFixture.h"
 #include "TempHives.h"
-#include "components/recordtable/DatabaseFixture.h"
 #include "ui/WindowPlacement.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
@@ -19,15 +19,7 @@ class GridTest : public DatabaseTest
 protected:
     qint32 addHiddenUser(const QString &alphaID, const QString &surname)
     {
-        RecordTable t(db);
-        t.SelectTable(TableId::Users);
-        t.SetField(QStringLiteral("alphaID"), alphaID);
-        t.SetField(QStringLiteral("surname"), surname);
-        t.SetField(QStringLiteral("firstname"), QStringLiteral("F"));
-        t.SetField(QStringLiteral("doNotShow"), 1);
-        t.InsertRecord();
-        EXPECT_STATUS(t, RecordStatus::Ok);
-        return t.GetField(QStringLiteral("userID")).toInt();
+        return addUser({.alphaID = alphaID, .surname = surname, .firstname = QStringLiteral("F"), .doNotShow = 1});
     }
 
     void addCard(qint32 registrationNumber, qint32 userId, qint32 status, double expireTime, qint32 room = 101)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "DatabaseFixture.h"
 #include "ScriptedMessages.h"
-#include "components/recordtable/DatabaseFixture.h"
 #include "session/Workstation.h"
 
 #include <QTemporaryDir>
@@ -21,16 +21,23 @@ protected:
 
     // Changes a parameter row and reloads the parameters.
     void setParameter(const QString &key, const QString &value);
-    // Changes or adds a parameter row.
-    void putParameter(const QString &key, const QString &value);
-    // An operator whose userID is given (the service operator is 15).
-    void addOperatorWithId(qint32 userID, const QString &alphaID, qint32 templateId, const QString &password);
+    static constexpr qint32 kDeskTemplate = 300;
+    // Logs "desk" (template kDeskTemplate, password "pw") on through the logon command with these rights
+    // and forgets the messages that showed.
+    struct Right
+    {
+        qint32 operationCode;
+        qint32 rwed = 0;
+        qint32 maxValidity = 0;
+    };
+    void logOnDesk(const QList<Right> &rights);
     // The operators logged on at WS1 as the database component keeps them, by userID.
     QList<qint32> componentLogons();
 
     std::unique_ptr<Workstation> ws;
     ScriptedMessages *messages = nullptr;
     int menuSetups = 0; // calls of the frame's SetupMenus
+    qint32 deskID = 0;  // set by logOnDesk
 
 private:
     QTemporaryDir m_hives;

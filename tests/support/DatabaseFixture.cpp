@@ -94,22 +94,38 @@ std::unique_ptr<RecordDatabase> DatabaseTest::openSecond()
     return second;
 }
 
-qint32 DatabaseTest::addUser(const QString &alphaID, const QString &surname, const QString &firstname)
+qint32 DatabaseSeeds::addUser(const User &user)
 {
-    RecordTable t(db);
+    RecordTable t(m_seedDb);
     t.SelectTable(TableId::Users);
-    t.SetField(QStringLiteral("alphaID"), alphaID);
-    t.SetField(QStringLiteral("surname"), surname);
-    t.SetField(QStringLiteral("firstname"), firstname);
+    if (user.givenID != 0) {
+        t.UseGivenKey();
+        t.SetField(QStringLiteral("userID"), user.givenID);
+    }
+    t.SetField(QStringLiteral("alphaID"), user.alphaID);
+    t.SetField(QStringLiteral("surname"), user.surname);
+    t.SetField(QStringLiteral("firstname"), user.firstname);
+    t.SetField(QStringLiteral("city"), user.city);
+    t.SetField(QStringLiteral("deleted"), user.deleted);
+    t.SetField(QStringLiteral("doNotShow"), user.doNotShow);
     t.InsertRecord();
     EXPECT_STATUS(t, RecordStatus::Ok);
     return t.GetField(QStringLiteral("userID")).toInt();
 }
 
-qint32 DatabaseTest::addOperator(const QString &alphaID, qint32 templateId, const QString &password, double expireTime)
+qint32 DatabaseSeeds::addUser(const QString &alphaID, const QString &surname, const QString &firstname)
 {
-    const qint32 userId = addUser(alphaID);
-    RecordTable t(db);
+    return addUser({.alphaID = alphaID, .surname = surname, .firstname = firstname});
+}
+
+qint32 DatabaseSeeds::addOperator(const QString &alphaID, qint32 templateId, const QString &password, double expireTime,
+                                  qint32 givenID)
+{
+    const qint32 userId = addUser({.alphaID = alphaID,
+                                   .surname = QStringLiteral("Surname"),
+                                   .firstname = QStringLiteral("First"),
+                                   .givenID = givenID});
+    RecordTable t(m_seedDb);
     t.SelectTable(TableId::Operators);
     t.SetField(QStringLiteral("userID"), userId);
     t.SetField(QStringLiteral("operatorTemplateID"), templateId);
@@ -124,9 +140,23 @@ qint32 DatabaseTest::addOperator(const QString &alphaID, qint32 templateId, cons
     return userId;
 }
 
-void DatabaseTest::addRight(qint32 templateId, qint32 operationCode, qint32 rwed, qint32 maxValidity)
+namespace {
+
+// Positions t on the template's right; fails the test without it.
+void findRight(RecordTable &t, qint32 templateId, qint32 operationCode)
 {
-    RecordTable t(db);
+    t.SelectTable(TableId::TemplateRights);
+    t.SetField(QStringLiteral("operatorTemplateID"), templateId);
+    t.SetField(QStringLiteral("operationCode"), operationCode);
+    t.FindRecord();
+    ASSERT_STATUS(t, RecordStatus::Ok);
+}
+
+} // namespace
+
+void DatabaseSeeds::addRight(qint32 templateId, qint32 operationCode, qint32 rwed, qint32 maxValidity)
+{
+    RecordTable t(m_seedDb);
     t.SelectTable(TableId::TemplateRights);
     t.SetField(QStringLiteral("operatorTemplateID"), templateId);
     t.SetField(QStringLiteral("operationCode"), operationCode);
@@ -136,44 +166,50 @@ void DatabaseTest::addRight(qint32 templateId, qint32 operationCode, qint32 rwed
     EXPECT_STATUS(t, RecordStatus::Ok);
 }
 
-void DatabaseTest::changeRight(qint32 templateId, qint32 operationCode, qint32 rwed)
+void DatabaseSeeds::changeRight(qint32 templateId, qint32 operationCode, qint32 rwed)
 {
-    RecordTable t(db);
-    t.SelectTable(TableId::TemplateRights);
-    t.SetField(QStringLiteral("operatorTemplateID"), templateId);
-    t.SetField(QStringLiteral("operationCode"), operationCode);
-    t.FindRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
+    RecordTable t(m_seedDb);
+    ASSERT_NO_FATAL_FAILURE(findRight(t, templateId, operationCode));
     t.SetField(QStringLiteral("rwed"), rwed);
     t.UpdateRecord();
     ASSERT_STATUS(t, RecordStatus::Ok);
 }
 
-void DatabaseTest::removeRight(qint32 templateId, qint32 operationCode)
+void DatabaseSeeds::removeRight(qint32 templateId, qint32 operationCode)
 {
-    RecordTable t(db);
-    t.SelectTable(TableId::TemplateRights);
-    t.SetField(QStringLiteral("operatorTemplateID"), templateId);
-    t.SetField(QStringLiteral("operationCode"), operationCode);
-    t.FindRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
+    RecordTable t(m_seedDb);
+    ASSERT_NO_FATAL_FAILURE(findRight(t, templateId, operationCode));
     t.DeleteRecord();
     ASSERT_STATUS(t, RecordStatus::Ok);
 }
 
-void DatabaseTest::addParameter(const QString &key, const QString &value)
+void DatabaseSeeds::putParameter(const QString &key, const QString &value)
 {
-    RecordTable t(db);
+    RecordTable t(m_seedDb);
     t.SelectTable(TableId::Parameters);
     t.SetField(QStringLiteral("parameterID"), key);
+    t.FindRecord();
+    const bool exists = t.Status() == RecordStatus::Ok;
     t.SetField(QStringLiteral("parameter"), value);
-    t.InsertRecord();
+    if (exists)
+        t.UpdateRecord();
+    else
+        t.InsertRecord();
     EXPECT_STATUS(t, RecordStatus::Ok);
 }
 
-QString DatabaseTest::parameterValue(const QString &key)
+void DatabaseSeeds::removeParameter(const QString &key)
 {
-    RecordTable t(db);
+    RecordTable t(m_seedDb);
+    t.SelectTable(TableId::Parameters);
+    t.SetField(QStringLiteral("parameterID"), key);
+    t.DeleteRecord();
+    EXPECT_STATUS(t, RecordStatus::Ok);
+}
+
+QString DatabaseSeeds::parameterValue(const QString &key)
+{
+    RecordTable t(m_seedDb);
     t.SelectTable(TableId::Parameters);
     t.SetField(QStringLiteral("parameterID"), key);
     t.FindRecord();
@@ -182,23 +218,80 @@ QString DatabaseTest::parameterValue(const QString &key)
     return t.GetField(QStringLiteral("parameter")).toString();
 }
 
-void DatabaseTest::addDoor(qint32 doorId, const QString &name, const QString &category, qint32 commonRoom)
+void DatabaseSeeds::addDoor(const Door &door)
 {
-    RecordTable t(db);
+    RecordTable t(m_seedDb);
     t.SelectTable(TableId::Doors);
     t.UseGivenKey();
-    t.SetField(QStringLiteral("doorID"), doorId);
-    t.SetField(QStringLiteral("doorName"), name);
-    t.SetField(QStringLiteral("doorCategory"), category);
-    if (commonRoom != 0)
-        t.SetField(QStringLiteral("commonRoom"), commonRoom);
+    t.SetField(QStringLiteral("doorID"), door.id);
+    t.SetField(QStringLiteral("doorName"), door.name);
+    t.SetField(QStringLiteral("doorCategory"), door.category);
+    if (door.commonRoom != 0)
+        t.SetField(QStringLiteral("commonRoom"), door.commonRoom);
+    if (door.group != 0)
+        t.SetField(QStringLiteral("doorGroupID"), door.group);
+    if (door.intervalStart > 0) {
+        t.SetField(QStringLiteral("roomIntervalStart"), QString::number(door.intervalStart));
+        t.SetField(QStringLiteral("roomIntervalStop"), QString::number(door.intervalStop));
+    }
     t.InsertRecord();
     EXPECT_STATUS(t, RecordStatus::Ok);
 }
 
-void DatabaseTest::addCard(const StoredCard &card)
+void DatabaseSeeds::addDoorGroup(qint32 id, const QString &name)
 {
-    RecordTable t(db);
+    RecordTable t(m_seedDb);
+    t.SelectTable(TableId::DoorGroups);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("doorGroupID"), id);
+    t.SetField(QStringLiteral("doorGroupName"), name);
+    t.InsertRecord();
+    EXPECT_STATUS(t, RecordStatus::Ok);
+}
+
+void DatabaseSeeds::addWing(const QString &code, qint32 prefix1, qint32 prefix2)
+{
+    RecordTable t(m_seedDb);
+    t.SelectTable(TableId::Wings);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("wingCode"), code);
+    t.SetField(QStringLiteral("doorIDPrefix1"), prefix1);
+    t.SetField(QStringLiteral("doorIDPrefix2"), prefix2);
+    t.InsertRecord();
+    EXPECT_STATUS(t, RecordStatus::Ok);
+}
+
+void DatabaseSeeds::addCardName(qint32 kind, const QString &name)
+{
+    RecordTable t(m_seedDb);
+    t.SelectTable(TableId::CardNames);
+    t.UseGivenKey();
+    t.SetField(QStringLiteral("cardNameID"), kind);
+    t.SetField(QStringLiteral("cardName"), name);
+    t.InsertRecord();
+    EXPECT_STATUS(t, RecordStatus::Ok);
+}
+
+qint32 DatabaseSeeds::addDevice(qint32 givenID, qint32 type, const QString &port, const QString &name)
+{
+    RecordTable t(m_seedDb);
+    t.SelectTable(TableId::Devices);
+    if (givenID != 0) {
+        t.UseGivenKey();
+        t.SetField(QStringLiteral("deviceID"), givenID);
+    }
+    t.SetField(QStringLiteral("deviceName"), name.isEmpty() ? port : name);
+    if (!port.isEmpty())
+        t.SetField(QStringLiteral("portName"), port);
+    t.SetField(QStringLiteral("deviceType"), type);
+    t.InsertRecord();
+    EXPECT_STATUS(t, RecordStatus::Ok);
+    return t.GetField(QStringLiteral("deviceID")).toInt();
+}
+
+void DatabaseSeeds::addCard(const StoredCard &card)
+{
+    RecordTable t(m_seedDb);
     t.SelectTable(TableId::Cards);
     t.UseGivenKey();
     t.SetField(QStringLiteral("registrationNumber"), card.registrationNumber);
@@ -225,12 +318,24 @@ void DatabaseTest::addCard(const StoredCard &card)
     }
 }
 
-int DatabaseTest::rowCount(qint32 tableId)
+int DatabaseSeeds::rowCount(qint32 tableId, const QString &where, const QVariantList &params)
 {
-    RecordTable t(db);
+    RecordTable t(m_seedDb);
     t.SelectTable(tableId);
-    t.OpenQuery(QString(), QString());
+    t.OpenQuery(where, QString());
+    for (const QVariant &p : params)
+        t.AddParameter(p);
     const int n = t.RowCount();
-    EXPECT_STATUS(t, RecordStatus::Ok);
+    EXPECT_TRUE(t.Status() == RecordStatus::Ok || t.Status() == RecordStatus::NoRecord)
+        << t.ErrorText(t.Status()).toStdString();
     return n;
+}
+
+bool DatabaseSeeds::hasRow(qint32 tableId, const QString &keyField, const QVariant &key)
+{
+    RecordTable t(m_seedDb);
+    t.SelectTable(tableId);
+    t.SetField(keyField, key);
+    t.FindRecord();
+    return t.Status() == RecordStatus::Ok;
 }

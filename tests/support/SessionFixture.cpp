@@ -1,6 +1,7 @@
 #include "SessionFixture.h"
 
 #include "components/recordtable/RecordTable.h"
+#include "session/Logon.h"
 #include "settings/clsSystemParams.h"
 
 #include <sodium.h>
@@ -63,42 +64,15 @@ void SessionTest::setParameter(const QString &key, const QString &value)
     EXPECT_TRUE(ws->SystemParams->ReadSystemParameters());
 }
 
-void SessionTest::putParameter(const QString &key, const QString &value)
+void SessionTest::logOnDesk(const QList<Right> &rights)
 {
-    RecordTable t(*ws->database);
-    t.SelectTable(TableId::Parameters);
-    t.SetField(QStringLiteral("parameterID"), key);
-    t.FindRecord();
-    if (t.Status() == RecordStatus::NoRecord) {
-        t.SetField(QStringLiteral("parameter"), value);
-        t.InsertRecord();
-        EXPECT_STATUS(t, RecordStatus::Ok);
-    } else {
-        t.SetField(QStringLiteral("parameter"), value);
-        t.UpdateRecord();
-        EXPECT_STATUS(t, RecordStatus::Ok);
-    }
-}
-
-void SessionTest::addOperatorWithId(qint32 userID, const QString &alphaID, qint32 templateId, const QString &password)
-{
-    RecordTable t(*ws->database);
-    t.SelectTable(TableId::Users);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("userID"), userID);
-    t.SetField(QStringLiteral("alphaID"), alphaID);
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
-    t.SelectTable(TableId::Operators);
-    t.SetField(QStringLiteral("userID"), userID);
-    t.SetField(QStringLiteral("operatorTemplateID"), templateId);
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
-    t.SelectTable(TableId::Passwords);
-    t.SetField(QStringLiteral("userID"), userID);
-    t.SetField(QStringLiteral("password"), password);
-    t.InsertRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
+    deskID = addOperator(QStringLiteral("desk"), kDeskTemplate, QStringLiteral("pw"));
+    for (const Right &right : rights)
+        addRight(kDeskTemplate, right.operationCode, right.rwed, right.maxValidity);
+    // Rights rows added since the last load count as changed.
+    ws->authority.setRightsTimeStamp(25569.0);
+    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
+    messages->clear();
 }
 
 QList<qint32> SessionTest::componentLogons()
