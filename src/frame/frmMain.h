@@ -90,6 +90,8 @@ private:
     void openCommandWindow(const FrameCommands::Command &command);
     void openModal(const QString &kind);
     void openList(const FrameCommands::Command &command);
+    // The open list of the kind, or a new one held in created; nullptr when it may not open now.
+    QWidget *availableList(const QString &kind, std::unique_ptr<QWidget> &created);
     // The list of the kind after its search dialog (prepared by `prepare`) was left with OK: an open
     // list is brought forward, a new one shown; nullptr when unavailable or cancelled.
     QWidget *searchFirst(const QString &kind, const QString &filterKind, const std::function<void(QWidget *)> &prepare);

@@ -267,16 +267,22 @@ void frmMain::openList(const Command &command)
         DialogMembers::call(list, "StartSearch");
 }
 
-QWidget *frmMain::searchFirst(const QString &kind, const QString &filterKind,
-                              const std::function<void(QWidget *)> &prepare)
+QWidget *frmMain::availableList(const QString &kind, std::unique_ptr<QWidget> &created)
 {
     QWidget *list = childWindow(kind);
-    std::unique_ptr<QWidget> created;
     if (!list) {
         created.reset(createChild(kind));
         list = created.get();
     }
-    if (!list || !DialogMembers::isDialogAvailable(list))
+    return list && DialogMembers::isDialogAvailable(list) ? list : nullptr;
+}
+
+QWidget *frmMain::searchFirst(const QString &kind, const QString &filterKind,
+                              const std::function<void(QWidget *)> &prepare)
+{
+    std::unique_ptr<QWidget> created;
+    QWidget *list = availableList(kind, created);
+    if (!list)
         return nullptr;
     // The search dialog writes its filters into the list it is given; cancelled, nothing opens.
     if (m_ws.windows.has(filterKind)) {
@@ -312,13 +318,9 @@ void frmMain::openDoorAccess()
 void frmMain::openExpiringCards()
 {
     const QString kind = QStringLiteral("frmCardList");
-    QWidget *list = childWindow(kind);
     std::unique_ptr<QWidget> created;
-    if (!list) {
-        created.reset(createChild(kind));
-        list = created.get();
-    }
-    if (!list || !DialogMembers::isDialogAvailable(list))
+    QWidget *list = availableList(kind, created);
+    if (!list)
         return;
 
     InputBoxRequest request;

@@ -238,38 +238,33 @@ void DatabaseSeeds::addDoor(const Door &door)
     EXPECT_STATUS(t, RecordStatus::Ok);
 }
 
-void DatabaseSeeds::addDoorGroup(qint32 id, const QString &name)
+void DatabaseSeeds::insertWithGivenKey(qint32 tableId, const QList<std::pair<QString, QVariant>> &fields)
 {
     RecordTable t(m_seedDb);
-    t.SelectTable(TableId::DoorGroups);
+    t.SelectTable(tableId);
     t.UseGivenKey();
-    t.SetField(QStringLiteral("doorGroupID"), id);
-    t.SetField(QStringLiteral("doorGroupName"), name);
+    for (const auto &[field, value] : fields)
+        t.SetField(field, value);
     t.InsertRecord();
     EXPECT_STATUS(t, RecordStatus::Ok);
+}
+
+void DatabaseSeeds::addDoorGroup(qint32 id, const QString &name)
+{
+    insertWithGivenKey(TableId::DoorGroups,
+                       {{QStringLiteral("doorGroupID"), id}, {QStringLiteral("doorGroupName"), name}});
 }
 
 void DatabaseSeeds::addWing(const QString &code, qint32 prefix1, qint32 prefix2)
 {
-    RecordTable t(m_seedDb);
-    t.SelectTable(TableId::Wings);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("wingCode"), code);
-    t.SetField(QStringLiteral("doorIDPrefix1"), prefix1);
-    t.SetField(QStringLiteral("doorIDPrefix2"), prefix2);
-    t.InsertRecord();
-    EXPECT_STATUS(t, RecordStatus::Ok);
+    insertWithGivenKey(TableId::Wings, {{QStringLiteral("wingCode"), code},
+                                        {QStringLiteral("doorIDPrefix1"), prefix1},
+                                        {QStringLiteral("doorIDPrefix2"), prefix2}});
 }
 
 void DatabaseSeeds::addCardName(qint32 kind, const QString &name)
 {
-    RecordTable t(m_seedDb);
-    t.SelectTable(TableId::CardNames);
-    t.UseGivenKey();
-    t.SetField(QStringLiteral("cardNameID"), kind);
-    t.SetField(QStringLiteral("cardName"), name);
-    t.InsertRecord();
-    EXPECT_STATUS(t, RecordStatus::Ok);
+    insertWithGivenKey(TableId::CardNames, {{QStringLiteral("cardNameID"), kind}, {QStringLiteral("cardName"), name}});
 }
 
 qint32 DatabaseSeeds::addDevice(qint32 givenID, qint32 type, const QString &port, const QString &name)

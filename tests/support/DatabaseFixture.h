@@ -102,6 +102,8 @@ public:
     bool hasRow(qint32 tableId, const QString &keyField, const QVariant &key);
 
 private:
+    void insertWithGivenKey(qint32 tableId, const QList<std::pair<QString, QVariant>> &fields);
+
     RecordDatabase &m_seedDb;
 };
 
