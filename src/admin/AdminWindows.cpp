@@ -6,6 +6,6 @@
 
 void RegisterAdminWindows(Workstation &ws)
 {
-    ws.windows.add(QStringLiteral("frmUserList"), [&ws](QWidget *parent) { return new frmUserList(ws, parent); });
-    ws.windows.add(QStringLiteral("frmUserData"), [&ws](QWidget *parent) { return new frmUserData(ws, parent); });
+    ws.windows.add(WindowKinds::UserList, [&ws](QWidget *parent) { return new frmUserList(ws, parent); });
+    ws.windows.add(WindowKinds::UserData, [&ws](QWidget *parent) { return new frmUserData(ws, parent); });
 }

@@ -85,8 +85,6 @@ frmUserData::frmUserData(Workstation &ws, QWidget *parent)
       m_cmdUpdate(CommandButton(this, "cmdUpdate", 27105)), m_cmdClose(CommandButton(this, "cmdClose", 27011))
 {
     setObjectName(QStringLiteral("frmUserData"));
-    setProperty("Tag", QStringLiteral("DETAILS"));
-    setProperty("HelpContextID", kHelpContext);
     buildControls();
     connect(m_cmdSave, &QPushButton::clicked, this, &frmUserData::cmdSave_Click);
     connect(m_cmdUpdate, &QPushButton::clicked, this, &frmUserData::cmdUpdate_Click);
@@ -186,6 +184,17 @@ void frmUserData::showMode()
     if (!isNew)
         title += QStringLiteral(" - ") + m_storedAlphaID;
     setWindowTitle(title);
+}
+
+void frmUserData::setChoiceRequest(const ChoiceRequest &request)
+{
+    m_caller = request.caller;
+    m_handBack = request.caller ? request.handBack : nullptr;
+}
+
+int frmUserData::HelpContextID() const
+{
+    return kHelpContext;
 }
 
 bool frmUserData::IsDialogAvailable()
@@ -313,11 +322,12 @@ void frmUserData::insertUser(RecordTable &users)
     m_storedAlphaID = value(AlphaID);
     showMode();
     m_ws.notify.NotifyUserAdded(userID, 0);
-    if (QPointer<QObject> caller = m_callingForm) {
-        m_callingForm = nullptr;
-        caller->setProperty("UserID", userID);
-        if (auto *window = qobject_cast<QWidget *>(caller.data()))
-            BringWindowForward(window);
+    if (QPointer<QWidget> caller = m_caller) {
+        const auto handBack = m_handBack;
+        setChoiceRequest({});
+        if (handBack)
+            handBack(userID);
+        BringWindowForward(caller);
         UnloadWindow(this);
     }
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "data/NotifyInterfaces.h"
+#include "ui/WindowContracts.h"
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -15,26 +17,28 @@ class RecordTable;
 class Workstation;
 
 // The user dialog: creates a user (UserID 0) or edits one. A new user whose identifier belongs to
-// a removed user may bring that user back instead. With a CallingForm, a new user is handed to
-// that dialog (its UserID is set) and the user dialog closes.
-class frmUserData : public QWidget, public clsIUsers
+// a removed user may bring that user back instead. Opened for a window that asked for a user, a
+// new user is handed back to that window and the user dialog closes.
+class frmUserData : public QWidget, public UserDataWindow, public clsIUsers
 {
     Q_OBJECT
-    Q_PROPERTY(qint32 UserID READ UserID WRITE setUserID)
-    Q_PROPERTY(QObject *CallingForm READ CallingForm WRITE setCallingForm)
 
 public:
     explicit frmUserData(Workstation &ws, QWidget *parent = nullptr);
     ~frmUserData() override;
 
     qint32 UserID() const { return m_userID; }
-    void setUserID(qint32 userID);
-    QObject *CallingForm() const { return m_callingForm.data(); }
-    void setCallingForm(QObject *form) { m_callingForm = form; }
-
-    Q_INVOKABLE bool IsDialogAvailable();
-    Q_INVOKABLE void Activate();
-    Q_INVOKABLE void EvaluateAuthority();
+    // UserDataWindow
+    void setUserID(qint32 userID) override;
+    void NewRecord() override { setUserID(0); }
+    void setChoiceRequest(const ChoiceRequest &request) override;
+    bool IsDialogAvailable() override;
+    void Activate() override;
+    void EvaluateAuthority() override;
+    ChildRole role() const override { return ChildRole::Details; }
+    int HelpContextID() const override;
+    // The window a new user goes back to, or null.
+    QWidget *caller() const { return m_caller.data(); }
 
     // clsIUsers
     void Add(int32_t userID, int16_t flag) override;
@@ -71,7 +75,8 @@ private:
     QPushButton *m_cmdSave;
     QPushButton *m_cmdUpdate;
     QPushButton *m_cmdClose;
-    QPointer<QObject> m_callingForm;
+    QPointer<QWidget> m_caller;
+    std::function<void(qint32)> m_handBack;
     qint32 m_userID = 0;
     QString m_storedAlphaID;
 };

@@ -12,8 +12,8 @@
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ChildWindow.h"
-#include "ui/DialogMembers.h"
 #include "ui/FormTexts.h"
+#include "ui/FrameHost.h"
 #include "ui/WindowPlacement.h"
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"
@@ -55,29 +55,6 @@ const QString kMenuProperties = QStringLiteral("UP");
 const QString kMenuCards = QStringLiteral("UC");
 const QString kMenuStaffCard = QStringLiteral("US");
 
-// Takes the filters the card search hands to a list, for the list that opens once the operator
-// has chosen them.
-class ChosenCardSearch : public QObject
-{
-    Q_OBJECT
-public:
-    Q_INVOKABLE void ClearCardNameFilters() { m_kinds.clear(); }
-    Q_INVOKABLE void SetCardNameFilter(int kind) { m_kinds << kind; }
-    Q_INVOKABLE void SetSearchFilters(const QVariantList &values) { m_filters = values; }
-
-    void applyTo(QObject *list) const
-    {
-        DialogMembers::call(list, "ClearCardNameFilters");
-        for (int kind : m_kinds)
-            DialogMembers::call(list, "SetCardNameFilter", {kind});
-        DialogMembers::call(list, "SetSearchFilters", QVariantList{QVariant(m_filters)});
-    }
-
-private:
-    QList<int> m_kinds;
-    QVariantList m_filters;
-};
-
 QString freeFieldCaption(const Workstation &ws, int index)
 {
     return ws.SystemParams ? ws.SystemParams->NotDefined(index) : GetText(16120);
@@ -94,8 +71,6 @@ frmUserList::frmUserList(Workstation &ws, QWidget *parent)
       m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvUsers, *ws.messages, GetText(kCaption))), m_popup(this)
 {
     setObjectName(QStringLiteral("frmUserList"));
-    setProperty("Tag", QStringLiteral("LIST"));
-    setProperty("HelpContextID", kHelpContext);
     setWindowTitle(GetText(kCaption));
     buildControls();
     setUpGrid();
@@ -115,7 +90,7 @@ frmUserList::frmUserList(Workstation &ws, QWidget *parent)
     });
     connect(m_tlvUsers->selectionModel(), &QItemSelectionModel::selectionChanged, this, &frmUserList::updateButtons);
     connect(m_tlvUsers, &QAbstractItemView::activated, this, [this] {
-        if (m_callingForm && m_cmdSelect->isEnabled())
+        if (m_caller && m_cmdSelect->isEnabled())
             cmdSelect_Click();
         else if (m_cmdProperties->isEnabled())
             cmdProperties_Click();
@@ -209,20 +184,25 @@ QString frmUserList::captions() const
     return list.join(QLatin1Char(','));
 }
 
-void frmUserList::setCallingForm(QObject *form)
+void frmUserList::setChoiceRequest(const ChoiceRequest &request)
 {
-    if (m_callingForm)
-        disconnect(m_callingForm, &QObject::destroyed, this, nullptr);
-    m_callingForm = form;
+    if (m_caller)
+        disconnect(m_caller, &QObject::destroyed, this, nullptr);
+    m_caller = request.caller;
+    m_request = request.caller ? request : ChoiceRequest{};
     QString title = GetText(kCaption);
-    if (form) {
-        connect(form, &QObject::destroyed, this, [this] { setCallingForm(nullptr); });
-        if (auto *caller = qobject_cast<QWidget *>(form))
-            title += QStringLiteral(" (") + caller->windowTitle() + QLatin1Char(')');
+    if (request.caller) {
+        connect(request.caller, &QObject::destroyed, this, [this] { setChoiceRequest({}); });
+        title += QStringLiteral(" (") + request.caller->windowTitle() + QLatin1Char(')');
     }
     setWindowTitle(title);
-    m_cmdSelect->setVisible(form != nullptr);
+    m_cmdSelect->setVisible(request.caller != nullptr);
     updateButtons();
+}
+
+int frmUserList::HelpContextID() const
+{
+    return kHelpContext;
 }
 
 bool frmUserList::IsDialogAvailable()
@@ -318,7 +298,7 @@ void frmUserList::updateButtons()
     m_cmdRemove->setEnabled(rows && rights.HasRight(TableId::Users, Authority::Delete));
     m_cmdProperties->setEnabled(rows);
     m_cmdPrint->setEnabled(rows);
-    m_cmdSelect->setEnabled(m_callingForm && selected);
+    m_cmdSelect->setEnabled(m_caller && selected);
 }
 
 qint32 frmUserList::selectedUserID() const
@@ -333,10 +313,11 @@ void frmUserList::cmdAdd_Click()
     if (!m_cmdAdd->isEnabled())
         return;
     // Chosen for a caller, the new user goes straight back to that caller.
-    QPointer<QObject> caller = m_callingForm;
-    m_ws.openChildWindow(QStringLiteral("frmUserData"), [caller](QWidget *window) {
-        window->setProperty("CallingForm", QVariant::fromValue<QObject *>(caller.data()));
-        window->setProperty("UserID", 0);
+    ChoiceRequest request = m_request;
+    request.caller = m_caller;
+    OpenChild(m_ws.frameHost, WindowKinds::UserData, [&request](UserDataWindow &window) {
+        window.setChoiceRequest(request);
+        window.NewRecord();
     });
 }
 
@@ -356,23 +337,24 @@ void frmUserList::cmdProperties_Click()
     const qint32 userID = selectedUserID();
     if (!m_cmdProperties->isEnabled() || userID <= 0)
         return;
-    m_ws.openChildWindow(QStringLiteral("frmUserData"), [userID](QWidget *window) {
-        window->setProperty("CallingForm", QVariant::fromValue<QObject *>(nullptr));
-        window->setProperty("UserID", userID);
+    OpenChild(m_ws.frameHost, WindowKinds::UserData, [userID](UserDataWindow &window) {
+        window.setChoiceRequest({});
+        window.setUserID(userID);
     });
 }
 
 void frmUserList::cmdSelect_Click()
 {
     const qint32 userID = selectedUserID();
-    if (!m_callingForm || userID <= 0)
+    if (!m_caller || userID <= 0)
         return;
-    QPointer<QObject> caller = m_callingForm;
-    setCallingForm(nullptr);
-    caller->setProperty("UserID", userID);
-    if (auto *window = qobject_cast<QWidget *>(caller.data()))
-        BringWindowForward(window);
-    if (m_autoClose)
+    QPointer<QWidget> caller = m_caller;
+    const ChoiceRequest request = m_request;
+    setChoiceRequest({});
+    if (request.handBack)
+        request.handBack(userID);
+    BringWindowForward(caller);
+    if (request.autoClose)
         UnloadWindow(this);
 }
 
@@ -380,46 +362,24 @@ void frmUserList::searchCards()
 {
     if (selectedUserID() <= 0)
         return;
-    const QString alphaID = m_tlvUsers->SelectedValue(Field::alphaID).toString();
-    const QString surname = m_tlvUsers->SelectedValue(Field::surname).toString();
-    const QString firstname = m_tlvUsers->SelectedValue(Field::firstname).toString();
-    std::unique_ptr<QWidget> search(m_ws.windows.create(QStringLiteral("frmCardSearchFilters"), this));
-    if (!search)
-        return;
-    const bool fiveDigits = m_ws.SystemParams && m_ws.SystemParams->FiveDigits();
     // The user's names; the operator narrows kinds, state and dates in the dialog.
-    const QVariantList filters = {alphaID,
-                                  surname,
-                                  firstname,
-                                  0,
-                                  OleDate::kEarliestSearchDay,
-                                  NoExpiry,
-                                  OleDate::kEarliestSearchDay,
-                                  NoExpiry,
-                                  OleDate::kEarliestSearchDay,
-                                  NoExpiry,
-                                  0,
-                                  0x7fffffff,
-                                  QString(),
-                                  0,
-                                  0,
-                                  0,
-                                  0,
-                                  fiveDigits ? 99999 : 9999};
-    ChosenCardSearch chosen;
-    search->setProperty("List", QVariant::fromValue<QObject *>(&chosen));
-    DialogMembers::call(search.get(), "SetCardNameFilters");
-    DialogMembers::call(search.get(), "SetOldFilters", QVariantList{QVariant(filters)});
-    if (auto *dialog = qobject_cast<QDialog *>(search.get()))
-        dialog->exec();
-    if (DialogMembers::readBool(search.get(), "Cancel", true))
+    CardSearchFilters start;
+    start.alphaID = m_tlvUsers->SelectedValue(Field::alphaID).toString();
+    start.surname = m_tlvUsers->SelectedValue(Field::surname).toString();
+    start.firstname = m_tlvUsers->SelectedValue(Field::firstname).toString();
+    start.statusGroup = 0;
+    start.issueFrom = start.startFrom = start.expiryFrom = OleDate::kEarliestSearchDay;
+    start.issueTo = start.startTo = start.expiryTo = NoExpiry;
+    start.registrationTo = 0x7fffffff;
+    start.roomTo = m_ws.SystemParams && m_ws.SystemParams->FiveDigits() ? 99999 : 9999;
+    const std::optional<CardSearchFilters> chosen = m_ws.windows.searchCards({start, CardSearchPreset::None}, this);
+    if (!chosen)
         return;
-    search.reset();
-    QWidget *list = m_ws.openChildWindow(QStringLiteral("frmCardList"));
+    CardListWindow *list = OpenChild(m_ws.frameHost, WindowKinds::CardList);
     if (!list)
         return;
-    chosen.applyTo(list);
-    DialogMembers::call(list, "StartSearch");
+    ApplyCardSearch(*list, *chosen);
+    list->StartSearch();
 }
 
 void frmUserList::openStaffCard()
@@ -462,8 +422,8 @@ void frmUserList::openStaffCard()
     }
     const QString kind =
         card.cardNameID == kEmployeeCard ? QStringLiteral("frmEmployeeCard") : QStringLiteral("frmSupervisorCard");
-    if (QWidget *dialog = m_ws.openChildWindow(kind))
-        DialogMembers::call(dialog, "ReadCardImageBag");
+    if (CardWindow *dialog = OpenChild(m_ws.frameHost, WindowKinds::card(kind)))
+        dialog->ReadCardImageBag();
 }
 
 void frmUserList::ShowListMenu(const QPoint &globalPos, bool printOnly)
@@ -508,5 +468,3 @@ void frmUserList::keyPressEvent(QKeyEvent *event)
     }
     QWidget::keyPressEvent(event);
 }
-
-#include "frmUserList.moc"

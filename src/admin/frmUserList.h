@@ -2,11 +2,13 @@
 
 #include "data/NotifyInterfaces.h"
 #include "ui/PopupMenu.h"
+#include "ui/WindowContracts.h"
 
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class ListPrintMenu;
@@ -18,30 +20,29 @@ class RecordGrid;
 class Workstation;
 
 // The user list: searches the register by one field, lists the users found and removes them; it
-// opens the user dialog for new and existing users, and, with a CallingForm, hands the chosen user
-// back to the dialog that asked for one (that dialog's UserID is set and it comes forward).
-class frmUserList : public QWidget, public clsIUsers
+// opens the user dialog for new and existing users, and, opened as a chooser, hands the chosen
+// user back to the window that asked for one (which comes forward).
+class frmUserList : public QWidget, public UserListWindow, public clsIUsers
 {
     Q_OBJECT
-    Q_PROPERTY(QObject *CallingForm READ CallingForm WRITE setCallingForm)
-    Q_PROPERTY(bool AutoClose READ AutoClose WRITE setAutoClose)
 
 public:
     explicit frmUserList(Workstation &ws, QWidget *parent = nullptr);
     ~frmUserList() override;
 
-    QObject *CallingForm() const { return m_callingForm.data(); }
-    void setCallingForm(QObject *form);
-    // Close the list once it has handed a user back.
-    bool AutoClose() const { return m_autoClose; }
-    void setAutoClose(bool on) { m_autoClose = on; }
+    // UserListWindow
+    void setChoiceRequest(const ChoiceRequest &request) override;
+    bool IsDialogAvailable() override;
+    void Activate() override;
+    void EvaluateAuthority() override;
+    void RefreshTableList() override;
+    ChildRole role() const override { return ChildRole::List; }
+    int HelpContextID() const override;
+    // The window a chosen user goes back to, or null.
+    QWidget *caller() const { return m_caller.data(); }
 
-    Q_INVOKABLE bool IsDialogAvailable();
-    Q_INVOKABLE void Activate();
-    Q_INVOKABLE void EvaluateAuthority();
-    Q_INVOKABLE void RefreshTableList();
-    Q_INVOKABLE void UpdateColumnNames();
-    Q_INVOKABLE void UpdateComboboxItems();
+    void UpdateColumnNames();
+    void UpdateComboboxItems();
 
     // clsIUsers
     void Add(int32_t userID, int16_t flag) override;
@@ -92,8 +93,8 @@ private:
     std::unique_ptr<ListPrintMenu> m_printMenu;
     PopupMenu m_popup;
     QTimer m_searchTimer;
-    QPointer<QObject> m_callingForm;
-    bool m_autoClose = false;
+    ChoiceRequest m_request; // its caller as m_caller, which notices the caller closing
+    QPointer<QWidget> m_caller;
     bool m_querying = false;
     qint32 m_rows = 0;
 };

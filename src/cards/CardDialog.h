@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cards/CardReadBack.h"
+#include "ui/WindowContracts.h"
 
 #include <QList>
 #include <QPointer>
@@ -25,8 +26,7 @@ bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, const QList<qint3
 // What every card dialog shares: its flag in the open-dialog set, the authority and availability
 // checks of its kind, the issue-to box of room cards, and the read-back view of a card read on
 // the encoder (inputs locked, issue command hidden, edit command shown, the card in the caption).
-// The frame and the other windows call the Q_INVOKABLE members by name.
-class CardDialog : public QWidget
+class CardDialog : public QWidget, public CardWindow
 {
     Q_OBJECT
 public:
@@ -38,15 +38,21 @@ public:
     virtual qint32 cardNameID() const = 0;
     int windowNumber() const { return m_windowNumber; }
 
-    Q_INVOKABLE void Activate();
+    // CardWindow
+    void Activate() override;
     // Without the right for the kind the dialog closes itself; with it room dialogs re-apply
     // their room-number rules.
-    Q_INVOKABLE virtual void EvaluateAuthority();
-    // Room-card dialogs: the issue-to box is shown only while names are issued to.
-    Q_INVOKABLE virtual void EvaluateIssueTo();
-    Q_INVOKABLE virtual bool IsDialogAvailable();
+    void EvaluateAuthority() override;
+    bool IsDialogAvailable() override;
     // Shows the card just read on the first card server, read-only.
-    Q_INVOKABLE virtual bool ReadCardImageBag();
+    bool ReadCardImageBag() override;
+    ChildRole role() const override { return ChildRole::Card; }
+    // Dialogs of one kind ignore these.
+    void SetFunction(int) override {}
+    void setJoiner(bool) override {}
+
+    // Room-card dialogs: the issue-to box is shown only while names are issued to.
+    virtual void EvaluateIssueTo();
 
     // Closes the dialog, with the frame's window around it when it has one.
     void unload();

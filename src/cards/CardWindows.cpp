@@ -6,7 +6,8 @@
 
 void RegisterCardWindows(Workstation &ws)
 {
-    ws.windows.add(QStringLiteral("frmGuestCard"), [&ws](QWidget *parent) { return new frmGuestCard(ws, parent); });
-    ws.windows.add(QStringLiteral("frmGroupCheckIn"),
-                   [&ws](QWidget *parent) { return new frmGroupCheckIn(ws, parent); });
+    ws.windows.add(WindowKinds::card(QStringLiteral("frmGuestCard")),
+                   [&ws](QWidget *parent) { return new frmGuestCard(ws, parent); });
+    ws.windows.addDialog(QStringLiteral("frmGroupCheckIn"),
+                         [&ws](QWidget *parent) { return new frmGroupCheckIn(ws, parent); });
 }

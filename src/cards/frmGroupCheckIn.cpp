@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int16_t kTitle = 28200;
-constexpr int kHelpContext = 1001;  // the guest card's page
 constexpr int16_t kBusyLoading = 1; // -31998
 const QString kTicked = QStringLiteral("W");
 const QString kPartly = QStringLiteral("G");
@@ -119,7 +118,6 @@ void frmGroupCheckIn::buildControls()
         return b;
     };
     setWindowTitle(QString::number(kTitle));
-    setProperty("HelpContextID", kHelpContext);
     m_lblDoors = new QLabel(QStringLiteral("28201"), this);
     m_lblDoors->setObjectName(QStringLiteral("lblDoors"));
     m_tvwDoors = new QTreeWidget(this);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/NotifyInterfaces.h"
+#include "ui/WindowContracts.h"
 
 #include <QDialog>
 #include <QList>
@@ -20,7 +21,7 @@ class Workstation;
 // Picks many rooms at once, by door area, for a group of guests; the calling card dialog issues
 // one card run per selected room. Areas load their rooms when first expanded; a ticked area that
 // was never expanded gives all its guest rooms (categories G, L, A) on confirmation.
-class frmGroupCheckIn : public QDialog
+class frmGroupCheckIn : public QDialog, public HelpContext
 {
     Q_OBJECT
     Q_PROPERTY(bool Result READ Result)
@@ -35,6 +36,7 @@ public:
 
     explicit frmGroupCheckIn(Workstation &ws, QWidget *parent = nullptr);
     ~frmGroupCheckIn() override;
+    int HelpContextID() const override { return 1001; } // the guest card's page
 
     // Read by the caller after the dialog closed.
     Q_INVOKABLE bool Result() const { return m_result; }

@@ -241,6 +241,11 @@ QString frmGuestCard::dialogTitle() const
     return GetText(m_joiner ? kJoinerTitle : kGuestTitle);
 }
 
+int frmGuestCard::HelpContextID() const
+{
+    return m_joiner ? kJoinerHelpContext : kGuestHelpContext;
+}
+
 void frmGuestCard::setJoiner(bool joiner)
 {
     // The run in progress keeps the mode it started with.
@@ -248,7 +253,6 @@ void frmGuestCard::setJoiner(bool joiner)
         return;
     const bool wasJoiner = m_joiner;
     m_joiner = joiner;
-    setProperty("HelpContextID", joiner ? kJoinerHelpContext : kGuestHelpContext);
     const clsSystemParams &params = *m_ws.SystemParams;
     m_txtNumCards->setText(QString::number(joiner ? params.DefaultJoinerCards() : params.DefaultGuestCards()));
     if (joiner) {

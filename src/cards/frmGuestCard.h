@@ -21,7 +21,6 @@ class CardIssue;
 class frmGuestCard : public CardDialog, public clsIDoors
 {
     Q_OBJECT
-    Q_PROPERTY(bool Joiner READ Joiner WRITE setJoiner)
 public:
     static constexpr int kWindowNumber = 33;
     static constexpr qint32 kErrorCode = 4224;
@@ -30,7 +29,8 @@ public:
     ~frmGuestCard() override;
 
     bool Joiner() const { return m_joiner; }
-    void setJoiner(bool joiner);
+    void setJoiner(bool joiner) override;
+    int HelpContextID() const override;
 
     qint32 cardNameID() const override;
 

@@ -112,10 +112,9 @@ void Notify::NotifyCameraUpdated(int32_t cameraID, const QString &cameraName, co
     // A camera has one live window at most; the first match is it.
     const QList<QObject *> windows = m_openWindows();
     for (QObject *window : windows) {
-        if (window && window->property("Tag").toString() == QLatin1String("CAMERA") &&
-            window->property("CameraID").toInt() == cameraID) {
-            window->setProperty("CameraName", cameraName);
-            window->setProperty("CameraAddress", cameraAddress);
+        auto *camera = dynamic_cast<clsICameraWindow *>(window);
+        if (camera && camera->CameraID() == cameraID) {
+            camera->CameraUpdated(cameraName, cameraAddress);
             return;
         }
     }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class QString;
+
 // The change-notification interfaces: a window that shows records of a kind implements the
 // interface of that kind and subscribes to Notify while it is loaded. None has behaviour of its
 // own; the operations are in slot order.
@@ -77,4 +79,14 @@ public:
     virtual void Update(int32_t operatorTemplateID) = 0;
     virtual void Remove(int32_t operatorTemplateID) = 0;
     virtual void Refresh() = 0;
+};
+
+// The live window of one camera (at most one per camera): its name and address follow the
+// camera's record as Notify reports it updated.
+class clsICameraWindow
+{
+public:
+    virtual ~clsICameraWindow() = default;
+    virtual int32_t CameraID() const = 0;
+    virtual void CameraUpdated(const QString &cameraName, const QString &cameraAddress) = 0;
 };

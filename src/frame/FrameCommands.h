@@ -75,8 +75,7 @@ struct Command
     const char *kind;       // window kind opened, "" when none
     const char *filterKind; // search-filter dialog shown before a list, "" when none
     Argument argumentKind;
-    int argument;               // Joiner 0/1, function 0..3
-    const char *recordProperty; // NewRecord: the data dialog's key property
+    int argument; // Joiner 0/1, function 0..3
     bool separatorBefore;
 };
 

@@ -8,7 +8,6 @@
 #include "settings/frmEncoderSetup.h"
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
-#include "ui/DialogMembers.h"
 #include "ui/FormTexts.h"
 #include "ui/HelpViewer.h"
 #include "ui/Twips.h"
@@ -86,18 +85,6 @@ int16_t menuText(Menu menu)
     return 0;
 }
 
-const char *const kChildKinds[] = {"LIST", "DETAILS", "CARD", "CAMERA"};
-
-bool hasChildTag(const QWidget *child)
-{
-    const QString tag = child->property("Tag").toString();
-    for (const char *kind : kChildKinds) {
-        if (tag == QLatin1String(kind))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 frmMain::frmMain(Workstation &workstation, QWidget *parent)
@@ -156,15 +143,13 @@ frmMain::frmMain(Workstation &workstation, QWidget *parent)
     // The encoder selection is the frame's own command; the logon and the card dialogs open it by kind.
     if (!m_ws.windows.has(QStringLiteral("frmEncoderSetup"))) {
         Workstation *ws = &m_ws;
-        m_ws.windows.add(QStringLiteral("frmEncoderSetup"), [ws](QWidget *parent) -> QWidget * {
+        m_ws.windows.addDialog(QStringLiteral("frmEncoderSetup"), [ws](QWidget *parent) -> QDialog * {
             return ws->database ? CreateEncoderSetup(*ws->database, ws->LocalParams, parent) : nullptr;
         });
     }
     m_ws.busyIndicator = this;
     m_ws.setApplicationTitle = [this]() { SetApplicationTitle(); };
-    m_ws.openWindow = [this](const QString &kind, const std::function<void(QWidget *)> &arguments) {
-        return openWindow(kind, arguments);
-    };
+    m_ws.frameHost = this;
     m_ws.setupMenus = [this]() {
         SetupMenus();
         SetupToolbar();
@@ -187,7 +172,8 @@ frmMain::~frmMain()
         m_ws.busyIndicator = nullptr;
     m_ws.setApplicationTitle = nullptr;
     m_ws.setupMenus = nullptr;
-    m_ws.openWindow = nullptr;
+    if (m_ws.frameHost == this)
+        m_ws.frameHost = nullptr;
     m_ws.notify.setOpenWindows(nullptr);
 }
 
@@ -454,8 +440,8 @@ QWidget *frmMain::childWindow(const QString &kind) const
 
 void frmMain::activateChild(QWidget *child)
 {
-    if (hasChildTag(child))
-        DialogMembers::call(child, "Activate");
+    if (auto *frameChild = dynamic_cast<FrameChild *>(child))
+        frameChild->Activate();
 }
 
 void frmMain::changeEvent(QEvent *event)

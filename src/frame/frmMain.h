@@ -4,6 +4,7 @@
 #include "frame/MenuRules.h"
 #include "platform/MessageDialog.h"
 #include "ui/BusyIndicator.h"
+#include "ui/FrameHost.h"
 #include "ui/PopupMenu.h"
 
 #include <QHash>
@@ -26,7 +27,7 @@ class frmNavWindow;
 // The workstation's one top-level window: a multiple-document frame with the menu bar, toolbar,
 // status bar, context menu and navigation window. Every command starts here; which commands are
 // shown, greyed or hidden follows the logged-on operators' rights.
-class frmMain : public QMainWindow, public BusyIndicator
+class frmMain : public QMainWindow, public BusyIndicator, public FrameHost
 {
     Q_OBJECT
 public:
@@ -46,9 +47,9 @@ public:
     // Shows the "H0" context menu at a screen position and runs the chosen command.
     void showContextMenu(const QPoint &globalPos);
 
-    // The window of a kind as a child of the frame: brought forward when it is open, else created
-    // through the window catalog. Null when it is not available (a message has said why).
-    QWidget *openWindow(const QString &kind, const std::function<void(QWidget *)> &arguments = {});
+    // FrameHost: the window of a kind as a child of the frame, brought forward when it is open, else
+    // created through the window catalog.
+    FrameChild *openChild(const QString &kind, const std::function<bool(FrameChild &)> &prepare) override;
     // The open child window of a kind, or null.
     QWidget *childWindow(const QString &kind) const;
 
@@ -85,16 +86,16 @@ private:
 
     // Commands (frmMainCommands.cpp)
     void showNotAvailable();
-    QWidget *createChild(const QString &kind);
-    void showChild(const QString &kind, QWidget *window, bool created);
+    FrameChild *createChild(const QString &kind);
+    void showChild(const QString &kind, FrameChild *child, bool created);
     void openCommandWindow(const FrameCommands::Command &command);
     void openModal(const QString &kind);
     void openList(const FrameCommands::Command &command);
-    // The open list of the kind, or a new one held in created; nullptr when it may not open now.
-    QWidget *availableList(const QString &kind, std::unique_ptr<QWidget> &created);
-    // The list of the kind after its search dialog (prepared by `prepare`) was left with OK: an open
-    // list is brought forward, a new one shown; nullptr when unavailable or cancelled.
-    QWidget *searchFirst(const QString &kind, const QString &filterKind, const std::function<void(QWidget *)> &prepare);
+    // The open card list, or a new one held in created; nullptr when it may not open now.
+    CardListWindow *availableList(std::unique_ptr<FrameChild> &created);
+    // The card list after the card search (in the preset) was left with OK and its filters handed to
+    // the list: an open list is brought forward, a new one shown; nullptr when unavailable or cancelled.
+    CardListWindow *searchFirst(CardSearchPreset preset);
     void openDoorAccess();
     void openExpiringCards();
     void increaseOverride();

@@ -10,7 +10,6 @@
 #include "settings/clsSystemParams.h"
 #include "settings/frmEncoderSetup.h"
 #include "texts/Texts.h"
-#include "ui/DialogMembers.h"
 #include "ui/HelpViewer.h"
 #include "ui/WindowNumbers.h"
 
@@ -25,6 +24,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 using namespace FrameCommands;
 
@@ -35,8 +35,12 @@ constexpr int16_t kNotAvailableYet = -30000;
 
 // Staff card kinds of the door-access search.
 constexpr int32_t kDoorAccessKinds[] = {260, 261, 266, 267, 268, 273, 276};
-// The search dialog's mode that asks for a door.
-constexpr int kDoorAccessMode = 1;
+// The help context of a window with a help page, 0 for another.
+int helpContextOf(QWidget *window)
+{
+    const auto *help = dynamic_cast<HelpContext *>(window);
+    return help ? help->HelpContextID() : 0;
+}
 
 // The kinds the expiring-cards search lists; the operator card only where operators carry one.
 QList<int32_t> expiringKinds(bool operatorCards)
@@ -155,16 +159,17 @@ void frmMain::showNotAvailable()
     m_ws.messages->information(kNotAvailableYet, {}, this);
 }
 
-QWidget *frmMain::createChild(const QString &kind)
+FrameChild *frmMain::createChild(const QString &kind)
 {
-    QWidget *window = m_ws.windows.create(kind, nullptr);
+    FrameChild *window = m_ws.windows.create(kind, nullptr);
     if (!window)
         showNotAvailable();
     return window;
 }
 
-void frmMain::showChild(const QString &kind, QWidget *window, bool created)
+void frmMain::showChild(const QString &kind, FrameChild *child, bool created)
 {
+    QWidget *window = WidgetOf(child);
     QMdiSubWindow *sub = nullptr;
     if (created) {
         // A window that restored its own placement keeps it inside the frame's client area.
@@ -198,106 +203,99 @@ void frmMain::showChild(const QString &kind, QWidget *window, bool created)
         sub->show();
     m_mdi->setActiveSubWindow(sub);
     window->setFocus();
-    DialogMembers::call(window, "Activate");
+    child->Activate();
 }
 
-QWidget *frmMain::openWindow(const QString &kind, const std::function<void(QWidget *)> &arguments)
+FrameChild *frmMain::openChild(const QString &kind, const std::function<bool(FrameChild &)> &prepare)
 {
-    QWidget *window = childWindow(kind);
+    FrameChild *window = dynamic_cast<FrameChild *>(childWindow(kind));
     const bool created = window == nullptr;
     if (created && !(window = createChild(kind)))
         return nullptr;
-    if (!DialogMembers::isDialogAvailable(window)) {
+    if (!window->IsDialogAvailable() || (prepare && !prepare(*window))) {
         if (created)
             delete window;
         return nullptr;
     }
-    if (arguments)
-        arguments(window);
     showChild(kind, window, created);
     return window;
 }
 
 void frmMain::openCommandWindow(const Command &command)
 {
-    openWindow(QLatin1String(command.kind), [&command](QWidget *window) {
+    openChild(QLatin1String(command.kind), [&command](FrameChild &window) {
         switch (command.argumentKind) {
         case Argument::None:
-            break;
+            return true;
         case Argument::Joiner:
-            window->setProperty("Joiner", command.argument != 0);
-            break;
+            if (auto *card = dynamic_cast<CardWindow *>(&window)) {
+                card->setJoiner(command.argument != 0);
+                return true;
+            }
+            return false;
         case Argument::Function:
-            DialogMembers::call(window, "SetFunction", {command.argument});
-            break;
+            if (auto *card = dynamic_cast<CardWindow *>(&window)) {
+                card->SetFunction(command.argument);
+                return true;
+            }
+            return false;
         case Argument::NewRecord:
-            // A new record: key 0, or no wing code for the wing dialog.
-            if (QLatin1String(command.recordProperty) == QLatin1String("WingCode"))
-                window->setProperty(command.recordProperty, QString());
-            else
-                window->setProperty(command.recordProperty, 0);
-            break;
+            if (auto *data = dynamic_cast<DataWindow *>(&window)) {
+                data->NewRecord();
+                return true;
+            }
+            return false;
         }
+        return false;
     });
 }
 
 void frmMain::openModal(const QString &kind)
 {
-    std::unique_ptr<QWidget> window(createChild(kind));
-    if (!window || !DialogMembers::isDialogAvailable(window.get()))
+    std::unique_ptr<QDialog> dialog(m_ws.windows.createDialog(kind, this));
+    if (!dialog) {
+        showNotAvailable();
         return;
-    if (auto *dialog = qobject_cast<QDialog *>(window.get())) {
-        dialog->setParent(this, dialog->windowFlags());
-        dialog->exec();
-    } else {
-        window->setParent(this, Qt::Dialog);
-        window->setWindowModality(Qt::ApplicationModal);
-        window->show();
     }
+    dialog->setParent(this, dialog->windowFlags());
+    dialog->exec();
 }
 
 void frmMain::openList(const Command &command)
 {
     const QString kind = QLatin1String(command.kind);
-    if (childWindow(kind)) {
-        openWindow(kind);
+    if (childWindow(kind) || kind != WindowKinds::CardList.name || !*command.filterKind) {
+        openChild(kind, {});
         return;
     }
-    if (QWidget *list = searchFirst(kind, QLatin1String(command.filterKind), {}))
-        DialogMembers::call(list, "StartSearch");
+    if (CardListWindow *list = searchFirst(CardSearchPreset::None))
+        list->StartSearch();
 }
 
-QWidget *frmMain::availableList(const QString &kind, std::unique_ptr<QWidget> &created)
+CardListWindow *frmMain::availableList(std::unique_ptr<FrameChild> &created)
 {
-    QWidget *list = childWindow(kind);
+    auto *list = dynamic_cast<CardListWindow *>(childWindow(WindowKinds::CardList.name));
     if (!list) {
-        created.reset(createChild(kind));
-        list = created.get();
+        created.reset(createChild(WindowKinds::CardList.name));
+        list = dynamic_cast<CardListWindow *>(created.get());
     }
-    return list && DialogMembers::isDialogAvailable(list) ? list : nullptr;
+    return list && list->IsDialogAvailable() ? list : nullptr;
 }
 
-QWidget *frmMain::searchFirst(const QString &kind, const QString &filterKind,
-                              const std::function<void(QWidget *)> &prepare)
+CardListWindow *frmMain::searchFirst(CardSearchPreset preset)
 {
-    std::unique_ptr<QWidget> created;
-    QWidget *list = availableList(kind, created);
+    std::unique_ptr<FrameChild> created;
+    CardListWindow *list = availableList(created);
     if (!list)
         return nullptr;
-    // The search dialog writes its filters into the list it is given; cancelled, nothing opens.
-    if (m_ws.windows.has(filterKind)) {
-        std::unique_ptr<QWidget> filter(m_ws.windows.create(filterKind, this));
-        if (!filter)
+    // The list takes the filters of the search; cancelled, nothing opens.
+    if (m_ws.windows.hasCardSearch()) {
+        const std::optional<CardSearchFilters> chosen = m_ws.windows.searchCards({std::nullopt, preset}, this);
+        if (!chosen)
             return nullptr;
-        filter->setProperty("List", QVariant::fromValue<QObject *>(list));
-        if (prepare)
-            prepare(filter.get());
-        if (auto *dialog = qobject_cast<QDialog *>(filter.get()))
-            dialog->exec();
-        if (DialogMembers::readBool(filter.get(), "Cancel", true))
-            return nullptr;
+        ApplyCardSearch(*list, *chosen);
     }
-    showChild(kind, list, created != nullptr);
+    showChild(WindowKinds::CardList.name, list, created != nullptr);
     created.release();
     return list;
 }
@@ -305,24 +303,21 @@ QWidget *frmMain::searchFirst(const QString &kind, const QString &filterKind,
 void frmMain::openDoorAccess()
 {
     // Door access always asks for the door, also when the list is open already.
-    QWidget *list = searchFirst(QStringLiteral("frmCardList"), QStringLiteral("frmCardSearchFilters"),
-                                [](QWidget *filter) { filter->setProperty("PresetMode", kDoorAccessMode); });
+    CardListWindow *list = searchFirst(CardSearchPreset::DoorAccess);
     if (!list)
         return;
-    DialogMembers::call(list, "ClearCardNameFilters");
+    list->ClearCardNameFilters();
     for (int32_t kind : kDoorAccessKinds)
-        DialogMembers::call(list, "SetCardNameFilter", {kind});
-    DialogMembers::call(list, "StartSearch");
+        list->SetCardNameFilter(kind);
+    list->StartSearch();
 }
 
 void frmMain::openExpiringCards()
 {
-    const QString kind = QStringLiteral("frmCardList");
-    std::unique_ptr<QWidget> created;
-    QWidget *list = availableList(kind, created);
+    std::unique_ptr<FrameChild> created;
+    CardListWindow *list = availableList(created);
     if (!list)
         return;
-
     InputBoxRequest request;
     request.title = GetText(-32764);
     request.message = GetText(-31488);
@@ -341,35 +336,23 @@ void frmMain::openExpiringCards()
     }
     const double limit = today + days;
 
-    showChild(kind, list, created != nullptr);
+    showChild(WindowKinds::CardList.name, list, created != nullptr);
     created.release();
     const bool operatorCards = m_ws.SystemParams && m_ws.SystemParams->NeedOpCardAtLogon();
     const bool fiveDigits = m_ws.SystemParams && m_ws.SystemParams->FiveDigits();
-    DialogMembers::call(list, "ClearCardNameFilters");
+    list->ClearCardNameFilters();
     for (int32_t cardKind : expiringKinds(operatorCards))
-        DialogMembers::call(list, "SetCardNameFilter", {cardKind});
-    // alphaID, surname, firstname, status group, issue from/to, start from/to, expiry from/to,
-    // registration from/to, issued by, door, interval start/stop, main guest room from/to.
-    const QVariantList filters = {QString(),
-                                  QString(),
-                                  QString(),
-                                  1,
-                                  OleDate::kEarliestSearchDay,
-                                  NoExpiry,
-                                  OleDate::kEarliestSearchDay,
-                                  NoExpiry,
-                                  OleDate::kEarliestSearchDay,
-                                  limit,
-                                  0,
-                                  0x7fffffff,
-                                  QString(),
-                                  0,
-                                  0,
-                                  0,
-                                  0,
-                                  fiveDigits ? 99999 : 9999};
-    DialogMembers::call(list, "SetSearchFilters", QVariantList{QVariant(filters)});
-    DialogMembers::call(list, "StartSearch");
+        list->SetCardNameFilter(cardKind);
+    // Current cards of every date but the expiry, any registration number, door and room.
+    CardSearchFilters filters;
+    filters.statusGroup = 1;
+    filters.issueFrom = filters.startFrom = filters.expiryFrom = OleDate::kEarliestSearchDay;
+    filters.issueTo = filters.startTo = NoExpiry;
+    filters.expiryTo = limit;
+    filters.registrationTo = 0x7fffffff;
+    filters.roomTo = fiveDigits ? 99999 : 9999;
+    list->SetSearchFilters(filters);
+    list->StartSearch();
 }
 
 void frmMain::increaseOverride()
@@ -420,9 +403,9 @@ void frmMain::showHelp(bool search)
     } else {
         QString page;
         if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this)
-            page = HelpPageFor(modal->property("HelpContextID").toInt());
+            page = HelpPageFor(helpContextOf(modal));
         else if (QMdiSubWindow *sub = m_mdi->activeSubWindow(); sub && sub->widget())
-            page = HelpPageFor(sub->widget()->property("HelpContextID").toInt());
+            page = HelpPageFor(helpContextOf(sub->widget()));
         error = page.isEmpty() ? m_help->DisplayContents() : m_help->DisplayTopic(page);
     }
     if (!error.isEmpty()) {

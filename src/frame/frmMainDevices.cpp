@@ -7,7 +7,6 @@
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
-#include "ui/DialogMembers.h"
 
 #include <QAction>
 #include <QEventLoop>
@@ -186,19 +185,21 @@ void frmMain::showCardRead()
     const Command *command = hasKind ? commandForCardKind(kind) : nullptr;
     if (command && m_ws.windows.has(QLatin1String(command->kind))) {
         const QString windowKind = QLatin1String(command->kind);
-        QWidget *window = childWindow(windowKind);
+        FrameChild *window = dynamic_cast<FrameChild *>(childWindow(windowKind));
         const bool created = window == nullptr;
         if (created)
             window = m_ws.windows.create(windowKind, nullptr);
-        if (window) {
+        if (auto *card = dynamic_cast<CardWindow *>(window)) {
             if (command->argumentKind == Argument::Joiner)
-                window->setProperty("Joiner", command->argument != 0);
+                card->setJoiner(command->argument != 0);
             else if (command->argumentKind == Argument::Function)
-                DialogMembers::call(window, "SetFunction", {command->argument});
-            DialogMembers::call(window, "ReadCardImageBag");
+                card->SetFunction(command->argument);
+            card->ReadCardImageBag();
             showChild(windowKind, window, created);
             return;
         }
+        if (created)
+            delete window;
     }
     // No dialog shows this kind: name it from the card names, or by its number.
     const QString name = hasKind && m_ws.database ? CardKindName(*m_ws.database, kind)

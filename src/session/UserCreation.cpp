@@ -5,7 +5,7 @@
 #include "data/OleDate.h"
 #include "session/Workstation.h"
 #include "ui/BusyIndicator.h"
-#include "ui/DialogMembers.h"
+#include "ui/WindowContracts.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -46,8 +46,8 @@ void refreshUserLists(Workstation &ws)
 {
     const QList<QObject *> windows = ws.notify.openWindows();
     for (QObject *window : windows) {
-        if (window && window->inherits("frmUserList"))
-            DialogMembers::call(window, "RefreshTableList");
+        if (auto *list = dynamic_cast<UserListWindow *>(window))
+            list->RefreshTableList();
     }
 }
 

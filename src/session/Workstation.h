@@ -20,6 +20,7 @@
 #include <memory>
 
 class BusyIndicator;
+class FrameHost;
 class QWidget;
 class CardsIntf;
 class RecordDatabase;
@@ -106,14 +107,8 @@ public:
     BusyIndicator *busyIndicator = nullptr;
     std::function<void()> setApplicationTitle;
     std::function<void()> setupMenus; // SetupMenus and SetupToolbar
-    // Opens a child window of the frame by kind, or brings an open one forward; arguments run
-    // before it shows. nullptr when it did not open (the frame or the window said why).
-    std::function<QWidget *(const QString &kind, const std::function<void(QWidget *)> &arguments)> openWindow;
-    // openWindow, or nullptr while there is no frame.
-    QWidget *openChildWindow(const QString &kind, const std::function<void(QWidget *)> &arguments = {})
-    {
-        return openWindow ? openWindow(kind, arguments) : nullptr;
-    }
+    // The main frame while it is loaded: windows open each other's windows through it.
+    FrameHost *frameHost = nullptr;
 
     LogonState logon;
     Notify notify;

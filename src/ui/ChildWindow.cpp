@@ -1,7 +1,7 @@
 #include "ui/ChildWindow.h"
 
-#include "ui/DialogMembers.h"
 #include "ui/Messages.h"
+#include "ui/WindowContracts.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -34,7 +34,8 @@ void BringWindowForward(QWidget *window)
         window->activateWindow();
     }
     window->setFocus();
-    DialogMembers::call(window, "Activate");
+    if (auto *child = dynamic_cast<FrameChild *>(window))
+        child->Activate();
 }
 
 MessageDialogFn LiteralErrorBox(Messages &messages, QWidget *parent)

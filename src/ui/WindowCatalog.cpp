@@ -1,23 +1,31 @@
 #include "ui/WindowCatalog.h"
 
-#include <QStringList>
+#include <QDialog>
 
-void WindowCatalog::add(const QString &kind, Factory factory)
+void WindowCatalog::addDialog(const QString &kind, DialogFactory factory)
 {
-    m_factories.insert(kind, std::move(factory));
+    m_dialogs.insert(kind, std::move(factory));
 }
 
-QWidget *WindowCatalog::create(const QString &kind, QWidget *parent) const
+FrameChild *WindowCatalog::create(const QString &kind, QWidget *parent) const
 {
-    const auto it = m_factories.constFind(kind);
-    if (it == m_factories.constEnd() || !*it)
+    const auto it = m_children.constFind(kind);
+    if (it == m_children.constEnd() || !*it)
         return nullptr;
     return (*it)(parent);
 }
 
-QStringList WindowCatalog::kinds() const
+QDialog *WindowCatalog::createDialog(const QString &kind, QWidget *parent) const
 {
-    QStringList list = m_factories.keys();
-    list.sort();
-    return list;
+    const auto it = m_dialogs.constFind(kind);
+    if (it == m_dialogs.constEnd() || !*it)
+        return nullptr;
+    return (*it)(parent);
+}
+
+std::optional<CardSearchFilters> WindowCatalog::searchCards(const CardSearchRequest &request, QWidget *parent) const
+{
+    if (!m_cardSearch)
+        return std::nullopt;
+    return m_cardSearch(request, parent);
 }

@@ -6,7 +6,8 @@
 
 void RegisterViewWindows(Workstation &ws)
 {
-    ws.windows.add(QStringLiteral("frmCardList"), [&ws](QWidget *parent) { return new frmCardList(ws, parent); });
-    ws.windows.add(QStringLiteral("frmCardSearchFilters"),
-                   [&ws](QWidget *parent) { return new frmCardSearchFilters(ws, parent); });
+    ws.windows.add(WindowKinds::CardList, [&ws](QWidget *parent) { return new frmCardList(ws, parent); });
+    ws.windows.setCardSearch([&ws](const CardSearchRequest &request, QWidget *parent) {
+        return frmCardSearchFilters::Run(ws, request, parent);
+    });
 }

@@ -9,8 +9,8 @@
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ChildWindow.h"
-#include "ui/DialogMembers.h"
 #include "ui/FormTexts.h"
+#include "ui/FrameHost.h"
 #include "ui/WindowPlacement.h"
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"
@@ -48,8 +48,6 @@ frmCardList::frmCardList(Workstation &ws, QWidget *parent)
       m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvCards, *ws.messages, GetText(kCaption))), m_popup(this)
 {
     setObjectName(QStringLiteral("frmCardList"));
-    setProperty("Tag", QStringLiteral("LIST"));
-    setProperty("HelpContextID", kHelpContext);
     setWindowTitle(GetText(kCaption));
     if (m_ws.SystemParams && m_ws.SystemParams->FiveDigits())
         m_filters.roomTo = 99999;
@@ -152,25 +150,31 @@ void frmCardList::setUpGrid()
     RestoreGridLayout(m_ws.registry, m_tlvCards, kColumnKey);
 }
 
-void frmCardList::setCallingForm(QObject *form)
+void frmCardList::setChoiceRequest(const ChoiceRequest &request)
 {
-    if (m_callingForm)
-        disconnect(m_callingForm, &QObject::destroyed, this, nullptr);
-    m_callingForm = form;
+    if (m_caller)
+        disconnect(m_caller, &QObject::destroyed, this, nullptr);
+    m_caller = request.caller;
+    m_handBack = request.caller ? request.handBack : nullptr;
+    m_autoClose = request.autoClose;
     QString title = GetText(kCaption);
-    if (form) {
-        connect(form, &QObject::destroyed, this, [this] { setCallingForm(nullptr); });
-        if (auto *caller = qobject_cast<QWidget *>(form))
-            title += QStringLiteral(" (") + caller->windowTitle() + QLatin1Char(')');
+    if (request.caller) {
+        connect(request.caller, &QObject::destroyed, this, [this] { setChoiceRequest({}); });
+        title += QStringLiteral(" (") + request.caller->windowTitle() + QLatin1Char(')');
     }
     setWindowTitle(title);
-    m_cmdSelect->setText(GetText(form ? 20806 : 20805));
+    m_cmdSelect->setText(GetText(request.caller ? 20806 : 20805));
     updateSelect();
+}
+
+int frmCardList::HelpContextID() const
+{
+    return kHelpContext;
 }
 
 void frmCardList::updateSelect()
 {
-    if (m_callingForm)
+    if (m_caller)
         m_cmdSelect->setEnabled(m_rows > 0);
     else
         m_cmdSelect->setEnabled(m_ws.authority.HasFunction(kOpenCardFunction));
@@ -212,7 +216,7 @@ void frmCardList::SetCardNameFilters()
     m_filters.kindFilterActive = true;
 }
 
-void frmCardList::SetCardNameFilter(int kind)
+void frmCardList::SetCardNameFilter(qint32 kind)
 {
     if (kind < CardSearchFilters::kFirstKind || kind >= CardSearchFilters::kFirstKind + CardSearchFilters::kKindCount)
         return;
@@ -222,9 +226,13 @@ void frmCardList::SetCardNameFilter(int kind)
     m_filters.kindFilterActive = true;
 }
 
-void frmCardList::SetSearchFilters(const QVariantList &filters)
+void frmCardList::SetSearchFilters(const CardSearchFilters &filters)
 {
-    m_filters.setValues(filters);
+    const auto kinds = m_filters.kinds;
+    const bool kindFilterActive = m_filters.kindFilterActive;
+    m_filters = filters;
+    m_filters.kinds = kinds;
+    m_filters.kindFilterActive = kindFilterActive;
 }
 
 void frmCardList::StartSearch()
@@ -296,30 +304,22 @@ void frmCardList::Remove(int32_t, int32_t) {}
 void frmCardList::cmdSearch_Click()
 {
     frmCardSearchFilters dialog(m_ws, this);
-    dialog.setProperty("List", QVariant::fromValue<QObject *>(this));
-    dialog.ClearCardNameFilters();
-    if (m_filters.kindFilterActive) {
-        for (int i = 0; i < CardSearchFilters::kKindCount; ++i)
-            if (m_filters.kinds.test(size_t(i)))
-                dialog.SetCardNameFilter(CardSearchFilters::kFirstKind + i);
-    } else {
-        // No kind filter lists every kind; the dialog shows that as every kind ticked.
-        dialog.SetCardNameFilters();
-    }
-    dialog.SetOldFilters(m_filters.values());
+    dialog.prepare({m_filters, CardSearchPreset::None});
     if (m_runSearchDialog)
         m_runSearchDialog(dialog);
     else
         dialog.exec();
-    if (!dialog.Cancel())
+    if (const std::optional<CardSearchFilters> chosen = dialog.chosen()) {
+        ApplyCardSearch(*this, *chosen);
         StartSearch();
+    }
 }
 
 void frmCardList::cmdSelect_Click()
 {
     if (!m_cmdSelect->isEnabled())
         return;
-    if (m_callingForm)
+    if (m_caller)
         handBack();
     else
         openCard();
@@ -330,12 +330,14 @@ void frmCardList::handBack()
     const QVariant number = m_tlvCards->SelectedValue(Field::registrationNumber);
     if (number.isNull())
         return;
-    QPointer<QObject> caller = m_callingForm;
-    caller->setProperty("RegistrationNumber", number);
-    if (auto *window = qobject_cast<QWidget *>(caller.data()))
-        BringWindowForward(window);
-    setCallingForm(nullptr);
-    if (m_autoClose)
+    QPointer<QWidget> caller = m_caller;
+    const auto handBack = m_handBack;
+    const bool autoClose = m_autoClose;
+    setChoiceRequest({});
+    if (handBack)
+        handBack(number.toInt());
+    BringWindowForward(caller);
+    if (autoClose)
         unload();
 }
 
@@ -358,22 +360,23 @@ void frmCardList::openCard()
         return;
     }
     const int function = target.function;
-    const auto arguments = [function](QWidget *window) {
+    const auto prepare = [function](CardWindow &window) {
         if (function >= 0)
-            DialogMembers::call(window, "SetFunction", {function});
+            window.SetFunction(function);
     };
-    QWidget *window = nullptr;
-    if (m_ws.openWindow) {
-        window = m_ws.openWindow(target.kind, arguments);
-    } else if ((window = m_ws.windows.create(target.kind, nullptr))) {
+    const WindowKind<CardWindow> kind = WindowKinds::card(target.kind);
+    CardWindow *window = nullptr;
+    if (m_ws.frameHost) {
+        window = m_ws.frameHost->open(kind, prepare);
+    } else if ((window = m_ws.windows.create(kind))) {
         // Without a frame the window stands alone.
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        arguments(window);
+        WidgetOf(window)->setAttribute(Qt::WA_DeleteOnClose);
+        prepare(*window);
     }
     if (!window)
         return;
-    DialogMembers::call(window, "ReadCardImageBag");
-    BringWindowForward(window);
+    window->ReadCardImageBag();
+    BringWindowForward(WidgetOf(window));
 }
 
 void frmCardList::showKindWithoutWindow(qint32 cardNameID)

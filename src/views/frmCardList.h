@@ -2,6 +2,7 @@
 
 #include "data/NotifyInterfaces.h"
 #include "ui/PopupMenu.h"
+#include "ui/WindowContracts.h"
 #include "views/CardListQuery.h"
 
 #include <QPointer>
@@ -16,32 +17,31 @@ class RecordGrid;
 class Workstation;
 
 // The card list: the issued cards that match the search filters. From a row the operator opens the
-// card in the window of its kind, or, when another window opened the list as a chooser
-// (CallingForm), hands the card's registration number back to it.
-class frmCardList : public QWidget, public clsIUsers, public clsIDoors
+// card in the window of its kind, or, when another window opened the list as a chooser, hands the
+// card's registration number back to it.
+class frmCardList : public QWidget, public CardListWindow, public clsIUsers, public clsIDoors
 {
     Q_OBJECT
-    Q_PROPERTY(QObject *CallingForm READ CallingForm WRITE setCallingForm)
-    Q_PROPERTY(bool AutoClose READ AutoClose WRITE setAutoClose)
 
 public:
     explicit frmCardList(Workstation &ws, QWidget *parent = nullptr);
     ~frmCardList() override;
 
-    QObject *CallingForm() const { return m_callingForm.data(); }
-    void setCallingForm(QObject *form);
-    bool AutoClose() const { return m_autoClose; }
-    void setAutoClose(bool on) { m_autoClose = on; }
-
-    Q_INVOKABLE void Activate();
-    Q_INVOKABLE void EvaluateAuthority();
-    Q_INVOKABLE bool IsDialogAvailable();
-    Q_INVOKABLE void ClearCardNameFilters();
-    Q_INVOKABLE void SetCardNameFilters();
-    Q_INVOKABLE void SetCardNameFilter(int kind);
-    Q_INVOKABLE void SetSearchFilters(const QVariantList &filters);
-    Q_INVOKABLE void StartSearch();
-    Q_INVOKABLE void RefreshTableList();
+    // CardListWindow
+    void setChoiceRequest(const ChoiceRequest &request) override;
+    void Activate() override;
+    void EvaluateAuthority() override;
+    bool IsDialogAvailable() override;
+    ChildRole role() const override { return ChildRole::List; }
+    int HelpContextID() const override;
+    void ClearCardNameFilters() override;
+    void SetCardNameFilter(qint32 kind) override;
+    void SetSearchFilters(const CardSearchFilters &filters) override;
+    void StartSearch() override;
+    void RefreshTableList() override;
+    void SetCardNameFilters();
+    // The window a chosen card goes back to, or null.
+    QWidget *caller() const { return m_caller.data(); }
     // The context menu of the list's print entries at a screen position.
     void mnuPopupPrint_Click(const QPoint &globalPos);
 
@@ -88,7 +88,8 @@ private:
     std::unique_ptr<ListPrintMenu> m_printMenu;
     PopupMenu m_popup;
     SearchDialogRunner m_runSearchDialog;
-    QPointer<QObject> m_callingForm;
+    QPointer<QWidget> m_caller;
+    std::function<void(qint32)> m_handBack;
     CardSearchFilters m_filters;
     bool m_autoClose = false;
     bool m_shown = false; // a list the search dialog cancelled never showed: its placement stays

@@ -7,10 +7,10 @@
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
-#include "ui/DialogMembers.h"
 #include "ui/FormTexts.h"
 #include "ui/TickImages.h"
 #include "views/CardListQuery.h"
+#include "views/CardSearchQuery.h"
 #include "views/CardSearchRules.h"
 
 #include <QComboBox>
@@ -37,7 +37,6 @@ constexpr int16_t kNoDoor = -31224;
 constexpr int16_t kTooLarge = -31223;
 constexpr int16_t kErrorTitle = -32767;
 constexpr int16_t kStateLoadingDoors = 1; // -31998
-constexpr int kDoorAccess = 1;
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kKeyRole = Qt::UserRole + 1;
 constexpr int kStartRole = Qt::UserRole + 2;
@@ -67,19 +66,6 @@ QLabel *label(QWidget *parent, int16_t text, QWidget *buddy = nullptr)
     return l;
 }
 
-template <typename T> void orderPair(std::optional<T> &from, std::optional<T> &to)
-{
-    if (from && to && *from > *to)
-        std::swap(from, to);
-}
-
-std::optional<qint32> number(const QLineEdit *e)
-{
-    bool ok = false;
-    const qint32 n = e->text().trimmed().toInt(&ok);
-    return ok ? std::optional<qint32>(n) : std::nullopt;
-}
-
 } // namespace
 
 frmCardSearchFilters::frmCardSearchFilters(Workstation &ws, QWidget *parent)
@@ -100,7 +86,6 @@ frmCardSearchFilters::frmCardSearchFilters(Workstation &ws, QWidget *parent)
       m_cmdCancel(CommandButton(this, "cmdCancel", 22651))
 {
     setObjectName(QStringLiteral("frmCardSearchFilters"));
-    setProperty("HelpContextID", kHelpContext);
     setWindowTitle(GetText(kCaption));
     buildControls();
     loadKinds();
@@ -122,6 +107,39 @@ frmCardSearchFilters::frmCardSearchFilters(Workstation &ws, QWidget *parent)
 }
 
 frmCardSearchFilters::~frmCardSearchFilters() = default;
+
+std::optional<CardSearchFilters> frmCardSearchFilters::Run(Workstation &ws, const CardSearchRequest &request,
+                                                           QWidget *parent)
+{
+    frmCardSearchFilters dialog(ws, parent);
+    dialog.prepare(request);
+    dialog.exec();
+    return dialog.chosen();
+}
+
+void frmCardSearchFilters::prepare(const CardSearchRequest &request)
+{
+    m_preset = request.preset;
+    if (!request.start)
+        return;
+    const CardSearchFilters &start = *request.start;
+    if (start.kindFilterActive) {
+        ClearCardNameFilters();
+        for (int i = 0; i < CardSearchFilters::kKindCount; ++i) {
+            if (start.kinds.test(size_t(i)))
+                SetCardNameFilter(CardSearchFilters::kFirstKind + i);
+        }
+    } else {
+        // No kind filter lists every kind; the dialog shows that as every kind ticked.
+        SetCardNameFilters();
+    }
+    SetOldFilters(start);
+}
+
+int frmCardSearchFilters::HelpContextID() const
+{
+    return kHelpContext;
+}
 
 void frmCardSearchFilters::buildControls()
 {
@@ -357,7 +375,7 @@ void frmCardSearchFilters::SetCardNameFilters()
     }
 }
 
-void frmCardSearchFilters::SetCardNameFilter(int kind)
+void frmCardSearchFilters::SetCardNameFilter(qint32 kind)
 {
     if (!mayIssue(kind))
         return;
@@ -368,11 +386,8 @@ void frmCardSearchFilters::SetCardNameFilter(int kind)
     }
 }
 
-void frmCardSearchFilters::SetOldFilters(const QVariantList &values)
+void frmCardSearchFilters::SetOldFilters(const CardSearchFilters &f)
 {
-    CardSearchFilters f;
-    if (!f.setValues(values))
-        return;
     m_txtAlphaID->setText(f.alphaID);
     m_txtSurname->setText(f.surname);
     m_txtFirstname->setText(f.firstname);
@@ -414,7 +429,7 @@ void frmCardSearchFilters::SetOldFilters(const QVariantList &values)
 void frmCardSearchFilters::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (m_presetMode == kDoorAccess && !m_presetApplied) {
+    if (m_preset == CardSearchPreset::DoorAccess && !m_presetApplied) {
         m_presetApplied = true;
         applyDoorAccessDefaults();
     }
@@ -452,56 +467,39 @@ bool frmCardSearchFilters::refuse(int16_t text, int tab, QWidget *field)
 
 void frmCardSearchFilters::cmdOK_Click()
 {
-    QLineEdit *dateFields[] = {m_txtIssueFrom, m_txtIssueTo,    m_txtStartFrom,
-                               m_txtStartTo,   m_txtExpiryFrom, m_txtExpiryTo};
-    std::optional<double> days[6];
-    for (int i = 0; i < 6; ++i) {
-        if (dateFields[i]->text().trimmed().isEmpty())
-            continue;
-        days[i] = parseSearchDate(dateFields[i]->text());
-        if (!days[i]) {
-            refuse(kBadDate, DatesTab, dateFields[i]);
-            return;
-        }
-    }
-    double from[3];
-    double to[3];
-    for (int pair = 0; pair < 3; ++pair) {
-        orderPair(days[2 * pair], days[2 * pair + 1]);
-        from[pair] = days[2 * pair].value_or(OleDate::kEarliestSearchDay);
-        to[pair] = days[2 * pair + 1].value_or(NoExpiry);
-    }
-    std::optional<qint32> regFrom = parseCardNumber(m_txtRegFrom->text());
-    std::optional<qint32> regTo = parseCardNumber(m_txtRegTo->text());
-    orderPair(regFrom, regTo);
-    std::optional<qint32> roomFrom = number(m_txtRoomFrom);
-    std::optional<qint32> roomTo = number(m_txtRoomTo);
-    orderPair(roomFrom, roomTo);
-    if (m_presetMode == kDoorAccess && m_doorID == 0) {
+    CardSearchEntry entry;
+    entry.alphaID = m_txtAlphaID->text();
+    entry.surname = m_txtSurname->text();
+    entry.firstname = m_txtFirstname->text();
+    entry.issuedBy = m_txtIssuedBy->text();
+    entry.statusGroup = m_cboStatus->currentData().toInt();
+    QLineEdit *const dateFields[] = {m_txtIssueFrom, m_txtIssueTo,    m_txtStartFrom,
+                                     m_txtStartTo,   m_txtExpiryFrom, m_txtExpiryTo};
+    for (int i = 0; i < CardSearchEntry::DateCount; ++i)
+        entry.dates[size_t(i)] = dateFields[i]->text();
+    entry.registrationFrom = m_txtRegFrom->text();
+    entry.registrationTo = m_txtRegTo->text();
+    entry.roomFrom = m_txtRoomFrom->text();
+    entry.roomTo = m_txtRoomTo->text();
+    entry.doorID = m_doorID;
+    entry.intervalStart = m_intervalStart;
+    entry.intervalStop = m_intervalStop;
+    entry.doorRequired = m_preset == CardSearchPreset::DoorAccess;
+    entry.defaultRoomTo = defaultRoomTo();
+
+    CardSearchCheck check = CheckCardSearch(entry);
+    switch (check.problem) {
+    case CardSearchCheck::Problem::BadDate:
+        refuse(kBadDate, DatesTab, dateFields[check.badDate]);
+        return;
+    case CardSearchCheck::Problem::NoDoor:
         refuse(kNoDoor, DoorsTab, m_tvwDoors);
         return;
+    case CardSearchCheck::Problem::None:
+        break;
     }
-    const qint32 statusGroup = m_cboStatus->currentData().toInt();
-
     // Refuse a search the statistics say would list too many cards.
-    RecordTable stats(*m_ws.database);
-    stats.SelectTable(TableId::CardStatistics);
-    stats.OpenQuery(statusGroup == 1 ? QStringLiteral("cardStatus in(1,2,3)") : QStringLiteral("cardStatus in(0,4,5)"),
-                    QString());
-    CardTotals totals;
-    for (; stats.Status() == RecordStatus::Ok; stats.MoveNext()) {
-        const QVariant first = stats.GetField(Field::minIssueTime);
-        const double minIssue = first.isNull() ? OleDate::kEarliestSearchDay : first.toDouble();
-        const double maxExpire = stats.GetField(Field::maxExpireTime).toDouble();
-        totals.minIssueTime = totals.haveRows ? std::min(totals.minIssueTime, minIssue) : minIssue;
-        totals.maxExpireTime = totals.haveRows ? std::max(totals.maxExpireTime, maxExpire) : maxExpire;
-        totals.cardCount += stats.GetField(Field::cardCount).toLongLong();
-        totals.haveRows = true;
-    }
-    double window = to[0] + OleDate::kEndOfDay - from[0];
-    for (int pair = 1; pair < 3; ++pair)
-        window = std::min(window, to[pair] + OleDate::kEndOfDay - from[pair]);
-    const SearchEstimate estimate = estimateSearch(totals, window);
+    const SearchEstimate estimate = EstimateCardSearch(*m_ws.database, check.filters);
     if (estimate.tooLarge) {
         MessageRequest request;
         request.textNumber = kTooLarge;
@@ -511,31 +509,10 @@ void frmCardSearchFilters::cmdOK_Click()
         m_ws.messages->show(request, this);
         return;
     }
-
-    const QVariantList filters = {m_txtAlphaID->text(),
-                                  m_txtSurname->text(),
-                                  m_txtFirstname->text(),
-                                  statusGroup,
-                                  from[0],
-                                  to[0],
-                                  from[1],
-                                  to[1],
-                                  from[2],
-                                  to[2],
-                                  regFrom ? *regFrom * 256 : 0,
-                                  regTo ? *regTo * 256 + 255 : kNoRegistrationLimit,
-                                  m_txtIssuedBy->text(),
-                                  m_doorID,
-                                  m_intervalStart,
-                                  m_intervalStop,
-                                  roomFrom.value_or(0),
-                                  roomTo.value_or(defaultRoomTo())};
-    if (m_list) {
-        DialogMembers::call(m_list, "ClearCardNameFilters");
-        for (qint32 kind : tickedKinds())
-            DialogMembers::call(m_list, "SetCardNameFilter", {kind});
-        DialogMembers::call(m_list, "SetSearchFilters", {QVariant(filters)});
-    }
-    m_cancel = false;
+    const QList<qint32> ticked = tickedKinds();
+    for (qint32 kind : ticked)
+        check.filters.setKind(kind, true);
+    check.filters.kindFilterActive = !ticked.isEmpty();
+    m_chosen = check.filters;
     accept();
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "ui/CardSearchFilters.h"
+#include "ui/WindowContracts.h"
+
 #include <QDialog>
-#include <QPointer>
+
+#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -12,13 +16,10 @@ class QTreeWidgetItem;
 class Workstation;
 
 // The card search: edits the card list's filters, refuses bad dates, a missing door in door-access
-// mode and searches estimated above 50000 cards, and writes the filters into the list in `List`.
-class frmCardSearchFilters : public QDialog
+// mode and searches estimated above 50000 cards; left with OK it holds the filters chosen.
+class frmCardSearchFilters : public QDialog, public HelpContext
 {
     Q_OBJECT
-    Q_PROPERTY(int PresetMode READ PresetMode WRITE setPresetMode)
-    Q_PROPERTY(bool Cancel READ Cancel)
-    Q_PROPERTY(QObject *List READ List WRITE setList)
 
 public:
     enum Tab { GeneralTab, DatesTab, KindsTab, DoorsTab };
@@ -26,17 +27,20 @@ public:
     explicit frmCardSearchFilters(Workstation &ws, QWidget *parent = nullptr);
     ~frmCardSearchFilters() override;
 
-    int PresetMode() const { return m_presetMode; }
-    void setPresetMode(int mode) { m_presetMode = mode; }
-    bool Cancel() const { return m_cancel; }
-    QObject *List() const { return m_list.data(); }
-    void setList(QObject *list) { m_list = list; }
+    // Runs the dialog modally: the filters chosen, nullopt when it was cancelled.
+    static std::optional<CardSearchFilters> Run(Workstation &ws, const CardSearchRequest &request, QWidget *parent);
 
-    Q_INVOKABLE void ClearCardNameFilters();
-    Q_INVOKABLE void SetCardNameFilters();
-    Q_INVOKABLE void SetCardNameFilter(int kind);
-    // The 18 values in the order of the list's SetSearchFilters.
-    Q_INVOKABLE void SetOldFilters(const QVariantList &filters);
+    // Shows the request's filters and takes its preset (before the dialog shows).
+    void prepare(const CardSearchRequest &request);
+    // The filters chosen with OK; nullopt while the dialog was not left with OK.
+    const std::optional<CardSearchFilters> &chosen() const { return m_chosen; }
+    int HelpContextID() const override;
+
+    void ClearCardNameFilters();
+    void SetCardNameFilters();
+    void SetCardNameFilter(qint32 kind);
+    // Every value but the kinds.
+    void SetOldFilters(const CardSearchFilters &filters);
 
     // The door chosen: doorID (0 none), interval start and stop.
     qint32 doorID() const { return m_doorID; }
@@ -89,9 +93,8 @@ private:
     QPushButton *m_cmdClearAll;
     QPushButton *m_cmdOK;
     QPushButton *m_cmdCancel;
-    QPointer<QObject> m_list;
-    int m_presetMode = 0;
-    bool m_cancel = true;
+    CardSearchPreset m_preset = CardSearchPreset::None;
+    std::optional<CardSearchFilters> m_chosen;
     bool m_presetApplied = false;
     qint32 m_doorID = 0;
     qint32 m_intervalStart = 0;

@@ -211,13 +211,13 @@ TEST_P(UserDataTest, ANewUserForACallerGoesBackToIt)
 {
     logOn(15);
     QWidget caller;
-    caller.setProperty("UserID", 0);
+    qint32 chosen = 0;
     auto dialog = openDialog(0);
-    dialog->setCallingForm(&caller);
+    dialog->setChoiceRequest({&caller, [&chosen](qint32 userID) { chosen = userID; }, false});
     fill(dialog.get(), {QStringLiteral("G400"), QStringLiteral("Sand"), QStringLiteral("Liv")});
     click(dialog.get(), "cmdSave");
-    EXPECT_GT(caller.property("UserID").toInt(), 0);
-    EXPECT_EQ(caller.property("UserID").toInt(), dialog->UserID());
+    EXPECT_GT(chosen, 0);
+    EXPECT_EQ(chosen, dialog->UserID());
     EXPECT_FALSE(dialog->isVisible());
 }
 
@@ -314,7 +314,7 @@ TEST_P(UserDataTest, BothWindowsAreRegisteredByKind)
     RegisterAdminWindows(*ws);
     for (const char *kind : {"frmUserList", "frmUserData"}) {
         SCOPED_TRACE(kind);
-        std::unique_ptr<QWidget> window(ws->windows.create(QLatin1String(kind)));
+        std::unique_ptr<QWidget> window(WidgetOf(ws->windows.create(QLatin1String(kind))));
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(window->objectName(), QLatin1String(kind));
         EXPECT_TRUE(window->inherits(kind));

@@ -1,4 +1,5 @@
 #include "FindChild.h"
+#include "RecordingWindow.h"
 #include "UserAdminFixture.h"
 #include "admin/UserRegister.h"
 #include "admin/frmUserList.h"
@@ -19,53 +20,6 @@
 #include <QTest>
 
 namespace {
-
-// Stands in for a dialog another window calls by name: records the members called on it.
-class MemberRecorder : public QWidget
-{
-    Q_OBJECT
-public:
-    Q_INVOKABLE void ClearCardNameFilters() { calls << QStringLiteral("ClearCardNameFilters"); }
-    Q_INVOKABLE void SetCardNameFilter(int kind) { calls << QStringLiteral("SetCardNameFilter %1").arg(kind); }
-    Q_INVOKABLE void SetSearchFilters(const QVariantList &values)
-    {
-        calls << QStringLiteral("SetSearchFilters");
-        filters = values;
-    }
-    Q_INVOKABLE void StartSearch() { calls << QStringLiteral("StartSearch"); }
-    Q_INVOKABLE bool ReadCardImageBag()
-    {
-        calls << QStringLiteral("ReadCardImageBag");
-        return true;
-    }
-    QStringList calls;
-    QVariantList filters;
-};
-
-// The card search: keeps the filters it was offered; left with OK it hands its list employee cards of
-// the valid status group.
-class FakeCardSearch : public QDialog
-{
-    Q_OBJECT
-    Q_PROPERTY(bool Cancel MEMBER cancel)
-public:
-    Q_INVOKABLE void SetCardNameFilters() {}
-    Q_INVOKABLE void SetOldFilters(const QVariantList &values) { *offered = values; }
-    int exec() override
-    {
-        if (cancel)
-            return Rejected;
-        QObject *list = property("List").value<QObject *>();
-        QVariantList chosen = *offered;
-        chosen[3] = 1;
-        QMetaObject::invokeMethod(list, "ClearCardNameFilters");
-        QMetaObject::invokeMethod(list, "SetCardNameFilter", Q_ARG(int, 260));
-        QMetaObject::invokeMethod(list, "SetSearchFilters", Q_ARG(QVariantList, chosen));
-        return Accepted;
-    }
-    bool cancel = true;
-    QVariantList *offered = nullptr;
-};
 
 class UserListTest : public UserAdminTest
 {
@@ -201,14 +155,13 @@ TEST_P(UserListTest, AChooserHandsTheSelectedUserBackToItsCaller)
     const qint32 anna = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
     QWidget caller;
     caller.setWindowTitle(QStringLiteral("Employee card"));
-    caller.setProperty("UserID", 0);
+    qint32 chosen = 0;
     auto list = openList();
-    list->setAutoClose(true);
     list->show();
     auto *select = child<QPushButton>(list.get(), QStringLiteral("cmdSelect"));
     EXPECT_TRUE(select->isHidden());
 
-    list->setCallingForm(&caller);
+    list->setChoiceRequest({&caller, [&chosen](qint32 userID) { chosen = userID; }, true});
     EXPECT_FALSE(select->isHidden());
     EXPECT_FALSE(select->isEnabled()) << "no row is selected yet";
     EXPECT_TRUE(list->windowTitle().endsWith(QStringLiteral(" (Employee card)")));
@@ -216,10 +169,10 @@ TEST_P(UserListTest, AChooserHandsTheSelectedUserBackToItsCaller)
     ASSERT_TRUE(select->isEnabled());
     QTest::mouseClick(select, Qt::LeftButton);
 
-    EXPECT_EQ(caller.property("UserID").toInt(), anna);
+    EXPECT_EQ(chosen, anna);
     EXPECT_TRUE(caller.isVisible()) << "the caller comes forward";
-    EXPECT_EQ(list->CallingForm(), nullptr);
-    EXPECT_FALSE(list->isVisible()) << "AutoClose";
+    EXPECT_EQ(list->caller(), nullptr);
+    EXPECT_FALSE(list->isVisible()) << "autoClose";
 }
 
 TEST_P(UserListTest, ACallerThatClosesEndsTheChooser)
@@ -227,9 +180,9 @@ TEST_P(UserListTest, ACallerThatClosesEndsTheChooser)
     logOn(15);
     auto list = openList();
     auto caller = std::make_unique<QWidget>();
-    list->setCallingForm(caller.get());
+    list->setChoiceRequest({caller.get(), [](qint32) {}, false});
     caller.reset();
-    EXPECT_EQ(list->CallingForm(), nullptr);
+    EXPECT_EQ(list->caller(), nullptr);
     EXPECT_TRUE(child<QPushButton>(list.get(), QStringLiteral("cmdSelect"))->isHidden());
 }
 
@@ -255,32 +208,34 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
 {
     logOn(15);
     const qint32 anna = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
-    QStringList opened;
-    MemberRecorder recorder;
-    ws->openWindow = [&](const QString &kind, const std::function<void(QWidget *)> &arguments) -> QWidget * {
-        opened << kind;
-        if (arguments)
-            arguments(&recorder);
-        return &recorder;
-    };
+    RecordingFrame frame;
+    ws->frameHost = &frame;
+    QStringList &opened = frame.opened;
+    RecordingWindow &recorder = frame.window;
     auto list = openList();
     selectUser(*list, anna);
     QString choice;
     list->popupMenu().setChooser([&choice](const PopupMenu &, const QString &, const QPoint &) { return choice; });
 
+    // The card search is offered the user's names; left with OK it chooses employee cards.
     bool cancel = true;
-    QVariantList offered;
-    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
-        auto *search = new FakeCardSearch;
-        search->cancel = cancel;
-        search->offered = &offered;
-        return search;
+    CardSearchRequest offered;
+    ws->windows.setCardSearch([&](const CardSearchRequest &request, QWidget *) -> std::optional<CardSearchFilters> {
+        offered = request;
+        if (cancel)
+            return std::nullopt;
+        CardSearchFilters chosen = *request.start;
+        chosen.statusGroup = 1;
+        chosen.setKind(260, true);
+        chosen.kindFilterActive = true;
+        return chosen;
     });
     choice = QStringLiteral("UC");
     list->ShowListMenu(QPoint());
-    ASSERT_EQ(offered.size(), 18);
-    EXPECT_EQ(offered.mid(0, 3),
-              (QVariantList{QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")}));
+    ASSERT_TRUE(offered.start);
+    EXPECT_EQ(QStringList({offered.start->alphaID, offered.start->surname, offered.start->firstname}),
+              QStringList({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")}));
+    EXPECT_FALSE(offered.start->kindFilterActive) << "every kind the operator may issue";
     EXPECT_TRUE(opened.isEmpty()) << "a cancelled search opens no list";
     cancel = false;
     list->ShowListMenu(QPoint());
@@ -288,8 +243,7 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
     EXPECT_EQ(recorder.calls,
               (QStringList{QStringLiteral("ClearCardNameFilters"), QStringLiteral("SetCardNameFilter 260"),
                            QStringLiteral("SetSearchFilters"), QStringLiteral("StartSearch")}));
-    ASSERT_EQ(recorder.filters.size(), 18);
-    EXPECT_EQ(recorder.filters.at(3).toInt(), 1) << "the operator's choice";
+    EXPECT_EQ(recorder.filters.statusGroup, 1) << "the operator's choice";
 
     // No valid staff card, a card without a stored image, a failed query: each its own message, and
     // nothing opens.
@@ -384,7 +338,7 @@ TEST_P(UserListTest, DISABLED_Screenshot)
     auto list = openList();
     QWidget caller;
     caller.setWindowTitle(QStringLiteral("Employee card"));
-    list->setCallingForm(&caller);
+    list->setChoiceRequest({&caller, [](qint32) {}, false});
     list->show();
     selectUser(*list, 3);
     QTest::qWait(200);
@@ -394,5 +348,3 @@ TEST_P(UserListTest, DISABLED_Screenshot)
 INSTANTIATE_TEST_SUITE_P(Engines, UserListTest, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
-
-#include "test_user_list.moc"

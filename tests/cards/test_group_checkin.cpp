@@ -454,7 +454,7 @@ TEST_P(GroupCheckInTest, TheCatalogOpensItByKind)
 {
     RegisterCardWindows(*ws);
     ASSERT_TRUE(ws->windows.has(QStringLiteral("frmGroupCheckIn")));
-    std::unique_ptr<QWidget> window(ws->windows.create(QStringLiteral("frmGroupCheckIn")));
+    std::unique_ptr<QWidget> window(ws->windows.createDialog(QStringLiteral("frmGroupCheckIn")));
     ASSERT_NE(qobject_cast<frmGroupCheckIn *>(window.get()), nullptr);
     EXPECT_EQ(window->objectName(), QStringLiteral("frmGroupCheckIn"));
     EXPECT_FALSE(window->property("Result").toBool());

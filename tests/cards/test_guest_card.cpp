@@ -6,7 +6,6 @@
 #include "components/recordtable/RecordTable.h"
 #include "data/OleDate.h"
 #include "texts/Texts.h"
-#include "ui/DialogMembers.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -399,7 +398,7 @@ TEST_P(GuestCardTest, TheIssueToBoxIsShownOnlyWhileNamesAreIssuedTo)
     EXPECT_TRUE(name->isHidden());
     EXPECT_TRUE(label->isHidden());
     setParameter(QStringLiteral("USEISSUETO"), QStringLiteral("1"));
-    ASSERT_TRUE(DialogMembers::call(form, "EvaluateIssueTo"));
+    form->EvaluateIssueTo();
     EXPECT_FALSE(name->isHidden());
     EXPECT_FALSE(label->isHidden());
     EXPECT_TRUE(name->isEnabled());

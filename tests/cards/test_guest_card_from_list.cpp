@@ -54,7 +54,7 @@ TEST_P(GuestCardFromListTest, AGuestCardMadeAtTheDeskOpensReadOnlyFromTheCardLis
     frmCardList list(*ws);
     CardSearchFilters filters;
     filters.roomFrom = filters.roomTo = 105;
-    list.SetSearchFilters(filters.values());
+    list.SetSearchFilters(filters);
     list.StartSearch();
     auto *cmdSelect = child<QPushButton>(&list, QStringLiteral("cmdSelect"));
     ASSERT_TRUE(cmdSelect->isEnabled()) << "the card is listed and may be opened";

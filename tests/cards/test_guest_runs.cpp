@@ -11,7 +11,6 @@
 #include "data/OleDate.h"
 #include "session/Authority.h"
 #include "texts/Texts.h"
-#include "ui/DialogMembers.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -330,8 +329,8 @@ TEST_P(GuestCardTest, ACardReadOnTheEncoderIsShownReadOnlyUntilEdit)
         const qint32 number = storeCard(row.kind, 105, 105, 105, {2}, expiry);
         readLastCardBack();
         frmGuestCard *form = openDialog();
-        ASSERT_TRUE(DialogMembers::callBool(form, "ReadCardImageBag", false));
-        EXPECT_EQ(DialogMembers::readBool(form, "Joiner", false), row.kind == 257);
+        ASSERT_TRUE(form->ReadCardImageBag());
+        EXPECT_EQ(form->Joiner(), row.kind == 257);
         EXPECT_EQ(form->windowTitle(), GetText(row.title) + QStringLiteral(" - ") +
                                            RegistrationNumberText(quint32(number)) + QStringLiteral(" (") +
                                            GetText(16001) + QLatin1Char(')'));
@@ -416,8 +415,8 @@ TEST_P(GuestCardTest, TheCommonRoomListFollowsDoorChanges)
 
     ws->notify.NotifyDoorRemoved(902, 903);
     EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Spa (4)"}));
-    ASSERT_TRUE(DialogMembers::call(form, "RemoveDoor", {904}));
-    ASSERT_TRUE(DialogMembers::call(form, "AddDoor", {903}));
+    form->RemoveDoor(904);
+    form->AddDoor(903);
     EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Bar (3)"}));
     delete form;
     ws->notify.NotifyDoorAdded(904); // nobody listens any more
@@ -492,8 +491,8 @@ TEST_P(GuestCardTest, WithoutTheRightForItsKindTheDialogClosesItself)
     ASSERT_NO_FATAL_FAILURE(removeRight(300, Authority::CardKindBase + 257));
     ws->authority.LoadOperatorRights(true);
     setParameter(QStringLiteral("9420_FIVEDIGITS"), QStringLiteral("0"));
-    for (QObject *form : {static_cast<QObject *>(guest), static_cast<QObject *>(joiner)})
-        ASSERT_TRUE(DialogMembers::call(form, "EvaluateAuthority"));
+    for (frmGuestCard *form : {guest.data(), joiner.data()})
+        form->EvaluateAuthority();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(joiner.isNull());
     ASSERT_FALSE(guest.isNull());

@@ -1,3 +1,4 @@
+#include "RecordingWindow.h"
 #include "data/Notify.h"
 
 #include <QObject>
@@ -211,41 +212,28 @@ TEST(Notify, AWindowClosedByAnEarlierHandlerIsNotCalled)
     EXPECT_EQ(log, QStringList({QStringLiteral("a.Remove(6)"), QStringLiteral("c.Remove(6)")}));
 }
 
-QObject *cameraWindow(QObject *parent, const char *tag, int cameraID, const char *name)
-{
-    auto *window = new QObject(parent);
-    window->setProperty("Tag", QString::fromLatin1(tag));
-    window->setProperty("CameraID", cameraID);
-    window->setProperty("CameraName", QString::fromLatin1(name));
-    window->setProperty("CameraAddress", QStringLiteral("10.0.0.1"));
-    return window;
-}
-
 TEST(Notify, CameraUpdateRenamesTheFirstOpenLiveWindowOfThatCameraAfterTheSubscribers)
 {
-    QObject owner;
-    QObject *list = cameraWindow(&owner, "LIST", 8, "list");
-    QObject *otherCamera = cameraWindow(&owner, "CAMERA", 9, "Garage");
-    QObject *live = cameraWindow(&owner, "CAMERA", 8, "Lobby");
-    QObject *second = cameraWindow(&owner, "CAMERA", 8, "Lobby copy");
+    QObject plain; // a window of no camera
+    RecordingWindow otherCamera, live, second;
+    otherCamera.cameraID = 9;
+    live.cameraID = second.cameraID = 8;
 
     QStringList log;
     Notify notify;
-    notify.setOpenWindows([&] { return QList<QObject *>{list, otherCamera, live, second}; });
+    notify.setOpenWindows([&] { return QList<QObject *>{&plain, &otherCamera, &live, &second}; });
     Recorder subscriber(QStringLiteral("s"), log);
-    QString nameSeenBySubscriber;
-    subscriber.onCall = [&] { nameSeenBySubscriber = live->property("CameraName").toString(); };
+    QStringList seenBySubscriber{QStringLiteral("not called")};
+    subscriber.onCall = [&] { seenBySubscriber = live.calls; };
     notify.SubscribeCameras(&subscriber, 1);
 
     notify.NotifyCameraUpdated(8, QStringLiteral("Front desk"), QStringLiteral("10.0.0.8"));
 
     EXPECT_EQ(log, QStringList{QStringLiteral("s.Update(8)")});
-    EXPECT_EQ(nameSeenBySubscriber, QStringLiteral("Lobby"));
-    EXPECT_EQ(live->property("CameraName").toString(), QStringLiteral("Front desk"));
-    EXPECT_EQ(live->property("CameraAddress").toString(), QStringLiteral("10.0.0.8"));
-    EXPECT_EQ(second->property("CameraName").toString(), QStringLiteral("Lobby copy"));
-    EXPECT_EQ(list->property("CameraName").toString(), QStringLiteral("list"));
-    EXPECT_EQ(otherCamera->property("CameraName").toString(), QStringLiteral("Garage"));
+    EXPECT_TRUE(seenBySubscriber.isEmpty());
+    EXPECT_EQ(live.calls, QStringList{QStringLiteral("CameraUpdated Front desk 10.0.0.8")});
+    EXPECT_TRUE(second.calls.isEmpty());
+    EXPECT_TRUE(otherCamera.calls.isEmpty());
 }
 
 } // namespace

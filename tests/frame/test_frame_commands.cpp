@@ -1,5 +1,6 @@
 #include "FindChild.h"
 #include "FrameFixture.h"
+#include "RecordingWindow.h"
 #include "admin/AdminWindows.h"
 #include "cards/CardWindows.h"
 #include "components/cardserver/CardsIntf.h"
@@ -14,6 +15,7 @@
 #include "ui/WindowPlacement.h"
 #include "ui/frmHelp.h"
 #include "views/ViewWindows.h"
+#include "views/frmCardSearchFilters.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,60 +38,14 @@ constexpr qint32 kTable = Authority::TableRightsBase;
 constexpr qint32 kFunction = Authority::FunctionBase;
 constexpr qint32 kCard = Authority::CardKindBase;
 
-// A window of a later issue as the frame sees it: the members it calls by name.
-class FakeDialog : public QWidget
-{
-    Q_OBJECT
-    Q_PROPERTY(bool Joiner MEMBER joiner)
-    Q_PROPERTY(int UserID MEMBER userID)
-public:
-    Q_INVOKABLE bool IsDialogAvailable() const { return available; }
-    Q_INVOKABLE void Activate() { ++activations; }
-    Q_INVOKABLE void SetFunction(int n) { function = n; }
-    Q_INVOKABLE void ReadCardImageBag() { ++cardsShown; }
-    Q_INVOKABLE void StartSearch() { ++searches; }
-    Q_INVOKABLE void ClearCardNameFilters() { kinds.clear(); }
-    Q_INVOKABLE void SetCardNameFilter(int kind) { kinds << kind; }
-    Q_INVOKABLE void SetSearchFilters(const QVariantList &values) { filters = values; }
-
-    bool available = true;
-    bool joiner = false;
-    int userID = -1;
-    int function = -1;
-    int activations = 0;
-    int cardsShown = 0;
-    int searches = 0;
-    QList<int> kinds;
-    QVariantList filters;
-};
-
-// The card search dialog: reports its showing and answers OK or Cancel without showing itself.
-class FakeFilter : public QDialog
-{
-    Q_OBJECT
-    Q_PROPERTY(bool Cancel MEMBER cancel)
-    Q_PROPERTY(int PresetMode MEMBER presetMode)
-public:
-    int exec() override
-    {
-        shown(*this);
-        return cancel ? Rejected : Accepted;
-    }
-    bool cancel = true;
-    int presetMode = 0;
-    std::function<void(FakeFilter &)> shown;
-};
-
 class FrameCommandTest : public FrameTest
 {
 protected:
     // Registers a fake window of the kind; created counts the instances made.
     void registerFake(const QString &kind, bool available = true)
     {
-        ws->windows.add(kind, [this, kind, available](QWidget *) {
-            auto *dialog = new FakeDialog;
-            dialog->setObjectName(kind);
-            dialog->setWindowTitle(kind);
+        ws->windows.add(WindowKind<CardWindow>{kind}, [this, kind, available](QWidget *) {
+            auto *dialog = new RecordingWindow(kind);
             dialog->available = available;
             ++created[kind];
             last[kind] = dialog;
@@ -110,29 +66,28 @@ protected:
     }
     void trigger(const char *item) { menuItem(QLatin1String(item))->trigger(); }
     int subWindows() const { return int(frame->mdiArea()->subWindowList().size()); }
-    FakeDialog *open(const QString &kind) const { return qobject_cast<FakeDialog *>(frame->childWindow(kind)); }
+    RecordingWindow *open(const QString &kind) const
+    {
+        return qobject_cast<RecordingWindow *>(frame->childWindow(kind));
+    }
 
-    // The card search: records each showing's list and mode and answers filterCancels.
+    // The card search: records each showing's mode; answers cancelled or a search of one surname.
     void registerFilter()
     {
-        ws->windows.add(QStringLiteral("frmCardSearchFilters"), [this](QWidget *) {
-            auto *filter = new FakeFilter;
-            filter->shown = [this](FakeFilter &f) {
-                ++filtersShown;
-                filterMode = f.presetMode;
-                filterList = f.property("List").value<QObject *>();
-                f.cancel = filterCancels;
-            };
-            return filter;
+        ws->windows.setCardSearch([this](const CardSearchRequest &request, QWidget *) {
+            ++filtersShown;
+            filterMode = request.preset;
+            CardSearchFilters chosen;
+            chosen.surname = QStringLiteral("Marlow");
+            return filterCancels ? std::nullopt : std::optional<CardSearchFilters>(chosen);
         });
     }
 
     QHash<QString, int> created;
-    QHash<QString, QPointer<FakeDialog>> last;
+    QHash<QString, QPointer<RecordingWindow>> last;
     bool filterCancels = true;
     int filtersShown = 0;
-    int filterMode = -1;
-    QObject *filterList = nullptr;
+    CardSearchPreset filterMode = CardSearchPreset::None;
 };
 
 TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
@@ -157,7 +112,7 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
     EXPECT_EQ(subWindows(), 2);
     EXPECT_FALSE(users->isMinimized()) << "a minimised dialog is restored";
     EXPECT_EQ(frame->mdiArea()->activeSubWindow(), users);
-    EXPECT_GE(last.value(QStringLiteral("frmUserList"))->activations, 2);
+    EXPECT_GE(last.value(QStringLiteral("frmUserList"))->count(QStringLiteral("Activate")), 2);
 
     users->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -170,8 +125,8 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 // child window takes that position and the list keeps its size, and saving reads them back.
 TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
 {
-    ws->windows.add(QStringLiteral("frmUserList"), [](QWidget *) {
-        auto *dialog = new FakeDialog;
+    ws->windows.add(WindowKinds::UserList, [](QWidget *) {
+        auto *dialog = new RecordingUserList;
         dialog->move(40, 30);
         dialog->resize(500, 300);
         return dialog;
@@ -247,22 +202,23 @@ TEST_P(FrameCommandTest, CommandsPassTheirArguments)
     operatorWith({{kCard + 256, 60}, {kCard + 257, 60}, {kCard + 277, 60}, {kTable + 16, 3}});
 
     trigger("mnuACardsJoiner");
-    FakeDialog *guest = open(QStringLiteral("frmGuestCard"));
+    RecordingWindow *guest = open(QStringLiteral("frmGuestCard"));
     ASSERT_NE(guest, nullptr);
-    EXPECT_TRUE(guest->joiner);
     trigger("mnuACardsGuest");
     EXPECT_EQ(open(QStringLiteral("frmGuestCard")), guest) << "one guest dialog for both kinds";
-    EXPECT_FALSE(guest->joiner);
+    EXPECT_EQ(guest->calls.filter(QStringLiteral("setJoiner")),
+              QStringList({QStringLiteral("setJoiner 1"), QStringLiteral("setJoiner 0")}));
 
     frame->RunCommand(QStringLiteral("FC9"));
     ASSERT_NE(open(QStringLiteral("frmFunctionCard")), nullptr);
-    EXPECT_EQ(open(QStringLiteral("frmFunctionCard"))->function, 1);
+    EXPECT_EQ(open(QStringLiteral("frmFunctionCard"))->calls.filter(QStringLiteral("SetFunction")),
+              QStringList{QStringLiteral("SetFunction 1")});
 
     frame->contextMenu().setChooser(
         [](const PopupMenu &, const QString &, const QPoint &) { return QStringLiteral("A1"); });
     frame->showContextMenu(QPoint(10, 10));
     ASSERT_NE(open(QStringLiteral("frmUserData")), nullptr);
-    EXPECT_EQ(open(QStringLiteral("frmUserData"))->userID, 0) << "Add opens a new record";
+    EXPECT_EQ(open(QStringLiteral("frmUserData"))->count(QStringLiteral("NewRecord")), 1) << "Add opens a new record";
 
     const int before = subWindows();
     frame->RunCommand(QStringLiteral("NOPE"));
@@ -295,21 +251,21 @@ TEST_P(FrameCommandTest, TheCardListOpensThroughItsSearchDialog)
     EXPECT_EQ(subWindows(), 0) << "a cancelled search opens nothing";
     filterCancels = false;
     trigger("mnuViewCardList");
-    FakeDialog *list = open(QStringLiteral("frmCardList"));
+    RecordingWindow *list = open(QStringLiteral("frmCardList"));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(filterList, list) << "the search dialog fills the list it is given";
-    EXPECT_EQ(filterMode, 0);
-    EXPECT_EQ(list->searches, 1);
+    EXPECT_EQ(list->filters.surname, QStringLiteral("Marlow")) << "the list takes the search chosen";
+    EXPECT_EQ(filterMode, CardSearchPreset::None);
+    EXPECT_EQ(list->count(QStringLiteral("StartSearch")), 1);
     trigger("mnuViewCardList");
     EXPECT_EQ(filtersShown, 2) << "an open list is only brought forward";
-    EXPECT_EQ(list->searches, 1);
+    EXPECT_EQ(list->count(QStringLiteral("StartSearch")), 1);
 
     // Door access asks for the door in the door-access mode, also with the list open, then lists
     // the staff kinds.
     trigger("mnuViewDoorAccess");
-    EXPECT_EQ(filterMode, 1);
-    EXPECT_EQ(list->kinds, QList<int>({260, 261, 266, 267, 268, 273, 276}));
-    EXPECT_EQ(list->searches, 2);
+    EXPECT_EQ(filterMode, CardSearchPreset::DoorAccess);
+    EXPECT_EQ(list->kinds, QList<qint32>({260, 261, 266, 267, 268, 273, 276}));
+    EXPECT_EQ(list->count(QStringLiteral("StartSearch")), 2);
     list->parentWidget()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     filterCancels = true;
@@ -322,7 +278,7 @@ TEST_P(FrameCommandTest, ExpiringCardsAsksForTheDays)
 {
     registerFake(QStringLiteral("frmCardList"));
     operatorWith({{kTable + 48, 1}});
-    FakeDialog *list = nullptr;
+    RecordingWindow *list = nullptr;
 
     // Cancelling the input box opens nothing.
     frame->setInputBox([](const InputBoxRequest &, QString &) { return false; });
@@ -342,13 +298,12 @@ TEST_P(FrameCommandTest, ExpiringCardsAsksForTheDays)
     EXPECT_EQ(asked.message, GetText(-31488));
     EXPECT_EQ(asked.defaultText, QStringLiteral("7"));
     EXPECT_EQ(asked.allowedCharacters, QStringLiteral("0123456789"));
-    const QList<int> expiring = {260, 261, 262, 263, 264, 265, 266, 267, 268,
-                                 269, 271, 272, 273, 275, 276, 277, 278, 279};
+    const QList<qint32> expiring = {260, 261, 262, 263, 264, 265, 266, 267, 268,
+                                    269, 271, 272, 273, 275, 276, 277, 278, 279};
     EXPECT_EQ(list->kinds, expiring) << "no guest-type kinds, no operator cards without them at logon";
-    ASSERT_EQ(list->filters.size(), 18);
-    EXPECT_DOUBLE_EQ(list->filters.at(9).toDouble(), 45444.0 + 10) << "today on the server clock plus the days";
-    EXPECT_EQ(list->filters.at(17).toInt(), 9999);
-    EXPECT_EQ(list->searches, 1);
+    EXPECT_DOUBLE_EQ(list->filters.expiryTo, 45444.0 + 10) << "today on the server clock plus the days";
+    EXPECT_EQ(list->filters.roomTo, 9999);
+    EXPECT_EQ(list->count(QStringLiteral("StartSearch")), 1);
 }
 
 TEST_P(FrameCommandTest, IncreaseOverrideSetsTheStepOfAllDoors)
@@ -417,10 +372,14 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
         {"frmGroupCheckIn", false, "9420Win_cards_access.htm#GuestCard"},
     };
     for (const auto &w : windows) {
-        QWidget *window = ws->windows.create(QLatin1String(w.kind), nullptr);
+        const QString kind = QLatin1String(w.kind);
+        QWidget *window = WidgetOf(ws->windows.create(kind));
+        if (!window)
+            window = kind == QLatin1String("frmCardSearchFilters") ? new frmCardSearchFilters(*ws)
+                                                                   : ws->windows.createDialog(kind);
         ASSERT_NE(window, nullptr) << w.kind;
         if (w.joiner)
-            window->setProperty("Joiner", true);
+            dynamic_cast<CardWindow *>(window)->setJoiner(true);
         QMdiSubWindow *sub = frame->mdiArea()->addSubWindow(window);
         sub->show();
         frame->mdiArea()->setActiveSubWindow(sub);
@@ -433,8 +392,7 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
 
     // F1 in a modal dialog opens the dialog's page, although the dialog shadows the frame's shortcut.
     frame->helpViewer()->DisplayContents();
-    auto *search = qobject_cast<QDialog *>(ws->windows.create(QStringLiteral("frmCardSearchFilters"), frame.get()));
-    ASSERT_NE(search, nullptr);
+    auto *search = new frmCardSearchFilters(*ws, frame.get());
     QTimer::singleShot(0, search, [search] {
         QWidget *focus = QApplication::focusWidget();
         QTest::keyClick(focus && search->isAncestorOf(focus) ? focus : search, Qt::Key_F1);
@@ -470,7 +428,7 @@ TEST_P(FrameCommandTest, AMissingHelpPageIsReported)
     registerFake(QStringLiteral("frmUserList"));
     operatorWith({{kTable + 16, 1}});
     trigger("mnuViewUserList");
-    open(QStringLiteral("frmUserList"))->setProperty("HelpContextID", 1202);
+    open(QStringLiteral("frmUserList"))->helpContext = 1202;
     messages->expect(0);
     trigger("mnuHelpContents");
     ASSERT_EQ(messages->shown().size(), 1u);
@@ -481,5 +439,3 @@ TEST_P(FrameCommandTest, AMissingHelpPageIsReported)
 INSTANTIATE_TEST_SUITE_P(Engines, FrameCommandTest, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
-
-#include "test_frame_commands.moc"

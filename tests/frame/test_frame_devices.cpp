@@ -1,4 +1,5 @@
 #include "FrameFixture.h"
+#include "RecordingWindow.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
@@ -18,18 +19,6 @@ namespace {
 
 constexpr qint32 kFunction = Authority::FunctionBase;
 
-// The card dialog of a kind as the verify command sees it.
-class FakeCardDialog : public QWidget
-{
-    Q_OBJECT
-    Q_PROPERTY(bool Joiner MEMBER joiner)
-public:
-    Q_INVOKABLE void ReadCardImageBag() { ++cardsShown; }
-    bool joiner = true;
-    int cardsShown = 0;
-};
-
-// A virtual encoder and handheld unit in a temporary folder, known to the card server.
 class FrameDeviceTest : public FrameTest
 {
 protected:
@@ -183,17 +172,17 @@ TEST_P(FrameDeviceTest, WithoutAHandheldUnitTheEncoderSelectionComesFirst)
 TEST_P(FrameDeviceTest, AVerifiedCardOpensInTheDialogOfItsKind)
 {
     int made = 0;
-    FakeCardDialog *dialog = nullptr;
-    ws->windows.add(QStringLiteral("frmGuestCard"), [&](QWidget *) {
+    RecordingWindow *dialog = nullptr;
+    ws->windows.add(WindowKinds::card(QStringLiteral("frmGuestCard")), [&](QWidget *) {
         ++made;
-        dialog = new FakeCardDialog;
+        dialog = new RecordingWindow;
         return dialog;
     });
     cardInSlot(256);
     menuItem(QStringLiteral("mnuToolsVerifyMagCard"))->trigger();
     ASSERT_EQ(made, 1);
-    EXPECT_EQ(dialog->cardsShown, 1);
-    EXPECT_FALSE(dialog->joiner) << "a guest card shows the guest dialog out of joiner mode";
+    EXPECT_EQ(dialog->calls.mid(0, 2), QStringList({QStringLiteral("setJoiner 0"), QStringLiteral("ReadCardImageBag")}))
+        << "a guest card shows the guest dialog out of joiner mode";
     EXPECT_EQ(frame->childWindow(QStringLiteral("frmGuestCard")), dialog);
     EXPECT_FALSE(ws->cardOperationInProgress);
 }
@@ -240,5 +229,3 @@ TEST_P(FrameDeviceTest, VerifyReportsTheEncodersStatus)
 INSTANTIATE_TEST_SUITE_P(Engines, FrameDeviceTest, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
-
-#include "test_frame_devices.moc"

@@ -1,3 +1,4 @@
+#include "RecordingWindow.h"
 #include "ScriptedMessages.h"
 #include "SessionFixture.h"
 #include "components/recordtable/RecordTable.h"
@@ -16,23 +17,6 @@
 namespace {
 
 constexpr double kSecond = 1.0 / 86400.0;
-
-// Stand-ins for open child windows: only the user list may be asked to refresh.
-class frmUserList : public QObject
-{
-    Q_OBJECT
-public:
-    Q_INVOKABLE void RefreshTableList() { ++refreshes; }
-    int refreshes = 0;
-};
-
-class frmCardList : public QObject
-{
-    Q_OBJECT
-public:
-    Q_INVOKABLE void RefreshTableList() { ++refreshes; }
-    int refreshes = 0;
-};
 
 struct StoredUser
 {
@@ -222,7 +206,7 @@ TEST_P(UserCreationTest, AFailedInsertShowsItsErrorCodeAndAnswersOne)
     for (const char *id : {"240601120000ID", "240601120001ID", "240601120002ID"})
         addUser(QString::fromLatin1(id));
     const int before = rowCount(TableId::Users);
-    frmUserList list;
+    RecordingUserList list;
     ws->notify.setOpenWindows([&list] { return QList<QObject *>{&list}; });
     messages->expect(-31230);
 
@@ -232,20 +216,20 @@ TEST_P(UserCreationTest, AFailedInsertShowsItsErrorCodeAndAnswersOne)
         << messages->shown()[0].text.toStdString();
     EXPECT_EQ(rowCount(TableId::Users), before);
     EXPECT_EQ(waits.size(), 2u);
-    EXPECT_EQ(list.refreshes, 0);
+    EXPECT_EQ(list.count(QStringLiteral("RefreshTableList")), 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_P(UserCreationTest, AnOpenUserListRefreshesItsRowsAndOtherListsDoNot)
 {
-    frmCardList cards;
-    frmUserList first;
-    frmUserList second;
+    RecordingWindow cards; // a card list
+    RecordingUserList first;
+    RecordingUserList second;
     ws->notify.setOpenWindows([&] { return QList<QObject *>{&cards, &first, &second}; });
     ASSERT_GT(create(), 2);
-    EXPECT_EQ(first.refreshes, 1);
-    EXPECT_EQ(second.refreshes, 1);
-    EXPECT_EQ(cards.refreshes, 0);
+    EXPECT_EQ(first.count(QStringLiteral("RefreshTableList")), 1);
+    EXPECT_EQ(second.count(QStringLiteral("RefreshTableList")), 1);
+    EXPECT_EQ(cards.count(QStringLiteral("RefreshTableList")), 0);
     ws->notify.setOpenWindows(nullptr);
 }
 
@@ -270,5 +254,3 @@ TEST_P(UserCreationTest, TheProgramWaitsASecondOfServerTimeBeforeTheNextTry)
 INSTANTIATE_TEST_SUITE_P(Engines, UserCreationTest, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
-
-#include "test_user_creation.moc"

@@ -1,10 +1,10 @@
 #include "CardListFixture.h"
 #include "FindChild.h"
+#include "RecordingWindow.h"
 #include "components/cardserver/CardsIntf.h"
 #include "data/OleDate.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
-#include "ui/DialogMembers.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
 #include "views/ViewWindows.h"
@@ -20,26 +20,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-// A card window as the card folder will register it: records what the list asks of it.
-class RecordingCardWindow : public QWidget
-{
-    Q_OBJECT
-public:
-    RecordingCardWindow(QStringList &calls, CardsIntf *cards) : m_calls(calls), m_cards(cards) {}
-    Q_INVOKABLE void SetFunction(int function) { m_calls << QStringLiteral("SetFunction %1").arg(function); }
-    Q_INVOKABLE bool ReadCardImageBag()
-    {
-        // The card must be loaded on the first card server by now.
-        m_calls
-            << QStringLiteral("ReadCardImageBag %1").arg(m_cards->GetCardField(QStringLiteral("cardNameID")).toInt());
-        return true;
-    }
-
-private:
-    QStringList &m_calls;
-    CardsIntf *m_cards;
-};
 
 // Cards every search test works on: five holders, kinds, states, expiries and rooms.
 class CardSearchTest : public CardListTest
@@ -76,7 +56,7 @@ protected:
 
     void search(const CardSearchFilters &f)
     {
-        list->SetSearchFilters(f.values());
+        list->SetSearchFilters(f);
         list->StartSearch();
     }
 
@@ -140,7 +120,7 @@ TEST_P(CardSearchTest, ListsTheCardsThatMatchTheFilters)
         CardSearchFilters f = allCards();
         list->ClearCardNameFilters();
         row.set(f, *list);
-        list->SetSearchFilters(f.values());
+        list->SetSearchFilters(f);
         list->StartSearch();
         EXPECT_EQ(shown(*list), row.cards) << row.what;
         EXPECT_EQ(child<QPushButton>(list.get(), QStringLiteral("cmdPrint"))->isEnabled(), !row.cards.isEmpty())
@@ -149,23 +129,13 @@ TEST_P(CardSearchTest, ListsTheCardsThatMatchTheFilters)
     EXPECT_TRUE(messages->shown().empty());
 }
 
-TEST_P(CardSearchTest, TheFrameCallsTheMembersByName)
-{
-    const QVariantList filters = allCards().values();
-    ASSERT_TRUE(DialogMembers::call(list.get(), "ClearCardNameFilters"));
-    ASSERT_TRUE(DialogMembers::call(list.get(), "SetCardNameFilter", {260}));
-    ASSERT_TRUE(DialogMembers::call(list.get(), "SetSearchFilters", {QVariant(filters)}));
-    ASSERT_TRUE(DialogMembers::call(list.get(), "StartSearch"));
-    EXPECT_EQ(shown(*list), (QSet<qint32>{0x1B00}));
-}
-
 TEST_P(CardSearchTest, ShowsTheColumnsWithTheirTexts)
 {
     for (bool family : {false, true}) {
         setParameter(QStringLiteral("FAMILY"), family ? QStringLiteral("1") : QStringLiteral("0"));
         ASSERT_EQ(ws->SystemParams->Family(), family);
         frmCardList l(*ws);
-        l.SetSearchFilters(allCards().values());
+        l.SetSearchFilters(allCards());
         l.StartSearch();
         EXPECT_EQ(l.grid().titledColumnCount(), family ? 14 : 13);
     }
@@ -222,12 +192,11 @@ TEST_P(CardSearchTest, HandsTheChosenCardBackToTheCallingWindow)
 {
     QWidget caller;
     caller.setWindowTitle(QStringLiteral("Cancel card"));
-    caller.setProperty("RegistrationNumber", 0);
+    qint32 chosen = 0;
     auto *cmdSelect = child<QPushButton>(list.get(), QStringLiteral("cmdSelect"));
     EXPECT_EQ(cmdSelect->text(), GetText(20805));
 
-    list->setCallingForm(&caller);
-    list->setAutoClose(true);
+    list->setChoiceRequest({&caller, [&chosen](qint32 number) { chosen = number; }, true});
     list->show();
     EXPECT_EQ(list->windowTitle(), GetText(20800) + QStringLiteral(" (Cancel card)"));
     EXPECT_EQ(cmdSelect->text(), GetText(20806));
@@ -238,10 +207,10 @@ TEST_P(CardSearchTest, HandsTheChosenCardBackToTheCallingWindow)
     search(f);
     ASSERT_TRUE(cmdSelect->isEnabled());
     cmdSelect->click();
-    EXPECT_EQ(caller.property("RegistrationNumber").toInt(), 0x2000);
-    EXPECT_EQ(list->CallingForm(), nullptr);
+    EXPECT_EQ(chosen, 0x2000);
+    EXPECT_EQ(list->caller(), nullptr);
     EXPECT_EQ(list->windowTitle(), GetText(20800));
-    EXPECT_FALSE(list->isVisible()) << "AutoClose closes the list";
+    EXPECT_FALSE(list->isVisible()) << "autoClose closes the list";
     EXPECT_TRUE(messages->shown().empty());
 }
 
@@ -262,14 +231,14 @@ TEST_P(CardSearchTest, EnterAndDoubleClickChooseTheRowAndPrintOffersTheListEntri
     };
     for (const auto &row : rows) {
         QWidget caller;
-        caller.setProperty("RegistrationNumber", 0);
-        list->setCallingForm(&caller);
+        qint32 chosen = 0;
+        list->setChoiceRequest({&caller, [&chosen](qint32 number) { chosen = number; }, false});
         list->show();
         CardSearchFilters f = allCards();
         f.surname = QStringLiteral("Brown");
         search(f);
         row.act(list->grid());
-        EXPECT_EQ(caller.property("RegistrationNumber").toInt(), 0x2000) << row.what;
+        EXPECT_EQ(chosen, 0x2000) << row.what;
     }
 
     QStringList offered;
@@ -330,20 +299,21 @@ TEST_P(CardSearchTest, OpensThroughTheFramesSequenceWithTheSearchDialogFirst)
         bool cancelled;
     } rows[] = {{"OK", "cmdOK", false}, {"Cancel", "cmdCancel", true}};
     for (const auto &row : rows) {
-        std::unique_ptr<QWidget> made(ws->windows.create(QStringLiteral("frmCardList")));
-        ASSERT_TRUE(DialogMembers::isDialogAvailable(made.get()));
-        std::unique_ptr<QWidget> filter(ws->windows.create(QStringLiteral("frmCardSearchFilters")));
-        filter->setProperty("List", QVariant::fromValue<QObject *>(made.get()));
-        QTimer::singleShot(0, filter.get(), [&filter, &row] {
-            child<QLineEdit>(filter.get(), QStringLiteral("txtSurname"))->setText(QStringLiteral("Sm"));
-            child<QPushButton>(filter.get(), QLatin1String(row.button))->click();
+        std::unique_ptr<CardListWindow> made(ws->windows.create(WindowKinds::CardList));
+        ASSERT_TRUE(made && made->IsDialogAvailable());
+        QTimer::singleShot(0, [&row] {
+            QWidget *filter = QApplication::activeModalWidget();
+            ASSERT_NE(filter, nullptr);
+            child<QLineEdit>(filter, QStringLiteral("txtSurname"))->setText(QStringLiteral("Sm"));
+            child<QPushButton>(filter, QLatin1String(row.button))->click();
         });
-        static_cast<QDialog *>(filter.get())->exec();
-        EXPECT_EQ(DialogMembers::readBool(filter.get(), "Cancel", !row.cancelled), row.cancelled) << row.what;
+        const std::optional<CardSearchFilters> chosen = ws->windows.searchCards({}, nullptr);
+        EXPECT_EQ(!chosen, row.cancelled) << row.what;
         if (row.cancelled)
             continue;
-        ASSERT_TRUE(DialogMembers::call(made.get(), "StartSearch"));
-        EXPECT_EQ(shown(*static_cast<frmCardList *>(made.get())), (QSet<qint32>{0x1A00, 0x1AFF, 0x1B00}))
+        ApplyCardSearch(*made, *chosen);
+        made->StartSearch();
+        EXPECT_EQ(shown(*dynamic_cast<frmCardList *>(made.get())), (QSet<qint32>{0x1A00, 0x1AFF, 0x1B00}))
             << "current cards of the operator's kinds whose surname begins with Sm";
     }
 }
@@ -386,22 +356,8 @@ class OpenCardTest : public CardListTest
 
 TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
 {
-    QStringList calls;
     for (const char *kind : {"frmGuestCard", "frmFunctionCard"})
-        ws->windows.add(QLatin1String(kind), [this, &calls, kind](QWidget *) {
-            auto *w = new RecordingCardWindow(calls, ws->firstCardsIntf.get());
-            w->setObjectName(QLatin1String(kind));
-            return w;
-        });
-    QStringList opened;
-    ws->openWindow = [this, &opened](const QString &kind, const std::function<void(QWidget *)> &arguments) {
-        opened << kind;
-        QWidget *w = ws->windows.create(kind, nullptr);
-        w->setAttribute(Qt::WA_DeleteOnClose);
-        if (arguments)
-            arguments(w);
-        return w;
-    };
+        ws->windows.add(WindowKinds::card(QLatin1String(kind)), [](QWidget *) { return new RecordingWindow; });
     addCardName(262, QStringLiteral("Clearance card"));
     const struct
     {
@@ -411,8 +367,12 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
         QStringList calls;
         QVariant missingName; // -32254 with this name when no window shows the kind
     } rows[] = {
-        {256, 101, "frmGuestCard", {QStringLiteral("ReadCardImageBag 256")}, {}},
-        {278, 0, "frmFunctionCard", {QStringLiteral("SetFunction 2"), QStringLiteral("ReadCardImageBag 278")}, {}},
+        {256, 101, "frmGuestCard", {QStringLiteral("ReadCardImageBag"), QStringLiteral("Activate")}, {}},
+        {278,
+         0,
+         "frmFunctionCard",
+         {QStringLiteral("SetFunction 2"), QStringLiteral("ReadCardImageBag"), QStringLiteral("Activate")},
+         {}},
         {262, 0, "", {}, QStringLiteral("Clearance card")},
         {280, 0, "", {}, QStringLiteral("(280)")},
     };
@@ -423,26 +383,28 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
         frmCardList list(*ws);
         CardSearchFilters f;
         f.registrationFrom = f.registrationTo = number;
-        list.SetSearchFilters(f.values());
+        list.SetSearchFilters(f);
         list.StartSearch();
         ASSERT_EQ(shown(list), (QSet<qint32>{number}));
-        calls.clear();
-        opened.clear();
+        RecordingFrame frame;
+        ws->frameHost = &frame;
         messages->clear();
         if (row.missingName.isValid())
             messages->expect(-32254);
         auto *cmdSelect = child<QPushButton>(&list, QStringLiteral("cmdSelect"));
         ASSERT_TRUE(cmdSelect->isEnabled());
         cmdSelect->click();
-        EXPECT_EQ(calls, row.calls);
-        EXPECT_EQ(opened, row.missingName.isValid() ? QStringList() : QStringList{QLatin1String(row.window)});
+        EXPECT_EQ(frame.window.calls, row.calls);
+        EXPECT_EQ(frame.opened, row.missingName.isValid() ? QStringList() : QStringList{QLatin1String(row.window)});
+        if (!row.missingName.isValid()) {
+            EXPECT_EQ(ws->firstCardsIntf->GetCardField(QStringLiteral("cardNameID")).toInt(), row.kind)
+                << "the card is loaded for the window";
+        }
         if (row.missingName.isValid()) {
             ASSERT_EQ(messages->shown().size(), 1u);
             EXPECT_EQ(messages->shown().front().request.arguments, QVariantList{row.missingName});
         }
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<RecordingCardWindow *>(w))
-                delete w;
+        ws->frameHost = nullptr;
     }
 }
 
@@ -460,16 +422,13 @@ TEST_P(OpenCardTest, WithoutTheOpenCardFunctionNothingOpens)
 TEST_P(OpenCardTest, RegistersTheListAndItsSearchDialog)
 {
     RegisterViewWindows(*ws);
-    for (const char *kind : {"frmCardList", "frmCardSearchFilters"}) {
-        std::unique_ptr<QWidget> w(ws->windows.create(QLatin1String(kind)));
-        ASSERT_TRUE(w) << kind;
-        EXPECT_EQ(w->objectName(), QLatin1String(kind));
-    }
+    std::unique_ptr<CardListWindow> w(ws->windows.create(WindowKinds::CardList));
+    ASSERT_TRUE(w);
+    EXPECT_EQ(WidgetOf(w.get())->objectName(), QStringLiteral("frmCardList"));
+    EXPECT_TRUE(ws->windows.hasCardSearch());
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CardSearchTest, ::testing::Values("sqlite", "postgresql"));
 INSTANTIATE_TEST_SUITE_P(Engines, OpenCardTest, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
-
-#include "test_card_list.moc"

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "ui/CardSearchFilters.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class QWidget;
+
+// What the windows that open each other know of each other: small interfaces, one per role, which
+// the windows implement beside QWidget. The frame and the other windows reach a window only
+// through these, so a misspelt request does not compile.
+
+// The frame's child windows by role: the frame activates only these, and a camera's live window
+// is the one Notify updates.
+enum class ChildRole { List, Details, Card, Camera };
+
+// A window with a help page (the help topic table's context number).
+class HelpContext
+{
+public:
+    virtual ~HelpContext() = default;
+    virtual int HelpContextID() const = 0;
+};
+
+// Every child window of the frame.
+class FrameChild : public HelpContext
+{
+public:
+    // May the window be opened now; a window that says no has told the operator why.
+    virtual bool IsDialogAvailable() = 0;
+    // The window came forward: sets its flag in the open-dialog set, re-checks the rights.
+    virtual void Activate() = 0;
+    // Re-reads the operator's rights; without them the window closes itself.
+    virtual void EvaluateAuthority() = 0;
+    virtual ChildRole role() const = 0;
+};
+
+// The QWidget of a child window (every implementation is one).
+QWidget *WidgetOf(FrameChild *child);
+
+// Where a chooser hands its choice back: the asking window (it comes forward afterwards, and the
+// chooser names it in its caption and stops choosing when it closes) and what it does with the
+// chosen number (a user ID, a card's registration number).
+struct ChoiceRequest
+{
+    QWidget *caller = nullptr;
+    std::function<void(qint32 chosen)> handBack;
+    bool autoClose = false; // the chooser closes once it has handed a choice back
+};
+
+// A window that issues or shows cards.
+class CardWindow : public virtual FrameChild
+{
+public:
+    // Shows the card just read on the first card server, read-only; false when it cannot.
+    virtual bool ReadCardImageBag() = 0;
+    // The function card's function (0 to 3); a window of one kind ignores it.
+    virtual void SetFunction(int function) = 0;
+    // The guest dialog's joiner mode; a window of one kind ignores it.
+    virtual void setJoiner(bool joiner) = 0;
+};
+
+// A window that edits one record.
+class DataWindow : public virtual FrameChild
+{
+public:
+    // Starts a new record (record key 0, or no wing code for the wing dialog).
+    virtual void NewRecord() = 0;
+    // Hands the new record's key to the window that asked for it, then closes.
+    virtual void setChoiceRequest(const ChoiceRequest &request) = 0;
+};
+
+// The user dialog: a user of the register, or a new one.
+class UserDataWindow : public DataWindow
+{
+public:
+    virtual void setUserID(qint32 userID) = 0;
+};
+
+// A list of records that may also serve another window as a chooser.
+class ListWindow : public virtual FrameChild
+{
+public:
+    // Reads the listed rows again, as they are now in the database.
+    virtual void RefreshTableList() = 0;
+    virtual void setChoiceRequest(const ChoiceRequest &request) = 0;
+};
+
+class UserListWindow : public ListWindow
+{
+};
+
+class CardListWindow : public ListWindow
+{
+public:
+    // The kind filter: cleared lists every kind; a kind the operator may not issue is not added.
+    virtual void ClearCardNameFilters() = 0;
+    virtual void SetCardNameFilter(qint32 cardNameID) = 0;
+    // Every filter value but the kinds.
+    virtual void SetSearchFilters(const CardSearchFilters &filters) = 0;
+    virtual void StartSearch() = 0;
+};
+
+// Hands a chosen search to a list: its kinds through the list's kind filter, then its values.
+void ApplyCardSearch(CardListWindow &list, const CardSearchFilters &filters);
+
+// A window kind with the contract its windows implement; the constants below are the kinds other
+// windows open. Other kinds (the frame's command table, the card kinds' windows) are made at run
+// time from their names.
+template <class Contract> struct WindowKind
+{
+    QString name;
+};
+
+namespace WindowKinds {
+inline const WindowKind<UserListWindow> UserList{QStringLiteral("frmUserList")};
+inline const WindowKind<UserDataWindow> UserData{QStringLiteral("frmUserData")};
+inline const WindowKind<CardListWindow> CardList{QStringLiteral("frmCardList")};
+inline WindowKind<CardWindow> card(const QString &name)
+{
+    return {name};
+}
+} // namespace WindowKinds
