@@ -103,16 +103,7 @@ protected:
         return issue.encode(QStringLiteral("Guest card, 101"));
     }
 
-    int storedCards()
-    {
-        RecordTable t(db);
-        t.SelectTable(TableId::Cards);
-        t.OpenQuery(QString(), QStringLiteral("registrationNumber"));
-        int n = 0;
-        for (; t.Status() == RecordStatus::Ok; t.MoveNext())
-            ++n;
-        return n;
-    }
+    int storedCards() { return rowCount(TableId::Cards); }
 
     qint32 encoder = 0;
     QPointer<QWidget> dialog;
@@ -134,13 +125,7 @@ TEST_P(CardIssueTest, ASuccessfulIssueStoresTheCardsAndUnlocksTheDialog)
     EXPECT_FALSE(ws->cardOperationInProgress);
     EXPECT_EQ(lockCalls, (QList<bool>{true, false}));
     EXPECT_TRUE(messages->shown().empty());
-    EXPECT_EQ(storedCards(), 2) << "one row per identical card";
-    RecordTable t(db);
-    t.SelectTable(TableId::Cards);
-    t.SetField(QStringLiteral("registrationNumber"), issue->cards().GetRegistrationNumber());
-    t.FindRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
-    EXPECT_EQ(t.GetField(QStringLiteral("cardNameID")).toInt(), 256);
+    EXPECT_EQ(rowCount(TableId::Cards, QStringLiteral("cardNameID = 256")), 2) << "one row per identical card";
 }
 
 TEST_P(CardIssueTest, ASecondOperationWhileOneRunsIsRefusedAndChangesNothing)
@@ -152,23 +137,6 @@ TEST_P(CardIssueTest, ASecondOperationWhileOneRunsIsRefusedAndChangesNothing)
     EXPECT_TRUE(lockCalls.isEmpty());
     issue.reset();
     EXPECT_TRUE(ws->cardOperationInProgress) << "the running operation keeps its flag";
-    EXPECT_EQ(storedCards(), 0);
-}
-
-TEST_P(CardIssueTest, CancellingDuringThePollStopsTheRun)
-{
-    setWriteTime(3000);
-    messages->expect(-31196);
-    auto issue = makeIssue();
-    issue->setPollInterval(5);
-    QTimer::singleShot(50, [&issue] { issue->cancel(); });
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Cancelled);
-    EXPECT_LT(clock.elapsed(), 2500) << "the poll went on after the cancel";
-    issue->waitUntilReady();
-    issue->finish();
-    EXPECT_FALSE(ws->cardOperationInProgress);
     EXPECT_EQ(storedCards(), 0);
 }
 
@@ -185,18 +153,6 @@ TEST_P(CardIssueTest, ClosingTheDialogDuringThePollEndsTheRunSafely)
     issue->finish();
     EXPECT_FALSE(ws->cardOperationInProgress);
     EXPECT_EQ(lockCalls, (QList<bool>{true})) << "no unlock of a closed dialog";
-}
-
-TEST_P(CardIssueTest, ApplicationClosingDuringThePollClearsTheFlagAndClosesTheDialog)
-{
-    setWriteTime(3000);
-    auto issue = makeIssue();
-    issue->setPollInterval(5);
-    dialog->show();
-    QTimer::singleShot(50, [this] { ws->applicationClosing = true; });
-    EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Closing);
-    EXPECT_FALSE(ws->cardOperationInProgress);
-    EXPECT_FALSE(dialog && dialog->isVisible());
 }
 
 TEST_P(CardIssueTest, EncoderFaultsShowTheStatusTextWithOrWithoutTheErrorCode)
@@ -449,34 +405,20 @@ TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
 TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
 {
     using T = CardFieldType;
+    const QStringList first = {"userID", "startTime", "batteryWarningFlag", "track2"};
+    const std::vector<T> firstTypes = {T::Int32, T::Date, T::Int16, T::Text};
     const struct
     {
         int32_t kind;
-        QStringList names; // after the header fields, in the order set
+        QStringList names; // after the first four
         std::vector<T> types;
         qint32 battery;
         qint32 numCards;
     } rows[] = {
-        {256,
-         {"userID", "startTime", "batteryWarningFlag", "track2", "numCards", "familyFlag"},
-         {T::Int32, T::Date, T::Int16, T::Text, T::Int32, T::Text},
-         0,
-         3},
-        {258,
-         {"userID", "startTime", "batteryWarningFlag", "track2", "numCards", "familyFlag"},
-         {T::Int32, T::Date, T::Int16, T::Text, T::Int32, T::Int16},
-         0,
-         3},
-        {260,
-         {"userID", "startTime", "batteryWarningFlag", "track2", "mainGuestRoom", "numCards"},
-         {T::Int32, T::Date, T::Int16, T::Text, T::Int16, T::Int16},
-         0,
-         1},
-        {269,
-         {"userID", "startTime", "batteryWarningFlag", "track2", "mainGuestRoom", "numCards"},
-         {T::Int32, T::Date, T::Int16, T::Text, T::Int16, T::Int16},
-         1,
-         1},
+        {256, {"numCards", "familyFlag"}, {T::Int32, T::Text}, 0, 3},
+        {258, {"numCards", "familyFlag"}, {T::Int32, T::Int16}, 0, 3},
+        {260, {"mainGuestRoom", "numCards"}, {T::Int16, T::Int16}, 0, 1},
+        {269, {"mainGuestRoom", "numCards"}, {T::Int16, T::Int16}, 1, 1},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.kind);
@@ -500,8 +442,10 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
             names << field.name;
             types.push_back(field.value.type);
         }
-        EXPECT_EQ(names, row.names);
-        EXPECT_EQ(types, row.types);
+        EXPECT_EQ(names, first + row.names);
+        std::vector<T> expectedTypes = firstTypes;
+        expectedTypes.insert(expectedTypes.end(), row.types.begin(), row.types.end());
+        EXPECT_EQ(types, expectedTypes);
         EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("cardNameID")).toInt(), row.kind);
         EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("batteryWarningFlag")).toInt(), row.battery);
         EXPECT_EQ(issue.cards().GetCardField(QStringLiteral("numCards")).toInt(), row.numCards);
