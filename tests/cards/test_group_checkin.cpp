@@ -225,63 +225,35 @@ TEST_P(GroupCheckInTest, RoomTicksGiveTheAreaItsImage)
 
 TEST_P(GroupCheckInTest, ConfirmingSelectsTheTickedRooms)
 {
-    using Action = std::function<void()>;
-    struct Case
+    // Steps: a command button, "expand" and an area, or the key of a node to click.
+    const QString expandNorth = QStringLiteral("expand %1").arg(north);
+    const struct
     {
         const char *name;
-        Action act;
+        QStringList steps;
         QVector<qint32> expected;
+    } cases[] = {
+        {"nothing ticked", {}, {}},
+        {"an area never expanded gives its rooms of categories G, L and A", {areaKey(east)}, {101, 102, 103}},
+        {"one loaded room", {expandNorth, roomKey(202)}, {202}},
+        {"select all, nothing expanded", {"cmdSelectAll"}, {101, 102, 103, 201, 202, 203}},
+        {"select all, then one room unticked", {"cmdSelectAll", expandNorth, roomKey(202)}, {101, 102, 103, 201, 203}},
+        {"select all ticks loaded rooms", {expandNorth, "cmdSelectAll"}, {101, 102, 103, 201, 202, 203}},
+        {"clear all", {expandNorth, "cmdSelectAll", "cmdClearAll"}, {}},
+        {"an area ticked and unticked again", {areaKey(east), areaKey(east)}, {}},
+        {"a partly ticked area gives only its ticked rooms", {expandNorth, roomKey(203), roomKey(201)}, {201, 203}},
     };
-    const std::vector<Case> cases = {
-        {"nothing ticked", [] {}, {}},
-        {"an area never expanded gives its rooms of categories G, L and A",
-         [this] { click(areaKey(east)); },
-         {101, 102, 103}},
-        {"one loaded room",
-         [this] {
-             expand(north);
-             click(roomKey(202));
-         },
-         {202}},
-        {"select all, nothing expanded", [this] { press("cmdSelectAll"); }, {101, 102, 103, 201, 202, 203}},
-        {"select all, then one room unticked",
-         [this] {
-             press("cmdSelectAll");
-             expand(north);
-             click(roomKey(202));
-         },
-         {101, 102, 103, 201, 203}},
-        {"select all after expanding ticks the loaded rooms",
-         [this] {
-             expand(north);
-             press("cmdSelectAll");
-         },
-         {101, 102, 103, 201, 202, 203}},
-        {"clear all",
-         [this] {
-             expand(north);
-             press("cmdSelectAll");
-             press("cmdClearAll");
-         },
-         {}},
-        {"an area ticked and unticked again",
-         [this] {
-             click(areaKey(east));
-             click(areaKey(east));
-         },
-         {}},
-        {"a partly ticked area gives only its ticked rooms",
-         [this] {
-             expand(north);
-             click(roomKey(203));
-             click(roomKey(201));
-         },
-         {201, 203}},
-    };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         open();
-        c.act();
+        for (const QString &step : c.steps) {
+            if (step.startsWith(QStringLiteral("cmd")))
+                press(step.toLatin1().constData());
+            else if (step.startsWith(QStringLiteral("expand ")))
+                expand(step.section(QLatin1Char(' '), 1).toInt());
+            else
+                click(step);
+        }
         press("cmdOK");
         EXPECT_FALSE(dialog->isVisible());
         EXPECT_TRUE(dialog->Result());

@@ -69,16 +69,8 @@ TEST_P(GuestCardTest, AGroupRunAsksForOccupiedRoomsAndSkipsOrStops)
         QList<qint32> made;
         bool groupModeKept;
     } rows[] = {
-        {"skip the first occupied room, stop at the second",
-         {101, 102, 103, 104},
-         {{"102", 1}, {"103", 2}},
-         {101},
-         true},
-        {"make the first occupied room, skip the second",
-         {105, 106, 107, 108},
-         {{"106", 0}, {"107", 1}},
-         {105, 106, 108},
-         false},
+        {"skip an occupied room, stop at the next", {101, 102, 103, 104}, {{"102", 1}, {"103", 2}}, {101}, true},
+        {"make an occupied room, skip next", {105, 106, 107, 108}, {{"106", 0}, {"107", 1}}, {105, 106, 108}, false},
         {"a wing room is asked about by its number", {12345}, {{"12345", 1}}, {}, true},
     };
     for (const auto &row : rows) {
@@ -142,18 +134,17 @@ TEST_P(GuestCardTest, TheGroupCheckInDialogOpensModally)
 
 TEST_P(GuestCardTest, ARunEndsSafelyWhenItIsCancelledOrTheDialogGoesDuringThePoll)
 {
-    enum class Stop { CancelCommand, Escape, CloseDialog, ApplicationClosing };
     const struct
     {
         const char *what;
-        Stop stop;
+        std::function<void(frmGuestCard *)> stop;
         bool message; // -31196
         bool dialogStays;
     } rows[] = {
-        {"the close command cancels a running card", Stop::CancelCommand, true, true},
-        {"so does Esc", Stop::Escape, true, true},
-        {"the dialog is closed", Stop::CloseDialog, true, false},
-        {"the application closes", Stop::ApplicationClosing, false, false},
+        {"the close command cancels", [](frmGuestCard *f) { command(f, "cmdClose")->click(); }, true, true},
+        {"so does Esc", [](frmGuestCard *f) { QTest::keyClick(f, Qt::Key_Escape); }, true, true},
+        {"the dialog is closed", [](frmGuestCard *f) { f->close(); }, true, false},
+        {"the application closes", [this](frmGuestCard *) { ws->applicationClosing = true; }, false, false},
     };
     setWriteTime(3000);
     for (const auto &row : rows) {
@@ -166,20 +157,7 @@ TEST_P(GuestCardTest, ARunEndsSafelyWhenItIsCancelledOrTheDialogGoesDuringThePol
         QTimer::singleShot(50, form, [&] {
             closeCaption = command(form, "cmdClose")->text();
             EXPECT_TRUE(form->inputsLocked());
-            switch (row.stop) {
-            case Stop::CancelCommand:
-                command(form, "cmdClose")->click();
-                break;
-            case Stop::Escape:
-                QTest::keyClick(form, Qt::Key_Escape);
-                break;
-            case Stop::CloseDialog:
-                form->close();
-                break;
-            case Stop::ApplicationClosing:
-                ws->applicationClosing = true;
-                break;
-            }
+            row.stop(form);
         });
         if (row.message)
             messages->expect(-31196);
