@@ -7,7 +7,6 @@
 #include "ui/WindowNumbers.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>

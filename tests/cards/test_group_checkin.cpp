@@ -5,13 +5,10 @@
 #include "components/recordtable/RecordTable.h"
 #include "ui/BusyIndicator.h"
 
-#include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
-#include <functional>
 #include <memory>
 #include <vector>
 

@@ -2,8 +2,6 @@
 #include "GuestCardFixture.h"
 #include "cards/GuestRules.h"
 #include "cards/frmGuestCard.h"
-#include "components/cardserver/CardsIntf.h"
-#include "components/recordtable/RecordTable.h"
 #include "data/OleDate.h"
 #include "texts/Texts.h"
 #include "ui/DialogMembers.h"

@@ -3,7 +3,6 @@
 #include "cards/GuestRules.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
 
 using namespace GuestRules;
 

@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
