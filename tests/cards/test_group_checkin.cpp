@@ -278,7 +278,7 @@ TEST_P(GroupCheckInTest, KeyboardTicksConfirmsAndCancels)
         {"Escape cancels", {Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape}, false, {}},
         {"Enter confirms the ticked area", {Qt::Key_Down, Qt::Key_Space, Qt::Key_Return}, true, {101, 102, 103}},
         {"space twice unticks", {Qt::Key_Down, Qt::Key_Space, Qt::Key_Space, Qt::Key_Enter}, true, {}},
-        {"a room of an expanded area",
+        {"a room",
          {Qt::Key_End, Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Return},
          true,
          {202}},
