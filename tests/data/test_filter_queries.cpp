@@ -15,19 +15,12 @@ class FilterQueries : public DatabaseTest
 protected:
     void addCard(qint32 registrationNumber, qint32 userId, qint32 kind, double expireTime)
     {
-        RecordTable t(db);
-        t.SelectTable(TableId::Cards);
-        t.UseGivenKey();
-        t.SetField(Field::registrationNumber, registrationNumber);
-        t.SetField(Field::userID, userId);
-        t.SetField(Field::cardNameID, kind);
-        t.SetField(Field::issueTime, day(2024, 5, 1));
-        t.SetField(Field::startTime, day(2024, 5, 1));
-        t.SetField(Field::expireTime, expireTime);
-        t.SetField(Field::status, 1);
-        t.SetField(Field::mainGuestRoom, 101);
-        t.InsertRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
+        DatabaseSeeds::addCard({.registrationNumber = registrationNumber,
+                                .userID = userId,
+                                .cardNameID = kind,
+                                .mainGuestRoom = 101,
+                                .issueTime = day(2024, 5, 1),
+                                .expireTime = expireTime});
     }
 
     // The registration numbers a filter selects from CardView.
