@@ -91,41 +91,6 @@ TEST(TextLibraryTest, CopiesLikeAStringResourceLoad)
     EXPECT_EQ(library.load()(200, nullptr, 10), 0);
 }
 
-TEST(TextLibraryTest, CarriesEveryShapeOfEntry)
-{
-    const QString rc = sourceFile(QStringLiteral("tests/texts/fixtures/sample.rc"));
-    struct Case
-    {
-        int16_t number;
-        QString expected;
-    };
-    const Case cases[] = {
-        {0, "Zero"},
-        {12, "Room %s of %s"},
-        {123, "Twelve three"},
-        {100, "Line one\r\nLine two"},
-        {101, "\r\n\r\n"},
-        {201, "Back\\\r\n slash and tab-free \\t text"},
-        {23001, QStringLiteral("Grüße – ✓ 𝄞")},
-        {32767, "Highest"},
-        {-32768, "Lowest message"},
-        {-32507, "Message %s"},
-        {-1, "Minus one"},
-    };
-    TextResources fromLibrary;
-    fromLibrary.setProgramPath(programDir());
-    fromLibrary.setLibraryName(QStringLiteral("libctexts_fixture.so"));
-    ASSERT_TRUE(fromLibrary.LoadTextLibrary());
-    TextResources fromFile;
-    fromFile.setTextFileName(rc);
-    fromFile.setTextFileMode(true);
-    ASSERT_TRUE(fromFile.LoadTextFile()) << rc.toStdString();
-    for (const Case &c : cases) {
-        EXPECT_EQ(fromLibrary.GetText(c.number), c.expected) << "library, " << c.number;
-        EXPECT_EQ(fromFile.GetText(c.number), c.expected) << "text file, " << c.number;
-    }
-}
-
 // Both sources of every text must agree, or a workstation started with the .rc as its text
 // file would show different texts from one using the library.
 TEST(TextLibraryTest, LibraryAndTextFileAgreeOnEveryEntry)
