@@ -407,6 +407,7 @@ TEST_P(SystemParams, DefaultRowsMakeALoadableInstallation)
         EXPECT_TRUE(values.contains(P::keyName(static_cast<P::Key>(k))));
     EXPECT_EQ(values.value("DATABASEVERSION"), RecordDatabase::databaseVersionText());
     EXPECT_EQ(values.value("SYSTEM_STARTDATE"), "45000");
+    EXPECT_EQ(values.value("TEXTLANGUAGE"), text(15000)) << "start-up compares the language with text 15000";
 
     // SetUp stored exactly these rows.
     auto params = loaded();
