@@ -73,6 +73,12 @@ TEST_P(DemoTest, TemplatesGrantWhatTheirNamesPromise)
     EXPECT_EQ(QueryRows(db(), TableId::TemplateView, QStringLiteral("operatorTemplateID >= ?"), {0},
                         {QStringLiteral("operatorTemplateID")}, QStringLiteral("operatorTemplateID")),
               (QList<QVariantList>{{1}, {300}, {700}, {1000}}));
+    for (const DemoHotel::Logon &logon : DemoHotel::logons()) {
+        EXPECT_EQ(QueryRows(db(), TableId::OperatorView, QStringLiteral("alphaID = ?"), {logon.user},
+                            {QStringLiteral("operatorTemplateID")}),
+                  QList<QVariantList>{{logon.templateId}})
+            << logon.user.toStdString();
+    }
     struct Case
     {
         const char *user;
