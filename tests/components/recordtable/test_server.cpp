@@ -88,21 +88,13 @@ TEST_P(ServerTest, ServerNowIsTheServersLocalTime)
 
 TEST_P(ServerTest, HousekeepingPurgesAndStampsTheParameters)
 {
-    for (const char *key : {"PURGELIMITEVENTS", "TEMP_NUMEVENTS", "TEMP_NUMCARDS", "TEMP_NUMDELETEDCARDS",
-                            "TEMP_MAXREGNUM", "REGNUM_FIRST", "REGNUM_LAST", "TEMP_NUMFREEREGNUMS"})
-        putParameter(QString::fromLatin1(key), QStringLiteral("0"));
-    putParameter(QStringLiteral("LASTCATHTIME"), QStringLiteral("0"));
-    putParameter(QStringLiteral("PURGELIMITGUESTCARDS"), QStringLiteral("30"));
-    RecordTable t(db);
-    t.SelectTable(TableId::Parameters);
+    using P = std::pair<const char *, const char *>;
     for (const auto &[key, value] :
-         {std::pair{"PURGELIMITEVENTS", "10"}, std::pair{"REGNUM_FIRST", "1"}, std::pair{"REGNUM_LAST", "100"}}) {
-        t.SetField(QStringLiteral("parameterID"), QString::fromLatin1(key));
-        t.FindRecord();
-        t.SetField(QStringLiteral("parameter"), QString::fromLatin1(value));
-        t.UpdateRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
-    }
+         {P{"PURGELIMITEVENTS", "10"}, P{"PURGELIMITGUESTCARDS", "30"}, P{"REGNUM_FIRST", "1"}, P{"REGNUM_LAST", "100"},
+          P{"LASTCATHTIME", "0"}, P{"TEMP_NUMEVENTS", "0"}, P{"TEMP_NUMCARDS", "0"}, P{"TEMP_NUMDELETEDCARDS", "0"},
+          P{"TEMP_MAXREGNUM", "0"}, P{"TEMP_NUMFREEREGNUMS", "0"}})
+        putParameter(QString::fromLatin1(key), QString::fromLatin1(value));
+    RecordTable t(db);
     t.SelectTable(TableId::Events);
     for (double age : {20.0, 11.0, 9.0, 1.0}) {
         t.SetField(QStringLiteral("eventTime"), now - age);
