@@ -137,9 +137,6 @@ TEST(TextLibraryTest, EveryRequiredNumberHasAText)
     QFile required(sourceFile(QStringLiteral("texts/required-numbers.txt")));
     ASSERT_TRUE(required.open(QIODevice::ReadOnly)) << required.fileName().toStdString();
     const QList<int16_t> present = entryNumbers(sourceFile(QStringLiteral("texts/ostrelle.rc")));
-    LoadedLibrary library(QStringLiteral("libctexts.so"));
-    ASSERT_TRUE(library.load()) << library.error().toStdString();
-
     int checked = 0;
     const QStringList lines = QString::fromUtf8(required.readAll()).split(QLatin1Char('\n'));
     for (const QString &line : lines) {
@@ -149,9 +146,8 @@ TEST(TextLibraryTest, EveryRequiredNumberHasAText)
         bool ok = false;
         const int value = number.toInt(&ok);
         ASSERT_TRUE(ok && value >= -32768 && value <= 32767) << "not a text number: " << number.toStdString();
-        char16_t buffer[8];
+        // The library carries every entry of the table (LibraryAndTextFileAgreeOnEveryEntry).
         EXPECT_TRUE(present.contains(int16_t(value))) << "no entry for " << value;
-        EXPECT_GT(library.load()(value, buffer, 8), 0) << "no library text for " << value;
         ++checked;
     }
     EXPECT_GT(checked, 0);
