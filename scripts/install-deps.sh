@@ -14,7 +14,6 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick poppler-utils fonts-dejavu-core
   binutils-mingw-w64-x86-64
   clang-format clang libclang-rt-14-dev
-  libreoffice-calc-nogui
 )
 
 missing=()

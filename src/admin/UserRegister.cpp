@@ -1,5 +1,6 @@
 #include "admin/UserRegister.h"
 
+#include "admin/UserDataStore.h"
 #include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
 #include "session/Authority.h"
@@ -119,20 +120,13 @@ RemoveOutcome RemoveUser(Workstation &ws, qint32 userID, const QString &alphaID,
     if (answer != RemoveOutcome::Removed && answer != RemoveOutcome::RemovedAll)
         return answer;
 
-    // Users are never deleted: cards and events keep pointing at them.
-    table.SelectTable(TableId::Users);
-    table.SetField(Field::userID, userID);
-    table.FindRecord();
-    if (table.Status() == RecordStatus::Ok) {
-        table.SetField(Field::deleted, 1);
-        table.UpdateRecord();
-    }
-    if (table.Status() == RecordStatus::NoRecord) {
+    const UserStoreResult removed = UserDataStore(*ws.database).setRemoved(userID, true);
+    if (removed.status == RecordStatus::NoRecord) {
         ws.messages->error(kRecordGone, {}, {}, parent);
         return RemoveOutcome::Failed;
     }
-    if (table.Status() != RecordStatus::Ok) {
-        showRemoveError(ws, table, parent);
+    if (!removed.ok()) {
+        ws.messages->errorWithCode(kRemoveErrorCode, removed.errorText, parent);
         return RemoveOutcome::Failed;
     }
     ws.notify.NotifyUserRemoved(userID);

@@ -1,6 +1,5 @@
 #include "admin/frmUserData.h"
 
-#include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
@@ -35,53 +34,19 @@ struct InputDef
 {
     const char *label;
     const char *input;
-    QLatin1String field;
     int16_t caption; // 0: a free field, captioned by the system parameters
 };
 
-const InputDef kInputs[] = {
-    {"lblAlphaID", "txtAlphaID", Field::alphaID, 27101},
-    {"lblSurname", "txtSurname", Field::surname, 27102},
-    {"lblFirstname", "txtFirstname", Field::firstname, 27103},
-    {"lblAddress1", "txtAddress1", Field::address1, 0},
-    {"lblAddress2", "txtAddress2", Field::address2, 0},
-    {"lblZipcode", "txtZipcode", Field::zipcode, 0},
-    {"lblCity", "txtCity", Field::city, 0},
+const InputDef kInputs[UserFieldCount] = {
+    {"lblAlphaID", "txtAlphaID", 27101}, {"lblSurname", "txtSurname", 27102}, {"lblFirstname", "txtFirstname", 27103},
+    {"lblAddress1", "txtAddress1", 0},   {"lblAddress2", "txtAddress2", 0},   {"lblZipcode", "txtZipcode", 0},
+    {"lblCity", "txtCity", 0},
 };
-
-// The first user of the rows found: one in use wins over removed ones.
-struct IdentifierOwner
-{
-    qint32 userID = 0;
-    bool removed = false;
-    QString alphaID;
-    QString surname;
-    QString firstname;
-};
-
-qint32 findIdentifierOwner(RecordTable &users, const QString &alphaID, qint32 except, IdentifierOwner &owner)
-{
-    owner = IdentifierOwner{};
-    users.SelectTable(TableId::Users);
-    users.OpenQuery(QString(Field::alphaID) + QStringLiteral(" = ?"), Field::userID);
-    users.AddParameter(alphaID);
-    for (; users.Status() == RecordStatus::Ok; users.MoveNext()) {
-        const qint32 userID = users.GetField(Field::userID).toInt();
-        const bool removed = users.GetField(Field::deleted).toInt() != 0;
-        if (userID == except || (owner.userID != 0 && (removed || !owner.removed)))
-            continue;
-        owner = {userID, removed, users.GetField(Field::alphaID).toString(), users.GetField(Field::surname).toString(),
-                 users.GetField(Field::firstname).toString()};
-    }
-    const qint32 status = users.Status();
-    users.CloseQuery();
-    return status == RecordStatus::NoRecord ? RecordStatus::Ok : status;
-}
 
 } // namespace
 
 frmUserData::frmUserData(Workstation &ws, QWidget *parent)
-    : QWidget(parent), m_ws(ws), m_cmdSave(CommandButton(this, "cmdSave", 27104)),
+    : QWidget(parent), m_ws(ws), m_store(*ws.database), m_cmdSave(CommandButton(this, "cmdSave", 27104)),
       m_cmdUpdate(CommandButton(this, "cmdUpdate", 27105)), m_cmdClose(CommandButton(this, "cmdClose", 27011))
 {
     setObjectName(QStringLiteral("frmUserData"));
@@ -158,19 +123,13 @@ void frmUserData::setUserID(qint32 userID)
 
 bool frmUserData::load(qint32 userID)
 {
-    RecordTable users(*m_ws.database);
-    users.SelectTable(TableId::Users);
-    users.SetField(Field::userID, userID);
-    users.FindRecord();
-    if (users.Status() != RecordStatus::Ok) {
-        if (users.Status() == RecordStatus::NoRecord)
-            m_ws.messages->error(kRecordGone, {}, {}, this);
-        else
-            m_ws.messages->errorWithCode(kUpdateErrorCode, users.ErrorText(users.Status()), this);
+    UserValues stored;
+    if (const UserStoreResult loaded = m_store.load(userID, stored); !loaded.ok()) {
+        showStoreError(kUpdateErrorCode, loaded);
         return false;
     }
     for (int i = 0; i < InputCount; ++i)
-        m_inputs[i]->setText(users.GetField(kInputs[i].field).toString());
+        m_inputs[i]->setText(stored[i]);
     m_storedAlphaID = m_inputs[AlphaID]->text();
     return true;
 }
@@ -242,13 +201,12 @@ QString frmUserData::value(Input input) const
     return m_inputs[input]->text().trimmed();
 }
 
-void frmUserData::setFields(RecordTable &users) const
+UserValues frmUserData::values() const
 {
-    // An empty field is stored as none at all, as the list's search for empty fields expects.
-    for (int i = 0; i < InputCount; ++i) {
-        const QString text = value(Input(i));
-        users.SetField(kInputs[i].field, text.isEmpty() ? QVariant() : QVariant(text));
-    }
+    UserValues values;
+    for (int i = 0; i < InputCount; ++i)
+        values[i] = value(Input(i));
+    return values;
 }
 
 void frmUserData::focusInput(Input input)
@@ -269,9 +227,12 @@ bool frmUserData::checkRequired()
     return true;
 }
 
-void frmUserData::showSaveError(int32_t code, const RecordTable &table)
+void frmUserData::showStoreError(int32_t code, const UserStoreResult &failure)
 {
-    m_ws.messages->errorWithCode(code, table.ErrorText(table.Status()), this);
+    if (failure.status == RecordStatus::NoRecord)
+        m_ws.messages->error(kRecordGone, {}, {}, this);
+    else
+        m_ws.messages->errorWithCode(code, failure.errorText, this);
 }
 
 void frmUserData::cmdSave_Click()
@@ -280,14 +241,13 @@ void frmUserData::cmdSave_Click()
         return;
     if (!m_ws.authority.EnsureLogonShared(true))
         return;
-    RecordTable users(*m_ws.database);
     IdentifierOwner owner;
-    if (findIdentifierOwner(users, value(AlphaID), 0, owner) != RecordStatus::Ok) {
-        showSaveError(kInsertErrorCode, users);
+    if (const UserStoreResult found = m_store.findIdentifierOwner(value(AlphaID), 0, owner); !found.ok()) {
+        showStoreError(kInsertErrorCode, found);
         return;
     }
     if (owner.userID == 0) {
-        insertUser(users);
+        insertUser();
         return;
     }
     if (!owner.removed) {
@@ -305,19 +265,16 @@ void frmUserData::cmdSave_Click()
         focusInput(AlphaID);
         return;
     }
-    reuseUser(users, owner.userID);
+    reuseUser(owner.userID);
 }
 
-void frmUserData::insertUser(RecordTable &users)
+void frmUserData::insertUser()
 {
-    users.SelectTable(TableId::Users);
-    setFields(users);
-    users.InsertRecord();
-    if (users.Status() != RecordStatus::Ok) {
-        showSaveError(kInsertErrorCode, users);
+    qint32 userID = 0;
+    if (const UserStoreResult inserted = m_store.insert(values(), userID); !inserted.ok()) {
+        showStoreError(kInsertErrorCode, inserted);
         return;
     }
-    const qint32 userID = users.GetField(Field::userID).toInt();
     m_userID = userID;
     m_storedAlphaID = value(AlphaID);
     showMode();
@@ -332,21 +289,10 @@ void frmUserData::insertUser(RecordTable &users)
     }
 }
 
-void frmUserData::reuseUser(RecordTable &users, qint32 userID)
+void frmUserData::reuseUser(qint32 userID)
 {
-    users.SelectTable(TableId::Users);
-    users.SetField(Field::userID, userID);
-    users.FindRecord();
-    if (users.Status() == RecordStatus::Ok) {
-        users.SetField(Field::deleted, 0);
-        users.UpdateRecord();
-    }
-    if (users.Status() == RecordStatus::NoRecord) {
-        m_ws.messages->error(kRecordGone, {}, {}, this);
-        return;
-    }
-    if (users.Status() != RecordStatus::Ok) {
-        showSaveError(kUpdateErrorCode, users);
+    if (const UserStoreResult restored = m_store.setRemoved(userID, false); !restored.ok()) {
+        showStoreError(kUpdateErrorCode, restored);
         return;
     }
     setUserID(userID);
@@ -358,12 +304,11 @@ void frmUserData::cmdUpdate_Click()
 {
     if (m_userID == 0 || !m_cmdUpdate->isEnabled() || !checkRequired())
         return;
-    RecordTable users(*m_ws.database);
     // Changing only the case keeps the identifier; the user's own row is no conflict.
     if (value(AlphaID).compare(m_storedAlphaID, Qt::CaseInsensitive) != 0) {
         IdentifierOwner owner;
-        if (findIdentifierOwner(users, value(AlphaID), m_userID, owner) != RecordStatus::Ok) {
-            showSaveError(kUpdateErrorCode, users);
+        if (const UserStoreResult found = m_store.findIdentifierOwner(value(AlphaID), m_userID, owner); !found.ok()) {
+            showStoreError(kUpdateErrorCode, found);
             return;
         }
         if (owner.userID != 0) {
@@ -378,19 +323,8 @@ void frmUserData::cmdUpdate_Click()
     }
     if (!m_ws.authority.EnsureLogonShared(true))
         return;
-    users.SelectTable(TableId::Users);
-    users.SetField(Field::userID, m_userID);
-    users.FindRecord();
-    if (users.Status() == RecordStatus::Ok) {
-        setFields(users);
-        users.UpdateRecord();
-    }
-    if (users.Status() == RecordStatus::NoRecord) {
-        m_ws.messages->error(kRecordGone, {}, {}, this);
-        return;
-    }
-    if (users.Status() != RecordStatus::Ok) {
-        showSaveError(kUpdateErrorCode, users);
+    if (const UserStoreResult updated = m_store.update(m_userID, values()); !updated.ok()) {
+        showStoreError(kUpdateErrorCode, updated);
         return;
     }
     m_storedAlphaID = value(AlphaID);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "admin/UserDataStore.h"
 #include "data/NotifyInterfaces.h"
 #include "ui/WindowContracts.h"
 
@@ -13,7 +14,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class RecordTable;
 class Workstation;
 
 // The user dialog: creates a user (UserID 0) or edits one. A new user whose identifier belongs to
@@ -60,16 +60,18 @@ private:
     bool load(qint32 userID);
     bool checkRequired();
     QString value(Input input) const;
-    void setFields(RecordTable &users) const;
+    UserValues values() const;
     void focusInput(Input input);
-    void showSaveError(int32_t code, const RecordTable &table);
+    // The user gone (-31227) or the database's error with the code.
+    void showStoreError(int32_t code, const UserStoreResult &failure);
 
     void cmdSave_Click();
     void cmdUpdate_Click();
-    void insertUser(RecordTable &users);
-    void reuseUser(RecordTable &users, qint32 userID);
+    void insertUser();
+    void reuseUser(qint32 userID);
 
     Workstation &m_ws;
+    UserDataStore m_store;
     std::array<QLabel *, InputCount> m_labels{};
     std::array<QLineEdit *, InputCount> m_inputs{};
     QPushButton *m_cmdSave;

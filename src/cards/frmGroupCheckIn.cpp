@@ -1,7 +1,5 @@
 #include "cards/frmGroupCheckIn.h"
 
-#include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
 #include "session/Workstation.h"
 #include "ui/BusyIndicator.h"
 #include "ui/FormTexts.h"
@@ -26,9 +24,6 @@ const QString kUnticked = QStringLiteral("E");
 const QString kAreaSuffix = QStringLiteral("A");
 const QString kPlaceholderSuffix = QStringLiteral("AD");
 const QString kRoomSuffix = QStringLiteral("D");
-const QString kRoomsFilter =
-    QStringLiteral("doorGroupID = ? and (doorCategory = ? or doorCategory = ? or doorCategory = ?)");
-const QStringList kGuestCategories = {QStringLiteral("G"), QStringLiteral("L"), QStringLiteral("A")};
 
 bool isArea(const QTreeWidgetItem *item)
 {
@@ -91,8 +86,7 @@ private:
 };
 
 frmGroupCheckIn::frmGroupCheckIn(Workstation &ws, QWidget *parent)
-    : QDialog(parent), m_ws(ws), m_table(std::make_unique<RecordTable>(*ws.database)),
-      m_doorsListener(std::make_unique<DoorsListener>(*this)),
+    : QDialog(parent), m_ws(ws), m_store(*ws.database), m_doorsListener(std::make_unique<DoorsListener>(*this)),
       m_doorGroupsListener(std::make_unique<DoorGroupsListener>(*this))
 {
     setObjectName(QStringLiteral("frmGroupCheckIn"));
@@ -179,12 +173,8 @@ void frmGroupCheckIn::fillAreas()
 {
     BusyLoading busy(m_ws);
     m_tvwDoors->clear();
-    RecordTable &t = *m_table;
-    t.SelectTable(TableId::DoorGroups);
-    t.OpenQuery(QString(), QString(Field::doorGroupName));
-    for (; t.Status() == RecordStatus::Ok; t.MoveNext())
-        addArea(t.GetField(Field::doorGroupID).toInt(), t.GetField(Field::doorGroupName).toString());
-    t.CloseQuery();
+    for (const GroupCheckInStore::Area &area : m_store.areas())
+        addArea(area.doorGroupID, area.name);
     if (m_tvwDoors->topLevelItemCount() > 0)
         m_tvwDoors->setCurrentItem(m_tvwDoors->topLevelItem(0));
 }
@@ -210,21 +200,6 @@ QTreeWidgetItem *frmGroupCheckIn::addArea(qint32 doorGroupID, const QString &nam
     return area;
 }
 
-QList<frmGroupCheckIn::Room> frmGroupCheckIn::queryRooms(qint32 doorGroupID)
-{
-    QList<Room> rooms;
-    RecordTable &t = *m_table;
-    t.SelectTable(TableId::Doors);
-    t.OpenQuery(kRoomsFilter, QString(Field::doorID));
-    t.AddParameter(doorGroupID);
-    for (const QString &category : kGuestCategories)
-        t.AddParameter(category);
-    for (; t.Status() == RecordStatus::Ok; t.MoveNext())
-        rooms << Room{t.GetField(Field::doorID).toInt(), t.GetField(Field::doorName).toString()};
-    t.CloseQuery();
-    return rooms;
-}
-
 void frmGroupCheckIn::loadRooms(QTreeWidgetItem *area)
 {
     if (area->data(0, LoadedRole).toBool())
@@ -233,7 +208,7 @@ void frmGroupCheckIn::loadRooms(QTreeWidgetItem *area)
     const qint32 doorGroupID = numericKey(area, kAreaSuffix);
     delete node(QString::number(doorGroupID) + kPlaceholderSuffix);
     const bool ticked = area->data(0, ImageRole).toString() == kTicked;
-    for (const Room &room : queryRooms(doorGroupID))
+    for (const GroupCheckInStore::Room &room : m_store.roomsOfArea(doorGroupID))
         addRoom(area, room.doorID, room.name, ticked);
     area->setData(0, LoadedRole, true);
 }
@@ -313,7 +288,7 @@ QVector<qint32> frmGroupCheckIn::collectSelected()
             }
         } else if (area->data(0, ImageRole).toString() == kTicked) {
             BusyLoading busy(m_ws);
-            for (const Room &room : queryRooms(numericKey(area, kAreaSuffix)))
+            for (const GroupCheckInStore::Room &room : m_store.roomsOfArea(numericKey(area, kAreaSuffix)))
                 selected << room.doorID;
         }
     }
@@ -371,12 +346,8 @@ void frmGroupCheckIn::AddDoorGroup(qint32 doorGroupID)
 {
     if (node(QString::number(doorGroupID) + kAreaSuffix))
         return;
-    RecordTable &t = *m_table;
-    t.SelectTable(TableId::DoorGroups);
-    t.SetField(Field::doorGroupID, doorGroupID);
-    t.FindRecord();
-    if (t.Status() == RecordStatus::Ok)
-        addArea(doorGroupID, t.GetField(Field::doorGroupName).toString());
+    if (const std::optional<QString> name = m_store.areaName(doorGroupID))
+        addArea(doorGroupID, *name);
 }
 
 void frmGroupCheckIn::UpdateDoorGroup(qint32 doorGroupID)
@@ -386,12 +357,8 @@ void frmGroupCheckIn::UpdateDoorGroup(qint32 doorGroupID)
         AddDoorGroup(doorGroupID);
         return;
     }
-    RecordTable &t = *m_table;
-    t.SelectTable(TableId::DoorGroups);
-    t.SetField(Field::doorGroupID, doorGroupID);
-    t.FindRecord();
-    if (t.Status() == RecordStatus::Ok)
-        area->setText(0, t.GetField(Field::doorGroupName).toString());
+    if (const std::optional<QString> name = m_store.areaName(doorGroupID))
+        area->setText(0, *name);
 }
 
 void frmGroupCheckIn::RemoveDoorGroup(qint32 doorGroupID)
@@ -406,26 +373,7 @@ void frmGroupCheckIn::AddDoor(qint32 doorID)
 
 void frmGroupCheckIn::AddDoors(qint32 firstDoorID, qint32 lastDoorID)
 {
-    struct Door
-    {
-        qint32 doorID;
-        qint32 doorGroupID;
-        QString name;
-    };
-    QList<Door> doors;
-    RecordTable &t = *m_table;
-    t.SelectTable(TableId::Doors);
-    t.OpenQuery(QStringLiteral("doorID >= ? and doorID <= ?"), QString(Field::doorID));
-    t.AddParameter(firstDoorID);
-    t.AddParameter(lastDoorID);
-    for (; t.Status() == RecordStatus::Ok; t.MoveNext()) {
-        if (kGuestCategories.contains(t.GetField(Field::doorCategory).toString())) {
-            doors << Door{t.GetField(Field::doorID).toInt(), t.GetField(Field::doorGroupID).toInt(),
-                          t.GetField(Field::doorName).toString()};
-        }
-    }
-    t.CloseQuery();
-    for (const Door &door : doors) {
+    for (const GroupCheckInStore::Room &door : m_store.roomsBetween(firstDoorID, lastDoorID)) {
         QTreeWidgetItem *area = node(QString::number(door.doorGroupID) + kAreaSuffix);
         // An unloaded area finds the room itself when it is expanded or confirmed.
         if (!area || !area->data(0, LoadedRole).toBool() || node(QString::number(door.doorID) + kRoomSuffix))
@@ -436,18 +384,11 @@ void frmGroupCheckIn::AddDoors(qint32 firstDoorID, qint32 lastDoorID)
 
 void frmGroupCheckIn::UpdateDoor(qint32 doorID)
 {
-    const QString key = QString::number(doorID) + kRoomSuffix;
-    QTreeWidgetItem *room = node(key);
-    RecordTable &t = *m_table;
-    t.SelectTable(TableId::Doors);
-    t.SetField(Field::doorID, doorID);
-    t.FindRecord();
-    const bool found = t.Status() == RecordStatus::Ok;
-    const bool guestRoom = found && kGuestCategories.contains(t.GetField(Field::doorCategory).toString());
-    const QString areaKey = QString::number(t.GetField(Field::doorGroupID).toInt()) + kAreaSuffix;
-    const QString name = t.GetField(Field::doorName).toString();
-    if (room && guestRoom && room->parent()->data(0, KeyRole).toString() == areaKey) {
-        room->setText(0, name);
+    QTreeWidgetItem *room = node(QString::number(doorID) + kRoomSuffix);
+    const std::optional<GroupCheckInStore::Room> guestRoom = m_store.room(doorID);
+    if (room && guestRoom &&
+        room->parent()->data(0, KeyRole).toString() == QString::number(guestRoom->doorGroupID) + kAreaSuffix) {
+        room->setText(0, guestRoom->name);
         return;
     }
     // The room left its area or is no guest room any more: it goes, and shows where it now belongs.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cards/GroupCheckInStore.h"
 #include "data/NotifyInterfaces.h"
 #include "ui/WindowContracts.h"
 
@@ -15,7 +16,6 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class RecordTable;
 class Workstation;
 
 // Picks many rooms at once, by door area, for a group of guests; the calling card dialog issues
@@ -67,13 +67,6 @@ private:
     QTreeWidgetItem *addArea(qint32 doorGroupID, const QString &name);
     void loadRooms(QTreeWidgetItem *area);
     QTreeWidgetItem *addRoom(QTreeWidgetItem *area, qint32 doorID, const QString &name, bool ticked);
-    struct Room
-    {
-        qint32 doorID;
-        QString name;
-    };
-    // The guest rooms of an area (categories G, L, A) in doorID order.
-    QList<Room> queryRooms(qint32 doorGroupID);
     void toggle(QTreeWidgetItem *item);
     void setImage(QTreeWidgetItem *item, const QString &image);
     void updateAreaImage(QTreeWidgetItem *area);
@@ -89,7 +82,7 @@ private:
     void cmdCancel_Click();
 
     Workstation &m_ws;
-    std::unique_ptr<RecordTable> m_table;
+    GroupCheckInStore m_store;
     std::unique_ptr<DoorsListener> m_doorsListener;
     std::unique_ptr<DoorGroupsListener> m_doorGroupsListener;
     bool m_result = false;

@@ -2,7 +2,6 @@
 
 #include "cards/CardIssue.h"
 #include "components/cardserver/CardsIntf.h"
-#include "components/recordtable/RecordTable.h"
 #include "data/Fields.h"
 #include "data/OleDate.h"
 #include "session/Workstation.h"
@@ -29,8 +28,6 @@ constexpr int16_t kJoinerTitle = 23501;
 constexpr int kGuestHelpContext = 1001;
 constexpr int kJoinerHelpContext = 1002;
 constexpr int16_t kBusyLoading = 1; // -31998
-constexpr int32_t kFirstCommonRoom = 1;
-constexpr int32_t kLastCommonRoom = 8;
 constexpr int kCommonNumberRole = Qt::UserRole;
 constexpr int kDoorRole = Qt::UserRole + 1;
 constexpr int kTickedRole = Qt::UserRole + 2;
@@ -305,8 +302,8 @@ bool frmGuestCard::validateRoomEntry()
     if (entry.isEmpty())
         return false;
     const bool wings = m_ws.SystemParams->WingCodes();
-    const qint32 room = GuestRules::ParseRoomEntry(table(), entry, wings);
-    if (room == 0 || !GuestRules::IsValidRoom(table(), room))
+    const qint32 room = store().guestRoom(entry, wings);
+    if (room == 0)
         return false;
     m_room = room;
     showRoom(room);
@@ -330,7 +327,7 @@ QString frmGuestCard::roomText(qint32 room)
 {
     if (!m_ws.SystemParams->WingCodes())
         return QString::number(room);
-    return GuestRules::SplitRoom(table(), room).text();
+    return store().splitRoom(room).text();
 }
 
 int frmGuestCard::roomCheck(qint32 room, bool silent)
@@ -342,7 +339,7 @@ int frmGuestCard::roomCheck(qint32 room, bool silent)
     if (!second)
         return GuestRules::RoomCheck::NoCard;
     const double now = serverNow();
-    const GuestRules::RoomCheck check = GuestRules::CheckRoom(table(), *second, room, now, m_joiner, family, silent);
+    const GuestRules::RoomCheck check = store().checkRoom(*second, room, now, m_joiner, family, silent);
     if (!m_joiner || check.result != GuestRules::RoomCheck::ValidCard)
         return check.result;
     if (!silent) {
@@ -413,15 +410,8 @@ void frmGuestCard::fillCommonRooms()
 {
     SetBusyState(m_ws.busyIndicator, kBusyLoading);
     m_lvwCommonRooms->clear();
-    RecordTable &t = table();
-    t.SelectTable(TableId::Doors);
-    t.OpenQuery(QStringLiteral("commonRoom >= ? and commonRoom <= ?"), QString(Field::doorName));
-    t.AddParameter(kFirstCommonRoom);
-    t.AddParameter(kLastCommonRoom);
-    for (; t.Status() == RecordStatus::Ok; t.MoveNext())
-        addCommonRoom(t.GetField(Field::doorID).toInt(), t.GetField(Field::doorName).toString(),
-                      t.GetField(Field::commonRoom).toInt(), false);
-    t.CloseQuery();
+    for (const GuestCardStore::Door &door : store().commonRooms())
+        addCommonRoom(door.doorID, door.name, door.commonRoom, false);
     applyFamilyGreying();
     SetBusyState(m_ws.busyIndicator, 0);
 }
@@ -493,7 +483,7 @@ void frmGuestCard::applyFamilyGreying()
     const bool grey = m_joiner && m_ws.SystemParams->Family();
     for (int row = 0; row < m_lvwCommonRooms->count(); ++row) {
         QListWidgetItem *item = m_lvwCommonRooms->item(row);
-        const bool greyed = grey && item->data(kCommonNumberRole).toInt() != kFirstCommonRoom;
+        const bool greyed = grey && item->data(kCommonNumberRole).toInt() != GuestCardStore::kFirstCommonRoom;
         item->setFlags(greyed ? item->flags() & ~Qt::ItemIsEnabled : item->flags() | Qt::ItemIsEnabled);
         if (greyed)
             setTicked(item, false);
@@ -529,20 +519,10 @@ void frmGuestCard::Add(int32_t doorID)
 
 void frmGuestCard::AddRange(int32_t firstDoorID, int32_t lastDoorID)
 {
-    RecordTable &t = table();
-    t.SelectTable(TableId::Doors);
-    t.OpenQuery(QStringLiteral("doorID >= ? and doorID <= ? and commonRoom >= ? and commonRoom <= ?"),
-                QString(Field::doorID));
-    t.AddParameter(firstDoorID);
-    t.AddParameter(lastDoorID);
-    t.AddParameter(kFirstCommonRoom);
-    t.AddParameter(kLastCommonRoom);
-    for (; t.Status() == RecordStatus::Ok; t.MoveNext()) {
-        const qint32 door = t.GetField(Field::doorID).toInt();
-        if (!commonRoomItem(door))
-            addCommonRoom(door, t.GetField(Field::doorName).toString(), t.GetField(Field::commonRoom).toInt(), false);
+    for (const GuestCardStore::Door &door : store().commonRoomsBetween(firstDoorID, lastDoorID)) {
+        if (!commonRoomItem(door.doorID))
+            addCommonRoom(door.doorID, door.name, door.commonRoom, false);
     }
-    t.CloseQuery();
     applyFamilyGreying();
 }
 
@@ -553,15 +533,11 @@ void frmGuestCard::Update(int32_t doorID, int32_t)
         ticked = item->data(kTickedRole).toBool();
         delete item;
     }
-    RecordTable &t = table();
-    t.SelectTable(TableId::Doors);
-    t.SetField(Field::doorID, doorID);
-    t.FindRecord();
-    if (t.Status() != RecordStatus::Ok)
+    const std::optional<GuestCardStore::Door> door = store().door(doorID);
+    if (!door)
         return;
-    const qint32 number = t.GetField(Field::commonRoom).toInt();
-    if (number >= kFirstCommonRoom && number <= kLastCommonRoom)
-        addCommonRoom(doorID, t.GetField(Field::doorName).toString(), number, ticked);
+    if (GuestCardStore::isCommonRoom(door->commonRoom))
+        addCommonRoom(doorID, door->name, door->commonRoom, ticked);
     applyFamilyGreying();
 }
 
@@ -599,20 +575,7 @@ void frmGuestCard::showCard(const CardReadBack &card)
     setNights(QString::number(card.nights()));
     m_txtNumCards->setText(QString::number(card.numCards));
 
-    QString name;
-    if (card.userID > 1) {
-        RecordTable &t = table();
-        t.SelectTable(TableId::Users);
-        t.SetField(Field::userID, card.userID);
-        t.FindRecord();
-        if (t.Status() == RecordStatus::Ok) {
-            GuestRules::IssueToName parts;
-            parts.surname = t.GetField(Field::surname).toString();
-            parts.firstname = t.GetField(Field::firstname).toString();
-            name = parts.boxText();
-        }
-    }
-    m_txtIssueTo->setText(name);
+    m_txtIssueTo->setText(store().issueToText(card.userID));
 
     untickAll();
     QList<GuestRules::RoomRange> common;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cards/CardDialog.h"
+#include "cards/GuestCardStore.h"
 #include "cards/GuestRules.h"
 #include "cards/Track2.h"
 #include "data/NotifyInterfaces.h"
@@ -76,6 +77,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    GuestCardStore store() { return GuestCardStore(table()); }
     void buildControls();
     void loadSettings();
     void saveSettings();

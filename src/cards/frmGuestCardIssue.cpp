@@ -71,8 +71,8 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
     if (!m_groupMode) {
         const QString entry = m_txtRoomNumber->text().trimmed();
         if (!entry.isEmpty()) {
-            room = GuestRules::ParseRoomEntry(table(), entry, params.WingCodes());
-            if (room == 0 || !GuestRules::IsValidRoom(table(), room)) {
+            room = store().guestRoom(entry, params.WingCodes());
+            if (room == 0) {
                 fail(-31182, m_txtRoomNumber);
                 return false;
             }

@@ -1,15 +1,15 @@
 #include "FindChild.h"
 #include "UserAdminFixture.h"
 #include "admin/AdminWindows.h"
+#include "admin/UserDataStore.h"
 #include "admin/frmUserData.h"
-#include "components/recordtable/RecordTable.h"
 #include "session/Logon.h"
 #include "ui/WindowNumbers.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -43,17 +43,7 @@ protected:
     }
 
     // The users whose identifier is alphaID, as stored.
-    int usersWith(const QString &alphaID)
-    {
-        RecordTable t(db);
-        t.SelectTable(TableId::Users);
-        t.OpenQuery(QStringLiteral("alphaID = ?"), QString());
-        t.AddParameter(alphaID);
-        int n = 0;
-        for (; t.Status() == RecordStatus::Ok; t.MoveNext())
-            ++n;
-        return n;
-    }
+    int usersWith(const QString &alphaID) { return rowCount(TableId::Users, QStringLiteral("alphaID = ?"), {alphaID}); }
 };
 
 TEST_P(UserDataTest, SavingANewUserStoresTheSevenFieldsAndAnnouncesIt)
@@ -293,19 +283,35 @@ TEST_P(UserDataTest, TheDialogFollowsNotificationsAboutItsUser)
     logOn(15);
     const qint32 user = addUser({QStringLiteral("N1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
     auto dialog = openDialog(user);
-    RecordTable t(db);
-    t.SelectTable(TableId::Users);
-    t.SetField(QStringLiteral("userID"), user);
-    t.FindRecord();
-    t.SetField(QStringLiteral("surname"), QStringLiteral("Lindqvist"));
-    t.UpdateRecord();
-    ASSERT_STATUS(t, RecordStatus::Ok);
+    ASSERT_TRUE(UserDataStore(db).update(user, {QStringLiteral("N1"), QStringLiteral("Lindqvist")}).ok());
     ws->notify.NotifyUserUpdated(user + 1);
     EXPECT_EQ(input(dialog.get(), 1)->text(), QStringLiteral("Lind")) << "another user";
     ws->notify.NotifyUserUpdated(user);
     EXPECT_EQ(input(dialog.get(), 1)->text(), QStringLiteral("Lindqvist"));
     ws->notify.NotifyUserRemoved(user);
     EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_P(UserDataTest, TheStoreAnswersAGoneUserAndARefusedStatementWithStatusAndText)
+{
+    UserDataStore store(db);
+    const UserValues values = {QStringLiteral("G1"), QStringLiteral("Lind"), QStringLiteral("Maja")};
+    UserValues loaded;
+    for (const UserStoreResult &gone :
+         {store.load(4711, loaded), store.update(4711, values), store.setRemoved(4711, true)})
+        EXPECT_EQ(gone.status, RecordStatus::NoRecord);
+    IdentifierOwner owner;
+    EXPECT_TRUE(store.findIdentifierOwner(QStringLiteral("nobody"), 0, owner).ok()) << "no owner is no failure";
+
+    ASSERT_TRUE(QSqlQuery(db.sqlDatabase()).exec(QStringLiteral(R"(ALTER TABLE "Users" RENAME TO "UsersGone")")));
+    qint32 userID = -1;
+    for (const UserStoreResult &refused :
+         {store.insert(values, userID), store.findIdentifierOwner(QStringLiteral("G1"), 0, owner)}) {
+        EXPECT_FALSE(refused.ok());
+        EXPECT_NE(refused.status, RecordStatus::NoRecord);
+        EXPECT_FALSE(refused.errorText.isEmpty()) << "the operator sees why";
+    }
+    EXPECT_EQ(userID, 0);
 }
 
 TEST_P(UserDataTest, BothWindowsAreRegisteredByKind)
@@ -319,17 +325,6 @@ TEST_P(UserDataTest, BothWindowsAreRegisteredByKind)
         EXPECT_EQ(window->objectName(), QLatin1String(kind));
         EXPECT_TRUE(window->inherits(kind));
     }
-}
-
-// Run by hand with --gtest_also_run_disabled_tests under xvfb-run to look at the window.
-TEST_P(UserDataTest, DISABLED_Screenshot)
-{
-    logOn(15);
-    const qint32 user =
-        addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna"), QStringLiteral("Malmo")});
-    auto dialog = openDialog(user);
-    QTest::qWait(200);
-    EXPECT_TRUE(dialog->grab().save(QStringLiteral("/tmp/users-data.png")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, UserDataTest, ::testing::Values("sqlite", "postgresql"));

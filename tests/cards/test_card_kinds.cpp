@@ -23,39 +23,6 @@ TEST(CardKinds, EveryKindOpensItsDialogUnderTheDialogsWindowNumber)
     EXPECT_EQ(CardKinds::find(280), nullptr);
 }
 
-TEST(CardKinds, BlocksAndFieldTypesFollowTheKind)
-{
-    const struct
-    {
-        int32_t id;
-        int first;
-        std::vector<int> further;
-        bool room;
-        bool longNumCards;
-        bool textFamily;
-        bool battery;
-    } rows[] = {
-        {256, 97, {98}, true, true, true, false},          {257, 97, {98}, true, true, true, false},
-        {258, 97, {98}, true, true, false, false},         {259, 99, {98}, true, true, true, false},
-        {261, 100, {98, 113}, false, false, false, false}, {264, 104, {}, true, false, false, false},
-        {267, 107, {}, true, false, true, false},          {269, 109, {}, false, false, false, true},
-        {275, 114, {}, false, false, false, true},         {276, 100, {98}, false, false, false, false},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.id);
-        const CardKind *kind = CardKinds::find(row.id);
-        ASSERT_NE(kind, nullptr);
-        EXPECT_EQ(kind->firstBlock, row.first);
-        EXPECT_EQ(kind->furtherBlocks, row.further);
-        EXPECT_EQ(kind->roomCard, row.room);
-        EXPECT_EQ(CardKinds::hasLongNumCards(row.id), row.longNumCards);
-        EXPECT_EQ(CardKinds::hasTextFamilyFlag(row.id), row.textFamily);
-        EXPECT_EQ(CardKinds::hasBatteryWarning(row.id), row.battery);
-    }
-    EXPECT_EQ(CardKinds::find(263)->alternateFirstBlock, 103);
-    EXPECT_EQ(CardKinds::find(278)->function, 2);
-}
-
 TEST(CardKinds, RegistrationNumbersShowFiveHexDigitsOfTheShownNumber)
 {
     EXPECT_EQ(RegistrationNumberText(0xA3F1FF).toStdString(), "0A3F1");

@@ -1,8 +1,8 @@
 #include "GuestCardFixture.h"
+#include "cards/GuestCardStore.h"
 #include "cards/GuestRules.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
 
 using namespace GuestRules;
 
@@ -155,6 +155,7 @@ TEST_P(GuestCardTest, RoomEntriesAreParsedWithTheWingRules)
         const int32_t room = ParseRoomEntry(t, QLatin1String(row.entry), row.wingCodes);
         EXPECT_EQ(room, row.room);
         EXPECT_EQ(IsValidRoom(t, room), row.valid);
+        EXPECT_EQ(GuestCardStore(t).guestRoom(QLatin1String(row.entry), row.wingCodes), row.valid ? row.room : 0);
     }
 }
 
@@ -171,6 +172,25 @@ TEST_P(GuestCardTest, AGuestRoomIsShownWithItsWingCode)
         SCOPED_TRACE(row.room);
         EXPECT_EQ(SplitRoom(t, row.room).text(), QLatin1String(row.text));
     }
+}
+
+TEST_P(GuestCardTest, TheCommonRoomsAreTheDoorsNumberedOneToEight)
+{
+    addDoor(908, QStringLiteral("Sauna"), QStringLiteral("C"), 8);
+    addDoor(909, QStringLiteral("Roof"), QStringLiteral("C"), 9);
+    RecordTable t(*ws->database);
+    GuestCardStore store(t);
+    QStringList names;
+    for (const GuestCardStore::Door &door : store.commonRooms())
+        names << door.name + QString::number(door.commonRoom);
+    EXPECT_EQ(names, (QStringList{"Bar3", "Gym2", "Pool1", "Sauna8"}));
+    QList<qint32> doors;
+    for (const GuestCardStore::Door &door : store.commonRoomsBetween(902, 909))
+        doors << door.doorID;
+    EXPECT_EQ(doors, (QList<qint32>{902, 903, 908}));
+    ASSERT_TRUE(store.door(909).has_value());
+    EXPECT_FALSE(GuestCardStore::isCommonRoom(store.door(909)->commonRoom));
+    EXPECT_FALSE(store.door(4711).has_value());
 }
 
 TEST_P(GuestCardTest, TheRoomCheckFindsTheValidCardOfTheRoom)

@@ -3,6 +3,7 @@
 #include "ScriptedMessages.h"
 #include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
+#include "cards/GuestCardStore.h"
 #include "cards/GuestRules.h"
 #include "cards/frmGuestCard.h"
 #include "components/cardserver/CardServerStatus.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -67,16 +67,8 @@ TEST_P(GuestCardTest, AGroupRunAsksForOccupiedRoomsAndSkipsOrStops)
         QList<qint32> made;
         bool groupModeKept;
     } rows[] = {
-        {"skip the first occupied room, stop at the second",
-         {101, 102, 103, 104},
-         {{"102", 1}, {"103", 2}},
-         {101},
-         true},
-        {"make the first occupied room, skip the second",
-         {105, 106, 107, 108},
-         {{"106", 0}, {"107", 1}},
-         {105, 106, 108},
-         false},
+        {"skip an occupied room, stop at the next", {101, 102, 103, 104}, {{"102", 1}, {"103", 2}}, {101}, true},
+        {"make an occupied room, skip next", {105, 106, 107, 108}, {{"106", 0}, {"107", 1}}, {105, 106, 108}, false},
         {"a wing room is asked about by its number", {12345}, {{"12345", 1}}, {}, true},
     };
     for (const auto &row : rows) {
@@ -111,17 +103,6 @@ TEST_P(GuestCardTest, AGroupRunAsksForOccupiedRoomsAndSkipsOrStops)
     }
 }
 
-TEST_P(GuestCardTest, AGroupCheckInLeftWithoutRoomsKeepsTheRoomBox)
-{
-    frmGuestCard *form = openDialog();
-    form->setGroupChooser([](QList<qint32> &) { return false; });
-    box(form, "txtRoomNumber")->setText(QStringLiteral("104"));
-    command(form, "cmdGroupCheckIn")->click();
-    EXPECT_FALSE(form->groupMode());
-    EXPECT_EQ(box(form, "txtRoomNumber")->text(), QStringLiteral("104"));
-    EXPECT_EQ(form->focusWidget(), box(form, "txtRoomNumber"));
-}
-
 TEST_P(GuestCardTest, TheGroupCheckInDialogOpensModally)
 {
     frmGuestCard *form = openDialog();
@@ -139,22 +120,29 @@ TEST_P(GuestCardTest, TheGroupCheckInDialogOpensModally)
     EXPECT_FALSE(form->groupMode());
     EXPECT_EQ(box(form, "txtRoomNumber")->text(), QString()) << "a wing entry is emptied";
     EXPECT_TRUE(box(form, "txtRoomNumber")->isEnabled());
+
+    // Left without rooms, a room number stays.
+    form->setGroupChooser([](QList<qint32> &) { return false; });
+    box(form, "txtRoomNumber")->setText(QStringLiteral("104"));
+    command(form, "cmdGroupCheckIn")->click();
+    EXPECT_FALSE(form->groupMode());
+    EXPECT_EQ(box(form, "txtRoomNumber")->text(), QStringLiteral("104"));
+    EXPECT_EQ(form->focusWidget(), box(form, "txtRoomNumber"));
 }
 
 TEST_P(GuestCardTest, ARunEndsSafelyWhenItIsCancelledOrTheDialogGoesDuringThePoll)
 {
-    enum class Stop { CancelCommand, Escape, CloseDialog, ApplicationClosing };
     const struct
     {
         const char *what;
-        Stop stop;
+        std::function<void(frmGuestCard *)> stop;
         bool message; // -31196
         bool dialogStays;
     } rows[] = {
-        {"the close command cancels a running card", Stop::CancelCommand, true, true},
-        {"so does Esc", Stop::Escape, true, true},
-        {"the dialog is closed", Stop::CloseDialog, true, false},
-        {"the application closes", Stop::ApplicationClosing, false, false},
+        {"the close command cancels", [](frmGuestCard *f) { command(f, "cmdClose")->click(); }, true, true},
+        {"so does Esc", [](frmGuestCard *f) { QTest::keyClick(f, Qt::Key_Escape); }, true, true},
+        {"the dialog is closed", [](frmGuestCard *f) { f->close(); }, true, false},
+        {"the application closes", [this](frmGuestCard *) { ws->applicationClosing = true; }, false, false},
     };
     setWriteTime(3000);
     for (const auto &row : rows) {
@@ -167,20 +155,7 @@ TEST_P(GuestCardTest, ARunEndsSafelyWhenItIsCancelledOrTheDialogGoesDuringThePol
         QTimer::singleShot(50, form, [&] {
             closeCaption = command(form, "cmdClose")->text();
             EXPECT_TRUE(form->inputsLocked());
-            switch (row.stop) {
-            case Stop::CancelCommand:
-                command(form, "cmdClose")->click();
-                break;
-            case Stop::Escape:
-                QTest::keyClick(form, Qt::Key_Escape);
-                break;
-            case Stop::CloseDialog:
-                form->close();
-                break;
-            case Stop::ApplicationClosing:
-                ws->applicationClosing = true;
-                break;
-            }
+            row.stop(form);
         });
         if (row.message)
             messages->expect(-31196);
@@ -292,12 +267,7 @@ TEST_P(GuestCardTest, ClearFieldsResetsTheInputsAfterACardToANewGuest)
     ASSERT_EQ(cards.size(), 3);
     const qint32 userID = storedImage(cards.back()).GetCardField(QStringLiteral("userID"))->integer;
     RecordTable users(db);
-    users.SelectTable(TableId::Users);
-    users.SetField(QStringLiteral("userID"), userID);
-    users.FindRecord();
-    ASSERT_STATUS(users, RecordStatus::Ok);
-    EXPECT_EQ(users.GetField(QStringLiteral("surname")).toString(), QStringLiteral("Miller"));
-    EXPECT_EQ(users.GetField(QStringLiteral("firstname")).toString(), QStringLiteral("Ann"));
+    EXPECT_EQ(GuestCardStore(users).issueToText(userID), QStringLiteral("Miller, Ann")) << "the name made a user";
 
     EXPECT_EQ(box(form, "txtRoomNumber")->text(), QString());
     EXPECT_EQ(box(form, "txtNumNights")->text(), QStringLiteral("2"));
@@ -434,6 +404,7 @@ TEST_P(GuestCardTest, ClosingTakesTheFramesWindowAlong)
         {"Esc", [](frmGuestCard *f) { QTest::keyClick(f, Qt::Key_Escape); }},
         {"the right for the kind gone",
          [this](frmGuestCard *f) {
+             removeRight(300, Authority::CardKindBase + 257);
              f->setJoiner(true);
              ws->authority.LoadOperatorRights(true);
              f->EvaluateAuthority();
@@ -447,9 +418,6 @@ TEST_P(GuestCardTest, ClosingTakesTheFramesWindowAlong)
         sub->show();
         form->Activate();
         EXPECT_TRUE(ws->openDialogs.test(33));
-        if (QLatin1String(row.what) == QLatin1String("the right for the kind gone")) {
-            ASSERT_NO_FATAL_FAILURE(removeRight(300, Authority::CardKindBase + 257));
-        }
         row.close(form);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(form.isNull());

@@ -15,19 +15,12 @@ class FilterQueries : public DatabaseTest
 protected:
     void addCard(qint32 registrationNumber, qint32 userId, qint32 kind, double expireTime)
     {
-        RecordTable t(db);
-        t.SelectTable(TableId::Cards);
-        t.UseGivenKey();
-        t.SetField(Field::registrationNumber, registrationNumber);
-        t.SetField(Field::userID, userId);
-        t.SetField(Field::cardNameID, kind);
-        t.SetField(Field::issueTime, day(2024, 5, 1));
-        t.SetField(Field::startTime, day(2024, 5, 1));
-        t.SetField(Field::expireTime, expireTime);
-        t.SetField(Field::status, 1);
-        t.SetField(Field::mainGuestRoom, 101);
-        t.InsertRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
+        DatabaseSeeds::addCard({.registrationNumber = registrationNumber,
+                                .userID = userId,
+                                .cardNameID = kind,
+                                .mainGuestRoom = 101,
+                                .issueTime = day(2024, 5, 1),
+                                .expireTime = expireTime});
     }
 
     // The registration numbers a filter selects from CardView.
@@ -91,31 +84,26 @@ TEST_P(FilterQueries, EveryFragmentIsAcceptedByTheComponent)
         qint32 table;
         FilterBuilder filter;
     };
-    std::vector<Case> cases;
-    cases.push_back(
-        {TableId::RoomView, FilterBuilder().in(Field::doorCategory, {"G", "L"}).beforeOrNull(Field::expireTime, now)});
-    cases.push_back({TableId::RoomView, FilterBuilder()
-                                            .in(Field::doorCategory, {"G", "L"})
-                                            .compare(Field::expireTime, FilterBuilder::Compare::Greater, now)});
-    cases.push_back({TableId::Doors, FilterBuilder().in(Field::doorCategory, {"G", "L", "A"})});
-    cases.push_back({TableId::Doors, FilterBuilder().notIn(Field::doorCategory, {"G", "L"})});
-    cases.push_back({TableId::CameraClients, FilterBuilder().either(Field::cameraID, Field::clientID, 3)});
-    cases.push_back({TableId::ReadoutView,
-                     FilterBuilder().compare(Field::readoutTime, FilterBuilder::Compare::Greater, qint16(0))});
-    cases.push_back({TableId::EventView, FilterBuilder()
-                                             .range(Field::registrationNumber, 0, 0x0FFFFFFF)
-                                             .dayRange(Field::eventTime, day(2024, 5, 1), day(2024, 5, 2))
-                                             .dayRange(Field::readoutTime, 1, day(2036, 1, 1))
-                                             .like(Field::firstname, "A")
-                                             .equal(Field::doorID, 101)
-                                             .inNumbers(Field::cardNameID, QList<qint32>{256, 258})});
-    cases.push_back({TableId::Users, FilterBuilder().compare(Field::userID, FilterBuilder::Compare::NotEqual, 1)});
-    cases.push_back(
-        {TableId::DoorGroups, FilterBuilder().compare(Field::doorGroupID, FilterBuilder::Compare::GreaterOrEqual, 1)});
-    cases.push_back(
-        {TableId::Cards, FilterBuilder().compare(Field::expireTime, FilterBuilder::Compare::LessOrEqual, now)});
-    cases.push_back({TableId::Cards, FilterBuilder().compare(Field::expireTime, FilterBuilder::Compare::Less, now)});
-
+    using C = FilterBuilder::Compare;
+    using F = FilterBuilder;
+    const std::vector<Case> cases = {
+        {TableId::RoomView, F().in(Field::doorCategory, {"G", "L"}).beforeOrNull(Field::expireTime, now)},
+        {TableId::RoomView, F().in(Field::doorCategory, {"G", "L"}).compare(Field::expireTime, C::Greater, now)},
+        {TableId::Doors, F().in(Field::doorCategory, {"G", "L", "A"})},
+        {TableId::Doors, F().notIn(Field::doorCategory, {"G", "L"})},
+        {TableId::CameraClients, F().either(Field::cameraID, Field::clientID, 3)},
+        {TableId::ReadoutView, F().compare(Field::readoutTime, C::Greater, qint16(0))},
+        {TableId::EventView, F().range(Field::registrationNumber, 0, 0x0FFFFFFF)
+                                 .dayRange(Field::eventTime, day(2024, 5, 1), day(2024, 5, 2))
+                                 .dayRange(Field::readoutTime, 1, day(2036, 1, 1))
+                                 .like(Field::firstname, "A")
+                                 .equal(Field::doorID, 101)
+                                 .inNumbers(Field::cardNameID, QList<qint32>{256, 258})},
+        {TableId::Users, F().compare(Field::userID, C::NotEqual, 1)},
+        {TableId::DoorGroups, F().compare(Field::doorGroupID, C::GreaterOrEqual, 1)},
+        {TableId::Cards, F().compare(Field::expireTime, C::LessOrEqual, now)},
+        {TableId::Cards, F().compare(Field::expireTime, C::Less, now)},
+    };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.filter.where().toStdString());
         ASSERT_TRUE(c.filter.isValid());

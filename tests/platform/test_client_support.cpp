@@ -53,18 +53,11 @@ TEST(ClientSemaphore, MarksTheClientUntilTheLastOneCloses)
     EXPECT_FALSE(IsOrlaClientActive(names.markerFile));
     EXPECT_FALSE(semaphoreExists(names)) << "the last client removes the name";
     EXPECT_FALSE(second.isOpen());
-}
-
-TEST(ClientSemaphore, DestroyingTheObjectReleasesTheMarker)
-{
-    QTemporaryDir dir;
-    const ClientSemaphore::Names names = namesIn(dir);
     {
-        ClientSemaphore semaphore;
-        ASSERT_TRUE(semaphore.Create(names));
-        EXPECT_TRUE(IsOrlaClientActive(names.markerFile));
+        ClientSemaphore scoped;
+        ASSERT_TRUE(scoped.Create(names));
     }
-    EXPECT_FALSE(IsOrlaClientActive(names.markerFile));
+    EXPECT_FALSE(IsOrlaClientActive(names.markerFile)) << "destroying the object releases the marker";
 }
 
 // A fake process list: one folder per process id with its command line.

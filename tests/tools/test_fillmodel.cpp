@@ -14,21 +14,6 @@ TEST(FillModel, WeekdaysOfKnownDates)
     EXPECT_EQ(weekday(45417), 0);   // 2024-05-05, a Sunday
 }
 
-TEST(FillModel, TimesIncreaseAndStayInsideTheSpan)
-{
-    const std::array<double, 24> flat{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    const TimeDensity density(45000.25, 45030.75, flat);
-    double previous = density.start();
-    for (int i = 0; i <= 1000; ++i) {
-        const double t = density.at(i / 1000.0);
-        EXPECT_GE(t, previous) << i;
-        EXPECT_LE(t, density.end()) << i;
-        previous = t;
-    }
-    EXPECT_DOUBLE_EQ(density.at(0), 45000.25);
-    EXPECT_NEAR(density.at(1), 45030.75, 1.0 / 24);
-}
-
 TEST(FillModel, OnlyHoursWithWeightAreHandedOut)
 {
     std::array<double, 24> afternoon{};
@@ -44,18 +29,6 @@ TEST(FillModel, OnlyHoursWithWeightAreHandedOut)
     }
     // Three quarters of the weight lies in the fifteenth hour.
     EXPECT_NEAR(fifteen, 300, 20);
-}
-
-TEST(FillModel, WeightedChoiceFollowsItsWeights)
-{
-    const Weighted<int> choice = {{1, 0}, {2, 1}, {3, 3}};
-    Random random(5);
-    int counts[4] = {};
-    for (int i = 0; i < 4000; ++i)
-        ++counts[choice.pick(random)];
-    EXPECT_EQ(counts[1], 0);
-    EXPECT_NEAR(counts[3], 3000, 150);
-    EXPECT_EQ(counts[2] + counts[3], 4000);
 }
 
 TEST(FillModel, SummerAndWeekendsAreBusier)

@@ -68,37 +68,23 @@ TEST(CardImageFormat, DocumentedLayout)
     image.SetCardField(QStringLiteral("track2"), CardFieldValue::fromText(QStringLiteral("é")));
     image.setInstallationId(0x01020304u);
 
-    QByteArray expected = QByteArray::fromHex("4f534349"         // magic "OSCI"
-                                              "01"               // format version
-                                              "05"               // flags: card kind, expire time
-                                              "0000"             // length, set below
-                                              "04030201"         // installation
-                                              "10010000"         // card kind 272
-                                              "00000000"         // no registration number
-                                              "0000000000000000" // no issue time
-                                              "000000006041e840" // expire time 49675.0
-                                              "00"
-                                              "03" // image options A, B
-                                              "01"
-                                              "02" // one block, two fields
-                                              "6f"
-                                              "01"
-                                              "00"
-                                              "01"       // block 111: one value, no date, one range
-                                              "feffffff" // value -2
-                                              "64"
-                                              "64000000"
-                                              "c7000000" // range kind 100, 100..199
-                                              "06"
-                                              "757365724944"
-                                              "01"
-                                              "0500" // "userID" 16-bit 5
-                                              "06"
-                                              "747261636b32"
-                                              "04"
-                                              "02"
-                                              "c3a9"       // "track2" text "é"
-                                              "00000000"); // CRC, set below
+    QByteArray expected = QByteArray::fromHex("4f534349"               // magic "OSCI"
+                                              "01"                     // format version
+                                              "05"                     // flags: card kind, expire time
+                                              "0000"                   // length, set below
+                                              "04030201"               // installation
+                                              "10010000"               // card kind 272
+                                              "00000000"               // no registration number
+                                              "0000000000000000"       // no issue time
+                                              "000000006041e840"       // expire time 49675.0
+                                              "0003"                   // image options A, B
+                                              "0102"                   // one block, two fields
+                                              "6f010001"               // block 111: one value, no date, one range
+                                              "feffffff"               // value -2
+                                              "6464000000c7000000"     // range kind 100, 100..199
+                                              "06757365724944010500"   // "userID" 16-bit 5
+                                              "06747261636b320402c3a9" // "track2" text "é"
+                                              "00000000");             // CRC, set below
     putU16(expected, 6, quint16(expected.size()));
     putU32(expected, expected.size() - 4, crc32(QByteArrayView(expected).first(expected.size() - 4)));
 

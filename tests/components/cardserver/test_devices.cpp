@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
+
 namespace {
 
 using namespace CardServerStatus;
@@ -106,7 +108,9 @@ TEST_P(DeviceOnlyTest, ReadingWaitsForACard)
 TEST_P(DeviceOnlyTest, OperationsNeedTheRightDevice)
 {
     addDevice(3, 5, QStringLiteral("pms"));
-    enum class Op { Encode, Read, Setup, ReadDevice, Check };
+    using Op = std::function<qint32(CardsIntf &)>;
+    const Op encode = [](CardsIntf &c) { return c.EncodeCard(QStringLiteral("Guest card, 101")); };
+    const Op check = [](CardsIntf &c) { return c.CheckEncoder(); };
     const struct
     {
         const char *name;
@@ -115,39 +119,23 @@ TEST_P(DeviceOnlyTest, OperationsNeedTheRightDevice)
         Op op;
         qint32 expected;
     } cases[] = {
-        {"no encoder set up", 0, NoEncoder, Op::Encode, NoEncoder},
-        {"unknown device", 99, NoEncoder, Op::Encode, NoEncoder},
-        {"device type without a driver", 3, NoEncoder, Op::Check, NoEncoder},
-        {"encoding on the handheld unit", kHandheld, Ok, Op::Encode, NoEncoder},
-        {"reading a card on the handheld unit", kHandheld, Ok, Op::Read, NoEncoder},
-        {"programming the encoder", kEncoder, Ok, Op::Setup, NotHandheld},
-        {"reading events from the encoder", kEncoder, Ok, Op::ReadDevice, NotHandheld},
-        {"checking the encoder", kEncoder, Ok, Op::Check, Ok},
+        {"no encoder set up", 0, NoEncoder, encode, NoEncoder},
+        {"unknown device", 99, NoEncoder, encode, NoEncoder},
+        {"device type without a driver", 3, NoEncoder, check, NoEncoder},
+        {"encoding on the handheld unit", kHandheld, Ok, encode, NoEncoder},
+        {"reading a card on the handheld unit", kHandheld, Ok, [](CardsIntf &c) { return c.ReadCard(QString()); },
+         NoEncoder},
+        {"programming the encoder", kEncoder, Ok, [](CardsIntf &c) { return c.SetupDevice(16124); }, NotHandheld},
+        {"reading events from the encoder", kEncoder, Ok, [](CardsIntf &c) { return c.ReadDevice(QString()); },
+         NotHandheld},
+        {"checking the encoder", kEncoder, Ok, check, Ok},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         CARD_STATUS_EQ(cards->SelectDevice(c.device), c.selectStatus);
         CARD_STATUS_EQ(cards->GetStatus(), c.selectStatus);
         buildGuestCard(*cards, 101, now + 1);
-        qint32 result = -1;
-        switch (c.op) {
-        case Op::Encode:
-            result = cards->EncodeCard(QStringLiteral("Guest card, 101"));
-            break;
-        case Op::Read:
-            result = cards->ReadCard(QString());
-            break;
-        case Op::Setup:
-            result = cards->SetupDevice(16124);
-            break;
-        case Op::ReadDevice:
-            result = cards->ReadDevice(QString());
-            break;
-        case Op::Check:
-            result = cards->CheckEncoder();
-            break;
-        }
-        CARD_STATUS_EQ(result, c.expected);
+        CARD_STATUS_EQ(c.op(*cards), c.expected);
         CARD_STATUS_EQ(cards->GetStatus(), c.expected);
         EXPECT_EQ(cards->IsReady(), 1);
     }

@@ -181,19 +181,12 @@ TEST_P(RecordsTest, DateAndRangeFiltersOnTheCardList)
 {
     addDoor(101, QStringLiteral("Room 101"));
     const qint32 holder = addUser(QStringLiteral("GUEST"), QStringLiteral("Gast"));
-    RecordTable cards(db);
-    cards.SelectTable(TableId::Cards);
     for (int copy = 0; copy < 3; ++copy) {
-        cards.SetField(QStringLiteral("registrationNumber"), 1234 * 256 + copy);
-        cards.SetField(kUserID, holder);
-        cards.SetField(QStringLiteral("cardNameID"), 256);
-        cards.SetField(QStringLiteral("issueTime"), now - 1);
-        cards.SetField(QStringLiteral("startTime"), now - 1);
-        cards.SetField(QStringLiteral("expireTime"), 45443.0 + 23.0 / 24 + copy / 24.0 / 60.0); // 23:00..23:02
-        cards.SetField(QStringLiteral("status"), 1);
-        cards.SetField(QStringLiteral("mainGuestRoom"), 101);
-        cards.InsertRecord();
-        ASSERT_STATUS(cards, RecordStatus::Ok);
+        ASSERT_NO_FATAL_FAILURE(addCard({.registrationNumber = 1234 * 256 + copy,
+                                         .userID = holder,
+                                         .mainGuestRoom = 101,
+                                         .issueTime = now - 1,
+                                         .expireTime = 45443.0 + 23.0 / 24 + copy / 24.0 / 60.0})); // 23:00..23:02
     }
     RecordTable &t = *rt;
     t.SelectTable(TableId::CardView);

@@ -56,6 +56,28 @@ TEST_P(ExportTest, WritesTitledColumnsTabSeparatedInWindows1252)
     EXPECT_EQ(file.readAll(), expected);
 }
 
+// A spreadsheet reads the file: card numbers as shown, dates with the whole year (2031, not 1931).
+TEST_P(ExportTest, CardNumbersAsShownAndDatesWithTheWholeYear)
+{
+    addCard({.registrationNumber = 0x00123 * 256 + 1, .userID = addUser(QStringLiteral("G1")), .expireTime = 48097.5});
+    RecordGrid grid(db);
+    ASSERT_TRUE(grid.BindTable(TableId::CardView));
+    grid.SetCaptions(QStringLiteral("No,Expires"));
+    ASSERT_TRUE(grid.SetColumns(QStringLiteral("registrationNumber,expireTime")));
+    grid.SetCardNumberColumn(QStringLiteral("registrationNumber"));
+    grid.SetDateColumn(QStringLiteral("expireTime"));
+    grid.RunQuery(QString(), QString());
+    QString error;
+    const QString path = dir.filePath(QStringLiteral("cards.xls"));
+    ASSERT_EQ(ExportGrid(
+                  grid, [&](QWidget *, const QString &, const QString &) { return path; }, QString(), error),
+              ExportResult::Written)
+        << error.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("No\tExpires\r\n00123\t9/6/2031 12:00 PM\r\n"));
+}
+
 TEST_P(ExportTest, ExportsRowsNotYetFetchedAndNothingWhenCancelled)
 {
     {

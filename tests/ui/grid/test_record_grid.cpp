@@ -22,23 +22,6 @@ protected:
         return addUser({.alphaID = alphaID, .surname = surname, .firstname = QStringLiteral("F"), .doNotShow = 1});
     }
 
-    void addCard(qint32 registrationNumber, qint32 userId, qint32 status, double expireTime, qint32 room = 101)
-    {
-        RecordTable t(db);
-        t.SelectTable(TableId::Cards);
-        t.UseGivenKey();
-        t.SetField(QStringLiteral("registrationNumber"), registrationNumber);
-        t.SetField(QStringLiteral("userID"), userId);
-        t.SetField(QStringLiteral("cardNameID"), 256);
-        t.SetField(QStringLiteral("issueTime"), 45444.5);
-        t.SetField(QStringLiteral("startTime"), 45444.0);
-        t.SetField(QStringLiteral("expireTime"), expireTime);
-        t.SetField(QStringLiteral("status"), status);
-        t.SetField(QStringLiteral("mainGuestRoom"), room);
-        t.InsertRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
-    }
-
     // A grid over every user, set up in the order the list windows use.
     void setUpUsers(RecordGrid &grid, const QString &orderBy = QStringLiteral("surname"))
     {
@@ -96,8 +79,13 @@ TEST_P(GridTest, CardColumnsShowDatesCardNumbersAndDeclaredTexts)
 {
     const qint32 user = addUser(QStringLiteral("G1"), QStringLiteral("Guest"), QStringLiteral("Gina"));
     const double lastMinute = 45443.0 + 1439.0 / 1440.0; // 2024-05-31 23:59
-    addCard(0x1A05, user, 1, lastMinute);
-    addCard(0xA3F100, user, 4, NoExpiry, 0);
+    addCard({.registrationNumber = 0x1A05,
+             .userID = user,
+             .mainGuestRoom = 101,
+             .issueTime = 45444.5,
+             .expireTime = lastMinute});
+    addCard(
+        {.registrationNumber = 0xA3F100, .userID = user, .status = 4, .issueTime = 45444.5, .expireTime = NoExpiry});
 
     RecordGrid grid(db);
     ASSERT_TRUE(grid.BindTable(TableId::CardView));
@@ -134,19 +122,6 @@ TEST_P(GridTest, FlagSuffixFollowsAFlagFieldEvenWhenItIsNoColumn)
     setUpUsers(grid);
     EXPECT_EQ(column(grid, 1), (QStringList{QStringLiteral("Made (auto)"), QStringLiteral("Shown (typed)")}));
     EXPECT_EQ(grid.model()->columnCount(), 4); // the flag is read, not shown
-}
-
-TEST_P(GridTest, EmptyTextCoversNullAndEmptyValues)
-{
-    addUser(QStringLiteral("E1"), QStringLiteral("Empty"));
-    RecordGrid grid(db);
-    grid.SetEmptyText(QStringLiteral("(unknown)"), QStringLiteral("city"));
-    ASSERT_TRUE(grid.BindTable(TableId::UserView));
-    grid.SetCaptions(QStringLiteral("ID,City"));
-    ASSERT_TRUE(grid.SetColumns(QStringLiteral("alphaID,city")));
-    grid.RunQuery(QStringLiteral("userID > ?"), QString());
-    grid.AddQueryParameter(0);
-    EXPECT_EQ(column(grid, 1), QStringList{QStringLiteral("(unknown)")});
 }
 
 TEST_P(GridTest, QueryRunsOnceEveryParameterIsInAndFollowsHeaderClicks)
