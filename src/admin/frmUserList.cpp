@@ -19,7 +19,6 @@
 #include "ui/grid/RecordGrid.h"
 
 #include <QComboBox>
-#include <QDialog>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
