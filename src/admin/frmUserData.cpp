@@ -1,8 +1,9 @@
 #include "admin/frmUserData.h"
 
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
-#include "session/Workstation.h"
+#include "components/recordtable/TableDefs.h"
+#include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
@@ -80,9 +81,10 @@ qint32 findIdentifierOwner(RecordTable &users, const QString &alphaID, qint32 ex
 
 } // namespace
 
-frmUserData::frmUserData(Workstation &ws, QWidget *parent)
-    : QWidget(parent), m_ws(ws), m_cmdSave(CommandButton(this, "cmdSave", 27104)),
-      m_cmdUpdate(CommandButton(this, "cmdUpdate", 27105)), m_cmdClose(CommandButton(this, "cmdClose", 27011))
+frmUserData::frmUserData(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent)
+    : QWidget(parent), m_program(program), m_db(db), m_session(session),
+      m_cmdSave(CommandButton(this, "cmdSave", 27104)), m_cmdUpdate(CommandButton(this, "cmdUpdate", 27105)),
+      m_cmdClose(CommandButton(this, "cmdClose", 27011))
 {
     setObjectName(QStringLiteral("frmUserData"));
     setProperty("Tag", QStringLiteral("DETAILS"));
@@ -91,14 +93,14 @@ frmUserData::frmUserData(Workstation &ws, QWidget *parent)
     connect(m_cmdSave, &QPushButton::clicked, this, &frmUserData::cmdSave_Click);
     connect(m_cmdUpdate, &QPushButton::clicked, this, &frmUserData::cmdUpdate_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { UnloadWindow(this); });
-    m_ws.notify.SubscribeUsers(this, Notify::handleOf(this));
+    m_session.notify.SubscribeUsers(this, Notify::handleOf(this));
     setUserID(0);
 }
 
 frmUserData::~frmUserData()
 {
-    m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
-    m_ws.openDialogs.reset(kWindowNumber);
+    m_session.notify.UnsubscribeUsers(Notify::handleOf(this));
+    m_session.openDialogs.reset(kWindowNumber);
 }
 
 void frmUserData::buildControls()
@@ -137,7 +139,7 @@ void frmUserData::buildControls()
 void frmUserData::UpdateFieldNames()
 {
     for (int index = 0; index < kFreeFieldCount; ++index) {
-        const QString name = m_ws.SystemParams ? m_ws.SystemParams->NotDefined(index) : GetText(16120);
+        const QString name = m_db.SystemParams ? m_db.SystemParams->NotDefined(index) : GetText(16120);
         m_labels[Address1 + index]->setText(name + QLatin1Char(':'));
     }
 }
@@ -152,23 +154,23 @@ void frmUserData::setUserID(qint32 userID)
             input->clear();
         m_storedAlphaID.clear();
     }
-    m_cmdSave->setEnabled(m_ws.authority.HasRight(TableId::Users, Authority::Write));
-    m_cmdUpdate->setEnabled(m_ws.authority.HasRight(TableId::Users, Authority::Edit));
+    m_cmdSave->setEnabled(m_session.authority.HasRight(TableId::Users, Authority::Write));
+    m_cmdUpdate->setEnabled(m_session.authority.HasRight(TableId::Users, Authority::Edit));
     showMode();
     m_inputs[AlphaID]->setFocus();
 }
 
 bool frmUserData::load(qint32 userID)
 {
-    RecordTable users(*m_ws.database);
+    RecordTable users(*m_db.database);
     users.SelectTable(TableId::Users);
     users.SetField(Field::userID, userID);
     users.FindRecord();
     if (users.Status() != RecordStatus::Ok) {
         if (users.Status() == RecordStatus::NoRecord)
-            m_ws.messages->error(kRecordGone, {}, {}, this);
+            m_program.messages->error(kRecordGone, {}, {}, this);
         else
-            m_ws.messages->errorWithCode(kUpdateErrorCode, users.ErrorText(users.Status()), this);
+            m_program.messages->errorWithCode(kUpdateErrorCode, users.ErrorText(users.Status()), this);
         return false;
     }
     for (int i = 0; i < InputCount; ++i)
@@ -190,18 +192,18 @@ void frmUserData::showMode()
 
 bool frmUserData::IsDialogAvailable()
 {
-    return m_ws.authority.IsTableDialogAvailable(TableId::Users, this);
+    return m_session.authority.IsTableDialogAvailable(TableId::Users, this);
 }
 
 void frmUserData::Activate()
 {
-    m_ws.openDialogs.set(kWindowNumber);
+    m_session.openDialogs.set(kWindowNumber);
     EvaluateAuthority();
 }
 
 void frmUserData::EvaluateAuthority()
 {
-    const Authority &rights = m_ws.authority;
+    const Authority &rights = m_session.authority;
     const bool write = rights.HasRight(TableId::Users, Authority::Write);
     if (!rights.HasRight(TableId::Users, Authority::Read) || (m_userID == 0 && !write)) {
         UnloadWindow(this);
@@ -252,7 +254,7 @@ bool frmUserData::checkRequired()
 {
     for (Input input : {AlphaID, Surname, Firstname}) {
         if (value(input).isEmpty()) {
-            m_ws.messages->error(kRequired, {}, {}, this);
+            m_program.messages->error(kRequired, {}, {}, this);
             focusInput(input);
             return false;
         }
@@ -262,16 +264,16 @@ bool frmUserData::checkRequired()
 
 void frmUserData::showSaveError(int32_t code, const RecordTable &table)
 {
-    m_ws.messages->errorWithCode(code, table.ErrorText(table.Status()), this);
+    m_program.messages->errorWithCode(code, table.ErrorText(table.Status()), this);
 }
 
 void frmUserData::cmdSave_Click()
 {
     if (m_userID != 0 || !m_cmdSave->isEnabled() || !checkRequired())
         return;
-    if (!m_ws.authority.EnsureLogonShared(true))
+    if (!m_session.authority.EnsureLogonShared(true))
         return;
-    RecordTable users(*m_ws.database);
+    RecordTable users(*m_db.database);
     IdentifierOwner owner;
     if (findIdentifierOwner(users, value(AlphaID), 0, owner) != RecordStatus::Ok) {
         showSaveError(kInsertErrorCode, users);
@@ -282,7 +284,7 @@ void frmUserData::cmdSave_Click()
         return;
     }
     if (!owner.removed) {
-        m_ws.messages->error(kIdentifierInUse, {}, {}, this);
+        m_program.messages->error(kIdentifierInUse, {}, {}, this);
         focusInput(AlphaID);
         return;
     }
@@ -292,7 +294,7 @@ void frmUserData::cmdSave_Click()
     question.style = MessageStyle::Question;
     question.buttons = MessageButtons::YesNo;
     question.buttonNumbers = {kButtonsYesNo};
-    if (m_ws.messages->show(question, this) != 0) {
+    if (m_program.messages->show(question, this) != 0) {
         focusInput(AlphaID);
         return;
     }
@@ -312,7 +314,7 @@ void frmUserData::insertUser(RecordTable &users)
     m_userID = userID;
     m_storedAlphaID = value(AlphaID);
     showMode();
-    m_ws.notify.NotifyUserAdded(userID, 0);
+    m_session.notify.NotifyUserAdded(userID, 0);
     if (QPointer<QObject> caller = m_callingForm) {
         m_callingForm = nullptr;
         caller->setProperty("UserID", userID);
@@ -332,7 +334,7 @@ void frmUserData::reuseUser(RecordTable &users, qint32 userID)
         users.UpdateRecord();
     }
     if (users.Status() == RecordStatus::NoRecord) {
-        m_ws.messages->error(kRecordGone, {}, {}, this);
+        m_program.messages->error(kRecordGone, {}, {}, this);
         return;
     }
     if (users.Status() != RecordStatus::Ok) {
@@ -341,14 +343,14 @@ void frmUserData::reuseUser(RecordTable &users, qint32 userID)
     }
     setUserID(userID);
     // Back in the register: the lists show the user again.
-    m_ws.notify.NotifyUserAdded(userID, 0);
+    m_session.notify.NotifyUserAdded(userID, 0);
 }
 
 void frmUserData::cmdUpdate_Click()
 {
     if (m_userID == 0 || !m_cmdUpdate->isEnabled() || !checkRequired())
         return;
-    RecordTable users(*m_ws.database);
+    RecordTable users(*m_db.database);
     // Changing only the case keeps the identifier; the user's own row is no conflict.
     if (value(AlphaID).compare(m_storedAlphaID, Qt::CaseInsensitive) != 0) {
         IdentifierOwner owner;
@@ -358,15 +360,15 @@ void frmUserData::cmdUpdate_Click()
         }
         if (owner.userID != 0) {
             if (owner.removed)
-                m_ws.messages->error(kIdentifierOfRemovedUser, {owner.alphaID, owner.surname, owner.firstname}, {},
-                                     this);
+                m_program.messages->error(kIdentifierOfRemovedUser, {owner.alphaID, owner.surname, owner.firstname}, {},
+                                          this);
             else
-                m_ws.messages->error(kIdentifierInUse, {}, {}, this);
+                m_program.messages->error(kIdentifierInUse, {}, {}, this);
             focusInput(AlphaID);
             return;
         }
     }
-    if (!m_ws.authority.EnsureLogonShared(true))
+    if (!m_session.authority.EnsureLogonShared(true))
         return;
     users.SelectTable(TableId::Users);
     users.SetField(Field::userID, m_userID);
@@ -376,7 +378,7 @@ void frmUserData::cmdUpdate_Click()
         users.UpdateRecord();
     }
     if (users.Status() == RecordStatus::NoRecord) {
-        m_ws.messages->error(kRecordGone, {}, {}, this);
+        m_program.messages->error(kRecordGone, {}, {}, this);
         return;
     }
     if (users.Status() != RecordStatus::Ok) {
@@ -385,7 +387,7 @@ void frmUserData::cmdUpdate_Click()
     }
     m_storedAlphaID = value(AlphaID);
     showMode();
-    m_ws.notify.NotifyUserUpdated(m_userID);
+    m_session.notify.NotifyUserUpdated(m_userID);
 }
 
 void frmUserData::keyPressEvent(QKeyEvent *event)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 
 #include <QPointer>
 #include <QString>
@@ -12,7 +12,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class RecordTable;
-class Workstation;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // The user dialog: creates a user (UserID 0) or edits one. A new user whose identifier belongs to
 // a removed user may bring that user back instead. With a CallingForm, a new user is handed to
@@ -24,7 +26,7 @@ class frmUserData : public QWidget, public clsIUsers
     Q_PROPERTY(QObject *CallingForm READ CallingForm WRITE setCallingForm)
 
 public:
-    explicit frmUserData(Workstation &ws, QWidget *parent = nullptr);
+    frmUserData(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent = nullptr);
     ~frmUserData() override;
 
     qint32 UserID() const { return m_userID; }
@@ -65,7 +67,9 @@ private:
     void insertUser(RecordTable &users);
     void reuseUser(RecordTable &users, qint32 userID);
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    Session &m_session;
     std::array<QLabel *, InputCount> m_labels{};
     std::array<QLineEdit *, InputCount> m_inputs{};
     QPushButton *m_cmdSave;

@@ -1,8 +1,9 @@
 #include "cards/GuestRules.h"
 
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
+#include "components/recordtable/TableDefs.h"
 #include "data/OleDate.h"
 #include "texts/LocaleFormat.h"
 

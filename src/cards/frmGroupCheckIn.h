@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 
 #include <QDialog>
 #include <QList>
@@ -15,7 +15,9 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class RecordTable;
-class Workstation;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // Picks many rooms at once, by door area, for a group of guests; the calling card dialog issues
 // one card run per selected room. Areas load their rooms when first expanded; a ticked area that
@@ -33,7 +35,7 @@ public:
     static constexpr int ImageRole = Qt::UserRole + 1;
     static constexpr int LoadedRole = Qt::UserRole + 2;
 
-    explicit frmGroupCheckIn(Workstation &ws, QWidget *parent = nullptr);
+    frmGroupCheckIn(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent = nullptr);
     ~frmGroupCheckIn() override;
 
     // Read by the caller after the dialog closed.
@@ -86,7 +88,9 @@ private:
     void cmdOK_Click();
     void cmdCancel_Click();
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    Session &m_session;
     std::unique_ptr<RecordTable> m_table;
     std::unique_ptr<DoorsListener> m_doorsListener;
     std::unique_ptr<DoorGroupsListener> m_doorGroupsListener;

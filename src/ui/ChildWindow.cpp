@@ -1,7 +1,7 @@
 #include "ui/ChildWindow.h"
 
+#include "texts/Messages.h"
 #include "ui/DialogMembers.h"
-#include "ui/Messages.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

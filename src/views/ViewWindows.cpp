@@ -6,7 +6,10 @@
 
 void RegisterViewWindows(Workstation &ws)
 {
-    ws.windows.add(QStringLiteral("frmCardList"), [&ws](QWidget *parent) { return new frmCardList(ws, parent); });
-    ws.windows.add(QStringLiteral("frmCardSearchFilters"),
-                   [&ws](QWidget *parent) { return new frmCardSearchFilters(ws, parent); });
+    ws.frameWindows.windows.add(QStringLiteral("frmCardList"), [&ws](QWidget *parent) {
+        return new frmCardList(ws.program, ws.db, ws.cardServers, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(QStringLiteral("frmCardSearchFilters"), [&ws](QWidget *parent) {
+        return new frmCardSearchFilters(ws.program, ws.db, ws.session, parent);
+    });
 }

@@ -9,7 +9,9 @@ class QPushButton;
 class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
-class Workstation;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // The card search: edits the card list's filters, refuses bad dates, a missing door in door-access
 // mode and searches estimated above 50000 cards, and writes the filters into the list in `List`.
@@ -23,7 +25,7 @@ class frmCardSearchFilters : public QDialog
 public:
     enum Tab { GeneralTab, DatesTab, KindsTab, DoorsTab };
 
-    explicit frmCardSearchFilters(Workstation &ws, QWidget *parent = nullptr);
+    frmCardSearchFilters(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent = nullptr);
     ~frmCardSearchFilters() override;
 
     int PresetMode() const { return m_presetMode; }
@@ -63,7 +65,9 @@ private:
     qint32 defaultRoomTo() const;
     bool mayIssue(qint32 kind) const;
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    Session &m_session;
     QTabWidget *m_tabs;
     QLineEdit *m_txtAlphaID;
     QLineEdit *m_txtSurname;

@@ -82,7 +82,7 @@ protected:
 
     std::unique_ptr<frmUserList> openList()
     {
-        auto list = std::make_unique<frmUserList>(*ws);
+        auto list = std::make_unique<frmUserList>(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         settleSearch(*list);
         return list;
     }
@@ -173,7 +173,7 @@ TEST_P(UserListTest, ButtonsFollowTheOperatorsRights)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         ASSERT_NO_FATAL_FAILURE(changeRight(300, Authority::TableRightsBase + TableId::Users, row.rights));
-        ws->authority.LoadOperatorRights(true);
+        ws->session.authority.LoadOperatorRights(true);
 
         auto list = openList();
         list->EvaluateAuthority();
@@ -242,7 +242,7 @@ TEST_P(UserListTest, RemoveAsksWithTheIdentifierAndTheRowLeavesTheList)
     search(*list, 1, QStringLiteral("Mar"));
     selectUser(*list, anna);
     messages->expect(-32509, 0);
-    NotificationLog log(ws->notify);
+    NotificationLog log(ws->session.notify);
     QTest::mouseClick(child<QPushButton>(list.get(), QStringLiteral("cmdRemove")), Qt::LeftButton);
     EXPECT_EQ(log.entries, QStringList({QStringLiteral("remove %1").arg(anna), QStringLiteral("refresh")}));
     ASSERT_EQ(messages->shown().size(), 1u);
@@ -257,7 +257,8 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
     const qint32 anna = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
     QStringList opened;
     MemberRecorder recorder;
-    ws->openWindow = [&](const QString &kind, const std::function<void(QWidget *)> &arguments) -> QWidget * {
+    ws->frameWindows.openWindow = [&](const QString &kind,
+                                      const std::function<void(QWidget *)> &arguments) -> QWidget * {
         opened << kind;
         if (arguments)
             arguments(&recorder);
@@ -270,7 +271,7 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
 
     bool cancel = true;
     QVariantList offered;
-    ws->windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
+    ws->frameWindows.windows.add(QStringLiteral("frmCardSearchFilters"), [&](QWidget *) {
         auto *search = new FakeCardSearch;
         search->cancel = cancel;
         search->offered = &offered;
@@ -297,7 +298,7 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
     choice = QStringLiteral("US");
     messages->expect(-31477);
     list->ShowListMenu(QPoint());
-    ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{});
+    ws->cardServers.firstCardsIntf = std::make_unique<CardsIntf>(*ws->db.database, CardsIntf::Setup{});
     ASSERT_NO_FATAL_FAILURE(addCard({.registrationNumber = 0x1200,
                                      .userID = anna,
                                      .cardNameID = 260,

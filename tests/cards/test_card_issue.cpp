@@ -44,8 +44,8 @@ protected:
             return;
         ASSERT_NO_FATAL_FAILURE(m_encoder.install(db));
         encoder = m_encoder.deviceID();
-        ws->firstCardsIntf = m_encoder.cardServer(*ws->database, ws->ComputerName);
-        ws->LocalParams.setMagCardEncoderID(encoder);
+        ws->cardServers.firstCardsIntf = m_encoder.cardServer(*ws->db.database, ws->program.ComputerName);
+        ws->program.LocalParams.setMagCardEncoderID(encoder);
         dialog = new QWidget;
         dialog->setAttribute(Qt::WA_DeleteOnClose);
     }
@@ -68,14 +68,16 @@ protected:
         addOperator(QStringLiteral("issuer"), 200, QStringLiteral("pw"));
         for (qint32 kind = 256; kind <= 279; ++kind)
             addRight(200, Authority::CardKindBase + kind, 0, kind == 257 ? 1440 : 10'000'000);
-        ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("issuer"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
+        ASSERT_EQ(RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, 0, QStringLiteral("issuer"),
+                                  QStringLiteral("pw")),
+                  LogonOutcome::LoggedOn);
         m_issuerLoggedOn = true;
     }
 
     std::unique_ptr<CardIssue> makeIssue()
     {
         logOnIssuer();
-        auto issue = std::make_unique<CardIssue>(*ws, dialog, kErrorCode);
+        auto issue = std::make_unique<CardIssue>(ws->program, ws->cardServers, ws->session, dialog, kErrorCode);
         issue->setPollInterval(0);
         issue->setLockInputs([this](bool locked) { lockCalls << locked; });
         issue->setEncoderSetup([] { ADD_FAILURE() << "unexpected encoder selection"; });
@@ -128,10 +130,10 @@ TEST_P(CardIssueTest, ASuccessfulIssueStoresTheCardsAndUnlocksTheDialog)
     auto issue = makeIssue();
     ASSERT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Done)
         << issue->cards().GetStatusText(issue->lastStatus()).toStdString();
-    EXPECT_TRUE(ws->cardOperationInProgress);
+    EXPECT_TRUE(ws->session.cardOperationInProgress);
     issue->waitUntilReady();
     issue->finish();
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
     EXPECT_EQ(lockCalls, (QList<bool>{true, false}));
     EXPECT_TRUE(messages->shown().empty());
     EXPECT_EQ(storedCards(), 2) << "one row per identical card";
@@ -145,13 +147,13 @@ TEST_P(CardIssueTest, ASuccessfulIssueStoresTheCardsAndUnlocksTheDialog)
 
 TEST_P(CardIssueTest, ASecondOperationWhileOneRunsIsRefusedAndChangesNothing)
 {
-    ws->cardOperationInProgress = true;
+    ws->session.cardOperationInProgress = true;
     messages->expect(-31197);
     auto issue = makeIssue();
     EXPECT_FALSE(issue->begin());
     EXPECT_TRUE(lockCalls.isEmpty());
     issue.reset();
-    EXPECT_TRUE(ws->cardOperationInProgress) << "the running operation keeps its flag";
+    EXPECT_TRUE(ws->session.cardOperationInProgress) << "the running operation keeps its flag";
     EXPECT_EQ(storedCards(), 0);
 }
 
@@ -168,7 +170,7 @@ TEST_P(CardIssueTest, CancellingDuringThePollStopsTheRun)
     EXPECT_LT(clock.elapsed(), 2500) << "the poll went on after the cancel";
     issue->waitUntilReady();
     issue->finish();
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
     EXPECT_EQ(storedCards(), 0);
 }
 
@@ -183,7 +185,7 @@ TEST_P(CardIssueTest, ClosingTheDialogDuringThePollEndsTheRunSafely)
     EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Cancelled);
     EXPECT_FALSE(issue->dialogOpen());
     issue->finish();
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
     EXPECT_EQ(lockCalls, (QList<bool>{true})) << "no unlock of a closed dialog";
 }
 
@@ -193,9 +195,9 @@ TEST_P(CardIssueTest, ApplicationClosingDuringThePollClearsTheFlagAndClosesTheDi
     auto issue = makeIssue();
     issue->setPollInterval(5);
     dialog->show();
-    QTimer::singleShot(50, [this] { ws->applicationClosing = true; });
+    QTimer::singleShot(50, [this] { ws->session.applicationClosing = true; });
     EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Closing);
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
     EXPECT_FALSE(dialog && dialog->isVisible());
 }
 
@@ -237,7 +239,7 @@ TEST_P(CardIssueTest, EncoderFaultsShowTheStatusTextWithOrWithoutTheErrorCode)
         } else {
             EXPECT_EQ(text, server.section(QLatin1Char('|'), 0, 0));
         }
-        EXPECT_FALSE(ws->cardOperationInProgress);
+        EXPECT_FALSE(ws->session.cardOperationInProgress);
         folder().takeNextStatus();
     }
     EXPECT_EQ(storedCards(), 0);
@@ -245,12 +247,12 @@ TEST_P(CardIssueTest, EncoderFaultsShowTheStatusTextWithOrWithoutTheErrorCode)
 
 TEST_P(CardIssueTest, WithoutAnEncoderTheSelectionOpensAndItsChoiceIsUsed)
 {
-    ws->LocalParams.setMagCardEncoderID(0);
+    ws->program.LocalParams.setMagCardEncoderID(0);
     auto issue = makeIssue();
     int opened = 0;
     issue->setEncoderSetup([&] {
         ++opened;
-        ws->LocalParams.setMagCardEncoderID(encoder);
+        ws->program.LocalParams.setMagCardEncoderID(encoder);
     });
     EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Done);
     EXPECT_EQ(opened, 1);
@@ -258,7 +260,7 @@ TEST_P(CardIssueTest, WithoutAnEncoderTheSelectionOpensAndItsChoiceIsUsed)
     issue->finish();
 
     // Left without a choice: the run ends without a message.
-    ws->LocalParams.setMagCardEncoderID(0);
+    ws->program.LocalParams.setMagCardEncoderID(0);
     auto second = makeIssue();
     second->setEncoderSetup([&] { ++opened; });
     ASSERT_TRUE(second->begin());
@@ -266,7 +268,7 @@ TEST_P(CardIssueTest, WithoutAnEncoderTheSelectionOpensAndItsChoiceIsUsed)
     second->finish();
     EXPECT_EQ(opened, 2);
     EXPECT_TRUE(messages->shown().empty());
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
 }
 
 TEST_P(CardIssueTest, AValidCardOfTheRoomInTheEncoderAsksBeforeItIsWrittenOver)
@@ -354,12 +356,12 @@ TEST_P(CardIssueTest, TheReceiptPrintsLabelsAndValuesAndNeverForACardWithoutExpi
     issue->finish();
     const QString number = RegistrationNumberText(static_cast<quint32>(issue->cards().GetRegistrationNumber()));
 
-    ws->printerMargins[PortraitLeft] = 40;
-    ws->printerMargins[PortraitRight] = 10;
+    ws->program.printerMargins[PortraitLeft] = 40;
+    ws->program.printerMargins[PortraitRight] = 10;
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("receipt.pdf"));
-    EXPECT_EQ(PrintCardReceipt(*ws, -1, nullptr, pdf), pdf);
-    EXPECT_FALSE(ws->receiptPrinting);
+    EXPECT_EQ(PrintCardReceipt(ws->program, ws->db, ws->cardServers, ws->session, -1, nullptr, pdf), pdf);
+    EXPECT_FALSE(ws->session.receiptPrinting);
     double width = 0;
     const std::vector<PdfWord> words = pdfWords(pdf, &width);
     ASSERT_FALSE(words.empty()) << "pdftotext found no text";
@@ -397,12 +399,14 @@ TEST_P(CardIssueTest, TheReceiptPrintsLabelsAndValuesAndNeverForACardWithoutExpi
 
 TEST_P(CardIssueTest, ASecondReceiptWhileOneIsPrintedIsRefused)
 {
-    ws->receiptPrinting = true;
+    ws->session.receiptPrinting = true;
     messages->expect(-31163);
     QTemporaryDir out;
-    EXPECT_EQ(PrintCardReceipt(*ws, -1, nullptr, out.filePath(QStringLiteral("r.pdf"))), QString());
+    EXPECT_EQ(PrintCardReceipt(ws->program, ws->db, ws->cardServers, ws->session, -1, nullptr,
+                               out.filePath(QStringLiteral("r.pdf"))),
+              QString());
     EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("r.pdf"))));
-    EXPECT_TRUE(ws->receiptPrinting);
+    EXPECT_TRUE(ws->session.receiptPrinting);
 }
 
 TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
@@ -426,7 +430,7 @@ TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
         ASSERT_NO_FATAL_FAILURE(reinsertEjectedCard());
 
         now = issued + row.later;
-        CardsIntf &cards = *ws->firstCardsIntf;
+        CardsIntf &cards = *ws->cardServers.firstCardsIntf;
         cards.SetActive(1);
         cards.ReadCard(QStringLiteral("read"));
         ASSERT_TRUE(QTest::qWaitFor([&cards] { return !CardServerStatus::isBusy(cards.GetStatus()); }, 5000));
@@ -481,7 +485,7 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.kind);
         logOnIssuer();
-        CardIssue issue(*ws, dialog, kErrorCode);
+        CardIssue issue(ws->program, ws->cardServers, ws->session, dialog, kErrorCode);
         issue.cards().NewCard();
         issue.cards().BeginBlock(CardKinds::find(row.kind)->firstBlock);
         CardFields fields;
@@ -563,8 +567,10 @@ TEST_P(CardIssueTest, ACardDialogIsAvailableWithTheCardRightAndReadAccessToItsTa
     addRight(300, kCard + 256, 0, 1440);
     addRight(300, kTable + 0, 1);
     addRight(300, kTable + 16, 0);
-    ws->authority.setRightsTimeStamp(25569.0);
-    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
+    ws->session.authority.setRightsTimeStamp(25569.0);
+    ASSERT_EQ(RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, 0, QStringLiteral("desk"),
+                              QStringLiteral("pw")),
+              LogonOutcome::LoggedOn);
     messages->clear();
 
     const struct
@@ -583,7 +589,7 @@ TEST_P(CardIssueTest, ACardDialogIsAvailableWithTheCardRightAndReadAccessToItsTa
         messages->clear();
         if (!row.available)
             messages->expect(-31143);
-        EXPECT_EQ(IsCardDialogAvailable(*ws, row.kind, row.tables, false), row.available);
+        EXPECT_EQ(IsCardDialogAvailable(ws->program, ws->session, row.kind, row.tables, false), row.available);
         EXPECT_TRUE(messages->allAnswered());
         EXPECT_EQ(messages->shown().size(), row.available ? 0u : 1u);
     }
@@ -595,13 +601,13 @@ TEST_P(CardIssueTest, TheFrameMayReleaseTheCardServerWhileThePollYields)
     auto issue = makeIssue();
     issue->setPollInterval(5);
     QTimer::singleShot(50, [this] {
-        ws->applicationClosing = true;
-        ws->firstCardsIntf.reset();
+        ws->session.applicationClosing = true;
+        ws->cardServers.firstCardsIntf.reset();
     });
     EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Closing);
     issue->waitUntilReady();
     issue->finish();
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CardIssueTest, ::testing::Values("sqlite", "postgresql"));

@@ -133,7 +133,7 @@ TEST_P(GuestCardTest, TheIssueCommandValidatesInAFixedOrderAndFocusesTheBoxAtFau
          false,
          false,
          "101",
-         [this](frmGuestCard *) { ws->cardOperationInProgress = true; },
+         [this](frmGuestCard *) { ws->session.cardOperationInProgress = true; },
          {{-31197, 0}},
          nullptr},
     };
@@ -161,8 +161,9 @@ TEST_P(GuestCardTest, TheIssueCommandValidatesInAFixedOrderAndFocusesTheBoxAtFau
         }
         EXPECT_EQ(storedCards(), before) << "no card made";
         EXPECT_FALSE(form->inputsLocked());
-        EXPECT_EQ(ws->cardOperationInProgress, row.focus == nullptr) << "the flag belongs to the running operation";
-        ws->cardOperationInProgress = false;
+        EXPECT_EQ(ws->session.cardOperationInProgress, row.focus == nullptr)
+            << "the flag belongs to the running operation";
+        ws->session.cardOperationInProgress = false;
         delete form;
     }
 }
@@ -174,7 +175,7 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
     EXPECT_EQ(form->windowTitle(), GetText(23500));
     EXPECT_EQ(child<QLabel>(form, QStringLiteral("lblRoomNumber"))->text(), GetText(28300));
     EXPECT_EQ(child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->text(), GetText(28309));
-    EXPECT_TRUE(ws->openDialogs.test(33));
+    EXPECT_TRUE(ws->session.openDialogs.test(33));
     box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
     box(form, "txtNumNights")->setText(QStringLiteral("3"));
     tick(form, QStringLiteral("Pool"));
@@ -209,10 +210,10 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
     EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, OleDate::wholeDay(now) + 3 + 11.0 / 24);
     EXPECT_EQ(prompts, QStringList{GetText(23500) + QStringLiteral(", 101")});
     EXPECT_FALSE(form->inputsLocked());
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
     EXPECT_EQ(form->focusWidget(), child<QPushButton>(form, QStringLiteral("cmdMakeCard")));
     delete form;
-    EXPECT_FALSE(ws->openDialogs.test(33));
+    EXPECT_FALSE(ws->session.openDialogs.test(33));
 }
 
 TEST_P(GuestCardTest, ACardWithoutARoomOpensTheTickedCommonRoomsOnly)

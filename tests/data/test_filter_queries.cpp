@@ -1,5 +1,6 @@
 #include "DatabaseFixture.h"
-#include "data/Fields.h"
+#include "components/recordtable/FieldNames.h"
+#include "components/recordtable/TableDefs.h"
 #include "data/Filter.h"
 #include "data/OleDate.h"
 

@@ -86,7 +86,7 @@ protected:
     // Registers a fake window of the kind; created counts the instances made.
     void registerFake(const QString &kind, bool available = true)
     {
-        ws->windows.add(kind, [this, kind, available](QWidget *) {
+        ws->frameWindows.windows.add(kind, [this, kind, available](QWidget *) {
             auto *dialog = new FakeDialog;
             dialog->setObjectName(kind);
             dialog->setWindowTitle(kind);
@@ -115,7 +115,7 @@ protected:
     // The card search: records each showing's list and mode and answers filterCancels.
     void registerFilter()
     {
-        ws->windows.add(QStringLiteral("frmCardSearchFilters"), [this](QWidget *) {
+        ws->frameWindows.windows.add(QStringLiteral("frmCardSearchFilters"), [this](QWidget *) {
             auto *filter = new FakeFilter;
             filter->shown = [this](FakeFilter &f) {
                 ++filtersShown;
@@ -145,7 +145,7 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 
     trigger("mnuViewUserList");
     ASSERT_EQ(created.value(QStringLiteral("frmUserList")), 1);
-    EXPECT_TRUE(ws->openDialogs.test(number));
+    EXPECT_TRUE(ws->session.openDialogs.test(number));
     QMdiSubWindow *users = frame->mdiArea()->activeSubWindow();
     ASSERT_NE(users, nullptr);
     users->showMinimized();
@@ -161,7 +161,7 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 
     users->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(ws->openDialogs.test(number)) << "unloading clears the flag";
+    EXPECT_FALSE(ws->session.openDialogs.test(number)) << "unloading clears the flag";
     trigger("mnuViewUserList");
     EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 2);
 }
@@ -170,7 +170,7 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 // child window takes that position and the list keeps its size, and saving reads them back.
 TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
 {
-    ws->windows.add(QStringLiteral("frmUserList"), [](QWidget *) {
+    ws->frameWindows.windows.add(QStringLiteral("frmUserList"), [](QWidget *) {
         auto *dialog = new FakeDialog;
         dialog->move(40, 30);
         dialog->resize(500, 300);
@@ -186,9 +186,9 @@ TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
     EXPECT_EQ(sub->widget()->size(), QSize(500, 300));
 
     sub->move(60, 45);
-    ASSERT_TRUE(SaveWindowPlacement(ws->registry, sub->widget(), QStringLiteral("dlgPlaced"), {}));
+    ASSERT_TRUE(SaveWindowPlacement(ws->program.registry, sub->widget(), QStringLiteral("dlgPlaced"), {}));
     QWidget restored;
-    RestoreWindowPlacement(ws->registry, &restored, QStringLiteral("dlgPlaced"), 15, 15);
+    RestoreWindowPlacement(ws->program.registry, &restored, QStringLiteral("dlgPlaced"), 15, 15);
     EXPECT_EQ(QRect(restored.pos(), restored.size()), QRect(60, 45, 500, 300));
 }
 
@@ -388,9 +388,9 @@ TEST_P(FrameCommandTest, IncreaseOverrideSetsTheStepOfAllDoors)
 TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
 {
     frame.reset();
-    ws->HelpFilePath = qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/help");
-    ws->HelpAvailable = true;
-    frame = std::make_unique<frmMain>(*ws);
+    ws->facts.HelpFilePath = qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/help");
+    ws->facts.HelpAvailable = true;
+    frame = std::make_unique<frmMain>(ws->program, ws->db, ws->cardServers, ws->session, ws->facts, ws->frameWindows);
     operatorWith({{kTable + 16, 15}, {kTable + 48, 1}});
     EXPECT_TRUE(menuItem(QStringLiteral("mnuHelpSearch"))->isEnabled());
 
@@ -417,7 +417,7 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
         {"frmGroupCheckIn", false, "9420Win_cards_access.htm#GuestCard"},
     };
     for (const auto &w : windows) {
-        QWidget *window = ws->windows.create(QLatin1String(w.kind), nullptr);
+        QWidget *window = ws->frameWindows.windows.create(QLatin1String(w.kind), nullptr);
         ASSERT_NE(window, nullptr) << w.kind;
         if (w.joiner)
             window->setProperty("Joiner", true);
@@ -433,7 +433,8 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
 
     // F1 in a modal dialog opens the dialog's page, although the dialog shadows the frame's shortcut.
     frame->helpViewer()->DisplayContents();
-    auto *search = qobject_cast<QDialog *>(ws->windows.create(QStringLiteral("frmCardSearchFilters"), frame.get()));
+    auto *search =
+        qobject_cast<QDialog *>(ws->frameWindows.windows.create(QStringLiteral("frmCardSearchFilters"), frame.get()));
     ASSERT_NE(search, nullptr);
     QTimer::singleShot(0, search, [search] {
         QWidget *focus = QApplication::focusWidget();
@@ -464,9 +465,9 @@ TEST_P(FrameCommandTest, AMissingHelpPageIsReported)
     contents.write("<html><body>Contents</body></html>");
     contents.close();
     frame.reset();
-    ws->HelpFilePath = help.path();
-    ws->HelpAvailable = true;
-    frame = std::make_unique<frmMain>(*ws);
+    ws->facts.HelpFilePath = help.path();
+    ws->facts.HelpAvailable = true;
+    frame = std::make_unique<frmMain>(ws->program, ws->db, ws->cardServers, ws->session, ws->facts, ws->frameWindows);
     registerFake(QStringLiteral("frmUserList"));
     operatorWith({{kTable + 16, 1}});
     trigger("mnuViewUserList");

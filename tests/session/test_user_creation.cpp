@@ -68,7 +68,7 @@ protected:
 
     qint32 create(const QString &surname = QStringLiteral("Berger"), const QString &firstname = QStringLiteral("Anna"))
     {
-        return CreateUserFromName(*ws, surname, firstname, nullptr, clockWait());
+        return CreateUserFromName(ws->program, ws->db, ws->session, surname, firstname, nullptr, clockWait());
     }
 
     StoredUser stored(qint32 userID)
@@ -223,7 +223,7 @@ TEST_P(UserCreationTest, AFailedInsertShowsItsErrorCodeAndAnswersOne)
         addUser(QString::fromLatin1(id));
     const int before = rowCount(TableId::Users);
     frmUserList list;
-    ws->notify.setOpenWindows([&list] { return QList<QObject *>{&list}; });
+    ws->session.notify.setOpenWindows([&list] { return QList<QObject *>{&list}; });
     messages->expect(-31230);
 
     EXPECT_EQ(create(), 1);
@@ -241,12 +241,12 @@ TEST_P(UserCreationTest, AnOpenUserListRefreshesItsRowsAndOtherListsDoNot)
     frmCardList cards;
     frmUserList first;
     frmUserList second;
-    ws->notify.setOpenWindows([&] { return QList<QObject *>{&cards, &first, &second}; });
+    ws->session.notify.setOpenWindows([&] { return QList<QObject *>{&cards, &first, &second}; });
     ASSERT_GT(create(), 2);
     EXPECT_EQ(first.refreshes, 1);
     EXPECT_EQ(second.refreshes, 1);
     EXPECT_EQ(cards.refreshes, 0);
-    ws->notify.setOpenWindows(nullptr);
+    ws->session.notify.setOpenWindows(nullptr);
 }
 
 TEST_P(UserCreationTest, TheProgramWaitsASecondOfServerTimeBeforeTheNextTry)
@@ -255,12 +255,13 @@ TEST_P(UserCreationTest, TheProgramWaitsASecondOfServerTimeBeforeTheNextTry)
     QElapsedTimer elapsed;
     elapsed.start();
     const double start = now;
-    ws->database->setClock([&] { return start + double(elapsed.elapsed()) / 1000.0 * kSecond; });
+    ws->db.database->setClock([&] { return start + double(elapsed.elapsed()) / 1000.0 * kSecond; });
     addUser(QStringLiteral("240601120000ID"));
     bool eventsRan = false;
     QTimer::singleShot(100, qApp, [&eventsRan] { eventsRan = true; });
 
-    const qint32 userID = CreateUserFromName(*ws, QStringLiteral("Berger"), QStringLiteral("Anna"), nullptr);
+    const qint32 userID =
+        CreateUserFromName(ws->program, ws->db, ws->session, QStringLiteral("Berger"), QStringLiteral("Anna"), nullptr);
     EXPECT_EQ(stored(userID).alphaID, QStringLiteral("240601120001ID"));
     EXPECT_TRUE(eventsRan);
     EXPECT_GE(elapsed.elapsed(), 1000);

@@ -56,8 +56,8 @@ TEST_F(StartupProgramTest, TheAdministratorLogsOnInFrontOfTheMainFrame)
     ASSERT_EQ(run(programEnvironment(QString())), StartupResult::Completed);
 
     EXPECT_TRUE(m_logonShown);
-    EXPECT_TRUE(m_ws->logon.loggedOn);
-    EXPECT_NE(m_ws->logon.CurrentOperatorID, 0);
+    EXPECT_TRUE(m_ws->session.logon.loggedOn);
+    EXPECT_NE(m_ws->session.logon.CurrentOperatorID, 0);
     ASSERT_NE(m_startup->mainFrame(), nullptr);
     EXPECT_EQ(m_startup->mainFrame()->objectName(), QStringLiteral("frmMain"));
     EXPECT_TRUE(m_startup->mainFrame()->isVisible());
@@ -76,7 +76,7 @@ TEST_F(StartupProgramTest, TheLogonStartsWithTheUserAndPasswordOfTheCommandLine)
     ASSERT_EQ(run(programEnvironment(QStringLiteral("/L FRONTDESK /P frontdesk-demo"))), StartupResult::Completed);
     EXPECT_EQ(m_presetUser, QStringLiteral("FRONTDESK"));
     EXPECT_EQ(m_presetPassword, QStringLiteral("frontdesk-demo"));
-    EXPECT_TRUE(m_ws->logon.loggedOn);
+    EXPECT_TRUE(m_ws->session.logon.loggedOn);
     EXPECT_TRUE(m_startup->commandLine().logonPassword.isEmpty());
 }
 

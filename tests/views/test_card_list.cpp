@@ -58,7 +58,7 @@ protected:
         storeCard({0x2000, QStringLiteral("Brown"), 266, 4, 45300.0, 105, {}});
         for (qint32 kind : kIssuableKinds)
             addCardName(kind, QStringLiteral("Kind %1").arg(kind));
-        list = std::make_unique<frmCardList>(*ws);
+        list = std::make_unique<frmCardList>(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
     }
 
     void TearDown() override
@@ -163,8 +163,8 @@ TEST_P(CardSearchTest, ShowsTheColumnsWithTheirTexts)
 {
     for (bool family : {false, true}) {
         setParameter(QStringLiteral("FAMILY"), family ? QStringLiteral("1") : QStringLiteral("0"));
-        ASSERT_EQ(ws->SystemParams->Family(), family);
-        frmCardList l(*ws);
+        ASSERT_EQ(ws->db.SystemParams->Family(), family);
+        frmCardList l(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         l.SetSearchFilters(allCards().values());
         l.StartSearch();
         EXPECT_EQ(l.grid().titledColumnCount(), family ? 14 : 13);
@@ -199,15 +199,15 @@ TEST_P(CardSearchTest, RefreshesOnUserAndDoorChangesButNotOnAdditions)
         std::function<void()> notify;
         bool refreshes;
     } rows[] = {
-        {"user added", [this] { ws->notify.NotifyUserAdded(3, 0); }, false},
-        {"user removed", [this] { ws->notify.NotifyUserRemoved(3); }, false},
-        {"door added", [this] { ws->notify.NotifyDoorAdded(101); }, false},
-        {"door range added", [this] { ws->notify.NotifyDoorRangeAdded(101, 110); }, false},
-        {"door removed", [this] { ws->notify.NotifyDoorRemoved(101, 101); }, false},
-        {"user updated", [this] { ws->notify.NotifyUserUpdated(3); }, true},
-        {"users refreshed", [this] { ws->notify.NotifyUsersRefresh(); }, true},
-        {"door updated", [this] { ws->notify.NotifyDoorUpdated(101, 0); }, true},
-        {"doors refreshed", [this] { ws->notify.NotifyDoorsRefresh(); }, true},
+        {"user added", [this] { ws->session.notify.NotifyUserAdded(3, 0); }, false},
+        {"user removed", [this] { ws->session.notify.NotifyUserRemoved(3); }, false},
+        {"door added", [this] { ws->session.notify.NotifyDoorAdded(101); }, false},
+        {"door range added", [this] { ws->session.notify.NotifyDoorRangeAdded(101, 110); }, false},
+        {"door removed", [this] { ws->session.notify.NotifyDoorRemoved(101, 101); }, false},
+        {"user updated", [this] { ws->session.notify.NotifyUserUpdated(3); }, true},
+        {"users refreshed", [this] { ws->session.notify.NotifyUsersRefresh(); }, true},
+        {"door updated", [this] { ws->session.notify.NotifyDoorUpdated(101, 0); }, true},
+        {"doors refreshed", [this] { ws->session.notify.NotifyDoorsRefresh(); }, true},
     };
     for (const auto &row : rows) {
         list->grid().ClearGrid();
@@ -215,7 +215,7 @@ TEST_P(CardSearchTest, RefreshesOnUserAndDoorChangesButNotOnAdditions)
         EXPECT_EQ(shown(*list).contains(0x3000), row.refreshes) << row.what;
     }
     list.reset();
-    ws->notify.NotifyUsersRefresh(); // a closed list has left the subscribers
+    ws->session.notify.NotifyUsersRefresh(); // a closed list has left the subscribers
 }
 
 TEST_P(CardSearchTest, HandsTheChosenCardBackToTheCallingWindow)
@@ -330,9 +330,9 @@ TEST_P(CardSearchTest, OpensThroughTheFramesSequenceWithTheSearchDialogFirst)
         bool cancelled;
     } rows[] = {{"OK", "cmdOK", false}, {"Cancel", "cmdCancel", true}};
     for (const auto &row : rows) {
-        std::unique_ptr<QWidget> made(ws->windows.create(QStringLiteral("frmCardList")));
+        std::unique_ptr<QWidget> made(ws->frameWindows.windows.create(QStringLiteral("frmCardList")));
         ASSERT_TRUE(DialogMembers::isDialogAvailable(made.get()));
-        std::unique_ptr<QWidget> filter(ws->windows.create(QStringLiteral("frmCardSearchFilters")));
+        std::unique_ptr<QWidget> filter(ws->frameWindows.windows.create(QStringLiteral("frmCardSearchFilters")));
         filter->setProperty("List", QVariant::fromValue<QObject *>(made.get()));
         QTimer::singleShot(0, filter.get(), [&filter, &row] {
             child<QLineEdit>(filter.get(), QStringLiteral("txtSurname"))->setText(QStringLiteral("Sm"));
@@ -352,17 +352,18 @@ TEST_P(CardSearchTest, KeepsItsPlacementAndColumnsButNotThoseOfAListThatNeverSho
 {
     list.reset();
     {
-        frmCardList shownList(*ws);
+        frmCardList shownList(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         shownList.show();
         shownList.resize(700, 300);
         shownList.grid().setColumnWidth(3, 222);
     }
     {
-        frmCardList cancelled(*ws); // the search dialog was cancelled: never shown
+        frmCardList cancelled(ws->program, ws->db, ws->cardServers, ws->session,
+                              ws->frameWindows); // the search dialog was cancelled: never shown
         cancelled.resize(400, 200);
         cancelled.grid().setColumnWidth(3, 50);
     }
-    frmCardList reopened(*ws);
+    frmCardList reopened(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
     EXPECT_EQ(reopened.size(), QSize(700, 300));
     EXPECT_EQ(reopened.grid().columnWidth(3), 222);
     EXPECT_TRUE(messages->shown().empty());
@@ -371,7 +372,7 @@ TEST_P(CardSearchTest, KeepsItsPlacementAndColumnsButNotThoseOfAListThatNeverSho
 TEST_P(CardSearchTest, WithoutReadRightOnCardsTheListIsNotAvailable)
 {
     ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::TableRightsBase + TableId::Cards));
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     messages->expect(-31143);
     EXPECT_FALSE(list->IsDialogAvailable());
     list->show();
@@ -388,15 +389,16 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
 {
     QStringList calls;
     for (const char *kind : {"frmGuestCard", "frmFunctionCard"})
-        ws->windows.add(QLatin1String(kind), [this, &calls, kind](QWidget *) {
-            auto *w = new RecordingCardWindow(calls, ws->firstCardsIntf.get());
+        ws->frameWindows.windows.add(QLatin1String(kind), [this, &calls, kind](QWidget *) {
+            auto *w = new RecordingCardWindow(calls, ws->cardServers.firstCardsIntf.get());
             w->setObjectName(QLatin1String(kind));
             return w;
         });
     QStringList opened;
-    ws->openWindow = [this, &opened](const QString &kind, const std::function<void(QWidget *)> &arguments) {
+    ws->frameWindows.openWindow = [this, &opened](const QString &kind,
+                                                  const std::function<void(QWidget *)> &arguments) {
         opened << kind;
-        QWidget *w = ws->windows.create(kind, nullptr);
+        QWidget *w = ws->frameWindows.windows.create(kind, nullptr);
         w->setAttribute(Qt::WA_DeleteOnClose);
         if (arguments)
             arguments(w);
@@ -420,7 +422,7 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
         SCOPED_TRACE(row.kind);
         const qint32 number = issueCard(row.kind, row.room);
         ASSERT_NE(number, 0);
-        frmCardList list(*ws);
+        frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         CardSearchFilters f;
         f.registrationFrom = f.registrationTo = number;
         list.SetSearchFilters(f.values());
@@ -449,9 +451,9 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
 TEST_P(OpenCardTest, WithoutTheOpenCardFunctionNothingOpens)
 {
     ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::FunctionBase + 10));
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     storeCard({0x1A00, QStringLiteral("Smith")});
-    frmCardList list(*ws);
+    frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
     list.StartSearch();
     ASSERT_EQ(shown(list).size(), 1);
     EXPECT_FALSE(child<QPushButton>(&list, QStringLiteral("cmdSelect"))->isEnabled());
@@ -461,7 +463,7 @@ TEST_P(OpenCardTest, RegistersTheListAndItsSearchDialog)
 {
     RegisterViewWindows(*ws);
     for (const char *kind : {"frmCardList", "frmCardSearchFilters"}) {
-        std::unique_ptr<QWidget> w(ws->windows.create(QLatin1String(kind)));
+        std::unique_ptr<QWidget> w(ws->frameWindows.windows.create(QLatin1String(kind)));
         ASSERT_TRUE(w) << kind;
         EXPECT_EQ(w->objectName(), QLatin1String(kind));
     }

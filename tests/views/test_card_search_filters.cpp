@@ -27,7 +27,7 @@ protected:
             return;
         for (qint32 kind : {256, 257, 258, 260, 262, 266, 270, 278})
             addCardName(kind, QStringLiteral("Kind %1").arg(kind));
-        list = std::make_unique<frmCardList>(*ws);
+        list = std::make_unique<frmCardList>(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         before = list->filters().values();
     }
 
@@ -39,7 +39,7 @@ protected:
 
     std::unique_ptr<frmCardSearchFilters> makeDialog()
     {
-        auto dialog = std::make_unique<frmCardSearchFilters>(*ws);
+        auto dialog = std::make_unique<frmCardSearchFilters>(ws->program, ws->db, ws->session);
         dialog->setProperty("List", QVariant::fromValue<QObject *>(list.get()));
         return dialog;
     }
@@ -134,7 +134,7 @@ TEST_P(SearchDialogTest, TheTickedKindsBecomeTheListsKindFilter)
 TEST_P(SearchDialogTest, OffersTheKindsTheOperatorMayIssueAndOperatorCardsOnlyWhenTheyAreUsed)
 {
     addRight(kDeskTemplate, Authority::CardKindBase + 270, 0, 1440);
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     for (bool opCards : {false, true}) {
         setParameter(clsSystemParams::keyName(clsSystemParams::OpCardAtLogonKey),
                      opCards ? QStringLiteral("1") : QStringLiteral("0"));
@@ -225,7 +225,7 @@ TEST_P(SearchDialogTest, AClosedDoorAreaStaysClosedWithoutTheRightToReadDoorArea
     addDoorGroup(1, QStringLiteral("First floor"));
     addDoor({.id = 101, .name = QStringLiteral("101"), .group = 1});
     ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::TableRightsBase + TableId::DoorGroups));
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     auto dialog = makeDialog();
     QTreeWidgetItem *floor = child<QTreeWidget>(dialog.get(), QStringLiteral("tvwDoors"))->topLevelItem(0);
     ASSERT_TRUE(floor);
@@ -264,7 +264,7 @@ TEST_P(SearchDialogTest, ClearAllEmptiesTheFieldsAndDropsTheDoor)
 TEST_P(SearchDialogTest, ASearchEstimatedAboveFiftyThousandCardsIsRefused)
 {
     // 60000 current cards issued one a day apart in 1000 days, each valid for a day.
-    QSqlQuery q(ws->database->sqlDatabase());
+    QSqlQuery q(ws->db.database->sqlDatabase());
     ASSERT_TRUE(q.exec(QStringLiteral(
         R"(WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 59999) )"
         R"(INSERT INTO "Cards" ("registrationNumber", "userID", "cardNameID", "issueTime", "startTime", )"
