@@ -4,7 +4,7 @@
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "texts/LocaleFormat.h"
 
 #include <QDateTime>

@@ -4,7 +4,7 @@
 #include "cards/frmGuestCard.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "session/Services.h"
 #include "session/UserCreation.h"
 #include "settings/clsSystemParams.h"

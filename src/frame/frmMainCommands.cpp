@@ -1,5 +1,5 @@
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "frame/HelpTopics.h"
 #include "frame/frmAbout.h"
 #include "frame/frmMain.h"

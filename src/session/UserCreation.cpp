@@ -3,7 +3,7 @@
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "platform/BusySignal.h"
 #include "session/Services.h"
 

@@ -1,10 +1,10 @@
 #include "views/frmCardList.h"
 
+#include "cards/CardNames.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
-#include "data/CardNames.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"

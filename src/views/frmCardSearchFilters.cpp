@@ -3,7 +3,7 @@
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"

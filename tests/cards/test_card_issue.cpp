@@ -77,7 +77,7 @@ protected:
     std::unique_ptr<CardIssue> makeIssue()
     {
         logOnIssuer();
-        auto issue = std::make_unique<CardIssue>(ws->program, ws->cardServers, ws->session, dialog, kErrorCode);
+        auto issue = std::make_unique<CardIssue>(ws->program, ws->cardServers, ws->session, dialog.data(), kErrorCode);
         issue->setPollInterval(0);
         issue->setLockInputs([this](bool locked) { lockCalls << locked; });
         issue->setEncoderSetup([] { ADD_FAILURE() << "unexpected encoder selection"; });
@@ -485,7 +485,7 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.kind);
         logOnIssuer();
-        CardIssue issue(ws->program, ws->cardServers, ws->session, dialog, kErrorCode);
+        CardIssue issue(ws->program, ws->cardServers, ws->session, dialog.data(), kErrorCode);
         issue.cards().NewCard();
         issue.cards().BeginBlock(CardKinds::find(row.kind)->firstBlock);
         CardFields fields;

@@ -4,7 +4,7 @@
 #include "cards/frmGuestCard.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "texts/Texts.h"
 #include "ui/DialogMembers.h"
 

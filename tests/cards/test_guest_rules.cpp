@@ -2,7 +2,7 @@
 #include "cards/GuestRules.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 
 using namespace GuestRules;
 

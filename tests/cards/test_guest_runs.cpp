@@ -8,7 +8,7 @@
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "session/Authority.h"
 #include "texts/Texts.h"
 #include "ui/DialogMembers.h"

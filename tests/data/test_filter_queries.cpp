@@ -1,8 +1,8 @@
 #include "DatabaseFixture.h"
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/TableDefs.h"
-#include "data/Filter.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
+#include "ui/grid/Filter.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 #include "ScriptedMessages.h"
 #include "SessionFixture.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "session/UserCreation.h"
 
 #include <QApplication>
@@ -202,16 +202,6 @@ TEST_P(UserCreationTest, ATakenIdentifierIsTriedAgainASecondLaterAtMostThreeTime
         }
     }
     EXPECT_TRUE(messages->shown().empty());
-}
-
-TEST_P(UserCreationTest, TwoNamesInTheSameSecondGetIdentifiersOneSecondApart)
-{
-    const qint32 first = create(QStringLiteral("Berger"), QStringLiteral("Anna"));
-    const qint32 second = create(QStringLiteral("Keller"), QStringLiteral("Jonas"));
-    ASSERT_NE(first, second);
-    EXPECT_EQ(stored(first).alphaID, QStringLiteral("240601120000ID"));
-    EXPECT_EQ(stored(second).alphaID, QStringLiteral("240601120001ID"));
-    EXPECT_EQ(stored(second).surname, QStringLiteral("Keller"));
 }
 
 TEST_P(UserCreationTest, AFailedInsertShowsItsErrorCodeAndAnswersOne)

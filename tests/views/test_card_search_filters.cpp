@@ -1,7 +1,7 @@
 #include "CardListFixture.h"
 #include "FindChild.h"
 #include "components/recordtable/RecordDatabase.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "views/frmCardList.h"

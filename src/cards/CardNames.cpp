@@ -1,4 +1,4 @@
-#include "data/CardNames.h"
+#include "cards/CardNames.h"
 
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
