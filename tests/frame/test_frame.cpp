@@ -165,6 +165,11 @@ TEST_P(FrameTest, BusyStateShowsTheHourglassAndTheNumberedText)
     frame->SetBusyState(0);
     EXPECT_EQ(panel->text(), GetText(-32000));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "one idle state takes the hourglass off";
+    frame->hide();
+    frame.reset();
+    SetBusyState(ws->session.frame.busy, 1);
+    EXPECT_NE(QApplication::overrideCursor(), nullptr) << "without the frame the pointer alone shows";
+    SetBusyState(ws->session.frame.busy, 0);
 }
 
 TEST_P(FrameTest, DecliningTheCloseQuestionKeepsTheFrame)

@@ -167,7 +167,6 @@ TEST_P(UserCreationTest, ATakenIdentifierIsTriedAgainASecondLaterAtMostThreeTime
         size_t waits;
     };
     const std::vector<Case> cases = {
-        {"free", {}, {}, "240601120000ID", 0},
         {"one taken", {"240601120000ID"}, {}, "240601120001ID", 1},
         {"taken by a removed user", {}, {"240601120000ID"}, "240601120001ID", 1},
         {"two taken", {"240601120000ID", "240601120001ID"}, {}, "240601120002ID", 2},
