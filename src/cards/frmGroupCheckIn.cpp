@@ -93,8 +93,8 @@ private:
 };
 
 frmGroupCheckIn::frmGroupCheckIn(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent)
-    : QDialog(parent), m_program(program), m_db(db), m_session(session),
-      m_table(std::make_unique<RecordTable>(*db.database)), m_doorsListener(std::make_unique<DoorsListener>(*this)),
+    : QDialog(parent), m_program(program), m_session(session), m_table(std::make_unique<RecordTable>(*db.database)),
+      m_doorsListener(std::make_unique<DoorsListener>(*this)),
       m_doorGroupsListener(std::make_unique<DoorGroupsListener>(*this))
 {
     setObjectName(QStringLiteral("frmGroupCheckIn"));

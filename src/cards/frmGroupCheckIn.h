@@ -89,7 +89,6 @@ private:
     void cmdCancel_Click();
 
     ProgramServices &m_program;
-    DatabaseServices &m_db;
     Session &m_session;
     std::unique_ptr<RecordTable> m_table;
     std::unique_ptr<DoorsListener> m_doorsListener;
