@@ -5,7 +5,7 @@
 // OSTRELLE_BENCH_EVENTS, OSTRELLE_BENCH_REPS, OSTRELLE_BENCH_DATA, OSTRELLE_BENCH_PG).
 #include "BenchDatabases.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "texts/Texts.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"

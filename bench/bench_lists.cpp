@@ -4,7 +4,7 @@
 // OSTRELLE_BENCH_PG or OSTRELLE_TEST_PG, else a throwaway server started with scripts/pg-start.sh.
 #include "BenchDatabases.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "texts/Texts.h"
 
 #include <QCoreApplication>

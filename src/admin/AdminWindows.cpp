@@ -6,6 +6,10 @@
 
 void RegisterAdminWindows(Workstation &ws)
 {
-    ws.windows.add(WindowKinds::UserList, [&ws](QWidget *parent) { return new frmUserList(ws, parent); });
-    ws.windows.add(WindowKinds::UserData, [&ws](QWidget *parent) { return new frmUserData(ws, parent); });
+    ws.frameWindows.windows.add(WindowKinds::UserList, [&ws](QWidget *parent) {
+        return new frmUserList(ws.program, ws.db, ws.cardServers, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::UserData, [&ws](QWidget *parent) {
+        return new frmUserData(ws.program, ws.db, ws.session, parent);
+    });
 }

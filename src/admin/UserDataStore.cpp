@@ -1,6 +1,7 @@
 #include "admin/UserDataStore.h"
 
-#include "data/Fields.h"
+#include "components/recordtable/FieldNames.h"
+#include "components/recordtable/TableDefs.h"
 
 #include <QVariant>
 

@@ -1,11 +1,12 @@
 #include "admin/UserRegister.h"
 
 #include "admin/UserDataStore.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
+#include "components/recordtable/TableDefs.h"
 #include "session/Authority.h"
-#include "session/Workstation.h"
-#include "ui/Messages.h"
+#include "session/Services.h"
+#include "texts/Messages.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ constexpr qint32 kReissuedCard = 3;
 const QLatin1String kSearchFields[UserSearchFieldCount] = {
     Field::alphaID, Field::surname, Field::firstname, Field::address1, Field::address2, Field::zipcode, Field::city};
 
-RemoveOutcome askRemoval(Workstation &ws, const QString &alphaID, int16_t buttonsText, QWidget *parent)
+RemoveOutcome askRemoval(ProgramServices &program, const QString &alphaID, int16_t buttonsText, QWidget *parent)
 {
     if (buttonsText == 0)
         return RemoveOutcome::Removed;
@@ -32,7 +33,7 @@ RemoveOutcome askRemoval(Workstation &ws, const QString &alphaID, int16_t button
     question.style = MessageStyle::Question;
     question.buttons = buttonsText == RemoveOneOfSeveral ? MessageButtons::YesNoCancel : MessageButtons::YesNo;
     question.buttonNumbers = {buttonsText};
-    const int answer = ws.messages->show(question, parent);
+    const int answer = program.messages->show(question, parent);
     if (buttonsText != RemoveOneOfSeveral)
         return answer == 0 ? RemoveOutcome::Removed : RemoveOutcome::Cancelled;
     switch (answer) {
@@ -47,20 +48,20 @@ RemoveOutcome askRemoval(Workstation &ws, const QString &alphaID, int16_t button
     }
 }
 
-void showRemoveError(Workstation &ws, const RecordTable &table, QWidget *parent)
+void showRemoveError(ProgramServices &program, const RecordTable &table, QWidget *parent)
 {
-    ws.messages->errorWithCode(kRemoveErrorCode, table.ErrorText(table.Status()), parent);
+    program.messages->errorWithCode(kRemoveErrorCode, table.ErrorText(table.Status()), parent);
 }
 
 // Drops the operator's note, operator row and password; the first failure is shown.
-bool dropOperator(Workstation &ws, RecordTable &table, qint32 userID, const QVariant &noteID, QWidget *parent)
+bool dropOperator(ProgramServices &program, RecordTable &table, qint32 userID, const QVariant &noteID, QWidget *parent)
 {
     if (!noteID.isNull() && noteID.toInt() != 0) {
         table.SelectTable(TableId::Notes);
         table.SetField(Field::noteID, noteID);
         table.DeleteRecord();
         if (table.Status() != RecordStatus::Ok && table.Status() != RecordStatus::NoRecord) {
-            showRemoveError(ws, table, parent);
+            showRemoveError(program, table, parent);
             return false;
         }
     }
@@ -69,7 +70,7 @@ bool dropOperator(Workstation &ws, RecordTable &table, qint32 userID, const QVar
         table.SetField(Field::userID, userID);
         table.DeleteRecord();
         if (table.Status() != RecordStatus::Ok && table.Status() != RecordStatus::NoRecord) {
-            showRemoveError(ws, table, parent);
+            showRemoveError(program, table, parent);
             return false;
         }
     }
@@ -103,37 +104,39 @@ UserListQuery BuildUserListQuery(int entry, const QString &text)
     return query;
 }
 
-RemoveOutcome RemoveUser(Workstation &ws, qint32 userID, const QString &alphaID, int16_t buttonsText, QWidget *parent)
+RemoveOutcome RemoveUser(ProgramServices &program, DatabaseServices &db, Session &session, qint32 userID,
+                         const QString &alphaID, int16_t buttonsText, QWidget *parent)
 {
-    RecordTable table(*ws.database);
+    RecordTable table(*db.database);
     table.SelectTable(TableId::Operators);
     table.SetField(Field::userID, userID);
     table.FindRecord();
     const bool isOperator = table.Status() == RecordStatus::Ok;
     const QVariant noteID = isOperator ? table.GetField(Field::noteID) : QVariant();
-    if (isOperator && !ws.authority.HasRight(TableId::Operators, Authority::Delete)) {
-        ws.messages->error(kOperatorNotRemovable, {}, {}, parent);
+    if (isOperator && !session.authority.HasRight(TableId::Operators, Authority::Delete)) {
+        program.messages->error(kOperatorNotRemovable, {}, {}, parent);
         return RemoveOutcome::Refused;
     }
 
-    const RemoveOutcome answer = askRemoval(ws, alphaID, buttonsText, parent);
+    const RemoveOutcome answer = askRemoval(program, alphaID, buttonsText, parent);
     if (answer != RemoveOutcome::Removed && answer != RemoveOutcome::RemovedAll)
         return answer;
 
-    const UserStoreResult removed = UserDataStore(*ws.database).setRemoved(userID, true);
+    // Users are never deleted: cards and events keep pointing at them.
+    const UserStoreResult removed = UserDataStore(*db.database).setRemoved(userID, true);
     if (removed.status == RecordStatus::NoRecord) {
-        ws.messages->error(kRecordGone, {}, {}, parent);
+        program.messages->error(kRecordGone, {}, {}, parent);
         return RemoveOutcome::Failed;
     }
     if (!removed.ok()) {
-        ws.messages->errorWithCode(kRemoveErrorCode, removed.errorText, parent);
+        program.messages->errorWithCode(kRemoveErrorCode, removed.errorText, parent);
         return RemoveOutcome::Failed;
     }
-    ws.notify.NotifyUserRemoved(userID);
+    session.notify.NotifyUserRemoved(userID);
 
     if (isOperator) {
-        ws.notify.NotifyOperatorRemoved(userID);
-        if (!dropOperator(ws, table, userID, noteID, parent))
+        session.notify.NotifyOperatorRemoved(userID);
+        if (!dropOperator(program, table, userID, noteID, parent))
             return RemoveOutcome::Failed;
     }
     return answer;

@@ -8,7 +8,9 @@
 
 class QWidget;
 class RecordTable;
-class Workstation;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // The rules of the user register that the user list and the user dialog share, free of widgets.
 
@@ -41,8 +43,8 @@ enum class RemoveOutcome {
 // removed, announces it and, for an operator, drops the operator's rows and note.
 inline constexpr int16_t RemoveOneUser = 17001;
 inline constexpr int16_t RemoveOneOfSeveral = 17008;
-RemoveOutcome RemoveUser(Workstation &ws, qint32 userID, const QString &alphaID, int16_t buttonsText,
-                         QWidget *parent = nullptr);
+RemoveOutcome RemoveUser(ProgramServices &program, DatabaseServices &db, Session &session, qint32 userID,
+                         const QString &alphaID, int16_t buttonsText, QWidget *parent = nullptr);
 
 // The user's newest valid staff card (employee 260 or supervisor 261, valid or reissued, not yet
 // expired at now). Status 0 with the card, RecordStatus::NoRecord without one, else the database's status.

@@ -1,7 +1,8 @@
 #include "admin/frmUserData.h"
 
-#include "data/Fields.h"
-#include "session/Workstation.h"
+#include "components/recordtable/FieldNames.h"
+#include "components/recordtable/TableDefs.h"
+#include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
@@ -45,23 +46,24 @@ const InputDef kInputs[UserFieldCount] = {
 
 } // namespace
 
-frmUserData::frmUserData(Workstation &ws, QWidget *parent)
-    : QWidget(parent), m_ws(ws), m_store(*ws.database), m_cmdSave(CommandButton(this, "cmdSave", 27104)),
-      m_cmdUpdate(CommandButton(this, "cmdUpdate", 27105)), m_cmdClose(CommandButton(this, "cmdClose", 27011))
+frmUserData::frmUserData(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent)
+    : QWidget(parent), m_program(program), m_db(db), m_session(session), m_store(*db.database),
+      m_cmdSave(CommandButton(this, "cmdSave", 27104)), m_cmdUpdate(CommandButton(this, "cmdUpdate", 27105)),
+      m_cmdClose(CommandButton(this, "cmdClose", 27011))
 {
     setObjectName(QStringLiteral("frmUserData"));
     buildControls();
     connect(m_cmdSave, &QPushButton::clicked, this, &frmUserData::cmdSave_Click);
     connect(m_cmdUpdate, &QPushButton::clicked, this, &frmUserData::cmdUpdate_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { UnloadWindow(this); });
-    m_ws.notify.SubscribeUsers(this, Notify::handleOf(this));
+    m_session.notify.SubscribeUsers(this, Notify::handleOf(this));
     setUserID(0);
 }
 
 frmUserData::~frmUserData()
 {
-    m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
-    m_ws.openDialogs.reset(kWindowNumber);
+    m_session.notify.UnsubscribeUsers(Notify::handleOf(this));
+    m_session.openDialogs.reset(kWindowNumber);
 }
 
 void frmUserData::buildControls()
@@ -100,7 +102,7 @@ void frmUserData::buildControls()
 void frmUserData::UpdateFieldNames()
 {
     for (int index = 0; index < kFreeFieldCount; ++index) {
-        const QString name = m_ws.SystemParams ? m_ws.SystemParams->NotDefined(index) : GetText(16120);
+        const QString name = m_db.SystemParams ? m_db.SystemParams->NotDefined(index) : GetText(16120);
         m_labels[Address1 + index]->setText(name + QLatin1Char(':'));
     }
 }
@@ -115,8 +117,8 @@ void frmUserData::setUserID(qint32 userID)
             input->clear();
         m_storedAlphaID.clear();
     }
-    m_cmdSave->setEnabled(m_ws.authority.HasRight(TableId::Users, Authority::Write));
-    m_cmdUpdate->setEnabled(m_ws.authority.HasRight(TableId::Users, Authority::Edit));
+    m_cmdSave->setEnabled(m_session.authority.HasRight(TableId::Users, Authority::Write));
+    m_cmdUpdate->setEnabled(m_session.authority.HasRight(TableId::Users, Authority::Edit));
     showMode();
     m_inputs[AlphaID]->setFocus();
 }
@@ -158,18 +160,18 @@ int frmUserData::HelpContextID() const
 
 bool frmUserData::IsDialogAvailable()
 {
-    return m_ws.authority.IsTableDialogAvailable(TableId::Users, this);
+    return m_session.authority.IsTableDialogAvailable(TableId::Users, this);
 }
 
 void frmUserData::Activate()
 {
-    m_ws.openDialogs.set(kWindowNumber);
+    m_session.openDialogs.set(kWindowNumber);
     EvaluateAuthority();
 }
 
 void frmUserData::EvaluateAuthority()
 {
-    const Authority &rights = m_ws.authority;
+    const Authority &rights = m_session.authority;
     const bool write = rights.HasRight(TableId::Users, Authority::Write);
     if (!rights.HasRight(TableId::Users, Authority::Read) || (m_userID == 0 && !write)) {
         UnloadWindow(this);
@@ -219,7 +221,7 @@ bool frmUserData::checkRequired()
 {
     for (Input input : {AlphaID, Surname, Firstname}) {
         if (value(input).isEmpty()) {
-            m_ws.messages->error(kRequired, {}, {}, this);
+            m_program.messages->error(kRequired, {}, {}, this);
             focusInput(input);
             return false;
         }
@@ -230,16 +232,16 @@ bool frmUserData::checkRequired()
 void frmUserData::showStoreError(int32_t code, const UserStoreResult &failure)
 {
     if (failure.status == RecordStatus::NoRecord)
-        m_ws.messages->error(kRecordGone, {}, {}, this);
+        m_program.messages->error(kRecordGone, {}, {}, this);
     else
-        m_ws.messages->errorWithCode(code, failure.errorText, this);
+        m_program.messages->errorWithCode(code, failure.errorText, this);
 }
 
 void frmUserData::cmdSave_Click()
 {
     if (m_userID != 0 || !m_cmdSave->isEnabled() || !checkRequired())
         return;
-    if (!m_ws.authority.EnsureLogonShared(true))
+    if (!m_session.authority.EnsureLogonShared(true))
         return;
     IdentifierOwner owner;
     if (const UserStoreResult found = m_store.findIdentifierOwner(value(AlphaID), 0, owner); !found.ok()) {
@@ -251,7 +253,7 @@ void frmUserData::cmdSave_Click()
         return;
     }
     if (!owner.removed) {
-        m_ws.messages->error(kIdentifierInUse, {}, {}, this);
+        m_program.messages->error(kIdentifierInUse, {}, {}, this);
         focusInput(AlphaID);
         return;
     }
@@ -261,7 +263,7 @@ void frmUserData::cmdSave_Click()
     question.style = MessageStyle::Question;
     question.buttons = MessageButtons::YesNo;
     question.buttonNumbers = {kButtonsYesNo};
-    if (m_ws.messages->show(question, this) != 0) {
+    if (m_program.messages->show(question, this) != 0) {
         focusInput(AlphaID);
         return;
     }
@@ -278,7 +280,7 @@ void frmUserData::insertUser()
     m_userID = userID;
     m_storedAlphaID = value(AlphaID);
     showMode();
-    m_ws.notify.NotifyUserAdded(userID, 0);
+    m_session.notify.NotifyUserAdded(userID, 0);
     if (QPointer<QWidget> caller = m_caller) {
         const auto handBack = m_handBack;
         setChoiceRequest({});
@@ -297,7 +299,7 @@ void frmUserData::reuseUser(qint32 userID)
     }
     setUserID(userID);
     // Back in the register: the lists show the user again.
-    m_ws.notify.NotifyUserAdded(userID, 0);
+    m_session.notify.NotifyUserAdded(userID, 0);
 }
 
 void frmUserData::cmdUpdate_Click()
@@ -313,15 +315,15 @@ void frmUserData::cmdUpdate_Click()
         }
         if (owner.userID != 0) {
             if (owner.removed)
-                m_ws.messages->error(kIdentifierOfRemovedUser, {owner.alphaID, owner.surname, owner.firstname}, {},
-                                     this);
+                m_program.messages->error(kIdentifierOfRemovedUser, {owner.alphaID, owner.surname, owner.firstname}, {},
+                                          this);
             else
-                m_ws.messages->error(kIdentifierInUse, {}, {}, this);
+                m_program.messages->error(kIdentifierInUse, {}, {}, this);
             focusInput(AlphaID);
             return;
         }
     }
-    if (!m_ws.authority.EnsureLogonShared(true))
+    if (!m_session.authority.EnsureLogonShared(true))
         return;
     if (const UserStoreResult updated = m_store.update(m_userID, values()); !updated.ok()) {
         showStoreError(kUpdateErrorCode, updated);
@@ -329,7 +331,7 @@ void frmUserData::cmdUpdate_Click()
     }
     m_storedAlphaID = value(AlphaID);
     showMode();
-    m_ws.notify.NotifyUserUpdated(m_userID);
+    m_session.notify.NotifyUserUpdated(m_userID);
 }
 
 void frmUserData::keyPressEvent(QKeyEvent *event)

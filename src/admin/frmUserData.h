@@ -1,7 +1,7 @@
 #pragma once
 
 #include "admin/UserDataStore.h"
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 #include "ui/WindowContracts.h"
 
 #include <QPointer>
@@ -14,7 +14,10 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class Workstation;
+class RecordTable;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // The user dialog: creates a user (UserID 0) or edits one. A new user whose identifier belongs to
 // a removed user may bring that user back instead. Opened for a window that asked for a user, a
@@ -24,7 +27,7 @@ class frmUserData : public QWidget, public UserDataWindow, public clsIUsers
     Q_OBJECT
 
 public:
-    explicit frmUserData(Workstation &ws, QWidget *parent = nullptr);
+    frmUserData(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent = nullptr);
     ~frmUserData() override;
 
     qint32 UserID() const { return m_userID; }
@@ -70,7 +73,9 @@ private:
     void insertUser();
     void reuseUser(qint32 userID);
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    Session &m_session;
     UserDataStore m_store;
     std::array<QLabel *, InputCount> m_labels{};
     std::array<QLineEdit *, InputCount> m_inputs{};

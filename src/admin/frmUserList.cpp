@@ -4,9 +4,10 @@
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/RegistrationNumber.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
-#include "data/OleDate.h"
+#include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
@@ -54,20 +55,22 @@ const QString kMenuProperties = QStringLiteral("UP");
 const QString kMenuCards = QStringLiteral("UC");
 const QString kMenuStaffCard = QStringLiteral("US");
 
-QString freeFieldCaption(const Workstation &ws, int index)
+QString freeFieldCaption(const DatabaseServices &db, int index)
 {
-    return ws.SystemParams ? ws.SystemParams->NotDefined(index) : GetText(16120);
+    return db.SystemParams ? db.SystemParams->NotDefined(index) : GetText(16120);
 }
 
 } // namespace
 
-frmUserList::frmUserList(Workstation &ws, QWidget *parent)
-    : QWidget(parent), m_ws(ws), m_tlvUsers(new RecordGrid(*ws.database, this)), m_lblSearchField(new QLabel(this)),
+frmUserList::frmUserList(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                         FrameWindows &frameWindows, QWidget *parent)
+    : QWidget(parent), m_program(program), m_db(db), m_cardServers(cardServers), m_session(session),
+      m_frameWindows(frameWindows), m_tlvUsers(new RecordGrid(*db.database, this)), m_lblSearchField(new QLabel(this)),
       m_cboSearchField(new QComboBox(this)), m_lblSearch(new QLabel(this)), m_txtSearch(new QLineEdit(this)),
       m_cmdAdd(CommandButton(this, "cmdAdd", 27006)), m_cmdRemove(CommandButton(this, "cmdRemove", 27007)),
       m_cmdProperties(CommandButton(this, "cmdProperties", 27008)), m_cmdPrint(CommandButton(this, "cmdPrint", 27009)),
       m_cmdSelect(CommandButton(this, "cmdSelect", 27010)), m_cmdClose(CommandButton(this, "cmdClose", 27011)),
-      m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvUsers, *ws.messages, GetText(kCaption))), m_popup(this)
+      m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvUsers, *program.messages, GetText(kCaption))), m_popup(this)
 {
     setObjectName(QStringLiteral("frmUserList"));
     setWindowTitle(GetText(kCaption));
@@ -105,16 +108,16 @@ frmUserList::frmUserList(Workstation &ws, QWidget *parent)
             [this] { ShowListMenu(m_cmdPrint->mapToGlobal(QPoint(0, m_cmdPrint->height())), true); });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { UnloadWindow(this); });
 
-    m_ws.notify.SubscribeUsers(this, Notify::handleOf(this));
+    m_session.notify.SubscribeUsers(this, Notify::handleOf(this));
     updateButtons();
     restartSearch();
 }
 
 frmUserList::~frmUserList()
 {
-    m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
-    SaveGridLayout(m_ws.registry, m_tlvUsers, kColumnKey, LiteralErrorBox(*m_ws.messages, nullptr));
-    m_ws.openDialogs.reset(kWindowNumber);
+    m_session.notify.UnsubscribeUsers(Notify::handleOf(this));
+    SaveGridLayout(m_program.registry, m_tlvUsers, kColumnKey, LiteralErrorBox(*m_program.messages, nullptr));
+    m_session.openDialogs.reset(kWindowNumber);
 }
 
 void frmUserList::buildControls()
@@ -164,13 +167,13 @@ void frmUserList::buildControls()
 
 void frmUserList::setUpGrid()
 {
-    m_tlvUsers->GridComputerName(m_ws.ComputerName);
+    m_tlvUsers->GridComputerName(m_program.ComputerName);
     m_tlvUsers->GridOption(true);
     m_tlvUsers->BindTable(TableId::UserView);
     m_tlvUsers->SetCaptions(captions());
     m_tlvUsers->SetColumns(kColumns);
     m_tlvUsers->SetListText(GetText(kListText));
-    RestoreGridLayout(m_ws.registry, m_tlvUsers, kColumnKey);
+    RestoreGridLayout(m_program.registry, m_tlvUsers, kColumnKey);
 }
 
 QString frmUserList::captions() const
@@ -178,7 +181,7 @@ QString frmUserList::captions() const
     QStringList list{GetText(27001), GetText(27002), GetText(27003)};
     for (int index = 0; index < kFreeFieldCount; ++index) {
         // The grid splits its captions at commas.
-        list << freeFieldCaption(m_ws, index).replace(QLatin1Char(','), QLatin1Char(' '));
+        list << freeFieldCaption(m_db, index).replace(QLatin1Char(','), QLatin1Char(' '));
     }
     return list.join(QLatin1Char(','));
 }
@@ -206,18 +209,18 @@ int frmUserList::HelpContextID() const
 
 bool frmUserList::IsDialogAvailable()
 {
-    return m_ws.authority.IsTableDialogAvailable(TableId::Users, this);
+    return m_session.authority.IsTableDialogAvailable(TableId::Users, this);
 }
 
 void frmUserList::Activate()
 {
-    m_ws.openDialogs.set(kWindowNumber);
+    m_session.openDialogs.set(kWindowNumber);
     EvaluateAuthority();
 }
 
 void frmUserList::EvaluateAuthority()
 {
-    if (!m_ws.authority.HasRight(TableId::Users, Authority::Read)) {
+    if (!m_session.authority.HasRight(TableId::Users, Authority::Read)) {
         UnloadWindow(this);
         return;
     }
@@ -243,7 +246,7 @@ void frmUserList::UpdateComboboxItems()
     for (int entry = 0; entry < kFirstFreeFieldEntry; ++entry)
         m_cboSearchField->setItemText(entry, GetText(int16_t(27001 + entry)));
     for (int index = 0; index < kFreeFieldCount; ++index)
-        m_cboSearchField->setItemText(kFirstFreeFieldEntry + index, freeFieldCaption(m_ws, index));
+        m_cboSearchField->setItemText(kFirstFreeFieldEntry + index, freeFieldCaption(m_db, index));
 }
 
 void frmUserList::Add(int32_t, int16_t)
@@ -277,20 +280,20 @@ void frmUserList::runSearch()
     const UserListQuery query = BuildUserListQuery(entry, entry < 0 ? QString() : m_txtSearch->text());
     m_querying = true;
     updateButtons();
-    SetBusyState(m_ws.busyIndicator, kStateSearching);
+    SetBusyState(m_session.frame.busy, kStateSearching);
     m_tlvUsers->ClearGrid();
     m_tlvUsers->RunQuery(query.where, query.orderBy);
     for (const QVariant &value : query.parameters)
         m_tlvUsers->AddQueryParameter(value);
     m_rows = m_tlvUsers->RowTotal();
-    SetBusyState(m_ws.busyIndicator, 0);
+    SetBusyState(m_session.frame.busy, 0);
     m_querying = false;
     updateButtons();
 }
 
 void frmUserList::updateButtons()
 {
-    const Authority &rights = m_ws.authority;
+    const Authority &rights = m_session.authority;
     const bool rows = !m_querying && m_rows > 0;
     const bool selected = !m_querying && selectedUserID() > 0;
     m_cmdAdd->setEnabled(rights.HasRight(TableId::Users, Authority::Write));
@@ -314,7 +317,7 @@ void frmUserList::cmdAdd_Click()
     // Chosen for a caller, the new user goes straight back to that caller.
     ChoiceRequest request = m_request;
     request.caller = m_caller;
-    OpenChild(m_ws.frameHost, WindowKinds::UserData, [&request](UserDataWindow &window) {
+    OpenChild(m_frameWindows.frameHost, WindowKinds::UserData, [&request](UserDataWindow &window) {
         window.setChoiceRequest(request);
         window.NewRecord();
     });
@@ -326,9 +329,9 @@ void frmUserList::cmdRemove_Click()
     if (!m_cmdRemove->isEnabled() || userID <= 0)
         return;
     const QString alphaID = m_tlvUsers->SelectedValue(Field::alphaID).toString();
-    const RemoveOutcome outcome = RemoveUser(m_ws, userID, alphaID, RemoveOneUser, this);
+    const RemoveOutcome outcome = RemoveUser(m_program, m_db, m_session, userID, alphaID, RemoveOneUser, this);
     if (outcome == RemoveOutcome::Removed || outcome == RemoveOutcome::RemovedAll)
-        m_ws.notify.NotifyUsersRefresh();
+        m_session.notify.NotifyUsersRefresh();
 }
 
 void frmUserList::cmdProperties_Click()
@@ -336,7 +339,7 @@ void frmUserList::cmdProperties_Click()
     const qint32 userID = selectedUserID();
     if (!m_cmdProperties->isEnabled() || userID <= 0)
         return;
-    OpenChild(m_ws.frameHost, WindowKinds::UserData, [userID](UserDataWindow &window) {
+    OpenChild(m_frameWindows.frameHost, WindowKinds::UserData, [userID](UserDataWindow &window) {
         window.setChoiceRequest({});
         window.setUserID(userID);
     });
@@ -370,11 +373,11 @@ void frmUserList::searchCards()
     start.issueFrom = start.startFrom = start.expiryFrom = OleDate::kEarliestSearchDay;
     start.issueTo = start.startTo = start.expiryTo = NoExpiry;
     start.registrationTo = 0x7fffffff;
-    start.roomTo = m_ws.SystemParams && m_ws.SystemParams->FiveDigits() ? 99999 : 9999;
-    const std::optional<CardSearchFilters> chosen = m_ws.windows.searchCards({start, CardSearchPreset::None}, this);
+    start.roomTo = m_db.SystemParams && m_db.SystemParams->FiveDigits() ? 99999 : 9999;
+    const std::optional<CardSearchFilters> chosen = m_frameWindows.windows.searchCards({start, CardSearchPreset::None}, this);
     if (!chosen)
         return;
-    CardListWindow *list = OpenChild(m_ws.frameHost, WindowKinds::CardList);
+    CardListWindow *list = OpenChild(m_frameWindows.frameHost, WindowKinds::CardList);
     if (!list)
         return;
     ApplyCardSearch(*list, *chosen);
@@ -386,29 +389,30 @@ void frmUserList::openStaffCard()
     const qint32 userID = selectedUserID();
     if (userID <= 0)
         return;
-    RecordTable cards(*m_ws.database);
+    RecordTable cards(*m_db.database);
     const double now = cards.ServerNow();
     StaffCard card;
     const qint32 status = cards.Status() == RecordStatus::Ok ? FindStaffCard(cards, userID, now, card) : cards.Status();
     if (status == RecordStatus::NoRecord) {
-        m_ws.messages->information(kNoStaffCard, {}, this);
+        m_program.messages->information(kNoStaffCard, {}, this);
         return;
     }
     if (status != RecordStatus::Ok) {
-        m_ws.messages->error(kStaffCardsUnread, {}, cards.ErrorText(status), this);
+        m_program.messages->error(kStaffCardsUnread, {}, cards.ErrorText(status), this);
         return;
     }
-    CardsIntf *intf = m_ws.firstCardsIntf.get();
+    CardsIntf *intf = m_cardServers.firstCardsIntf.get();
     if (!intf)
         return;
     intf->NewCard();
-    SetBusyState(m_ws.busyIndicator, kStateReadingCard);
+    SetBusyState(m_session.frame.busy, kStateReadingCard);
     const qint32 loaded = intf->LoadCard(card.registrationNumber);
-    SetBusyState(m_ws.busyIndicator, 0);
+    SetBusyState(m_session.frame.busy, 0);
     // The server's status for a missing image is also its "no further range" status, whose text
     // would mislead here.
     if (loaded == CardServerStatus::CardNotFound) {
-        m_ws.messages->error(kNoStoredImage, {FormatRegistrationNumber(quint32(card.registrationNumber))}, {}, this);
+        m_program.messages->error(kNoStoredImage, {FormatRegistrationNumber(quint32(card.registrationNumber))}, {},
+                                  this);
         return;
     }
     if (loaded != 0) {
@@ -416,12 +420,12 @@ void frmUserList::openStaffCard()
         request.style = MessageStyle::Error;
         request.appendix = intf->GetStatusText(loaded).section(QLatin1Char('|'), -1);
         request.replacesText = true;
-        m_ws.messages->show(request, this);
+        m_program.messages->show(request, this);
         return;
     }
     const QString kind =
         card.cardNameID == kEmployeeCard ? QStringLiteral("frmEmployeeCard") : QStringLiteral("frmSupervisorCard");
-    if (CardWindow *dialog = OpenChild(m_ws.frameHost, WindowKinds::card(kind)))
+    if (CardWindow *dialog = OpenChild(m_frameWindows.frameHost, WindowKinds::card(kind)))
         dialog->ReadCardImageBag();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 #include "ui/PopupMenu.h"
 #include "ui/WindowContracts.h"
 
@@ -17,7 +17,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class RecordGrid;
-class Workstation;
+struct CardServers;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
+struct FrameWindows;
 
 // The user list: searches the register by one field, lists the users found and removes them; it
 // opens the user dialog for new and existing users, and, opened as a chooser, hands the chosen
@@ -27,7 +31,8 @@ class frmUserList : public QWidget, public UserListWindow, public clsIUsers
     Q_OBJECT
 
 public:
-    explicit frmUserList(Workstation &ws, QWidget *parent = nullptr);
+    frmUserList(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                FrameWindows &frameWindows, QWidget *parent = nullptr);
     ~frmUserList() override;
 
     // UserListWindow
@@ -78,7 +83,11 @@ private:
     void openStaffCard();
     void runMenuKey(const QString &key);
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    CardServers &m_cardServers;
+    Session &m_session;
+    FrameWindows &m_frameWindows;
     RecordGrid *m_tlvUsers;
     QLabel *m_lblSearchField;
     QComboBox *m_cboSearchField;

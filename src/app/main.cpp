@@ -28,8 +28,8 @@ int main(int argc, char **argv)
     const auto showLiteral = [](const QString &title, const QString &text) {
         ShowMessageDialog(text, DialogStyle::Exclamation, title, {QStringLiteral("OK")});
     };
-    ws.StartupLog.setFailureReporter(showLiteral);
-    ws.RegistryLog.setFailureReporter(showLiteral);
+    ws.program.StartupLog.setFailureReporter(showLiteral);
+    ws.program.RegistryLog.setFailureReporter(showLiteral);
 
     StartupSequence startup(ws, std::move(environment));
     if (startup.Run() != StartupResult::Completed)

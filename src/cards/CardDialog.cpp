@@ -2,48 +2,68 @@
 
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
-#include "session/Workstation.h"
+#include "platform/MessageDialog.h"
+#include "session/Services.h"
 #include "settings/clsSystemParams.h"
+#include "texts/Texts.h"
 #include "ui/ChildWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, const QList<qint32> &tables, bool confirm,
-                           QWidget *parent)
+Track2::CounterPrompt Track2::InputBoxPrompt(QWidget *parent)
 {
-    if (!ws.authority.EnsureLogon(confirm))
+    return [parent](QChar letter, int32_t storedValue) {
+        InputBoxRequest request;
+        request.title = GetText(-32763);
+        request.message = FormatText(GetText(-32244), {QString(letter)});
+        request.allowedCharacters = QStringLiteral("0123456789");
+        request.maximumLength = 8;
+        request.defaultText = QString::number(storedValue);
+        QString answer;
+        if (!ShowInputBox(request, answer, parent))
+            return QString();
+        return answer;
+    };
+}
+
+bool IsCardDialogAvailable(ProgramServices &program, Session &session, qint32 cardNameID, const QList<qint32> &tables,
+                           bool confirm, QWidget *parent)
+{
+    if (!session.authority.EnsureLogon(confirm))
         return false;
-    bool allowed = ws.authority.MayIssueCardKind(cardNameID);
+    bool allowed = session.authority.MayIssueCardKind(cardNameID);
     for (qint32 table : tables)
-        allowed = allowed && ws.authority.HasRight(table, 1);
+        allowed = allowed && session.authority.HasRight(table, 1);
     if (!allowed)
-        ws.messages->error(-31143, {}, {}, parent);
+        program.messages->error(-31143, {}, {}, parent);
     return allowed;
 }
 
-CardDialog::CardDialog(Workstation &ws, int windowNumber, QWidget *parent)
-    : QWidget(parent), m_ws(ws), m_windowNumber(windowNumber)
+CardDialog::CardDialog(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                       int windowNumber, QWidget *parent)
+    : QWidget(parent), m_program(program), m_db(db), m_cardServers(cardServers), m_session(session),
+      m_windowNumber(windowNumber)
 {
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
 CardDialog::~CardDialog()
 {
-    if (m_windowNumber >= 0 && m_windowNumber < int(m_ws.openDialogs.size()))
-        m_ws.openDialogs.reset(size_t(m_windowNumber));
+    if (m_windowNumber >= 0 && m_windowNumber < int(m_session.openDialogs.size()))
+        m_session.openDialogs.reset(size_t(m_windowNumber));
 }
 
 void CardDialog::Activate()
 {
-    if (m_windowNumber >= 0 && m_windowNumber < int(m_ws.openDialogs.size()))
-        m_ws.openDialogs.set(size_t(m_windowNumber));
+    if (m_windowNumber >= 0 && m_windowNumber < int(m_session.openDialogs.size()))
+        m_session.openDialogs.set(size_t(m_windowNumber));
 }
 
 void CardDialog::EvaluateAuthority()
 {
-    if (!m_ws.authority.MayIssueCardKind(cardNameID())) {
+    if (!m_session.authority.MayIssueCardKind(cardNameID())) {
         unload();
         return;
     }
@@ -59,7 +79,7 @@ void CardDialog::EvaluateIssueTo()
 {
     if (!m_issueToBox)
         return;
-    const bool on = m_ws.SystemParams && m_ws.SystemParams->IssueTo() != 0;
+    const bool on = m_db.SystemParams && m_db.SystemParams->IssueTo() != 0;
     for (QWidget *control : {static_cast<QWidget *>(m_issueToLabel), static_cast<QWidget *>(m_issueToBox)}) {
         if (!control)
             continue;
@@ -75,14 +95,14 @@ void CardDialog::EvaluateIssueTo()
 
 bool CardDialog::IsDialogAvailable()
 {
-    return IsCardDialogAvailable(m_ws, cardNameID(), shownTables(), false, this);
+    return IsCardDialogAvailable(m_program, m_session, cardNameID(), shownTables(), false, this);
 }
 
 bool CardDialog::ReadCardImageBag()
 {
-    if (!m_ws.firstCardsIntf)
+    if (!m_cardServers.firstCardsIntf)
         return false;
-    const CardReadBack card = ReadCardImage(*m_ws.firstCardsIntf);
+    const CardReadBack card = ReadCardImage(*m_cardServers.firstCardsIntf);
     showCard(card);
     if (m_overrideBox) {
         m_overrideBox->setText(QString::number(card.overrideNumber));
@@ -163,7 +183,7 @@ void CardDialog::setIssueToControls(QLabel *label, QLineEdit *box)
 RecordTable &CardDialog::table()
 {
     if (!m_table)
-        m_table = std::make_unique<RecordTable>(*m_ws.database);
+        m_table = std::make_unique<RecordTable>(*m_db.database);
     return *m_table;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cards/CardReadBack.h"
 #include "ui/WindowContracts.h"
+#include "cards/Track2.h"
 
 #include <QList>
 #include <QPointer>
@@ -15,13 +16,22 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class RecordTable;
-class Workstation;
+struct CardServers;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // IsDialogAvailable of a card dialog: the operator's logon (a password confirmation first when
 // confirm is set; a failed logon ends silently), the right to issue the kind and read access to
 // every table the dialog shows (Doors 0, Users 16); otherwise message -31143.
-bool IsCardDialogAvailable(Workstation &ws, qint32 cardNameID, const QList<qint32> &tables, bool confirm,
-                           QWidget *parent = nullptr);
+bool IsCardDialogAvailable(ProgramServices &program, Session &session, qint32 cardNameID, const QList<qint32> &tables,
+                           bool confirm, QWidget *parent = nullptr);
+
+namespace Track2 {
+// The input box the program asks with: caption -32763, message -32244 with the letter, at most
+// eight digits.
+CounterPrompt InputBoxPrompt(QWidget *parent = nullptr);
+} // namespace Track2
 
 // What every card dialog shares: its flag in the open-dialog set, the authority and availability
 // checks of its kind, the issue-to box of room cards, and the read-back view of a card read on
@@ -31,7 +41,8 @@ class CardDialog : public QWidget, public CardWindow
     Q_OBJECT
 public:
     // windowNumber: the dialog's number in the open-dialog set (the card kinds' table).
-    CardDialog(Workstation &ws, int windowNumber, QWidget *parent = nullptr);
+    CardDialog(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+               int windowNumber, QWidget *parent = nullptr);
     ~CardDialog() override;
 
     // The kind the dialog issues now.
@@ -88,7 +99,10 @@ protected:
     QString m_surname;
     QString m_firstname;
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    CardServers &m_cardServers;
+    Session &m_session;
 
 private:
     void cmdEdit_Click();

@@ -5,9 +5,8 @@
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
-#include "session/Workstation.h"
-#include "settings/frmEncoderSetup.h"
-#include "ui/BusyIndicator.h"
+#include "platform/BusySignal.h"
+#include "session/Services.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -42,8 +41,10 @@ void yieldFor(int ms)
 
 } // namespace
 
-CardIssue::CardIssue(Workstation &ws, QWidget *dialog, int32_t errorCode)
-    : m_ws(ws), m_dialog(dialog), m_errorCode(errorCode)
+CardIssue::CardIssue(ProgramServices &program, CardServers &cardServers, Session &session, QObject *dialog,
+                     QWidget *dialogWidget, int32_t errorCode)
+    : m_program(program), m_cardServers(cardServers), m_session(session), m_dialog(dialog),
+      m_dialogWidget(dialogWidget), m_errorCode(errorCode)
 {
 }
 
@@ -56,7 +57,7 @@ CardIssue::~CardIssue()
 
 CardsIntf &CardIssue::cards()
 {
-    return *m_ws.firstCardsIntf;
+    return *m_cardServers.firstCardsIntf;
 }
 
 bool CardIssue::isPlainStatus(int32_t status)
@@ -90,11 +91,11 @@ bool CardIssue::endsRun(int32_t status)
 
 bool CardIssue::begin()
 {
-    if (m_ws.cardOperationInProgress) {
-        m_ws.messages->error(-31197, {}, {}, parent());
+    if (m_session.cardOperationInProgress) {
+        m_program.messages->error(-31197, {}, {}, parent());
         return false;
     }
-    m_ws.cardOperationInProgress = true;
+    m_session.cardOperationInProgress = true;
     m_running = true;
     m_cancelled = false;
     if (m_lock)
@@ -104,7 +105,7 @@ bool CardIssue::begin()
 
 bool CardIssue::selectEncoder()
 {
-    const int32_t number = m_ws.LocalParams.MagCardEncoderID();
+    const int32_t number = m_program.LocalParams.MagCardEncoderID();
     if (number == 0)
         return false;
     cards().SelectDevice(number);
@@ -118,8 +119,8 @@ bool CardIssue::newCard()
         return true;
     if (m_encoderSetup)
         m_encoderSetup();
-    else if (m_ws.database)
-        RunEncoderSetup(*m_ws.database, m_ws.LocalParams, parent());
+    else
+        m_cardServers.ChooseEncoder(parent());
     return selectEncoder();
 }
 
@@ -128,7 +129,8 @@ bool CardIssue::setFields(const CardFields &fields)
     CardsIntf &c = cards();
     const int32_t kind = fields.cardNameID;
     // A staff card left without an expiry is not bounded by the maximum; its dialog decides that.
-    if (fields.expireTime != NoExpiry && !m_ws.authority.CheckCardValidity(kind, fields.issueTime, fields.expireTime))
+    if (fields.expireTime != NoExpiry &&
+        !m_session.authority.CheckCardValidity(kind, fields.issueTime, fields.expireTime))
         return false;
     const bool guestDialog = kind == CardKinds::Guest || kind == CardKinds::Joiner;
     const CardKind *known = CardKinds::find(kind);
@@ -161,10 +163,10 @@ bool CardIssue::setFields(const CardFields &fields)
 int32_t CardIssue::poll()
 {
     int32_t status = cards().GetStatus();
-    while (CardServerStatus::isBusy(status) && !m_cancelled && !m_ws.applicationClosing) {
+    while (CardServerStatus::isBusy(status) && !m_cancelled && !m_session.applicationClosing) {
         yieldFor(m_pollInterval);
         // The frame may release the card servers while we yield to it.
-        if (m_ws.applicationClosing || !m_ws.firstCardsIntf)
+        if (m_session.applicationClosing || !m_cardServers.firstCardsIntf)
             break;
         // A dialog closed meanwhile ends the run like a cancel.
         if (m_dialog.isNull())
@@ -183,17 +185,18 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
     const int32_t status = poll();
     m_lastStatus = status;
 
-    if (m_ws.applicationClosing || !m_ws.firstCardsIntf) {
-        m_ws.cardOperationInProgress = false;
+    if (m_session.applicationClosing || !m_cardServers.firstCardsIntf) {
+        m_session.cardOperationInProgress = false;
         m_running = false;
+        // close() is the window's slot; the run knows it only as an object.
         if (m_dialog)
-            m_dialog->close();
+            QMetaObject::invokeMethod(m_dialog.data(), "close");
         return Outcome::Closing;
     }
     if (CardServerStatus::isBusy(status) || status == CardServerStatus::Cancelled) {
         m_cancelled = true;
         cards().SetActive(0);
-        m_ws.messages->information(-31196, {}, parent());
+        m_program.messages->information(-31196, {}, parent());
         return Outcome::Cancelled;
     }
     if (status == CardServerStatus::Ok)
@@ -206,7 +209,7 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
         question.style = MessageStyle::Question;
         question.buttons = MessageButtons::YesNo;
         question.buttonNumbers = {kButtonsYesNo};
-        m_reencode = m_ws.messages->show(question, parent()) == 0;
+        m_reencode = m_program.messages->show(question, parent()) == 0;
         return Outcome::ValidCardInEncoder;
     }
     cards().SetActive(0);
@@ -221,23 +224,23 @@ void CardIssue::showError(int32_t status)
     for (int32_t extra : m_extraPlain)
         plain = plain || extra == status;
     if (!plain) {
-        m_ws.messages->errorWithCode(m_errorCode, longText(text), parent());
+        m_program.messages->errorWithCode(m_errorCode, longText(text), parent());
         return;
     }
     MessageRequest request;
     request.appendix = shortText(text);
     request.replacesText = true;
     request.style = MessageStyle::Error;
-    m_ws.messages->show(request, parent());
+    m_program.messages->show(request, parent());
 }
 
 void CardIssue::waitUntilReady()
 {
-    SetBusyState(m_ws.busyIndicator, kBusyWaitingForEncoder);
-    while (m_ws.firstCardsIntf && !m_ws.applicationClosing && !cards().IsReady())
+    SetBusyState(m_session.frame.busy, kBusyWaitingForEncoder);
+    while (m_cardServers.firstCardsIntf && !m_session.applicationClosing && !cards().IsReady())
         yieldFor(m_pollInterval);
-    SetBusyState(m_ws.busyIndicator, 0);
-    if (!m_ws.firstCardsIntf)
+    SetBusyState(m_session.frame.busy, 0);
+    if (!m_cardServers.firstCardsIntf)
         return;
     cards().SetActive(0);
     cards().SetBatchMode(0);
@@ -245,14 +248,14 @@ void CardIssue::waitUntilReady()
 
 void CardIssue::finish()
 {
-    if (m_ws.firstCardsIntf)
+    if (m_cardServers.firstCardsIntf)
         cards().SetBatchMode(0);
     if (m_dialog) {
         if (m_lock)
             m_lock(false);
         if (m_issueCommand)
-            m_issueCommand->setFocus();
+            QMetaObject::invokeMethod(m_issueCommand.data(), "setFocus");
     }
-    m_ws.cardOperationInProgress = false;
+    m_session.cardOperationInProgress = false;
     m_running = false;
 }

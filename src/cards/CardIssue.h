@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 class CardsIntf;
-class Workstation;
+class QWidget;
+struct CardServers;
+struct ProgramServices;
+struct Session;
 
 // The fields every card carries, set after the blocks in one fixed order.
 struct CardFields
@@ -40,7 +43,13 @@ public:
     };
 
     // The error code is the dialog's, shown as "IEC-" and the code in hexadecimal.
-    CardIssue(Workstation &ws, QWidget *dialog, int32_t errorCode);
+    // Dialog is the window the run belongs to (a QWidget); it is taken apart where its type is known.
+    template <typename Dialog>
+    CardIssue(ProgramServices &program, CardServers &cardServers, Session &session, Dialog *dialog, int32_t errorCode)
+        : CardIssue(program, cardServers, session, static_cast<QObject *>(dialog), static_cast<QWidget *>(dialog),
+                    errorCode)
+    {
+    }
     ~CardIssue();
     CardIssue(const CardIssue &) = delete;
     CardIssue &operator=(const CardIssue &) = delete;
@@ -53,7 +62,10 @@ public:
     // Locks (true) and unlocks the dialog's inputs.
     void setLockInputs(std::function<void(bool locked)> lock) { m_lock = std::move(lock); }
     // The command that gets the focus when the run ends.
-    void setIssueCommand(QWidget *command) { m_issueCommand = command; }
+    template <typename Command> void setIssueCommand(Command *command)
+    {
+        m_issueCommand = static_cast<QObject *>(command);
+    }
     // Opens the encoder selection; by default the encoder setup dialog, which stores its choice.
     void setEncoderSetup(std::function<void()> open) { m_encoderSetup = std::move(open); }
 
@@ -93,14 +105,19 @@ public:
     static bool endsRun(int32_t status);
 
 private:
+    CardIssue(ProgramServices &program, CardServers &cardServers, Session &session, QObject *dialog,
+              QWidget *dialogWidget, int32_t errorCode);
     bool selectEncoder();
     int32_t poll();
     void showError(int32_t status);
-    QWidget *parent() const { return m_dialog.data(); }
+    QWidget *parent() const { return m_dialog.isNull() ? nullptr : m_dialogWidget; }
 
-    Workstation &m_ws;
-    QPointer<QWidget> m_dialog;
-    QPointer<QWidget> m_issueCommand;
+    ProgramServices &m_program;
+    CardServers &m_cardServers;
+    Session &m_session;
+    QPointer<QObject> m_dialog;
+    QWidget *m_dialogWidget; // m_dialog as a window, for the message boxes
+    QPointer<QObject> m_issueCommand;
     int32_t m_errorCode;
     int m_pollInterval = 250;
     std::vector<int32_t> m_extraPlain;

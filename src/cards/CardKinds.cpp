@@ -1,7 +1,7 @@
 #include "cards/CardKinds.h"
 
 #include "components/cardserver/RegistrationNumber.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "texts/Texts.h"
 
 namespace CardKinds {

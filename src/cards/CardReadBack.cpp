@@ -2,7 +2,7 @@
 
 #include "cards/CardKinds.h"
 #include "components/cardserver/CardsIntf.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 
 int CardReadBack::nights() const
 {

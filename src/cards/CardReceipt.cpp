@@ -4,7 +4,7 @@
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
-#include "session/Workstation.h"
+#include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
@@ -76,18 +76,18 @@ QString ReceiptFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ostrelle/receipts");
 }
 
-ReceiptContent LoadReceiptContent(Workstation &ws, int32_t registrationNumber, int32_t firstNumber)
+ReceiptContent LoadReceiptContent(DatabaseServices &db, int32_t registrationNumber, int32_t firstNumber)
 {
     ReceiptContent content;
-    if (ws.SystemParams) {
-        content.propertyName = ws.SystemParams->PropertyName();
-        content.note = ws.SystemParams->PrinterNote();
+    if (db.SystemParams) {
+        content.propertyName = db.SystemParams->PropertyName();
+        content.note = db.SystemParams->PrinterNote();
     }
     content.numberText = kIndent + RegistrationNumberText(static_cast<quint32>(registrationNumber));
     if (firstNumber != -1)
         content.numberText = kIndent + RegistrationNumberText(static_cast<quint32>(firstNumber)) +
                              QStringLiteral(", ") + RegistrationNumberText(static_cast<quint32>(registrationNumber));
-    RecordTable view(*ws.database);
+    RecordTable view(*db.database);
     view.SelectTable(TableId::CardView);
     content.printDate = CardDateTimeText(view.ServerNow());
     view.SetField(QStringLiteral("registrationNumber"), registrationNumber);
@@ -153,39 +153,41 @@ void PaintReceipt(QPainter &painter, const ReceiptPage &page, const ReceiptConte
                      content.printDate);
 }
 
-QString PrintCardReceipt(Workstation &ws, int32_t firstNumber, QWidget *parent, const QString &pdfFile)
+QString PrintCardReceipt(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                         int32_t firstNumber, QWidget *parent, const QString &pdfFile)
 {
-    if (ws.receiptPrinting) {
-        ws.messages->error(-31163, {}, {}, parent);
+    if (session.receiptPrinting) {
+        program.messages->error(-31163, {}, {}, parent);
         return QString();
     }
-    ws.receiptPrinting = true;
-    SetBusyState(ws.busyIndicator, kBusyPrinting);
-    const ReceiptContent content = LoadReceiptContent(ws, ws.firstCardsIntf->GetRegistrationNumber(), firstNumber);
+    session.receiptPrinting = true;
+    SetBusyState(session.frame.busy, kBusyPrinting);
+    const ReceiptContent content =
+        LoadReceiptContent(db, cardServers.firstCardsIntf->GetRegistrationNumber(), firstNumber);
 
     QPrinter printer(QPrinter::HighResolution);
     QString pdf = pdfFile;
     if (pdf.isEmpty() && QPrinterInfo::defaultPrinter().isNull()) {
         QDir().mkpath(ReceiptFolder());
-        pdf =
-            QDir(ReceiptFolder())
-                .filePath(
-                    QStringLiteral("receipt-%1.pdf")
-                        .arg(RegistrationNumberText(static_cast<quint32>(ws.firstCardsIntf->GetRegistrationNumber()))));
+        pdf = QDir(ReceiptFolder())
+                  .filePath(QStringLiteral("receipt-%1.pdf")
+                                .arg(RegistrationNumberText(
+                                    static_cast<quint32>(cardServers.firstCardsIntf->GetRegistrationNumber()))));
     }
     if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
     }
     printer.setFullPage(true);
-    printer.setDocName(GetText(16208) + QLatin1Char(' ') +
-                       RegistrationNumberText(static_cast<quint32>(ws.firstCardsIntf->GetRegistrationNumber())));
+    printer.setDocName(
+        GetText(16208) + QLatin1Char(' ') +
+        RegistrationNumberText(static_cast<quint32>(cardServers.firstCardsIntf->GetRegistrationNumber())));
     QPainter painter;
     if (painter.begin(&printer)) {
         const double scale = printer.resolution() / 1440.0;
         painter.scale(scale, scale);
         const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-        const PrinterMargins &m = ws.printerMargins;
+        const PrinterMargins &m = program.printerMargins;
         ReceiptPage page;
         page.top = m[PortraitTop] * kTwipsPerMm;
         page.left = m[PortraitLeft] * kTwipsPerMm;
@@ -195,9 +197,9 @@ QString PrintCardReceipt(Workstation &ws, int32_t firstNumber, QWidget *parent, 
         PaintReceipt(painter, page, content);
         painter.end();
     }
-    SetBusyState(ws.busyIndicator, 0);
-    ws.receiptPrinting = false;
+    SetBusyState(session.frame.busy, 0);
+    session.receiptPrinting = false;
     if (!pdf.isEmpty() && pdfFile.isEmpty())
-        ws.messages->information(kSavedAsPdf, {QDir::toNativeSeparators(pdf)}, parent);
+        program.messages->information(kSavedAsPdf, {QDir::toNativeSeparators(pdf)}, parent);
     return pdf;
 }

@@ -7,7 +7,10 @@
 class QPaintDevice;
 class QPainter;
 class QWidget;
-class Workstation;
+struct CardServers;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // What a card receipt shows, each value as printed.
 struct ReceiptContent
@@ -32,14 +35,14 @@ struct ReceiptPage
 // number of a multi-card run's first card, or -1. Prints on the default printer; without one, or
 // when pdfFile is given, writes a PDF there (by default into ReceiptFolder()) and tells the
 // operator where. Returns the PDF written, or "" when printed or refused.
-QString PrintCardReceipt(Workstation &ws, int32_t firstNumber, QWidget *parent = nullptr,
-                         const QString &pdfFile = QString());
+QString PrintCardReceipt(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                         int32_t firstNumber, QWidget *parent = nullptr, const QString &pdfFile = QString());
 
 // Where receipts go on a workstation without a printer: ~/.local/share/ostrelle/receipts.
 QString ReceiptFolder();
 
 // The content of the receipt of the card with this stored registration number.
-ReceiptContent LoadReceiptContent(Workstation &ws, int32_t registrationNumber, int32_t firstNumber);
+ReceiptContent LoadReceiptContent(DatabaseServices &db, int32_t registrationNumber, int32_t firstNumber);
 
 // Draws the receipt with the painter's coordinates in twips.
 void PaintReceipt(QPainter &painter, const ReceiptPage &page, const ReceiptContent &content);

@@ -6,8 +6,10 @@
 
 void RegisterCardWindows(Workstation &ws)
 {
-    ws.windows.add(WindowKinds::card(QStringLiteral("frmGuestCard")),
-                   [&ws](QWidget *parent) { return new frmGuestCard(ws, parent); });
-    ws.windows.addDialog(QStringLiteral("frmGroupCheckIn"),
-                         [&ws](QWidget *parent) { return new frmGroupCheckIn(ws, parent); });
+    ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmGuestCard")), [&ws](QWidget *parent) {
+        return new frmGuestCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
+    });
+    ws.frameWindows.windows.addDialog(QStringLiteral("frmGroupCheckIn"), [&ws](QWidget *parent) {
+        return new frmGroupCheckIn(ws.program, ws.db, ws.session, parent);
+    });
 }

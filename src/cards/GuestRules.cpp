@@ -1,9 +1,10 @@
 #include "cards/GuestRules.h"
 
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
-#include "data/OleDate.h"
+#include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
 #include "texts/LocaleFormat.h"
 
 #include <QDateTime>

@@ -1,28 +1,11 @@
 #include "cards/Track2.h"
 
-#include "platform/MessageDialog.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 
 #include <QStringList>
 
 namespace Track2 {
-
-CounterPrompt InputBoxPrompt(QWidget *parent)
-{
-    return [parent](QChar letter, int32_t storedValue) {
-        InputBoxRequest request;
-        request.title = GetText(-32763);
-        request.message = FormatText(GetText(-32244), {QString(letter)});
-        request.allowedCharacters = QStringLiteral("0123456789");
-        request.maximumLength = 8;
-        request.defaultText = QString::number(storedValue);
-        QString answer;
-        if (!ShowInputBox(request, answer, parent))
-            return QString();
-        return answer;
-    };
-}
 
 QString BuildTrack2(const QString &templateText, const Counters &stored, const CounterPrompt &prompt)
 {

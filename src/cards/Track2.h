@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 
-class QWidget;
 class clsSystemParams;
 
 // The track-2 request a card carries in its `track2` field: the template, preceded by the
@@ -26,10 +25,6 @@ struct Counters
 
 // Asks for one counter, offering its stored value; an empty answer (or a cancelled box) keeps it.
 using CounterPrompt = std::function<QString(QChar letter, int32_t storedValue)>;
-
-// The input box the program asks with: caption -32763, message -32244 with the letter, at most
-// eight digits.
-CounterPrompt InputBoxPrompt(QWidget *parent = nullptr);
 
 // The `track2` value of one issuing run for the given template.
 QString BuildTrack2(const QString &templateText, const Counters &stored, const CounterPrompt &prompt);

@@ -1,6 +1,6 @@
 #include "cards/frmGroupCheckIn.h"
 
-#include "session/Workstation.h"
+#include "session/Services.h"
 #include "ui/BusyIndicator.h"
 #include "ui/FormTexts.h"
 #include "ui/TickImages.h"
@@ -46,13 +46,13 @@ qint32 numericKey(const QTreeWidgetItem *item, const QString &suffix)
 class BusyLoading
 {
 public:
-    explicit BusyLoading(Workstation &ws) : m_ws(ws) { SetBusyState(m_ws.busyIndicator, kBusyLoading); }
-    ~BusyLoading() { SetBusyState(m_ws.busyIndicator, 0); }
+    explicit BusyLoading(Session &session) : m_session(session) { SetBusyState(m_session.frame.busy, kBusyLoading); }
+    ~BusyLoading() { SetBusyState(m_session.frame.busy, 0); }
     BusyLoading(const BusyLoading &) = delete;
     BusyLoading &operator=(const BusyLoading &) = delete;
 
 private:
-    Workstation &m_ws;
+    Session &m_session;
 };
 
 } // namespace
@@ -85,22 +85,23 @@ private:
     frmGroupCheckIn &m_dialog;
 };
 
-frmGroupCheckIn::frmGroupCheckIn(Workstation &ws, QWidget *parent)
-    : QDialog(parent), m_ws(ws), m_store(*ws.database), m_doorsListener(std::make_unique<DoorsListener>(*this)),
+frmGroupCheckIn::frmGroupCheckIn(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent)
+    : QDialog(parent), m_program(program), m_session(session), m_store(*db.database),
+      m_doorsListener(std::make_unique<DoorsListener>(*this)),
       m_doorGroupsListener(std::make_unique<DoorGroupsListener>(*this))
 {
     setObjectName(QStringLiteral("frmGroupCheckIn"));
     buildControls();
-    ApplyFormTexts(this, m_ws.texts);
+    ApplyFormTexts(this, m_program.texts);
     fillAreas();
-    m_ws.notify.SubscribeDoorGroups(m_doorGroupsListener.get(), Notify::handleOf(this));
-    m_ws.notify.SubscribeDoors(m_doorsListener.get(), Notify::handleOf(this));
+    m_session.notify.SubscribeDoorGroups(m_doorGroupsListener.get(), Notify::handleOf(this));
+    m_session.notify.SubscribeDoors(m_doorsListener.get(), Notify::handleOf(this));
 }
 
 frmGroupCheckIn::~frmGroupCheckIn()
 {
-    m_ws.notify.UnsubscribeDoors(Notify::handleOf(this));
-    m_ws.notify.UnsubscribeDoorGroups(Notify::handleOf(this));
+    m_session.notify.UnsubscribeDoors(Notify::handleOf(this));
+    m_session.notify.UnsubscribeDoorGroups(Notify::handleOf(this));
 }
 
 void frmGroupCheckIn::buildControls()
@@ -171,7 +172,7 @@ QTreeWidgetItem *frmGroupCheckIn::node(const QString &key) const
 
 void frmGroupCheckIn::fillAreas()
 {
-    BusyLoading busy(m_ws);
+    BusyLoading busy(m_session);
     m_tvwDoors->clear();
     for (const GroupCheckInStore::Area &area : m_store.areas())
         addArea(area.doorGroupID, area.name);
@@ -204,7 +205,7 @@ void frmGroupCheckIn::loadRooms(QTreeWidgetItem *area)
 {
     if (area->data(0, LoadedRole).toBool())
         return;
-    BusyLoading busy(m_ws);
+    BusyLoading busy(m_session);
     const qint32 doorGroupID = numericKey(area, kAreaSuffix);
     delete node(QString::number(doorGroupID) + kPlaceholderSuffix);
     const bool ticked = area->data(0, ImageRole).toString() == kTicked;
@@ -287,7 +288,7 @@ QVector<qint32> frmGroupCheckIn::collectSelected()
                     selected << numericKey(area->child(j), kRoomSuffix);
             }
         } else if (area->data(0, ImageRole).toString() == kTicked) {
-            BusyLoading busy(m_ws);
+            BusyLoading busy(m_session);
             for (const GroupCheckInStore::Room &room : m_store.roomsOfArea(numericKey(area, kAreaSuffix)))
                 selected << room.doorID;
         }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cards/GroupCheckInStore.h"
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 #include "ui/WindowContracts.h"
 
 #include <QDialog>
@@ -16,7 +16,9 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class Workstation;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // Picks many rooms at once, by door area, for a group of guests; the calling card dialog issues
 // one card run per selected room. Areas load their rooms when first expanded; a ticked area that
@@ -34,7 +36,7 @@ public:
     static constexpr int ImageRole = Qt::UserRole + 1;
     static constexpr int LoadedRole = Qt::UserRole + 2;
 
-    explicit frmGroupCheckIn(Workstation &ws, QWidget *parent = nullptr);
+    frmGroupCheckIn(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent = nullptr);
     ~frmGroupCheckIn() override;
     int HelpContextID() const override { return 1001; } // the guest card's page
 
@@ -81,7 +83,8 @@ private:
     void cmdOK_Click();
     void cmdCancel_Click();
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    Session &m_session;
     GroupCheckInStore m_store;
     std::unique_ptr<DoorsListener> m_doorsListener;
     std::unique_ptr<DoorGroupsListener> m_doorGroupsListener;

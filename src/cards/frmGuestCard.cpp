@@ -2,9 +2,11 @@
 
 #include "cards/CardIssue.h"
 #include "components/cardserver/CardsIntf.h"
-#include "data/Fields.h"
-#include "data/OleDate.h"
-#include "session/Workstation.h"
+#include "components/recordtable/FieldNames.h"
+#include "components/recordtable/RecordTable.h"
+#include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
+#include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "ui/BusyIndicator.h"
 #include "ui/FormTexts.h"
@@ -50,12 +52,14 @@ QString hourOnly(double ole)
 
 } // namespace
 
-frmGuestCard::frmGuestCard(Workstation &ws, QWidget *parent) : CardDialog(ws, kWindowNumber, parent)
+frmGuestCard::frmGuestCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                           QWidget *parent)
+    : CardDialog(program, db, cardServers, session, kWindowNumber, parent)
 {
     setObjectName(QStringLiteral("frmGuestCard"));
     m_track2Prompt = Track2::InputBoxPrompt(this);
     buildControls();
-    ApplyFormTexts(this, m_ws.texts);
+    ApplyFormTexts(this, m_program.texts);
 
     loadSettings();
     CheckRoomList();
@@ -64,12 +68,12 @@ frmGuestCard::frmGuestCard(Workstation &ws, QWidget *parent) : CardDialog(ws, kW
     setJoiner(false);
     resetNights();
     fillCommonRooms();
-    m_ws.notify.SubscribeDoors(this, Notify::handleOf(this));
+    m_session.notify.SubscribeDoors(this, Notify::handleOf(this));
 }
 
 frmGuestCard::~frmGuestCard()
 {
-    m_ws.notify.UnsubscribeDoors(Notify::handleOf(this));
+    m_session.notify.UnsubscribeDoors(Notify::handleOf(this));
     saveSettings();
     // A run still polling sees the dialog gone through its guarded pointer.
 }
@@ -209,9 +213,9 @@ void frmGuestCard::loadSettings()
 {
     int32_t track2 = 0;
     int32_t clear = 0;
-    if (!m_ws.registry.ReadLong(kTrack2Setting, track2))
+    if (!m_program.registry.ReadLong(kTrack2Setting, track2))
         track2 = 0;
-    if (!m_ws.registry.ReadLong(kClearSetting, clear))
+    if (!m_program.registry.ReadLong(kClearSetting, clear))
         clear = 0;
     m_chkTrack2->setChecked(track2 != 0);
     m_chkClearFields->setChecked(clear != 0);
@@ -219,8 +223,8 @@ void frmGuestCard::loadSettings()
 
 void frmGuestCard::saveSettings()
 {
-    m_ws.registry.WriteLong(kTrack2Setting, m_chkTrack2->isChecked() ? 1 : 0);
-    m_ws.registry.WriteLong(kClearSetting, m_chkClearFields->isChecked() ? 1 : 0);
+    m_program.registry.WriteLong(kTrack2Setting, m_chkTrack2->isChecked() ? 1 : 0);
+    m_program.registry.WriteLong(kClearSetting, m_chkClearFields->isChecked() ? 1 : 0);
 }
 
 qint32 frmGuestCard::cardNameID() const
@@ -250,7 +254,7 @@ void frmGuestCard::setJoiner(bool joiner)
         return;
     const bool wasJoiner = m_joiner;
     m_joiner = joiner;
-    const clsSystemParams &params = *m_ws.SystemParams;
+    const clsSystemParams &params = *m_db.SystemParams;
     m_txtNumCards->setText(QString::number(joiner ? params.DefaultJoinerCards() : params.DefaultGuestCards()));
     if (joiner) {
         setNights(QString());
@@ -272,7 +276,7 @@ void frmGuestCard::setJoiner(bool joiner)
 
 void frmGuestCard::CheckRoomList()
 {
-    const clsSystemParams &params = *m_ws.SystemParams;
+    const clsSystemParams &params = *m_db.SystemParams;
     m_txtRoomNumber->setMaxLength(GuestRules::RoomNumberMaxLength(params.FiveDigits(), params.WingCodes()));
     if (!m_groupMode)
         m_txtRoomNumber->setText(
@@ -286,7 +290,7 @@ void frmGuestCard::applyRoomRules()
 
 void frmGuestCard::UpdateCheckOutTime()
 {
-    m_checkOutHour = GuestRules::DefaultCheckOutHour(m_ws.SystemParams->NormalCheckOut());
+    m_checkOutHour = GuestRules::DefaultCheckOutHour(m_db.SystemParams->NormalCheckOut());
 }
 
 // Room box
@@ -301,7 +305,7 @@ bool frmGuestCard::validateRoomEntry()
     const QString entry = m_txtRoomNumber->text().trimmed();
     if (entry.isEmpty())
         return false;
-    const bool wings = m_ws.SystemParams->WingCodes();
+    const bool wings = m_db.SystemParams->WingCodes();
     const qint32 room = store().guestRoom(entry, wings);
     if (room == 0)
         return false;
@@ -325,15 +329,16 @@ void frmGuestCard::showRoom(qint32 room)
 
 QString frmGuestCard::roomText(qint32 room)
 {
-    if (!m_ws.SystemParams->WingCodes())
+    if (!m_db.SystemParams->WingCodes())
         return QString::number(room);
     return store().splitRoom(room).text();
 }
 
 int frmGuestCard::roomCheck(qint32 room, bool silent)
 {
-    const bool family = m_ws.SystemParams->Family();
-    CardsIntf *second = m_ws.secondCardsIntf ? m_ws.secondCardsIntf.get() : m_ws.firstCardsIntf.get();
+    const bool family = m_db.SystemParams->Family();
+    CardsIntf *second =
+        m_cardServers.secondCardsIntf ? m_cardServers.secondCardsIntf.get() : m_cardServers.firstCardsIntf.get();
     if (m_joiner)
         m_connectedRooms.clear();
     if (!second)
@@ -401,19 +406,19 @@ void frmGuestCard::resetNights()
 {
     m_txtCheckOut->clear();
     m_txtNumNights->setText(QString());
-    m_txtNumNights->setText(QString::number(m_ws.SystemParams->DefaultNights()));
+    m_txtNumNights->setText(QString::number(m_db.SystemParams->DefaultNights()));
 }
 
 // Common rooms
 
 void frmGuestCard::fillCommonRooms()
 {
-    SetBusyState(m_ws.busyIndicator, kBusyLoading);
+    SetBusyState(m_session.frame.busy, kBusyLoading);
     m_lvwCommonRooms->clear();
     for (const GuestCardStore::Door &door : store().commonRooms())
         addCommonRoom(door.doorID, door.name, door.commonRoom, false);
     applyFamilyGreying();
-    SetBusyState(m_ws.busyIndicator, 0);
+    SetBusyState(m_session.frame.busy, 0);
 }
 
 void frmGuestCard::addCommonRoom(qint32 doorID, const QString &name, qint32 number, bool ticked)
@@ -480,7 +485,7 @@ QList<qint32> frmGuestCard::tickedCommonRooms() const
 void frmGuestCard::applyFamilyGreying()
 {
     // A family's joiner shares the guest's common rooms; only the first stays the joiner's choice.
-    const bool grey = m_joiner && m_ws.SystemParams->Family();
+    const bool grey = m_joiner && m_db.SystemParams->Family();
     for (int row = 0; row < m_lvwCommonRooms->count(); ++row) {
         QListWidgetItem *item = m_lvwCommonRooms->item(row);
         const bool greyed = grey && item->data(kCommonNumberRole).toInt() != GuestCardStore::kFirstCommonRoom;
@@ -579,7 +584,7 @@ void frmGuestCard::showCard(const CardReadBack &card)
 
     untickAll();
     QList<GuestRules::RoomRange> common;
-    CardsIntf &cards = *m_ws.firstCardsIntf;
+    CardsIntf &cards = *m_cardServers.firstCardsIntf;
     qint32 kind = 0, block = 0, first = 0, last = 0;
     while (cards.GetNextRange(kind, block, first, last) == 0) {
         if (block == 98)
@@ -602,7 +607,7 @@ bool frmGuestCard::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         const QString text = key->text();
         if (text.size() == 1 && text.at(0).isPrint() && !(key->modifiers() & Qt::ControlModifier)) {
-            const QChar typed = GuestRules::FilterRoomKey(text.at(0), m_ws.SystemParams->WingCodes());
+            const QChar typed = GuestRules::FilterRoomKey(text.at(0), m_db.SystemParams->WingCodes());
             if (!typed.isNull() && !m_txtRoomNumber->isReadOnly())
                 m_txtRoomNumber->insert(typed);
             if (!typed.isNull())

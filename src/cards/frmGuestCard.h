@@ -4,7 +4,7 @@
 #include "cards/GuestCardStore.h"
 #include "cards/GuestRules.h"
 #include "cards/Track2.h"
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 
 #include <QList>
 #include <QString>
@@ -26,7 +26,8 @@ public:
     static constexpr int kWindowNumber = 33;
     static constexpr qint32 kErrorCode = 4224;
 
-    explicit frmGuestCard(Workstation &ws, QWidget *parent = nullptr);
+    frmGuestCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                 QWidget *parent = nullptr);
     ~frmGuestCard() override;
 
     bool Joiner() const { return m_joiner; }

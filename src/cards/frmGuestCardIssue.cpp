@@ -4,9 +4,9 @@
 #include "cards/frmGuestCard.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
+#include "session/Services.h"
 #include "session/UserCreation.h"
-#include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 
 #include <QCheckBox>
@@ -29,7 +29,7 @@ constexpr int32_t kConnectedDistance = 5;
 constexpr int32_t kRangeKind = 100;
 const QString kGroupRoomText = QStringLiteral("--->");
 
-int ask(Workstation &ws, int16_t text, int16_t buttons, const QVariantList &arguments, QWidget *parent)
+int ask(ProgramServices &program, int16_t text, int16_t buttons, const QVariantList &arguments, QWidget *parent)
 {
     MessageRequest question;
     question.textNumber = text;
@@ -37,14 +37,14 @@ int ask(Workstation &ws, int16_t text, int16_t buttons, const QVariantList &argu
     question.style = MessageStyle::Question;
     question.buttons = buttons == kYesNo ? MessageButtons::YesNo : MessageButtons::AbortRetryIgnore;
     question.buttonNumbers = {buttons};
-    return ws.messages->show(question, parent);
+    return program.messages->show(question, parent);
 }
 
 } // namespace
 
 void frmGuestCard::fail(int16_t message, QWidget *focus)
 {
-    m_ws.messages->error(message, {}, {}, this);
+    m_program.messages->error(message, {}, {}, this);
     if (focus)
         focus->setFocus();
 }
@@ -53,8 +53,8 @@ void frmGuestCard::cmdMakeCard_Click()
 {
     if (m_joiner && !roomEntryValidated())
         validateRoomEntry();
-    if (m_ws.cardOperationInProgress) {
-        m_ws.messages->error(-31197, {}, {}, this);
+    if (m_session.cardOperationInProgress) {
+        m_program.messages->error(-31197, {}, {}, this);
         return;
     }
     QList<qint32> rooms;
@@ -66,7 +66,7 @@ void frmGuestCard::cmdMakeCard_Click()
 
 bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &expireTime)
 {
-    const clsSystemParams &params = *m_ws.SystemParams;
+    const clsSystemParams &params = *m_db.SystemParams;
     qint32 room = 0;
     if (!m_groupMode) {
         const QString entry = m_txtRoomNumber->text().trimmed();
@@ -84,7 +84,7 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
         } else if (m_joiner) {
             fail(-31207, m_txtRoomNumber);
             return false;
-        } else if (ask(m_ws, -32510, kYesNo, {}, this) != 0) {
+        } else if (ask(m_program, -32510, kYesNo, {}, this) != 0) {
             m_txtRoomNumber->setFocus();
             return false;
         }
@@ -121,7 +121,7 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
     }
 
     if (!m_joiner && !m_groupMode && room != 0 && roomCheck(room, false) == GuestRules::RoomCheck::ValidCard &&
-        ask(m_ws, -32505, kYesNo, {}, this) == 1) {
+        ask(m_program, -32505, kYesNo, {}, this) == 1) {
         m_txtRoomNumber->setFocus();
         return false;
     }
@@ -146,7 +146,7 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
     } else {
         expireTime = GuestRules::CheckOutAfterNights(now, m_txtNumNights->text().toInt(), currentCheckOutHour());
     }
-    if (!m_ws.authority.CheckCardValidity(kind, now, expireTime)) {
+    if (!m_session.authority.CheckCardValidity(kind, now, expireTime)) {
         expiryBox->setFocus();
         return false;
     }
@@ -164,7 +164,7 @@ qint32 frmGuestCard::issueToUser()
     if (m_txtIssueTo->text().trimmed().isEmpty())
         return 1;
     if (m_issueUser == 0)
-        m_issueUser = CreateUserFromName(m_ws, m_surname, m_firstname, this);
+        m_issueUser = CreateUserFromName(m_program, m_db, m_session, m_surname, m_firstname, this);
     return m_issueUser;
 }
 
@@ -172,10 +172,12 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
 {
     // The dialog may be closed while a poll yields; after each encode nothing of it is touched
     // before the run has checked that it is still open.
-    Workstation &ws = m_ws;
+    ProgramServices &program = m_program;
+    DatabaseServices &db = m_db;
+    Session &session = m_session;
     const QString track2 =
-        m_chkTrack2->isChecked() ? Track2::BuildTrack2(true, *ws.SystemParams, m_track2Prompt) : QString();
-    CardIssue issue(ws, this, kErrorCode);
+        m_chkTrack2->isChecked() ? Track2::BuildTrack2(true, *db.SystemParams, m_track2Prompt) : QString();
+    CardIssue issue(m_program, m_cardServers, m_session, this, kErrorCode);
     issue.setPollInterval(m_pollInterval);
     issue.addPlainStatus(CardServerStatus::Reserved67900037);
     issue.setIssueCommand(m_cmdMakeCard);
@@ -198,7 +200,7 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
     for (qsizetype i = 0; i < rooms.size() && !stopped; ++i) {
         const qint32 room = rooms.at(i);
         if (group && roomCheck(room, false) == GuestRules::RoomCheck::ValidCard) {
-            const int answer = ask(ws, -32500, kMakeSkipStop, {QString::number(room)}, this);
+            const int answer = ask(program, -32500, kMakeSkipStop, {QString::number(room)}, this);
             if (answer == 1)
                 continue;
             if (answer == 2) {
@@ -263,7 +265,7 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
                 const double now = serverNow();
                 m_txtCheckOut->setText(GuestRules::CheckOutText(expire));
                 setNights(QString::number(GuestRules::NightsUntil(now, expire)));
-                if (!ws.authority.CheckCardValidity(kind, now, expire))
+                if (!session.authority.CheckCardValidity(kind, now, expire))
                     break;
                 continue;
             }
@@ -271,7 +273,7 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
                 stopped = true;
                 break;
             }
-            const int answer = ask(ws, -32488, kRetrySkipStop, {}, this);
+            const int answer = ask(program, -32488, kRetrySkipStop, {}, this);
             if (answer == 0)
                 continue;
             if (answer == 2)
@@ -318,7 +320,7 @@ void frmGuestCard::cmdGroupCheckIn_Click()
     if (m_groupChooser) {
         chosen = m_groupChooser(rooms);
     } else {
-        frmGroupCheckIn dialog(m_ws, this);
+        frmGroupCheckIn dialog(m_program, m_db, m_session, this);
         dialog.exec();
         if (dialog.Result() && dialog.NumDoors() > 0) {
             chosen = true;

@@ -87,11 +87,12 @@ int16_t menuText(Menu menu)
 
 } // namespace
 
-frmMain::frmMain(Workstation &workstation, QWidget *parent)
-    : QMainWindow(parent), m_ws(workstation), m_popup(this),
-      m_help(std::make_unique<HelpViewer>(workstation.HelpFilePath.isEmpty()
-                                              ? HelpViewer::folderBeside(workstation.ProgramPath)
-                                              : workstation.HelpFilePath))
+frmMain::frmMain(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                 StartupFacts &facts, FrameWindows &frameWindows, QWidget *parent)
+    : QMainWindow(parent), m_program(program), m_db(db), m_cardServers(cardServers), m_session(session), m_facts(facts),
+      m_frameWindows(frameWindows), m_popup(this),
+      m_help(std::make_unique<HelpViewer>(facts.HelpFilePath.isEmpty() ? HelpViewer::folderBeside(program.ProgramPath)
+                                                                       : facts.HelpFilePath))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("15010"));
@@ -110,7 +111,7 @@ frmMain::frmMain(Workstation &workstation, QWidget *parent)
     ApplyFormTexts(this);
 
     m_nav = new frmNavWindow(
-        m_ws, [this](const Command &command) { return availabilityOf(command); },
+        m_program, m_session, [this](const Command &command) { return availabilityOf(command); },
         [this](const Command &command) { runCommand(command); }, this);
     addDockWidget(Qt::LeftDockWidgetArea, m_nav);
     m_nav->hide();
@@ -130,31 +131,33 @@ frmMain::frmMain(Workstation &workstation, QWidget *parent)
         request.titleNumber = -32768;
         request.buttons = MessageButtons::YesNo;
         request.defaultButton = 1;
-        const bool yes = m_ws.messages->show(request, this) == 0;
+        const bool yes = m_program.messages->show(request, this) == 0;
         manager.release();
         if (!yes) {
             manager.cancel();
             return;
         }
-        m_ws.firstCardsIntf.reset();
-        m_ws.secondCardsIntf.reset();
+        m_cardServers.firstCardsIntf.reset();
+        m_cardServers.secondCardsIntf.reset();
     });
 
     // The encoder selection is the frame's own command; the logon and the card dialogs open it by kind.
-    if (!m_ws.windows.has(QStringLiteral("frmEncoderSetup"))) {
-        Workstation *ws = &m_ws;
-        m_ws.windows.addDialog(QStringLiteral("frmEncoderSetup"), [ws](QWidget *parent) -> QDialog * {
-            return ws->database ? CreateEncoderSetup(*ws->database, ws->LocalParams, parent) : nullptr;
+    if (!m_frameWindows.windows.has(QStringLiteral("frmEncoderSetup"))) {
+        DatabaseServices *db = &m_db;
+        ProgramServices *program = &m_program;
+        m_frameWindows.windows.addDialog(QStringLiteral("frmEncoderSetup"), [db, program](QWidget *parent) -> QDialog * {
+            return db->database ? CreateEncoderSetup(*db->database, program->LocalParams, parent) : nullptr;
         });
     }
-    m_ws.busyIndicator = this;
-    m_ws.setApplicationTitle = [this]() { SetApplicationTitle(); };
-    m_ws.frameHost = this;
-    m_ws.setupMenus = [this]() {
+    m_previousBusy = m_session.frame.busy;
+    m_session.frame.busy = this;
+    m_session.frame.setApplicationTitle = [this]() { SetApplicationTitle(); };
+    m_frameWindows.frameHost = this;
+    m_session.frame.setupMenus = [this]() {
         SetupMenus();
         SetupToolbar();
     };
-    m_ws.notify.setOpenWindows([this]() {
+    m_session.notify.setOpenWindows([this]() {
         QList<QObject *> windows;
         const QList<QMdiSubWindow *> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
         for (QMdiSubWindow *sub : subs) {
@@ -168,13 +171,13 @@ frmMain::frmMain(Workstation &workstation, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    if (m_ws.busyIndicator == this)
-        m_ws.busyIndicator = nullptr;
-    m_ws.setApplicationTitle = nullptr;
-    m_ws.setupMenus = nullptr;
-    if (m_ws.frameHost == this)
-        m_ws.frameHost = nullptr;
-    m_ws.notify.setOpenWindows(nullptr);
+    if (m_session.frame.busy == this)
+        m_session.frame.busy = m_previousBusy;
+    m_session.frame.setApplicationTitle = nullptr;
+    m_session.frame.setupMenus = nullptr;
+    if (m_frameWindows.frameHost == this)
+        m_frameWindows.frameHost = nullptr;
+    m_session.notify.setOpenWindows(nullptr);
 }
 
 void frmMain::load()
@@ -188,19 +191,19 @@ void frmMain::load()
         width = std::max(width, pixelsToTwips(available.width() * 9 / 10, twipsPerPixelX(this)));
         height = std::max(height, pixelsToTwips(available.height() * 9 / 10, twipsPerPixelY(this)));
     }
-    RestoreWindowPlacement(m_ws.registry, this, kWindowKey, width, height);
-    if (m_ws.LocalParams.WindowState() == 2)
+    RestoreWindowPlacement(m_program.registry, this, kWindowKey, width, height);
+    if (m_program.LocalParams.WindowState() == 2)
         setWindowState(windowState() | Qt::WindowMaximized);
-    m_toolbar->setVisible(m_ws.LocalParams.ShowToolbar());
-    action(QStringLiteral("mnuViewToolbar"))->setChecked(m_ws.LocalParams.ShowToolbar());
-    statusBar()->setVisible(m_ws.LocalParams.ShowStatusbar());
-    action(QStringLiteral("mnuViewStatusBar"))->setChecked(m_ws.LocalParams.ShowStatusbar());
+    m_toolbar->setVisible(m_program.LocalParams.ShowToolbar());
+    action(QStringLiteral("mnuViewToolbar"))->setChecked(m_program.LocalParams.ShowToolbar());
+    statusBar()->setVisible(m_program.LocalParams.ShowStatusbar());
+    action(QStringLiteral("mnuViewStatusBar"))->setChecked(m_program.LocalParams.ShowStatusbar());
     SetApplicationTitle();
     SetupMenus();
     SetupToolbar();
     m_nav->RestorePlacement();
     resizeDocks({m_nav}, {m_nav->width()}, Qt::Horizontal);
-    if (m_ws.LocalParams.AutoLaunchNavWindow())
+    if (m_program.LocalParams.AutoLaunchNavWindow())
         showNavWindow();
     SetBusyState(0);
 }
@@ -277,7 +280,7 @@ QAction *frmMain::action(const QString &name) const
 RuleContext frmMain::ruleContext() const
 {
     RuleContext context;
-    const Authority &authority = m_ws.authority;
+    const Authority &authority = m_session.authority;
     context.right = [&authority](Rule rule, int32_t code, bool referenceSet) {
         const Authority::Set set = referenceSet ? Authority::ReferenceSet : Authority::OperatorSet;
         switch (rule) {
@@ -293,15 +296,15 @@ RuleContext frmMain::ruleContext() const
             return false;
         }
     };
-    if (const clsSystemParams *params = m_ws.SystemParams.get()) {
+    if (const clsSystemParams *params = m_db.SystemParams.get()) {
         context.grayIfNotAllowed = params->GrayIfNotAllowed();
         context.wingCodes = params->WingCodes();
         context.needOpCardAtLogon = params->NeedOpCardAtLogon();
         context.allowVerifyMagCard = params->AllowVerifyMagCard();
         context.allowReadFromHCU = params->AllowReadFromHCU();
     }
-    context.helpAvailable = m_ws.HelpAvailable;
-    context.operatorClassFlags = m_ws.logon.OperatorClassFlags;
+    context.helpAvailable = m_facts.HelpAvailable;
+    context.operatorClassFlags = m_session.logon.OperatorClassFlags;
     return context;
 }
 
@@ -313,7 +316,7 @@ Availability frmMain::availabilityOf(const Command &command) const
 void frmMain::SetApplicationTitle()
 {
     const QString title = FormatText(GetText(21900), {GetText(15010)});
-    const QString property = m_ws.SystemParams ? m_ws.SystemParams->PropertyName() : QString();
+    const QString property = m_db.SystemParams ? m_db.SystemParams->PropertyName() : QString();
     setWindowTitle(property.isEmpty() ? title : title + QStringLiteral(" - ") + property);
 }
 
@@ -334,7 +337,7 @@ void frmMain::SetupMenus()
     for (auto it = m_menus.cbegin(); it != m_menus.cend(); ++it)
         it.value()->menuAction()->setVisible(anyVisible.value(it.key()));
     // The card server's own work is refused while it runs, whatever the rights say.
-    if (m_ws.cardOperationInProgress)
+    if (m_session.cardOperationInProgress)
         action(QStringLiteral("mnuFileSetupHCU"))->setEnabled(false);
     m_nav->Rebuild();
     BuildContextMenu();
@@ -478,14 +481,14 @@ void frmMain::closeEvent(QCloseEvent *event)
         return;
     }
     if (!m_unloading) {
-        m_ws.applicationClosing = true;
+        m_session.applicationClosing = true;
         MessageRequest request;
         request.textNumber = -32512;
         request.arguments = {GetText(15010)};
         request.style = MessageStyle::Question;
         request.buttonNumbers = {17001};
-        if (m_ws.messages->show(request, this) != 0) {
-            m_ws.applicationClosing = false;
+        if (m_program.messages->show(request, this) != 0) {
+            m_session.applicationClosing = false;
             event->ignore();
             return;
         }
@@ -496,7 +499,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         }
     }
     if (!childWindowsClosed()) {
-        m_ws.applicationClosing = false;
+        m_session.applicationClosing = false;
         m_unloading = false;
         event->ignore();
         return;
@@ -514,18 +517,18 @@ bool frmMain::childWindowsClosed()
 void frmMain::unload()
 {
     m_unloaded = true;
-    const MessageDialogFn errorBox = LiteralErrorBox(*m_ws.messages, this);
-    m_ws.LocalParams.setWindowState(isMaximized() ? 2 : 0);
-    SaveWindowPlacement(m_ws.registry, this, kWindowKey, errorBox);
-    if (m_ws.HelpAvailable)
+    const MessageDialogFn errorBox = LiteralErrorBox(*m_program.messages, this);
+    m_program.LocalParams.setWindowState(isMaximized() ? 2 : 0);
+    SaveWindowPlacement(m_program.registry, this, kWindowKey, errorBox);
+    if (m_facts.HelpAvailable)
         m_help->CloseAll();
-    m_ws.LocalParams.setShowToolbar(!m_toolbar->isHidden());
-    m_ws.LocalParams.setShowStatusbar(!statusBar()->isHidden());
-    m_ws.LocalParams.WriteLocalParameters();
+    m_program.LocalParams.setShowToolbar(!m_toolbar->isHidden());
+    m_program.LocalParams.setShowStatusbar(!statusBar()->isHidden());
+    m_program.LocalParams.WriteLocalParameters();
     m_nav->SavePlacement();
     m_nav->close();
-    m_ws.texts.UnloadTextLibrary();
-    m_ws.clientSemaphore.Close();
+    m_program.texts.UnloadTextLibrary();
+    m_facts.clientSemaphore.Close();
 }
 
 void frmMain::unloadAfterPoll()

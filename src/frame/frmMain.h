@@ -21,17 +21,23 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
-class Workstation;
+struct CardServers;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
+struct StartupFacts;
+struct FrameWindows;
 class frmNavWindow;
 
 // The workstation's one top-level window: a multiple-document frame with the menu bar, toolbar,
 // status bar, context menu and navigation window. Every command starts here; which commands are
 // shown, greyed or hidden follows the logged-on operators' rights.
-class frmMain : public QMainWindow, public BusyIndicator, public FrameHost
+class frmMain : public QMainWindow, public BusySignal, public FrameHost
 {
     Q_OBJECT
 public:
-    explicit frmMain(Workstation &workstation, QWidget *parent = nullptr);
+    frmMain(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+            StartupFacts &facts, FrameWindows &frameWindows, QWidget *parent = nullptr);
     ~frmMain() override;
 
     void SetApplicationTitle();
@@ -39,6 +45,8 @@ public:
     void SetupMenus();
     void SetupToolbar();
     void SetBusyState(int16_t state, int16_t percent = -1) override;
+    void SetBusyPointer(bool busy) override { ::SetBusyPointer(busy); }
+    bool BusyPointerShown() const override { return ::BusyPointerShown(); }
 
     // Runs the command of a context-menu or navigation key; an unknown key does nothing.
     void RunCommand(const QString &key);
@@ -115,7 +123,13 @@ private:
     void showCardRead();
     void unloadAfterPoll();
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    CardServers &m_cardServers;
+    Session &m_session;
+    StartupFacts &m_facts;
+    FrameWindows &m_frameWindows;
+    BusySignal *m_previousBusy = nullptr; // the pointer-only signal the frame stands in for
     QMdiArea *m_mdi = nullptr;
     QToolBar *m_toolbar = nullptr;
     QLabel *m_statusPanel = nullptr;

@@ -1,5 +1,5 @@
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "frame/HelpTopics.h"
 #include "frame/frmAbout.h"
 #include "frame/frmMain.h"
@@ -156,12 +156,12 @@ void frmMain::runCommand(const Command &command)
 
 void frmMain::showNotAvailable()
 {
-    m_ws.messages->information(kNotAvailableYet, {}, this);
+    m_program.messages->information(kNotAvailableYet, {}, this);
 }
 
 FrameChild *frmMain::createChild(const QString &kind)
 {
-    FrameChild *window = m_ws.windows.create(kind, nullptr);
+    FrameChild *window = m_frameWindows.windows.create(kind, nullptr);
     if (!window)
         showNotAvailable();
     return window;
@@ -188,9 +188,9 @@ void frmMain::showChild(const QString &kind, FrameChild *child, bool created)
         sub->setProperty("kind", kind);
         const int number = WindowNumber::of(kind);
         if (number >= 0) {
-            m_ws.openDialogs.set(size_t(number));
-            Workstation *ws = &m_ws;
-            connect(window, &QObject::destroyed, [ws, number]() { ws->openDialogs.reset(size_t(number)); });
+            m_session.openDialogs.set(size_t(number));
+            Session *session = &m_session;
+            connect(window, &QObject::destroyed, [session, number]() { session->openDialogs.reset(size_t(number)); });
         }
     } else {
         sub = qobject_cast<QMdiSubWindow *>(window->parentWidget());
@@ -252,7 +252,7 @@ void frmMain::openCommandWindow(const Command &command)
 
 void frmMain::openModal(const QString &kind)
 {
-    std::unique_ptr<QDialog> dialog(m_ws.windows.createDialog(kind, this));
+    std::unique_ptr<QDialog> dialog(m_frameWindows.windows.createDialog(kind, this));
     if (!dialog) {
         showNotAvailable();
         return;
@@ -289,8 +289,8 @@ CardListWindow *frmMain::searchFirst(CardSearchPreset preset)
     if (!list)
         return nullptr;
     // The list takes the filters of the search; cancelled, nothing opens.
-    if (m_ws.windows.hasCardSearch()) {
-        const std::optional<CardSearchFilters> chosen = m_ws.windows.searchCards({std::nullopt, preset}, this);
+    if (m_frameWindows.windows.hasCardSearch()) {
+        const std::optional<CardSearchFilters> chosen = m_frameWindows.windows.searchCards({std::nullopt, preset}, this);
         if (!chosen)
             return nullptr;
         ApplyCardSearch(*list, *chosen);
@@ -328,8 +328,8 @@ void frmMain::openExpiringCards()
         return;
     const int days = text.left(6).toInt();
     double today = OleDate::wholeDay(OleDate::fromDateTime(QDateTime::currentDateTime()));
-    if (m_ws.database) {
-        RecordTable clock(*m_ws.database);
+    if (m_db.database) {
+        RecordTable clock(*m_db.database);
         const double now = clock.ServerNow();
         if (clock.Status() == RecordStatus::Ok)
             today = OleDate::wholeDay(now);
@@ -338,8 +338,8 @@ void frmMain::openExpiringCards()
 
     showChild(WindowKinds::CardList.name, list, created != nullptr);
     created.release();
-    const bool operatorCards = m_ws.SystemParams && m_ws.SystemParams->NeedOpCardAtLogon();
-    const bool fiveDigits = m_ws.SystemParams && m_ws.SystemParams->FiveDigits();
+    const bool operatorCards = m_db.SystemParams && m_db.SystemParams->NeedOpCardAtLogon();
+    const bool fiveDigits = m_db.SystemParams && m_db.SystemParams->FiveDigits();
     list->ClearCardNameFilters();
     for (int32_t cardKind : expiringKinds(operatorCards))
         list->SetCardNameFilter(cardKind);
@@ -357,7 +357,7 @@ void frmMain::openExpiringCards()
 
 void frmMain::increaseOverride()
 {
-    if (!m_ws.authority.IsFunctionAllowed(19, 0))
+    if (!m_session.authority.IsFunctionAllowed(19, 0))
         return;
     InputBoxRequest request;
     request.title = GetText(-32761);
@@ -368,13 +368,13 @@ void frmMain::increaseOverride()
         return;
     // More digits than any step has are as much too large as 16.
     if (digits.size() > 2 || digits.toInt() >= 16) {
-        m_ws.messages->error(-31080, {}, {}, this);
+        m_program.messages->error(-31080, {}, {}, this);
         return;
     }
-    if (!m_ws.database)
+    if (!m_db.database)
         return;
-    RecordTable doors(*m_ws.database);
-    doors.SetComputerName(m_ws.ComputerName);
+    RecordTable doors(*m_db.database);
+    doors.SetComputerName(m_program.ComputerName);
     doors.ExecuteCommand(QStringLiteral("update Doors set ") + QStringLiteral("overrideIncrement") +
                          QStringLiteral(" = ") + digits);
     if (doors.Status() != RecordStatus::Ok) {
@@ -382,7 +382,7 @@ void frmMain::increaseOverride()
         failure.appendix = doors.ErrorText(doors.Status());
         failure.replacesText = true;
         failure.style = MessageStyle::Error;
-        m_ws.messages->show(failure, this);
+        m_program.messages->show(failure, this);
     }
 }
 
@@ -395,7 +395,7 @@ bool frmMain::askInput(const InputBoxRequest &request, QString &text)
 
 void frmMain::showHelp(bool search)
 {
-    if (!m_ws.HelpAvailable)
+    if (!m_facts.HelpAvailable)
         return;
     QString error;
     if (search) {
@@ -415,7 +415,7 @@ void frmMain::showHelp(bool search)
         request.style = MessageStyle::Error;
         request.titleNumber = -32767;
         request.buttonNumbers = {17000};
-        m_ws.messages->show(request, this);
+        m_program.messages->show(request, this);
     }
 }
 
@@ -427,23 +427,23 @@ void frmMain::showAbout()
 
 void frmMain::logOn()
 {
-    RunLogonDialog(m_ws, 0, this);
+    RunLogonDialog(m_program, m_db, m_cardServers, m_session, 0, this);
     SetupMenus();
     SetupToolbar();
 }
 
 void frmMain::logOff()
 {
-    RunLogoffDialog(m_ws, this);
+    RunLogoffDialog(m_program, m_db, m_session, this);
     SetupMenus();
     SetupToolbar();
 }
 
 void frmMain::OpenDeviceSetup()
 {
-    if (!m_ws.database)
+    if (!m_db.database)
         return;
-    RunEncoderSetup(*m_ws.database, m_ws.LocalParams, this);
+    RunEncoderSetup(*m_db.database, m_program.LocalParams, this);
 }
 
 void frmMain::toggleToolbar()

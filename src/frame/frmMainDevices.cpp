@@ -1,8 +1,9 @@
+#include "cards/CardNames.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/CardNames.h"
-#include "data/Fields.h"
+#include "components/recordtable/TableDefs.h"
 #include "frame/frmMain.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
@@ -41,15 +42,15 @@ QString longText(const QString &text)
 class CardOperation
 {
 public:
-    CardOperation(Workstation &ws, QAction *item) : m_ws(ws), m_item(item)
+    CardOperation(Session &session, QAction *item) : m_session(session), m_item(item)
     {
-        m_ws.cardOperationInProgress = true;
+        m_session.cardOperationInProgress = true;
         if (m_item)
             m_item->setEnabled(false);
     }
     ~CardOperation()
     {
-        m_ws.cardOperationInProgress = false;
+        m_session.cardOperationInProgress = false;
         if (m_item)
             m_item->setEnabled(true);
     }
@@ -57,7 +58,7 @@ public:
     CardOperation &operator=(const CardOperation &) = delete;
 
 private:
-    Workstation &m_ws;
+    Session &m_session;
     QPointer<QAction> m_item;
 };
 
@@ -65,10 +66,10 @@ private:
 
 int32_t frmMain::pollCardServer(const std::function<bool(int32_t status)> &busy)
 {
-    CardsIntf &cards = *m_ws.firstCardsIntf;
+    CardsIntf &cards = *m_cardServers.firstCardsIntf;
     int32_t status = cards.GetStatus();
     ++m_polls;
-    while (busy(status) && !m_ws.applicationClosing) {
+    while (busy(status) && !m_session.applicationClosing) {
         // Yield to the window system between two polls.
         QEventLoop wait;
         QTimer::singleShot(m_pollInterval, &wait, &QEventLoop::quit);
@@ -82,57 +83,57 @@ int32_t frmMain::pollCardServer(const std::function<bool(int32_t status)> &busy)
 
 void frmMain::showCardServerError(int32_t status, int32_t errorCode, std::initializer_list<int32_t> withoutCode)
 {
-    const QString text = m_ws.firstCardsIntf->GetStatusText(status);
+    const QString text = m_cardServers.firstCardsIntf->GetStatusText(status);
     for (int32_t plain : withoutCode) {
         if (status == plain) {
             MessageRequest request;
             request.appendix = shortText(text);
             request.replacesText = true;
             request.style = MessageStyle::Error;
-            m_ws.messages->show(request, this);
+            m_program.messages->show(request, this);
             return;
         }
     }
-    m_ws.messages->errorWithCode(errorCode, longText(text), this);
+    m_program.messages->errorWithCode(errorCode, longText(text), this);
 }
 
 void frmMain::setupHandheld()
 {
-    if (m_ws.cardOperationInProgress || !m_ws.firstCardsIntf)
+    if (m_session.cardOperationInProgress || !m_cardServers.firstCardsIntf)
         return;
-    if (m_ws.LocalParams.HCUID() == 0) {
+    if (m_program.LocalParams.HCUID() == 0) {
         OpenDeviceSetup();
-        if (m_ws.LocalParams.HCUID() == 0)
+        if (m_program.LocalParams.HCUID() == 0)
             return;
     }
-    if (!m_ws.authority.IsFunctionAllowed(9, 2))
+    if (!m_session.authority.IsFunctionAllowed(9, 2))
         return;
     MessageRequest question;
     question.textNumber = -32246;
     question.style = MessageStyle::Question;
     question.titleNumber = -32766;
     question.buttonNumbers = {17009};
-    if (m_ws.messages->show(question, this) != 0)
+    if (m_program.messages->show(question, this) != 0)
         return;
 
     int32_t status = 0;
     {
-        CardOperation operation(m_ws, action(QStringLiteral("mnuFileSetupHCU")));
-        CardsIntf &cards = *m_ws.firstCardsIntf;
+        CardOperation operation(m_session, action(QStringLiteral("mnuFileSetupHCU")));
+        CardsIntf &cards = *m_cardServers.firstCardsIntf;
         cards.NewCard();
         cards.SetActive(1);
-        cards.SelectDevice(m_ws.LocalParams.HCUID());
+        cards.SelectDevice(m_program.LocalParams.HCUID());
         cards.SetupDevice(16124);
         status = pollCardServer([](int32_t s) { return s == CardServerStatus::Busy; });
-        if (m_ws.applicationClosing) {
-            m_ws.cardOperationInProgress = false;
+        if (m_session.applicationClosing) {
+            m_session.cardOperationInProgress = false;
             unloadAfterPoll();
             return;
         }
         if (status == 0)
-            m_ws.messages->information(-32247, {}, this);
+            m_program.messages->information(-32247, {}, this);
         else if (status == CardServerStatus::Cancelled)
-            m_ws.messages->information(-31196, {}, this);
+            m_program.messages->information(-31196, {}, this);
         else
             showCardServerError(status, kHandheldErrorCode,
                                 {RecordStatus::NotConnected, CardServerStatus::NoEncoder, CardServerStatus::NotHandheld,
@@ -143,26 +144,26 @@ void frmMain::setupHandheld()
 
 void frmMain::verifyCard()
 {
-    if (!m_ws.firstCardsIntf)
+    if (!m_cardServers.firstCardsIntf)
         return;
-    const bool allowedForAll = m_ws.SystemParams && m_ws.SystemParams->AllowVerifyMagCard();
-    if (!allowedForAll && !m_ws.authority.IsFunctionAllowed(10, 2))
+    const bool allowedForAll = m_db.SystemParams && m_db.SystemParams->AllowVerifyMagCard();
+    if (!allowedForAll && !m_session.authority.IsFunctionAllowed(10, 2))
         return;
-    if (m_ws.cardOperationInProgress)
+    if (m_session.cardOperationInProgress)
         return;
 
     int32_t status = 0;
     {
-        CardOperation operation(m_ws, nullptr);
-        CardsIntf &cards = *m_ws.firstCardsIntf;
-        cards.SelectDevice(m_ws.LocalParams.MagCardEncoderID());
+        CardOperation operation(m_session, nullptr);
+        CardsIntf &cards = *m_cardServers.firstCardsIntf;
+        cards.SelectDevice(m_program.LocalParams.MagCardEncoderID());
         cards.SetActive(1);
         cards.ReadCard(GetText(16123));
         status = pollCardServer([](int32_t s) {
             return s == CardServerStatus::Ok || s == CardServerStatus::Busy || s == CardServerStatus::BusyReading;
         });
-        if (m_ws.applicationClosing) {
-            m_ws.cardOperationInProgress = false;
+        if (m_session.applicationClosing) {
+            m_session.cardOperationInProgress = false;
             unloadAfterPoll();
             return;
         }
@@ -170,7 +171,7 @@ void frmMain::verifyCard()
     if (isCardRead(status))
         showCardRead();
     else if (status == CardServerStatus::Cancelled)
-        m_ws.messages->information(-31196, {}, this);
+        m_program.messages->information(-31196, {}, this);
     else
         showCardServerError(status, kVerifyErrorCode,
                             {RecordStatus::NotConnected, CardServerStatus::NoEncoder, CardServerStatus::NotHandheld,
@@ -179,16 +180,16 @@ void frmMain::verifyCard()
 
 void frmMain::showCardRead()
 {
-    const QVariant field = m_ws.firstCardsIntf->GetCardField(QStringLiteral("cardNameID"));
+    const QVariant field = m_cardServers.firstCardsIntf->GetCardField(QStringLiteral("cardNameID"));
     const bool hasKind = field.isValid() && !field.toString().isEmpty();
     const int32_t kind = hasKind ? field.toInt() : 0;
     const Command *command = hasKind ? commandForCardKind(kind) : nullptr;
-    if (command && m_ws.windows.has(QLatin1String(command->kind))) {
+    if (command && m_frameWindows.windows.has(QLatin1String(command->kind))) {
         const QString windowKind = QLatin1String(command->kind);
         FrameChild *window = dynamic_cast<FrameChild *>(childWindow(windowKind));
         const bool created = window == nullptr;
         if (created)
-            window = m_ws.windows.create(windowKind, nullptr);
+            window = m_frameWindows.windows.create(windowKind, nullptr);
         if (auto *card = dynamic_cast<CardWindow *>(window)) {
             if (command->argumentKind == Argument::Joiner)
                 card->setJoiner(command->argument != 0);
@@ -202,7 +203,7 @@ void frmMain::showCardRead()
             delete window;
     }
     // No dialog shows this kind: name it from the card names, or by its number.
-    const QString name = hasKind && m_ws.database ? CardKindName(*m_ws.database, kind)
+    const QString name = hasKind && m_db.database ? CardKindName(*m_db.database, kind)
                                                   : QStringLiteral("(") + field.toString() + QStringLiteral(")");
     MessageRequest request;
     request.textNumber = -32256;
@@ -210,5 +211,5 @@ void frmMain::showCardRead()
     request.style = MessageStyle::Information;
     request.titleNumber = -32766;
     request.buttonNumbers = {17000};
-    m_ws.messages->show(request, this);
+    m_program.messages->show(request, this);
 }

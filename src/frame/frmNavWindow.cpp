@@ -1,7 +1,7 @@
 #include "frame/frmNavWindow.h"
 
 #include "frame/FrameIcons.h"
-#include "session/Workstation.h"
+#include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
@@ -94,9 +94,10 @@ QString keyOf(const Entry &entry)
 
 } // namespace
 
-frmNavWindow::frmNavWindow(Workstation &workstation, AvailabilityFn availability, RunFn run, QWidget *parent)
-    : QDockWidget(parent), m_ws(workstation), m_availability(std::move(availability)), m_run(std::move(run)),
-      m_tabNav(new QTabBar), m_lvwNav(new QListWidget)
+frmNavWindow::frmNavWindow(ProgramServices &program, Session &session, AvailabilityFn availability, RunFn run,
+                           QWidget *parent)
+    : QDockWidget(parent), m_program(program), m_session(session), m_availability(std::move(availability)),
+      m_run(std::move(run)), m_tabNav(new QTabBar), m_lvwNav(new QListWidget)
 {
     setObjectName(QStringLiteral("frmNavWindow"));
     setWindowTitle(QStringLiteral("28000"));
@@ -124,8 +125,8 @@ frmNavWindow::frmNavWindow(Workstation &workstation, AvailabilityFn availability
     ApplyFormTexts(this);
 
     // While the workstation keeps it shown, the window offers no close button.
-    setFeatures(m_ws.LocalParams.AlwaysShowNavWindow() ? QDockWidget::NoDockWidgetFeatures
-                                                       : QDockWidget::DockWidgetClosable);
+    setFeatures(m_program.LocalParams.AlwaysShowNavWindow() ? QDockWidget::NoDockWidgetFeatures
+                                                            : QDockWidget::DockWidgetClosable);
 
     connect(m_tabNav, &QTabBar::currentChanged, this, &frmNavWindow::Rebuild);
     connect(m_lvwNav, &QListWidget::itemClicked, this, &frmNavWindow::itemChosen);
@@ -165,12 +166,12 @@ frmNavWindow::Tab frmNavWindow::currentTab() const
 
 void frmNavWindow::RestorePlacement()
 {
-    RestoreWindowPlacement(m_ws.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
+    RestoreWindowPlacement(m_program.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
 }
 
 void frmNavWindow::SavePlacement()
 {
-    SaveWindowPlacement(m_ws.registry, this, kWindowKey, LiteralErrorBox(*m_ws.messages, this));
+    SaveWindowPlacement(m_program.registry, this, kWindowKey, LiteralErrorBox(*m_program.messages, this));
 }
 
 const FrameCommands::Command *frmNavWindow::commandOf(Tab tab, const QString &key)
@@ -184,7 +185,7 @@ const FrameCommands::Command *frmNavWindow::commandOf(Tab tab, const QString &ke
 
 void frmNavWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_ws.LocalParams.AlwaysShowNavWindow() && !m_ws.applicationClosing) {
+    if (m_program.LocalParams.AlwaysShowNavWindow() && !m_session.applicationClosing) {
         event->ignore();
         return;
     }

@@ -10,7 +10,8 @@
 class QListWidget;
 class QListWidgetItem;
 class QTabBar;
-class Workstation;
+struct ProgramServices;
+struct Session;
 
 // The navigation window beside the frame's client area: three tabs (cards, lists, reports) whose
 // entries open the same dialogs as the corresponding menu commands, under the same rights rule.
@@ -23,7 +24,8 @@ public:
     using AvailabilityFn = std::function<Availability(const FrameCommands::Command &)>;
     using RunFn = std::function<void(const FrameCommands::Command &)>;
 
-    frmNavWindow(Workstation &workstation, AvailabilityFn availability, RunFn run, QWidget *parent = nullptr);
+    frmNavWindow(ProgramServices &program, Session &session, AvailabilityFn availability, RunFn run,
+                 QWidget *parent = nullptr);
 
     // Rebuilds the list of the current tab from the current rights.
     void Rebuild();
@@ -44,7 +46,8 @@ protected:
 private:
     void itemChosen(QListWidgetItem *item);
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    Session &m_session;
     AvailabilityFn m_availability;
     RunFn m_run;
     QTabBar *m_tabNav;

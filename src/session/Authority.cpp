@@ -1,9 +1,10 @@
 #include "session/Authority.h"
 
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
-#include "session/Workstation.h"
-#include "ui/BusyIndicator.h"
+#include "components/recordtable/TableDefs.h"
+#include "platform/BusySignal.h"
+#include "session/Services.h"
 
 namespace {
 
@@ -16,10 +17,21 @@ bool needsSettingsRight(int n)
 class BusyPointer
 {
 public:
-    BusyPointer() { SetBusyPointer(true); }
-    ~BusyPointer() { SetBusyPointer(false); }
+    explicit BusyPointer(BusySignal *signal) : m_signal(signal)
+    {
+        if (m_signal)
+            m_signal->SetBusyPointer(true);
+    }
+    ~BusyPointer()
+    {
+        if (m_signal)
+            m_signal->SetBusyPointer(false);
+    }
     BusyPointer(const BusyPointer &) = delete;
     BusyPointer &operator=(const BusyPointer &) = delete;
+
+private:
+    BusySignal *m_signal;
 };
 
 } // namespace
@@ -31,15 +43,18 @@ void Authority::Rights::clear()
     functions.reset();
 }
 
-Authority::Authority(Workstation &workstation) : m_ws(workstation) {}
+Authority::Authority(ProgramServices &program, DatabaseServices &db, const LogonState &logon, const FrameHooks &frame)
+    : m_program(program), m_db(db), m_logon(logon), m_frame(frame)
+{
+}
 
 Authority::~Authority() = default;
 
 RecordTable &Authority::table()
 {
     if (!m_table) {
-        m_table = std::make_unique<RecordTable>(*m_ws.database);
-        m_table->SetComputerName(m_ws.ComputerName);
+        m_table = std::make_unique<RecordTable>(*m_db.database);
+        m_table->SetComputerName(m_program.ComputerName);
     }
     return *m_table;
 }
@@ -47,9 +62,9 @@ RecordTable &Authority::table()
 void Authority::LoadOperatorRights(bool refresh)
 {
     m_operator.clear();
-    if (!m_ws.database)
+    if (!m_db.database)
         return;
-    BusyPointer busy;
+    BusyPointer busy(m_frame.busy);
     RecordTable &t = table();
     if (refresh)
         t.RefreshRights();
@@ -73,13 +88,13 @@ void Authority::LoadOperatorRights(bool refresh)
 
 void Authority::LoadReferenceRights()
 {
-    if (!m_ws.database)
+    if (!m_db.database)
         return;
     RecordTable &t = table();
     const double changed = t.TableChangeTime(TableId::TemplateRights);
     if (t.Status() == 0 && changed <= m_timeStamp)
         return;
-    BusyPointer busy;
+    BusyPointer busy(m_frame.busy);
     m_reference.clear();
     t.SelectTable(TableId::TemplateRights);
     t.OpenQuery(QString(Field::operatorTemplateID) + QStringLiteral(" = ?"), QString());
@@ -139,8 +154,8 @@ bool Authority::CheckCardValidity(qint32 cardNameID, double now, double expireTi
     const double minutes = (expireTime - now) * 1440.0;
     if (minutes <= MaxCardValidity(cardNameID) + 0.001)
         return true;
-    if (m_ws.messages)
-        m_ws.messages->error(-31225);
+    if (m_program.messages)
+        m_program.messages->error(-31225);
     return false;
 }
 
@@ -151,9 +166,9 @@ bool Authority::ask(int mode)
 
 bool Authority::confirmed(bool confirm, bool onlyWhenShared)
 {
-    if (!m_ws.logonTable || m_ws.logonTable->LoggedOff())
+    if (!m_db.logonTable || m_db.logonTable->LoggedOff())
         return ask(0);
-    if (!confirm || (onlyWhenShared && m_ws.logon.operators.size() <= 1))
+    if (!confirm || (onlyWhenShared && m_logon.operators.size() <= 1))
         return true;
     return ask(1);
 }
@@ -178,11 +193,11 @@ bool Authority::localCheck(int n) const
 bool Authority::IsFunctionAllowed(int n, int mode)
 {
     bool allowed = false;
-    if (!m_ws.logonTable || m_ws.logonTable->LoggedOff()) {
+    if (!m_db.logonTable || m_db.logonTable->LoggedOff()) {
         if (!ask(0))
             return false;
         allowed = localCheck(n);
-    } else if (mode == 1 || (mode == 2 && m_ws.logon.operators.size() > 1)) {
+    } else if (mode == 1 || (mode == 2 && m_logon.operators.size() > 1)) {
         if (!ask(1))
             return false;
         // The server answers for the operator who just confirmed, not for the whole group.
@@ -196,8 +211,8 @@ bool Authority::IsFunctionAllowed(int n, int mode)
     } else {
         allowed = localCheck(n);
     }
-    if (!allowed && m_ws.messages)
-        m_ws.messages->error(-31143);
+    if (!allowed && m_program.messages)
+        m_program.messages->error(-31143);
     return allowed;
 }
 
@@ -207,6 +222,6 @@ bool Authority::IsTableDialogAvailable(qint32 tableId, QWidget *parent)
         return false;
     if (HasRight(tableId, Read))
         return true;
-    m_ws.messages->error(-31143, {}, {}, parent);
+    m_program.messages->error(-31143, {}, {}, parent);
     return false;
 }

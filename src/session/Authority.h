@@ -10,7 +10,10 @@
 
 class QWidget;
 class RecordTable;
-class Workstation;
+struct DatabaseServices;
+struct FrameHooks;
+struct LogonState;
+struct ProgramServices;
 
 // The rights of the operators logged on at this workstation, kept in memory, and a second
 // reference set of template 1 that decides whether a denied command is shown greyed or hidden.
@@ -50,7 +53,7 @@ public:
     // operator known to the database component. True when it succeeded.
     using LogonPrompt = std::function<bool(int mode)>;
 
-    explicit Authority(Workstation &workstation);
+    Authority(ProgramServices &program, DatabaseServices &db, const LogonState &logon, const FrameHooks &frame);
     ~Authority();
     Authority(const Authority &) = delete;
     Authority &operator=(const Authority &) = delete;
@@ -94,7 +97,10 @@ private:
     bool confirmed(bool confirm, bool onlyWhenShared);
     bool localCheck(int n) const;
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    const LogonState &m_logon;
+    const FrameHooks &m_frame;
     std::unique_ptr<RecordTable> m_table;
     LogonPrompt m_prompt;
     Rights m_operator;

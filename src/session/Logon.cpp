@@ -2,15 +2,15 @@
 
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
-#include "data/OleDate.h"
+#include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
+#include "platform/BusySignal.h"
+#include "session/Services.h"
 #include "session/UserCreation.h"
-#include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
-#include "settings/frmEncoderSetup.h"
 #include "texts/Texts.h"
-#include "ui/BusyIndicator.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -39,47 +39,47 @@ constexpr int32_t kWithoutErrorCode[] = {
     CardServerStatus::CardRead,     CardServerStatus::BlankCardRead, RecordStatus::Reserved67890040,
     RecordStatus::Reserved67890043, CardServerStatus::DeviceBusy};
 
-void busy(Workstation &ws, int16_t state)
+void busy(Session &session, int16_t state)
 {
-    SetBusyState(ws.busyIndicator, state);
+    SetBusyState(session.frame.busy, state);
 }
 
-void notice(Workstation &ws, int16_t number, QWidget *parent)
+void notice(ProgramServices &program, int16_t number, QWidget *parent)
 {
     MessageRequest request;
     request.textNumber = number;
     request.style = MessageStyle::Exclamation;
-    ws.messages->show(request, parent);
+    program.messages->show(request, parent);
 }
 
-void information(Workstation &ws, int16_t number, const QString &argument, int16_t title, QWidget *parent)
+void information(ProgramServices &program, int16_t number, const QString &argument, int16_t title, QWidget *parent)
 {
     MessageRequest request;
     request.textNumber = number;
     request.arguments = {argument};
     request.titleNumber = title;
     request.buttonNumbers = {kButtonOk};
-    ws.messages->show(request, parent);
+    program.messages->show(request, parent);
 }
 
-bool askYesNo(Workstation &ws, int16_t number, QWidget *parent)
+bool askYesNo(ProgramServices &program, int16_t number, QWidget *parent)
 {
     MessageRequest request;
     request.textNumber = number;
     request.style = MessageStyle::Question;
     request.buttons = MessageButtons::YesNo;
     request.buttonNumbers = {kButtonsYesNo};
-    return ws.messages->show(request, parent) == 0;
+    return program.messages->show(request, parent) == 0;
 }
 
 // A component's error text alone, as the whole message.
-void plainError(Workstation &ws, const QString &text, QWidget *parent)
+void plainError(ProgramServices &program, const QString &text, QWidget *parent)
 {
     MessageRequest request;
     request.style = MessageStyle::Error;
     request.appendix = text;
     request.replacesText = true;
-    ws.messages->show(request, parent);
+    program.messages->show(request, parent);
 }
 
 QString dateAndTime(double ole)
@@ -109,20 +109,20 @@ bool readParameter(RecordTable &t, const QString &key, QString &value)
     return found;
 }
 
-void reloadRightsAndMenus(Workstation &ws)
+void reloadRightsAndMenus(Session &session)
 {
-    ws.authority.LoadOperatorRights(false);
-    ws.authority.LoadReferenceRights();
-    if (ws.setupMenus)
-        ws.setupMenus();
+    session.authority.LoadOperatorRights(false);
+    session.authority.LoadReferenceRights();
+    if (session.frame.setupMenus)
+        session.frame.setupMenus();
 }
 
 // The workstation needs an encoder for the operator card; false when none was chosen.
-bool ensureEncoder(Workstation &ws, QWidget *parent)
+bool ensureEncoder(ProgramServices &program, const CardServers &cardServers, QWidget *parent)
 {
-    if (ws.LocalParams.MagCardEncoderID() == 0)
-        RunEncoderSetup(*ws.database, ws.LocalParams, parent);
-    return ws.LocalParams.MagCardEncoderID() != 0;
+    if (program.LocalParams.MagCardEncoderID() == 0)
+        cardServers.ChooseEncoder(parent);
+    return program.LocalParams.MagCardEncoderID() != 0;
 }
 
 double logonWaitingWhileBusy(const BusyWait &wait, RecordTable &logon, const QString &userID, const QString &password)
@@ -140,24 +140,25 @@ double logonWaitingWhileBusy(const BusyWait &wait, RecordTable &logon, const QSt
     return expireDate;
 }
 
-LogonOutcome confirmPassword(Workstation &ws, const QString &password, QWidget *parent)
+LogonOutcome confirmPassword(ProgramServices &program, DatabaseServices &db, Session &session, const QString &password,
+                             QWidget *parent)
 {
     if (password.isEmpty()) {
-        notice(ws, -31141, parent);
+        notice(program, -31141, parent);
         return LogonOutcome::FocusPassword;
     }
-    RecordTable &logon = *ws.logonTable;
+    RecordTable &logon = *db.logonTable;
     logon.LogonPassword(password);
     const int32_t status = logon.Status();
     if (status == RecordStatus::Ok) {
-        ws.logon.CurrentOperatorID = logon.CurrentOperatorID();
+        session.logon.CurrentOperatorID = logon.CurrentOperatorID();
         return LogonOutcome::LoggedOn;
     }
     if (status == RecordStatus::LogonRefused || status == RecordStatus::LogonExpired) {
-        notice(ws, -31187, parent);
+        notice(program, -31187, parent);
         return LogonOutcome::FocusPassword;
     }
-    ws.messages->errorWithCode(kPasswordErrorCode, logon.ErrorText(status), parent);
+    program.messages->errorWithCode(kPasswordErrorCode, logon.ErrorText(status), parent);
     return LogonOutcome::Stay;
 }
 
@@ -174,9 +175,9 @@ uint16_t OperatorClassBit(int32_t operatorTemplateID)
     return 0;
 }
 
-int32_t OperatorTemplateOf(Workstation &ws, int32_t userID)
+int32_t OperatorTemplateOf(DatabaseServices &db, int32_t userID)
 {
-    RecordTable &t = *ws.operatorsTable;
+    RecordTable &t = *db.operatorsTable;
     t.SelectTable(TableId::Operators);
     t.SetField(Field::userID, userID);
     t.FindRecord();
@@ -185,71 +186,72 @@ int32_t OperatorTemplateOf(Workstation &ws, int32_t userID)
     return templateID;
 }
 
-void AddLoggedOnOperator(Workstation &ws, int32_t userID)
+void AddLoggedOnOperator(DatabaseServices &db, Session &session, int32_t userID)
 {
-    busy(ws, 1);
-    RecordTable &t = *ws.operatorsTable;
+    busy(session, 1);
+    RecordTable &t = *db.operatorsTable;
     t.SelectTable(TableId::Operators);
     t.SetField(Field::userID, userID);
     t.FindRecord();
-    if (t.Status() == 0 && !ws.logon.operators.contains(userID))
-        ws.logon.operators.append(userID);
+    if (t.Status() == 0 && !session.logon.operators.contains(userID))
+        session.logon.operators.append(userID);
     t.CloseQuery();
-    busy(ws, 0);
+    busy(session, 0);
 }
 
-void RebuildOperatorClassFlags(Workstation &ws)
+void RebuildOperatorClassFlags(DatabaseServices &db, Session &session)
 {
-    busy(ws, 1);
+    busy(session, 1);
     uint16_t flags = 0;
-    for (int32_t userID : std::as_const(ws.logon.operators))
-        flags |= OperatorClassBit(OperatorTemplateOf(ws, userID));
-    ws.logon.OperatorClassFlags = flags;
-    busy(ws, 0);
+    for (int32_t userID : std::as_const(session.logon.operators))
+        flags |= OperatorClassBit(OperatorTemplateOf(db, userID));
+    session.logon.OperatorClassFlags = flags;
+    busy(session, 0);
 }
 
-void RemoveLoggedOnOperator(Workstation &ws, int32_t userID)
+void RemoveLoggedOnOperator(DatabaseServices &db, Session &session, int32_t userID)
 {
-    ws.logon.operators.removeAll(userID);
-    RebuildOperatorClassFlags(ws);
+    session.logon.operators.removeAll(userID);
+    RebuildOperatorClassFlags(db, session);
 }
 
-bool IsOperatorLoggedOn(const Workstation &ws, int32_t userID)
+bool IsOperatorLoggedOn(const LogonState &logon, int32_t userID)
 {
-    return ws.logon.operators.contains(userID);
+    return logon.operators.contains(userID);
 }
 
-LogonOutcome RunLogonCommand(Workstation &ws, int mode, const QString &userID, const QString &password, QWidget *parent,
+LogonOutcome RunLogonCommand(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                             int mode, const QString &userID, const QString &password, QWidget *parent,
                              const std::function<void()> &hideDialog, const BusyWait &busyWait)
 {
     // Another workstation may have saved the settings since they were read.
-    if (ws.SystemParams && ws.SystemParams->TableChangedSinceLoad()) {
-        ws.SystemParams->ReadSystemParameters();
-        if (ws.setApplicationTitle)
-            ws.setApplicationTitle();
+    if (db.SystemParams && db.SystemParams->TableChangedSinceLoad()) {
+        db.SystemParams->ReadSystemParameters();
+        if (session.frame.setApplicationTitle)
+            session.frame.setApplicationTitle();
     }
     if (mode == 1)
-        return confirmPassword(ws, password, parent);
+        return confirmPassword(program, db, session, password, parent);
 
     if (userID.isEmpty()) {
-        notice(ws, -31174, parent);
+        notice(program, -31174, parent);
         return LogonOutcome::FocusUserID;
     }
     if (password.isEmpty()) {
-        notice(ws, -31141, parent);
+        notice(program, -31141, parent);
         return LogonOutcome::FocusPassword;
     }
-    const bool needOpCard = ws.SystemParams && ws.SystemParams->NeedOpCardAtLogon();
-    if (needOpCard && !ws.SmartCardLogon && !ensureEncoder(ws, parent))
+    const bool needOpCard = db.SystemParams && db.SystemParams->NeedOpCardAtLogon();
+    if (needOpCard && !session.SmartCardLogon && !ensureEncoder(program, cardServers, parent))
         return LogonOutcome::Stay;
 
-    busy(ws, 7);
-    busy(ws, 6);
-    RecordTable &logon = *ws.logonTable;
+    busy(session, 7);
+    busy(session, 6);
+    RecordTable &logon = *db.logonTable;
     const int32_t encoderID =
-        ws.SmartCardLogon ? ws.LocalParams.SmartCardEncoderID() : ws.LocalParams.MagCardEncoderID();
+        session.SmartCardLogon ? program.LocalParams.SmartCardEncoderID() : program.LocalParams.MagCardEncoderID();
     logon.SetEncoderID(encoderID);
-    CardsIntf *prompt = needOpCard ? ws.secondCardsIntf.get() : nullptr;
+    CardsIntf *prompt = needOpCard ? cardServers.secondCardsIntf.get() : nullptr;
     // Nothing else selects a device on the second object; it needs the encoder to show the prompt.
     if (prompt && prompt->ShowPrompt(GetText(-31474)) != 0) {
         prompt->SelectDevice(encoderID);
@@ -263,64 +265,65 @@ LogonOutcome RunLogonCommand(Workstation &ws, int mode, const QString &userID, c
     }
 
     if (status == RecordStatus::LogonRefused) {
-        busy(ws, 0);
-        notice(ws, -31187, parent);
+        busy(session, 0);
+        notice(program, -31187, parent);
         return LogonOutcome::FocusPassword;
     }
     if (status != RecordStatus::Ok && status != RecordStatus::LoggedOnBeside) {
-        busy(ws, 0);
+        busy(session, 0);
         const QString text = logon.ErrorText(status);
         if (std::find(std::begin(kWithoutErrorCode), std::end(kWithoutErrorCode), status) !=
             std::end(kWithoutErrorCode))
-            plainError(ws, text, parent);
+            plainError(program, text, parent);
         else
-            ws.messages->errorWithCode(kLogonErrorCode, text, parent);
+            program.messages->errorWithCode(kLogonErrorCode, text, parent);
         return LogonOutcome::Stay;
     }
-    ws.logon.CurrentOperatorID = logon.CurrentOperatorID();
-    ws.logon.loggedOn = true;
-    ws.logon.lastUserID = userID;
+    session.logon.CurrentOperatorID = logon.CurrentOperatorID();
+    session.logon.loggedOn = true;
+    session.logon.lastUserID = userID;
 
     bool join = true;
-    if (status == RecordStatus::LoggedOnBeside && ws.SystemParams && ws.SystemParams->EnableGroupAuth() &&
-        !ws.logon.operators.isEmpty()) {
-        if (askYesNo(ws, -32490, parent)) {
-            RebuildOperatorClassFlags(ws);
+    if (status == RecordStatus::LoggedOnBeside && db.SystemParams && db.SystemParams->EnableGroupAuth() &&
+        !session.logon.operators.isEmpty()) {
+        if (askYesNo(program, -32490, parent)) {
+            RebuildOperatorClassFlags(db, session);
         } else {
             // An empty password ends the newcomer's logon at the component; the group stays as it was.
             logon.Logon(userID, QString());
-            ws.logon.CurrentOperatorID = logon.CurrentOperatorID();
+            session.logon.CurrentOperatorID = logon.CurrentOperatorID();
             join = false;
         }
     }
     if (join) {
-        AddLoggedOnOperator(ws, ws.logon.CurrentOperatorID);
-        ws.logon.OperatorClassFlags |= OperatorClassBit(OperatorTemplateOf(ws, ws.logon.CurrentOperatorID));
+        AddLoggedOnOperator(db, session, session.logon.CurrentOperatorID);
+        session.logon.OperatorClassFlags |= OperatorClassBit(OperatorTemplateOf(db, session.logon.CurrentOperatorID));
     }
 
     if (hideDialog)
         hideDialog();
-    reloadRightsAndMenus(ws);
-    ShowDailyWarnings(ws, expireDate, parent);
-    busy(ws, 0);
+    reloadRightsAndMenus(session);
+    ShowDailyWarnings(program, db, session, expireDate, parent);
+    busy(session, 0);
     return LogonOutcome::LoggedOn;
 }
 
-void CancelLogon(Workstation &ws)
+void CancelLogon(Session &session)
 {
-    if (ws.logon.operators.isEmpty() && !ws.logon.loggedOn && !ws.logon.rightsLoaded) {
-        reloadRightsAndMenus(ws);
-        ws.logon.rightsLoaded = true;
+    if (session.logon.operators.isEmpty() && !session.logon.loggedOn && !session.logon.rightsLoaded) {
+        reloadRightsAndMenus(session);
+        session.logon.rightsLoaded = true;
     }
 }
 
-void ShowDailyWarnings(Workstation &ws, double expireDate, QWidget *parent)
+void ShowDailyWarnings(ProgramServices &program, DatabaseServices &db, Session &session, double expireDate,
+                       QWidget *parent)
 {
-    RecordTable &ops = *ws.operatorsTable;
+    RecordTable &ops = *db.operatorsTable;
     const double now = ops.ServerNow();
     bool firstToday = true;
     ops.SelectTable(TableId::Operators);
-    ops.SetField(Field::userID, ws.logon.CurrentOperatorID);
+    ops.SetField(Field::userID, session.logon.CurrentOperatorID);
     ops.FindRecord();
     if (ops.Status() == 0) {
         const QVariant last = ops.GetField(Field::timeOfLastWarning);
@@ -332,62 +335,62 @@ void ShowDailyWarnings(Workstation &ws, double expireDate, QWidget *parent)
         }
     }
     ops.CloseQuery();
-    if (!firstToday || !ws.SystemParams)
+    if (!firstToday || !db.SystemParams)
         return;
-    const clsSystemParams &params = *ws.SystemParams;
+    const clsSystemParams &params = *db.SystemParams;
 
     if (params.AlertOp() >= 1 && expireDate - now <= params.AlertOp())
-        information(ws, -32243, dateAndTime(expireDate), kTitleInformation, parent);
+        information(program, -32243, dateAndTime(expireDate), kTitleInformation, parent);
 
     if (params.WarnHousekeeping() >= 1) {
-        RecordTable &t = *ws.parametersTable;
+        RecordTable &t = *db.parametersTable;
         QString value;
         double since = readParameter(t, QStringLiteral("LASTCATHTIME"), value) ? leadingNumber(value) : 0;
         if (since == 0)
             since = readParameter(t, QStringLiteral("SYSTEM_STARTDATE"), value) ? leadingNumber(value) : 0;
         // Without either date the database was never cleaned: the day count starts at date 0.
         if (now - since >= params.WarnHousekeeping()) {
-            information(ws, -31742, OleDate::formatShortDate(since), kTitleWarning, parent);
-            if (askYesNo(ws, -32481, parent)) {
-                busy(ws, 2);
+            information(program, -31742, OleDate::formatShortDate(since), kTitleWarning, parent);
+            if (askYesNo(program, -32481, parent)) {
+                busy(session, 2);
                 t.ExecuteCommand(QStringLiteral("CMD: COMPACT_DB_IMMEDIATE"));
-                busy(ws, 0);
+                busy(session, 0);
                 if (t.Status() != 0)
-                    plainError(ws, t.ErrorText(t.Status()), parent);
+                    plainError(program, t.ErrorText(t.Status()), parent);
             }
         }
     }
 
     if (params.BackupWarningDays() >= 1 && params.LastBackup() != 0 &&
         (now - params.LastBackup()) * 1440.0 > params.BackupWarningDays() * 1440.0)
-        information(ws, -32251, dateAndTime(params.LastBackup()), kTitleInformation, parent);
+        information(program, -32251, dateAndTime(params.LastBackup()), kTitleInformation, parent);
 }
 
-QString LoggedOnOperatorText(Workstation &ws, int32_t userID)
+QString LoggedOnOperatorText(DatabaseServices &db, int32_t userID)
 {
     if (userID == kServiceOperator)
         return QStringLiteral("Veltrix");
-    RecordTable t(*ws.database);
+    RecordTable t(*db.database);
     t.SelectTable(TableId::Users);
     t.SetField(Field::userID, userID);
     t.FindRecord();
     return t.Status() == 0 ? t.GetField(Field::alphaID).toString() : QString();
 }
 
-void LogOffOperators(Workstation &ws, const QList<LogoffEntry> &entries)
+void LogOffOperators(DatabaseServices &db, Session &session, const QList<LogoffEntry> &entries)
 {
-    RecordTable &logon = *ws.logonTable;
+    RecordTable &logon = *db.logonTable;
     for (const LogoffEntry &entry : entries) {
         logon.Logon(entry.text, QString());
-        ws.logon.operators.removeAll(entry.userID);
+        session.logon.operators.removeAll(entry.userID);
     }
     // The component unites the rights of those left, or has none once nobody is left.
-    ws.authority.LoadOperatorRights(false);
-    ws.authority.LoadReferenceRights();
-    RebuildOperatorClassFlags(ws);
-    ws.logon.CurrentOperatorID = logon.CurrentOperatorID();
-    if (ws.setupMenus)
-        ws.setupMenus();
+    session.authority.LoadOperatorRights(false);
+    session.authority.LoadReferenceRights();
+    RebuildOperatorClassFlags(db, session);
+    session.logon.CurrentOperatorID = logon.CurrentOperatorID();
+    if (session.frame.setupMenus)
+        session.frame.setupMenus();
 }
 
 QByteArray StoredSecretMarker()

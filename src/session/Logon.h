@@ -10,7 +10,11 @@
 
 class QWidget;
 class RecordDatabase;
-class Workstation;
+struct CardServers;
+struct DatabaseServices;
+struct LogonState;
+struct ProgramServices;
+struct Session;
 
 // Logon and logoff without the windows: the logged-on list, the operator-class flags, the logon
 // command of frmLogon, the daily warnings and the one-time rewrite of stored secrets. Messages go
@@ -20,14 +24,14 @@ class Workstation;
 uint16_t OperatorClassBit(int32_t operatorTemplateID);
 
 // The operator's "operatorTemplateID", or 0 when there is no such operator.
-int32_t OperatorTemplateOf(Workstation &ws, int32_t userID);
+int32_t OperatorTemplateOf(DatabaseServices &db, int32_t userID);
 
 // Appends a known operator who is not listed yet.
-void AddLoggedOnOperator(Workstation &ws, int32_t userID);
+void AddLoggedOnOperator(DatabaseServices &db, Session &session, int32_t userID);
 // Removes the operator and rebuilds OperatorClassFlags from those left.
-void RemoveLoggedOnOperator(Workstation &ws, int32_t userID);
-bool IsOperatorLoggedOn(const Workstation &ws, int32_t userID);
-void RebuildOperatorClassFlags(Workstation &ws);
+void RemoveLoggedOnOperator(DatabaseServices &db, Session &session, int32_t userID);
+bool IsOperatorLoggedOn(const LogonState &logon, int32_t userID);
+void RebuildOperatorClassFlags(DatabaseServices &db, Session &session);
 
 // What the logon dialog does after its OK command.
 enum class LogonOutcome {
@@ -50,20 +54,21 @@ struct BusyWait
 // database component.
 // hideDialog is called where the logon hides its dialog, before the rights are reloaded and the
 // daily warnings shown.
-LogonOutcome RunLogonCommand(Workstation &ws, int mode, const QString &userID, const QString &password,
-                             QWidget *parent = nullptr, const std::function<void()> &hideDialog = {},
-                             const BusyWait &busyWait = {});
+LogonOutcome RunLogonCommand(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                             int mode, const QString &userID, const QString &password, QWidget *parent = nullptr,
+                             const std::function<void()> &hideDialog = {}, const BusyWait &busyWait = {});
 
 // Cancel of the logon dialog: the first cancelled logon loads the rights of nobody once.
-void CancelLogon(Workstation &ws);
+void CancelLogon(Session &session);
 
 // The warnings of an operator's first logon of the day (server date): operator expiry,
 // housekeeping, backup. expireDate is what Logon returned. Marks the day in the operator's
 // "timeOfLastWarning".
-void ShowDailyWarnings(Workstation &ws, double expireDate, QWidget *parent = nullptr);
+void ShowDailyWarnings(ProgramServices &program, DatabaseServices &db, Session &session, double expireDate,
+                       QWidget *parent = nullptr);
 
 // The logoff list text of an operator: "Veltrix" for the service operator 15, else its alphaID.
-QString LoggedOnOperatorText(Workstation &ws, int32_t userID);
+QString LoggedOnOperatorText(DatabaseServices &db, int32_t userID);
 // Ends the logons of the given operators (name as listed, userID), reloads the rights, rebuilds
 // the flags, follows the component's current operator and lets the frame recompute its menus.
 struct LogoffEntry
@@ -71,7 +76,7 @@ struct LogoffEntry
     QString text;
     int32_t userID;
 };
-void LogOffOperators(Workstation &ws, const QList<LogoffEntry> &entries);
+void LogOffOperators(DatabaseServices &db, Session &session, const QList<LogoffEntry> &entries);
 
 // The start-up database checks: when "SYSTEM_GURU_UPDATED" is non-zero, stored passwords and PIN
 // codes that carry the marker are deleted and inserted again, then the parameter is set to "0".

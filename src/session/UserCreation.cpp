@@ -1,14 +1,12 @@
 #include "session/UserCreation.h"
 
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
-#include "data/OleDate.h"
-#include "session/Workstation.h"
-#include "ui/BusyIndicator.h"
-#include "ui/WindowContracts.h"
+#include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
+#include "platform/BusySignal.h"
+#include "session/Services.h"
 
-#include <QApplication>
-#include <QCursor>
 #include <QEventLoop>
 #include <QTimeZone>
 #include <QTimer>
@@ -24,32 +22,25 @@ constexpr qint32 kFailedUserID = 1;
 class BusyPointer
 {
 public:
-    BusyPointer()
+    explicit BusyPointer(BusySignal *signal) : m_signal(signal)
     {
-        const QCursor *current = QApplication::overrideCursor();
-        m_wasBusy = current && current->shape() == Qt::WaitCursor;
-        SetBusyPointer(true);
+        if (!m_signal)
+            return;
+        m_wasBusy = m_signal->BusyPointerShown();
+        m_signal->SetBusyPointer(true);
     }
     ~BusyPointer() { release(); }
     void release()
     {
-        if (!m_wasBusy)
-            SetBusyPointer(false);
+        if (m_signal && !m_wasBusy)
+            m_signal->SetBusyPointer(false);
         m_wasBusy = true;
     }
 
 private:
+    BusySignal *m_signal;
     bool m_wasBusy = false;
 };
-
-void refreshUserLists(Workstation &ws)
-{
-    const QList<QObject *> windows = ws.notify.openWindows();
-    for (QObject *window : windows) {
-        if (auto *list = dynamic_cast<UserListWindow *>(window))
-            list->RefreshTableList();
-    }
-}
 
 } // namespace
 
@@ -67,16 +58,17 @@ void WaitProcessingEvents(int milliseconds)
     loop.exec();
 }
 
-qint32 CreateUserFromName(Workstation &ws, const QString &surname, const QString &firstname, QWidget *parent)
+qint32 CreateUserFromName(ProgramServices &program, DatabaseServices &db, Session &session, const QString &surname,
+                          const QString &firstname, QWidget *parent)
 {
-    return CreateUserFromName(ws, surname, firstname, parent, WaitProcessingEvents);
+    return CreateUserFromName(program, db, session, surname, firstname, parent, WaitProcessingEvents);
 }
 
-qint32 CreateUserFromName(Workstation &ws, const QString &surname, const QString &firstname, QWidget *parent,
-                          const UserCreationWait &wait)
+qint32 CreateUserFromName(ProgramServices &program, DatabaseServices &db, Session &session, const QString &surname,
+                          const QString &firstname, QWidget *parent, const UserCreationWait &wait)
 {
-    BusyPointer busy;
-    RecordTable users(*ws.database);
+    BusyPointer busy(session.frame.busy);
+    RecordTable users(*db.database);
     users.SelectTable(TableId::Users);
     users.SetKeyField(Field::alphaID);
 
@@ -102,10 +94,11 @@ qint32 CreateUserFromName(Workstation &ws, const QString &surname, const QString
     const qint32 status = users.Status();
     if (status != RecordStatus::Ok) {
         busy.release();
-        ws.messages->errorWithCode(kInsertErrorCode, users.ErrorText(status), parent);
+        program.messages->errorWithCode(kInsertErrorCode, users.ErrorText(status), parent);
         return kFailedUserID;
     }
     const qint32 userID = users.GetField(Field::userID).toInt();
-    refreshUserLists(ws);
+    if (session.frame.refreshUserLists)
+        session.frame.refreshUserLists();
     return userID;
 }

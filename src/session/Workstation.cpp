@@ -1,44 +1,30 @@
 #include "session/Workstation.h"
 
-#include "components/cardserver/CardsIntf.h"
-#include "components/recordtable/RecordDatabase.h"
-#include "components/recordtable/RecordTable.h"
-#include "platform/OsVersion.h"
 #include "session/frmLogon.h"
-#include "settings/clsSystemParams.h"
-
-#include <QDateTime>
-#include <QDir>
-#include <QLocale>
+#include "settings/frmEncoderSetup.h"
+#include "ui/WindowContracts.h"
 
 Workstation::Workstation(Setup setup)
-    : ProgramPath(std::move(setup.programPath)), ComputerName(LocalComputerName()), registryStore(setup.registry),
-      registry(registryStore, RegistryLog), LocalParams(registry), messages(std::move(setup.messages))
+    : program(std::move(setup.programPath), setup.registry, std::move(setup.messages)), session(program, db)
 {
-    texts.setProgramPath(ProgramPath);
-    TextResources::install(&texts);
-    authority.setLogonPrompt([this](int mode) { return RunLogonDialog(*this, mode); });
+    session.frame.busy = &m_busyCursor;
+    session.authority.setLogonPrompt(
+        [this](int mode) { return RunLogonDialog(program, db, cardServers, session, mode); });
+    cardServers.chooseEncoder = [this](QWidget *parent) {
+        if (db.database)
+            RunEncoderSetup(*db.database, program.LocalParams, parent);
+    };
+    session.frame.refreshUserLists = [this]() {
+        const QList<QObject *> windows = session.notify.openWindows();
+        for (QObject *window : windows) {
+            if (auto *list = dynamic_cast<UserListWindow *>(window))
+                list->RefreshTableList();
+        }
+    };
 }
 
 Workstation::~Workstation()
 {
-    if (TextResources::installed() == &texts)
-        TextResources::install(nullptr);
-}
-
-void Workstation::OpenStartupLog()
-{
-    StartupLog.Create(QDir(ProgramPath).filePath(QStringLiteral("startup.log")), true);
-    // The version goes on the first line itself, so the file does not start with an empty line.
-    StartupLog.AddString(QStringLiteral("// Ostrelle client version %1.%2.%3")
-                             .arg(OSTRELLE_VERSION_MAJOR)
-                             .arg(OSTRELLE_VERSION_MINOR)
-                             .arg(OSTRELLE_VERSION_PATCH),
-                         true);
-    StartupLog.AddString(QStringLiteral("// Startup logfile"));
-    const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
-    StartupLog.AddString(QStringLiteral("// Created: ") + locale.toString(now.date(), QLocale::ShortFormat) +
-                         QLatin1Char(' ') + locale.toString(now.time(), QLocale::ShortFormat));
-    StartupLog.AddString(QStringLiteral("// ") + OperatingSystemText() + QStringLiteral("\r\n"));
+    // The frame hands the busy signal back as it closes; nothing may call it after this.
+    session.frame.busy = nullptr;
 }

@@ -1,7 +1,7 @@
 #include "session/frmLogoff.h"
 
 #include "session/Logon.h"
-#include "session/Workstation.h"
+#include "session/Services.h"
 #include "ui/FormTexts.h"
 
 #include <QHBoxLayout>
@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmLogoff::frmLogoff(Workstation &workstation, QWidget *parent)
-    : QDialog(parent), m_ws(workstation), m_lstOperators(new QListWidget(this)),
+frmLogoff::frmLogoff(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent)
+    : QDialog(parent), m_program(program), m_db(db), m_session(session), m_lstOperators(new QListWidget(this)),
       m_cmdLogOff(new QPushButton(QStringLiteral("26111"), this)),
       m_cmdCancel(new QPushButton(QStringLiteral("16118"), this))
 {
@@ -42,9 +42,9 @@ frmLogoff::frmLogoff(Workstation &workstation, QWidget *parent)
     connect(m_cmdLogOff, &QPushButton::clicked, this, &frmLogoff::cmdLogOff_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmLogoff::reject);
 
-    ApplyFormTexts(this, m_ws.texts);
-    for (int32_t userID : std::as_const(m_ws.logon.operators)) {
-        auto *item = new QListWidgetItem(LoggedOnOperatorText(m_ws, userID), m_lstOperators);
+    ApplyFormTexts(this, m_program.texts);
+    for (int32_t userID : std::as_const(m_session.logon.operators)) {
+        auto *item = new QListWidgetItem(LoggedOnOperatorText(m_db, userID), m_lstOperators);
         item->setData(Qt::UserRole, userID);
     }
     if (m_lstOperators->count() > 0)
@@ -59,12 +59,12 @@ void frmLogoff::cmdLogOff_Click()
         if (item->isSelected())
             chosen.append({item->text(), item->data(Qt::UserRole).toInt()});
     }
-    LogOffOperators(m_ws, chosen);
+    LogOffOperators(m_db, m_session, chosen);
     accept();
 }
 
-void RunLogoffDialog(Workstation &ws, QWidget *parent)
+void RunLogoffDialog(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent)
 {
-    frmLogoff dialog(ws, parent);
+    frmLogoff dialog(program, db, session, parent);
     dialog.exec();
 }

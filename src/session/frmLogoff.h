@@ -4,23 +4,27 @@
 
 class QListWidget;
 class QPushButton;
-class Workstation;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // Lists the operators logged on at this workstation; the chosen ones are logged off.
 class frmLogoff : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmLogoff(Workstation &workstation, QWidget *parent = nullptr);
+    frmLogoff(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent = nullptr);
 
 private:
     void cmdLogOff_Click();
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    Session &m_session;
     QListWidget *m_lstOperators;
     QPushButton *m_cmdLogOff;
     QPushButton *m_cmdCancel;
 };
 
 // The logoff dialog, modal.
-void RunLogoffDialog(Workstation &ws, QWidget *parent = nullptr);
+void RunLogoffDialog(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent = nullptr);

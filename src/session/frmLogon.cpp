@@ -1,7 +1,7 @@
 #include "session/frmLogon.h"
 
 #include "session/Logon.h"
-#include "session/Workstation.h"
+#include "session/Services.h"
 #include "ui/FormTexts.h"
 #include "ui/Twips.h"
 
@@ -18,8 +18,10 @@ namespace {
 constexpr int32_t kUserRowTwips = 360;
 } // namespace
 
-frmLogon::frmLogon(Workstation &workstation, QWidget *parent)
-    : QDialog(parent), m_ws(workstation), m_fraLogon(new QGroupBox(QStringLiteral("26101"), this)),
+frmLogon::frmLogon(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                   QWidget *parent)
+    : QDialog(parent), m_program(program), m_db(db), m_cardServers(cardServers), m_session(session),
+      m_fraLogon(new QGroupBox(QStringLiteral("26101"), this)),
       m_lblID(new QLabel(QStringLiteral("26102"), m_fraLogon)),
       m_lblPassword(new QLabel(QStringLiteral("26103"), m_fraLogon)), m_txtUserID(new QLineEdit(m_fraLogon)),
       m_txtPassword(new QLineEdit(m_fraLogon)), m_cmdOK(new QPushButton(QStringLiteral("17000"), this)),
@@ -59,9 +61,9 @@ frmLogon::frmLogon(Workstation &workstation, QWidget *parent)
     connect(m_cmdOK, &QPushButton::clicked, this, &frmLogon::accept);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmLogon::reject);
 
-    ApplyFormTexts(this, m_ws.texts);
-    if (m_ws.LocalParams.RememberUserID())
-        m_txtUserID->setText(m_ws.logon.lastUserID);
+    ApplyFormTexts(this, m_program.texts);
+    if (m_program.LocalParams.RememberUserID())
+        m_txtUserID->setText(m_session.logon.lastUserID);
     adjustSize();
     m_fullHeight = height();
     setFixedSize(size());
@@ -99,7 +101,8 @@ void frmLogon::accept()
         m_success = true;
         QDialog::accept();
     };
-    switch (RunLogonCommand(m_ws, m_mode, m_txtUserID->text(), m_txtPassword->text(), this, finish)) {
+    switch (RunLogonCommand(m_program, m_db, m_cardServers, m_session, m_mode, m_txtUserID->text(),
+                            m_txtPassword->text(), this, finish)) {
     case LogonOutcome::LoggedOn:
         if (!m_success)
             finish();
@@ -119,13 +122,14 @@ void frmLogon::accept()
 void frmLogon::reject()
 {
     m_success = false;
-    CancelLogon(m_ws);
+    CancelLogon(m_session);
     QDialog::reject();
 }
 
-bool RunLogonDialog(Workstation &ws, int mode, QWidget *parent, const QString &passwordPreset)
+bool RunLogonDialog(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                    int mode, QWidget *parent, const QString &passwordPreset)
 {
-    frmLogon dialog(ws, parent);
+    frmLogon dialog(program, db, cardServers, session, parent);
     dialog.setLogonMode(mode);
     dialog.setPassword(passwordPreset);
     dialog.exec();

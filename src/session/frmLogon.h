@@ -6,7 +6,10 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class Workstation;
+struct CardServers;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // The logon dialog. Mode 0 asks for user ID and password; mode 1 only for the password of the
 // operator the database component knows (password confirmation). Enter logs on, Esc cancels.
@@ -14,7 +17,8 @@ class frmLogon : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmLogon(Workstation &workstation, QWidget *parent = nullptr);
+    frmLogon(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+             QWidget *parent = nullptr);
 
     int LogonMode() const { return m_mode; }
     void setLogonMode(int mode);
@@ -28,7 +32,10 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    CardServers &m_cardServers;
+    Session &m_session;
     int m_mode = 0;
     bool m_success = false;
     int m_fullHeight = 0;
@@ -43,4 +50,5 @@ private:
 
 // The logon dialog as start-up, the frame and the rights open it: modal, unloaded afterwards.
 // passwordPreset is the /P password of the start-up logon.
-bool RunLogonDialog(Workstation &ws, int mode, QWidget *parent = nullptr, const QString &passwordPreset = QString());
+bool RunLogonDialog(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                    int mode, QWidget *parent = nullptr, const QString &passwordPreset = QString());

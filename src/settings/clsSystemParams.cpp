@@ -1,7 +1,8 @@
 #include "settings/clsSystemParams.h"
 
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
+#include "components/recordtable/TableDefs.h"
 #include "texts/Texts.h"
 
 #include <QHash>

@@ -1,7 +1,8 @@
 #include "settings/frmEncoderSetup.h"
 
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
+#include "components/recordtable/TableDefs.h"
 #include "settings/clsLocalParams.h"
 #include "texts/Texts.h"
 #include "ui/FormTexts.h"

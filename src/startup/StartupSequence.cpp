@@ -41,18 +41,15 @@ const NetworkLibrary kNetworkLibraries[] = {
     {"Wsock32.dll", "libresolv.so.2"},     // host-name lookup of camera addresses
 };
 
-// The 21 shared table objects; the first one's status tells whether the database is reachable.
-using TableMember = std::unique_ptr<RecordTable> Workstation::*;
+// The table objects the logon keeps open from start-up on; the first one's status tells whether
+// the database is reachable.
+using TableMember = std::unique_ptr<RecordTable> DatabaseServices::*;
 const TableMember kTables[] = {
-    &Workstation::logonTable,          &Workstation::operatorsTable, &Workstation::parametersTable,
-    &Workstation::clientsTable,        &Workstation::usersTable,     &Workstation::doorsTable,
-    &Workstation::doorGroupsTable,     &Workstation::wingsTable,     &Workstation::cardsTable,
-    &Workstation::cardNamesTable,      &Workstation::cardDoorsTable, &Workstation::devicesTable,
-    &Workstation::doorDevicesTable,    &Workstation::eventsTable,    &Workstation::eventNamesTable,
-    &Workstation::readoutsTable,       &Workstation::notesTable,     &Workstation::operatorTemplatesTable,
-    &Workstation::templateRightsTable, &Workstation::passwordsTable, &Workstation::camerasTable,
+    &DatabaseServices::logonTable,
+    &DatabaseServices::operatorsTable,
+    &DatabaseServices::parametersTable,
+    &DatabaseServices::clientsTable,
 };
-static_assert(std::size(kTables) == 21);
 
 // The status the database component gives when it cannot reach its server: shown without an
 // error number, like the RPC server being unavailable.
@@ -112,12 +109,15 @@ StartupSequence::StartupSequence(Workstation &workstation, StartupEnvironment en
             return screen ? ScreenMetrics{screen->logicalDotsPerInch(), screen->depth()} : ScreenMetrics{};
         };
     if (!e.databaseChecks)
-        e.databaseChecks = [](Workstation &ws) { return RunStartupDatabaseChecks(*ws.database); };
+        e.databaseChecks = [](Workstation &ws) { return RunStartupDatabaseChecks(*ws.db.database); };
     if (!e.createMainFrame)
-        e.createMainFrame = [](Workstation &ws) { return std::unique_ptr<QWidget>(new frmMain(ws)); };
+        e.createMainFrame = [](Workstation &ws) {
+            return std::unique_ptr<QWidget>(
+                new frmMain(ws.program, ws.db, ws.cardServers, ws.session, ws.facts, ws.frameWindows));
+        };
     if (!e.promptLogon)
         e.promptLogon = [](Workstation &ws, QWidget *frame, const QString &password) {
-            return RunLogonDialog(ws, 0, frame, password);
+            return RunLogonDialog(ws.program, ws.db, ws.cardServers, ws.session, 0, frame, password);
         };
 }
 
@@ -130,7 +130,7 @@ StartupResult StartupSequence::Run()
         return m_result;
     } catch (const Exit &exit) {
         if (exit.failed) {
-            m_ws.StartupLog.Failed();
+            m_ws.program.StartupLog.Failed();
             showError(exit.message);
         }
         exitTail();
@@ -165,13 +165,13 @@ void StartupSequence::openLogs()
 {
     // The application title, not a display name: Qt would append that to every window title.
     QCoreApplication::setApplicationName(QStringLiteral("Veltrix Ostrelle"));
-    m_ws.ProgramPath = m_env.applicationPath;
-    m_ws.texts.setProgramPath(m_ws.ProgramPath);
-    m_ws.OpenStartupLog();
+    m_ws.program.ProgramPath = m_env.applicationPath;
+    m_ws.program.texts.setProgramPath(m_ws.program.ProgramPath);
+    m_ws.program.OpenStartupLog();
 
     int32_t registryLog = 0;
-    if (m_ws.registry.ReadLong(QStringLiteral("registry.log"), registryLog) && registryLog != 0)
-        m_ws.registry.OpenRegistryLog(QDir(m_ws.ProgramPath).filePath(QStringLiteral("registry.log")));
+    if (m_ws.program.registry.ReadLong(QStringLiteral("registry.log"), registryLog) && registryLog != 0)
+        m_ws.program.registry.OpenRegistryLog(QDir(m_ws.program.ProgramPath).filePath(QStringLiteral("registry.log")));
 }
 
 bool StartupSequence::isDuplicateInstance()
@@ -179,7 +179,7 @@ bool StartupSequence::isDuplicateInstance()
     log(QStringLiteral("Check for duplicate instance"));
     m_guard = std::make_unique<InstanceGuard>(m_env.instanceName);
     if (m_guard->ActivatePreviousInstance()) {
-        m_ws.StartupLog.Failed();
+        m_ws.program.StartupLog.Failed();
         m_guard.reset();
         return true;
     }
@@ -205,21 +205,21 @@ void StartupSequence::ActivateMainFrame()
 
 void StartupSequence::readSettingsAndCommandLine()
 {
-    m_ws.ProgramPath = m_env.applicationPath;
-    log(QStringLiteral("Path is '") + m_ws.ProgramPath + QLatin1Char('\''));
+    m_ws.program.ProgramPath = m_env.applicationPath;
+    log(QStringLiteral("Path is '") + m_ws.program.ProgramPath + QLatin1Char('\''));
 
     const auto yesNo = [](bool b) { return b ? QStringLiteral("Yes") : QStringLiteral("No"); };
     log(QStringLiteral("Can read from HKEY_LOCAL_MACHINE: "));
-    append(yesNo(m_ws.registry.CanReadLocalMachine()));
+    append(yesNo(m_ws.program.registry.CanReadLocalMachine()));
     log(QStringLiteral("Can write to HKEY_LOCAL_MACHINE: "));
-    append(yesNo(m_ws.registry.CanWriteLocalMachine()));
+    append(yesNo(m_ws.program.registry.CanWriteLocalMachine()));
     log(QStringLiteral("Can read from HKEY_CURRENT_USER: "));
-    append(yesNo(m_ws.registry.CanReadCurrentUser()));
+    append(yesNo(m_ws.program.registry.CanReadCurrentUser()));
     log(QStringLiteral("Can write to HKEY_CURRENT_USER: "));
-    append(yesNo(m_ws.registry.CanWriteCurrentUser()));
+    append(yesNo(m_ws.program.registry.CanWriteCurrentUser()));
 
     log(QStringLiteral("Read local parameters"));
-    m_ws.LocalParams.ReadLocalParameters();
+    m_ws.program.LocalParams.ReadLocalParameters();
 
     log(QStringLiteral("Parse commandline parameters"));
     QString line = m_env.commandLine;
@@ -232,7 +232,7 @@ void StartupSequence::readSettingsAndCommandLine()
 
 void StartupSequence::applySwitches()
 {
-    clsLocalParams &params = m_ws.LocalParams;
+    clsLocalParams &params = m_ws.program.LocalParams;
     for (const CommandLine::Switch &s : std::as_const(m_commandLine.switches)) {
         switch (s.letter.unicode()) {
         case 'O':
@@ -247,26 +247,26 @@ void StartupSequence::applySwitches()
             log(QStringLiteral("> Server set to '") + s.value + QLatin1Char('\''));
             break;
         case 'C':
-            m_ws.ProgramPath = s.value;
-            m_ws.texts.setProgramPath(s.value);
+            m_ws.program.ProgramPath = s.value;
+            m_ws.program.texts.setProgramPath(s.value);
             log(QStringLiteral("> Path set to '") + s.value + QLatin1Char('\''));
             break;
         case 'X':
-            m_ws.texts.setLibraryName(s.value);
+            m_ws.program.texts.setLibraryName(s.value);
             log(QStringLiteral("> Name of CTexts.dll is '") + s.value + QLatin1Char('\''));
             break;
         case 'D':
-            m_ws.texts.setTextFileName(s.value);
-            m_ws.texts.setTextFileMode(true);
+            m_ws.program.texts.setTextFileName(s.value);
+            m_ws.program.texts.setTextFileMode(true);
             log(QStringLiteral("> Name of text resource file is '") + s.value + QLatin1Char('\''));
             break;
         case 'G':
             params.setSmartCardEncoderID(SwitchNumber(s.value));
             params.WriteLocalParameters();
-            m_ws.SmartCardLogon = params.SmartCardEncoderID() > 0;
+            m_ws.session.SmartCardLogon = params.SmartCardEncoderID() > 0;
             break;
         case 'A':
-            m_ws.AutoUpdateUserCard = true;
+            m_ws.facts.AutoUpdateUserCard = true;
             break;
         default:
             break; // the other switches are read where their step runs
@@ -280,22 +280,23 @@ void StartupSequence::loadTexts()
 {
     log(QStringLiteral("Convert long path name to short path name (8.3)"));
     // Linux has no short names; the canonical absolute path is the one name that always works.
-    QString shortPath = QFileInfo(m_ws.ProgramPath).canonicalFilePath();
+    QString shortPath = QFileInfo(m_ws.program.ProgramPath).canonicalFilePath();
     if (shortPath.isEmpty())
         fail(QStringLiteral("Failed when converting the program path name."));
     if (!shortPath.endsWith(QLatin1Char('/')))
         shortPath += QLatin1Char('/');
-    m_ws.ShortProgramPath = shortPath;
+    m_ws.facts.ShortProgramPath = shortPath;
     log(QStringLiteral("Short path is '") + shortPath + QLatin1Char('\''));
-    m_ws.HelpFilePath = HelpViewer::folderBeside(shortPath);
+    m_ws.facts.HelpFilePath = HelpViewer::folderBeside(shortPath);
 
     log(QStringLiteral("Load resource dll"));
-    if (!m_ws.texts.LoadTextLibrary())
-        fail(QStringLiteral("Failed to load the text resource dll (") + m_ws.texts.libraryName() + QLatin1Char(')'));
-    if (m_ws.texts.textFileMode()) {
+    if (!m_ws.program.texts.LoadTextLibrary())
+        fail(QStringLiteral("Failed to load the text resource dll (") + m_ws.program.texts.libraryName() +
+             QLatin1Char(')'));
+    if (m_ws.program.texts.textFileMode()) {
         log(QStringLiteral("Load resource text file"));
-        if (!m_ws.texts.LoadTextFile())
-            fail(QStringLiteral("Failed to load the text resource file (") + m_ws.texts.textFileName() +
+        if (!m_ws.program.texts.LoadTextFile())
+            fail(QStringLiteral("Failed to load the text resource file (") + m_ws.program.texts.textFileName() +
                  QLatin1Char(')'));
     }
     if (m_commandLine.showHelp) {
@@ -314,15 +315,15 @@ void StartupSequence::checkInstallation()
     if (m_env.otherClientActive())
         fail(-31088);
 
-    m_ws.clientSemaphore.Create(m_env.clientSemaphore);
-    m_ws.ComputerName = m_env.computerName.left(15);
+    m_ws.facts.clientSemaphore.Create(m_env.clientSemaphore);
+    m_ws.program.ComputerName = m_env.computerName.left(15);
 
-    clsLocalParams &params = m_ws.LocalParams;
+    clsLocalParams &params = m_ws.program.LocalParams;
     if (!m_odbcSourceKnown) {
         log(QStringLiteral("Reading ODBC Source from registry"));
         m_odbcSourceKnown = !params.ODBCSource().isEmpty();
     }
-    const bool localServer = IsLocalServer(params.Server(), m_ws.ComputerName);
+    const bool localServer = IsLocalServer(params.Server(), m_ws.program.ComputerName);
     if (localServer && !m_odbcSourceKnown) {
         log(QStringLiteral("> No ODBC Source found in registry"));
         fail(-31100, {GetText(15011)});
@@ -330,7 +331,7 @@ void StartupSequence::checkInstallation()
     log(params.Server().trimmed().isEmpty() ? QStringLiteral("Server is local")
                                             : QStringLiteral("Server: ") + params.Server());
 
-    m_ws.StarterActive = m_env.servicePlatform && m_env.starterActive();
+    m_ws.facts.StarterActive = m_env.servicePlatform && m_env.starterActive();
 
     bool present = true;
     for (const NetworkLibrary &library : kNetworkLibraries) {
@@ -339,7 +340,7 @@ void StartupSequence::checkInstallation()
         append(found ? QStringLiteral("...OK") : QStringLiteral("...missing!"));
         present = present && found;
     }
-    m_ws.NetworkLibrariesPresent = present;
+    m_ws.facts.NetworkLibrariesPresent = present;
 
     log(QStringLiteral("Check if components are registered"));
     // The components are this program's own libraries and the card server inside it: nothing to
@@ -370,29 +371,32 @@ void StartupSequence::connectComponents()
     log(QStringLiteral("Launch splash screen"));
     m_splash = std::make_unique<frmSplash>();
     m_splash->ShowNow();
-    m_ws.authority.setRightsTimeStamp(kRightsNeverLoaded);
+    m_ws.session.authority.setRightsTimeStamp(kRightsNeverLoaded);
 
     log(QStringLiteral("Create CardsIntf"));
     // The card server keeps its cards in the installation's database: the process's one
     // connection opens with it.
-    m_ws.database = std::make_unique<RecordDatabase>();
-    m_ws.database->setComputerName(m_ws.ComputerName);
+    m_ws.db.database = std::make_unique<RecordDatabase>();
+    m_ws.db.database->setComputerName(m_ws.program.ComputerName);
     if (m_env.prepareDatabase)
-        m_env.prepareDatabase(*m_ws.database);
-    const clsLocalParams &params = m_ws.LocalParams;
-    m_ws.database->open(RecordDatabase::connectionStringFor(params.Server(), params.ODBCSource(), m_ws.ComputerName));
-    m_ws.firstCardsIntf = std::make_unique<CardsIntf>(*m_ws.database, CardsIntf::Setup{m_env.deviceDirectory});
-    m_ws.secondCardsIntf = std::make_unique<CardsIntf>(*m_ws.database, CardsIntf::Setup{m_env.deviceDirectory});
+        m_env.prepareDatabase(*m_ws.db.database);
+    const clsLocalParams &params = m_ws.program.LocalParams;
+    m_ws.db.database->open(
+        RecordDatabase::connectionStringFor(params.Server(), params.ODBCSource(), m_ws.program.ComputerName));
+    m_ws.cardServers.firstCardsIntf =
+        std::make_unique<CardsIntf>(*m_ws.db.database, CardsIntf::Setup{m_env.deviceDirectory});
+    m_ws.cardServers.secondCardsIntf =
+        std::make_unique<CardsIntf>(*m_ws.db.database, CardsIntf::Setup{m_env.deviceDirectory});
     log(QStringLiteral("Negotiate CardsIntf"));
-    m_ws.firstCardsIntf->Negotiate(m_ws.ComputerName);
-    m_ws.secondCardsIntf->Negotiate(m_ws.ComputerName);
+    m_ws.cardServers.firstCardsIntf->Negotiate(m_ws.program.ComputerName);
+    m_ws.cardServers.secondCardsIntf->Negotiate(m_ws.program.ComputerName);
 
     log(QStringLiteral("InitiateDBInterface()"));
     initiateDBInterface();
 
     if (m_commandLine.reloadTexts) {
         log(QStringLiteral("Reloading texts due to the passed parameter '/T'"));
-        m_ws.clientsTable->ExecuteCommand(QStringLiteral("CMD: LoadTexts"));
+        m_ws.db.clientsTable->ExecuteCommand(QStringLiteral("CMD: LoadTexts"));
         m_commandLine.reloadTexts = false;
     }
 }
@@ -401,18 +405,18 @@ void StartupSequence::initiateDBInterface()
 {
     bool first = true;
     for (TableMember member : kTables) {
-        auto &table = m_ws.*member;
-        table = std::make_unique<RecordTable>(*m_ws.database);
+        auto &table = m_ws.db.*member;
+        table = std::make_unique<RecordTable>(*m_ws.db.database);
         // A new object reports a database without this program's schema; SetComputerName
         // would clear that, so its status is read before as well.
         if (first)
             checkDatabaseStatus(*table);
-        table->SetComputerName(m_ws.ComputerName);
+        table->SetComputerName(m_ws.program.ComputerName);
         if (first)
             checkDatabaseStatus(*table);
         first = false;
     }
-    m_ws.operatorsTable->SelectTable(TableId::Operators);
+    m_ws.db.operatorsTable->SelectTable(TableId::Operators);
 }
 
 void StartupSequence::checkDatabaseStatus(RecordTable &table)
@@ -440,7 +444,7 @@ bool StartupSequence::readParameter(RecordTable &table, const QString &key, QStr
 void StartupSequence::checkDatabase()
 {
     log(QStringLiteral("Read system parameters"));
-    RecordTable &parameters = *m_ws.parametersTable;
+    RecordTable &parameters = *m_ws.db.parametersTable;
     parameters.SelectTable(TableId::Parameters);
     checkDatabaseStatus(parameters);
     QString version;
@@ -452,11 +456,11 @@ void StartupSequence::checkDatabase()
     QString language;
     if (!readParameter(parameters, QStringLiteral("TEXTLANGUAGE"), language))
         fail(-31151);
-    m_ws.TextLanguageMismatch = language != GetText(15000);
+    m_ws.facts.TextLanguageMismatch = language != GetText(15000);
 
     log(QStringLiteral("Checking 'HHCtrl.ocx'..."));
-    m_ws.HelpAvailable = HelpViewer::isInstalled(m_ws.ShortProgramPath);
-    append(m_ws.HelpAvailable ? QStringLiteral("OK") : QStringLiteral("not registered, online help disabled!"));
+    m_ws.facts.HelpAvailable = HelpViewer::isInstalled(m_ws.facts.ShortProgramPath);
+    append(m_ws.facts.HelpAvailable ? QStringLiteral("OK") : QStringLiteral("not registered, online help disabled!"));
 
     if (m_commandLine.skipVersionCheck)
         log(QStringLiteral("Version check skipped (due to parameter '/s')"));
@@ -464,19 +468,19 @@ void StartupSequence::checkDatabase()
     log(QStringLiteral("Check if client needs to be updated"));
     if (m_commandLine.skipClientUpdate)
         log(QStringLiteral("Auto-update skipped due to '/U' switch"));
-    else if (IsLocalServer(m_ws.LocalParams.Server(), m_ws.ComputerName))
+    else if (IsLocalServer(m_ws.program.LocalParams.Server(), m_ws.program.ComputerName))
         log(QStringLiteral("Local server -> no need to update client"));
 
     log(QStringLiteral("Read more system parameters"));
-    m_ws.SystemParams = std::make_unique<clsSystemParams>(*m_ws.database, m_ws.texts);
-    if (!m_ws.SystemParams->ReadSystemParameters())
+    m_ws.db.SystemParams = std::make_unique<clsSystemParams>(*m_ws.db.database, m_ws.program.texts);
+    if (!m_ws.db.SystemParams->ReadSystemParameters())
         fail(-31151);
 
     // The one-time rewrite of stored secrets; it has no message of its own when it fails.
     m_env.databaseChecks(m_ws);
 
-    m_ws.applicationClosing = false;
-    m_ws.printerMargins = LoadPrinterMargins(m_ws.registry);
+    m_ws.session.applicationClosing = false;
+    m_ws.program.printerMargins = LoadPrinterMargins(m_ws.program.registry);
 
     readClientID();
 }
@@ -484,24 +488,24 @@ void StartupSequence::checkDatabase()
 void StartupSequence::readClientID()
 {
     log(QStringLiteral("Read clientID from database"));
-    log(QStringLiteral("> Client name: ") + m_ws.ComputerName);
-    RecordTable &clients = *m_ws.clientsTable;
+    log(QStringLiteral("> Client name: ") + m_ws.program.ComputerName);
+    RecordTable &clients = *m_ws.db.clientsTable;
     clients.SelectTable(TableId::Clients);
     clients.OpenQuery(QStringLiteral("clientName") + QStringLiteral(" = ?"), QString());
-    clients.AddParameter(m_ws.ComputerName);
+    clients.AddParameter(m_ws.program.ComputerName);
     if (clients.Status() == RecordStatus::Ok) {
-        m_ws.ClientID = clients.GetField(QStringLiteral("clientID")).toInt();
+        m_ws.facts.ClientID = clients.GetField(QStringLiteral("clientID")).toInt();
     } else {
         log(QStringLiteral("> ClientID not found. Inserting new clientID"));
-        clients.SetField(QStringLiteral("clientName"), m_ws.ComputerName);
+        clients.SetField(QStringLiteral("clientName"), m_ws.program.ComputerName);
         clients.InsertRecord();
         const qint32 status = clients.Status();
         if (status == RecordStatus::Ok)
-            m_ws.ClientID = clients.GetField(QStringLiteral("clientID")).toInt();
+            m_ws.facts.ClientID = clients.GetField(QStringLiteral("clientID")).toInt();
         log(QStringLiteral("> Insert record returned 0x") + hex(uint32_t(status)));
     }
-    log(QStringLiteral("> ClientID: ") + QString::number(m_ws.ClientID));
-    if (m_ws.ClientID == 0)
+    log(QStringLiteral("> ClientID: ") + QString::number(m_ws.facts.ClientID));
+    if (m_ws.facts.ClientID == 0)
         fail(-31087);
     clients.SetEncoderID(-1);
 }
@@ -520,7 +524,7 @@ void StartupSequence::showMainFrameAndLogon()
 
     log(QStringLiteral("Prompt Logon"));
     if (!m_commandLine.logonUser.isEmpty())
-        m_ws.logon.lastUserID = m_commandLine.logonUser;
+        m_ws.session.logon.lastUserID = m_commandLine.logonUser;
     m_env.promptLogon(m_ws, m_mainFrame.get(), m_commandLine.logonPassword);
     m_commandLine.logonPassword.clear();
 
@@ -531,12 +535,12 @@ void StartupSequence::showMainFrameAndLogon()
 
 void StartupSequence::log(const QString &line)
 {
-    m_ws.StartupLog.AddString(line);
+    m_ws.program.StartupLog.AddString(line);
 }
 
 void StartupSequence::append(const QString &text)
 {
-    m_ws.StartupLog.AddString(text, true);
+    m_ws.program.StartupLog.AddString(text, true);
 }
 
 void StartupSequence::fail(const QString &message)
@@ -572,8 +576,8 @@ void StartupSequence::exitTail()
 {
     m_splash.reset();
     m_guard.reset();
-    m_ws.firstCardsIntf.reset();
-    m_ws.secondCardsIntf.reset();
+    m_ws.cardServers.firstCardsIntf.reset();
+    m_ws.cardServers.secondCardsIntf.reset();
     log(QStringLiteral("Closing log file"));
-    m_ws.clientSemaphore.Close();
+    m_ws.facts.clientSemaphore.Close();
 }

@@ -5,12 +5,19 @@
 #include <QApplication>
 #include <QCursor>
 
-void SetBusyState(BusyIndicator *indicator, int16_t state, int16_t percent)
+void BusyCursor::SetBusyState(int16_t state, int16_t)
 {
-    if (indicator)
-        indicator->SetBusyState(state, percent);
-    else
-        SetBusyPointer(state != 0);
+    ::SetBusyPointer(state != 0);
+}
+
+void BusyCursor::SetBusyPointer(bool busy)
+{
+    ::SetBusyPointer(busy);
+}
+
+bool BusyCursor::BusyPointerShown() const
+{
+    return ::BusyPointerShown();
 }
 
 int16_t BusyStateTextNumber(int16_t state)
@@ -41,11 +48,15 @@ QString BusyStateText(int16_t state, int16_t percent)
     return text;
 }
 
-void SetBusyPointer(bool busy)
+bool BusyPointerShown()
 {
     const QCursor *current = QApplication::overrideCursor();
-    const bool showing = current && current->shape() == Qt::WaitCursor;
-    if (busy && !showing) {
+    return current && current->shape() == Qt::WaitCursor;
+}
+
+void SetBusyPointer(bool busy)
+{
+    if (busy && !BusyPointerShown()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     } else if (!busy) {
         // Take off every hourglass this module put on, whoever asked for it last.

@@ -1,6 +1,6 @@
 #include "ui/ChildWindow.h"
 
-#include "ui/Messages.h"
+#include "texts/Messages.h"
 #include "ui/WindowContracts.h"
 
 #include <QMdiArea>

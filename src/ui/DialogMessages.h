@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/MessageDialog.h"
-#include "ui/Messages.h"
+#include "texts/Messages.h"
 
 // The program's Messages: looks the texts up and shows them through the message dialog,
 // centred on the screen.

@@ -1,6 +1,6 @@
 #include "views/CardListQuery.h"
 
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
 #include "views/CardSearchQuery.h"
 
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
-#include "data/OleDate.h"
+#include "components/recordtable/FieldNames.h"
+#include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
 
 #include <algorithm>
 #include <optional>

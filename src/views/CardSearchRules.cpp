@@ -1,6 +1,6 @@
 #include "views/CardSearchRules.h"
 
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 
 #include <QDate>
 #include <QLocale>

@@ -6,8 +6,10 @@
 
 void RegisterViewWindows(Workstation &ws)
 {
-    ws.windows.add(WindowKinds::CardList, [&ws](QWidget *parent) { return new frmCardList(ws, parent); });
-    ws.windows.setCardSearch([&ws](const CardSearchRequest &request, QWidget *parent) {
-        return frmCardSearchFilters::Run(ws, request, parent);
+    ws.frameWindows.windows.add(WindowKinds::CardList, [&ws](QWidget *parent) {
+        return new frmCardList(ws.program, ws.db, ws.cardServers, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.setCardSearch([&ws](const CardSearchRequest &request, QWidget *parent) {
+        return frmCardSearchFilters::Run(ws.program, ws.db, ws.session, request, parent);
     });
 }

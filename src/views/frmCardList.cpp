@@ -1,9 +1,10 @@
 #include "views/frmCardList.h"
 
+#include "cards/CardNames.h"
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/CardNames.h"
-#include "data/Fields.h"
+#include "components/recordtable/TableDefs.h"
 #include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
@@ -41,15 +42,17 @@ const QString kMenuRoot = QStringLiteral("C0");
 
 } // namespace
 
-frmCardList::frmCardList(Workstation &ws, QWidget *parent)
-    : QWidget(parent), m_ws(ws), m_tlvCards(new RecordGrid(*ws.database, this)),
+frmCardList::frmCardList(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                         FrameWindows &frameWindows, QWidget *parent)
+    : QWidget(parent), m_program(program), m_db(db), m_cardServers(cardServers), m_session(session),
+      m_frameWindows(frameWindows), m_tlvCards(new RecordGrid(*db.database, this)),
       m_cmdSearch(CommandButton(this, "cmdSearch", 20830)), m_cmdSelect(CommandButton(this, "cmdSelect", 20805)),
       m_cmdPrint(CommandButton(this, "cmdPrint", 20831)), m_cmdClose(CommandButton(this, "cmdClose", 20832)),
-      m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvCards, *ws.messages, GetText(kCaption))), m_popup(this)
+      m_printMenu(std::make_unique<ListPrintMenu>(*m_tlvCards, *program.messages, GetText(kCaption))), m_popup(this)
 {
     setObjectName(QStringLiteral("frmCardList"));
     setWindowTitle(GetText(kCaption));
-    if (m_ws.SystemParams && m_ws.SystemParams->FiveDigits())
+    if (m_db.SystemParams && m_db.SystemParams->FiveDigits())
         m_filters.roomTo = 99999;
     buildControls();
     setUpGrid();
@@ -69,19 +72,20 @@ frmCardList::frmCardList(Workstation &ws, QWidget *parent)
             [this] { mnuPopupPrint_Click(m_cmdPrint->mapToGlobal(QPoint(0, m_cmdPrint->height()))); });
     connect(m_cmdClose, &QPushButton::clicked, this, &frmCardList::unload);
 
-    m_ws.notify.SubscribeUsers(this, Notify::handleOf(this));
-    m_ws.notify.SubscribeDoors(this, Notify::handleOf(this));
+    m_session.notify.SubscribeUsers(this, Notify::handleOf(this));
+    m_session.notify.SubscribeDoors(this, Notify::handleOf(this));
     m_cmdPrint->setEnabled(false);
     updateSelect();
 }
 
 frmCardList::~frmCardList()
 {
-    m_ws.notify.UnsubscribeUsers(Notify::handleOf(this));
-    m_ws.notify.UnsubscribeDoors(Notify::handleOf(this));
-    if (m_shown && SaveWindowPlacement(m_ws.registry, this, kWindowKey, LiteralErrorBox(*m_ws.messages, nullptr)))
-        SaveGridLayout(m_ws.registry, m_tlvCards, kColumnKey, LiteralErrorBox(*m_ws.messages, nullptr));
-    m_ws.openDialogs.reset(kWindowNumber);
+    m_session.notify.UnsubscribeUsers(Notify::handleOf(this));
+    m_session.notify.UnsubscribeDoors(Notify::handleOf(this));
+    if (m_shown &&
+        SaveWindowPlacement(m_program.registry, this, kWindowKey, LiteralErrorBox(*m_program.messages, nullptr)))
+        SaveGridLayout(m_program.registry, m_tlvCards, kColumnKey, LiteralErrorBox(*m_program.messages, nullptr));
+    m_session.openDialogs.reset(kWindowNumber);
 }
 
 void frmCardList::buildControls()
@@ -100,12 +104,12 @@ void frmCardList::buildControls()
     setTabOrder(m_cmdSearch, m_cmdPrint);
     setTabOrder(m_cmdPrint, m_cmdSelect);
     setTabOrder(m_cmdSelect, m_cmdClose);
-    RestoreWindowPlacement(m_ws.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
+    RestoreWindowPlacement(m_program.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
 }
 
 void frmCardList::setUpGrid()
 {
-    const bool family = m_ws.SystemParams && m_ws.SystemParams->Family();
+    const bool family = m_db.SystemParams && m_db.SystemParams->Family();
     QStringList fields = {Field::registrationNumber,
                           Field::status,
                           Field::alphaID,
@@ -126,7 +130,7 @@ void frmCardList::setUpGrid()
         fields << Field::numberOfIdenticallyIssuedCards;
         captions << GetText(20823).replace(QLatin1Char(','), QLatin1Char(' '));
     }
-    m_tlvCards->GridComputerName(m_ws.ComputerName);
+    m_tlvCards->GridComputerName(m_program.ComputerName);
     m_tlvCards->GridOption(false);
     m_tlvCards->BindTable(TableId::CardView);
     m_tlvCards->SetCaptions(captions.join(QLatin1Char(',')));
@@ -147,7 +151,7 @@ void frmCardList::setUpGrid()
     const int widths[] = {100, 100, 90, 120, 110, 120, 125, 125, 125, 125, 70, 90, 90, 60};
     for (int column = 0; column < int(fields.size()); ++column)
         m_tlvCards->setColumnWidth(column, widths[column]);
-    RestoreGridLayout(m_ws.registry, m_tlvCards, kColumnKey);
+    RestoreGridLayout(m_program.registry, m_tlvCards, kColumnKey);
 }
 
 void frmCardList::setChoiceRequest(const ChoiceRequest &request)
@@ -177,18 +181,18 @@ void frmCardList::updateSelect()
     if (m_caller)
         m_cmdSelect->setEnabled(m_rows > 0);
     else
-        m_cmdSelect->setEnabled(m_ws.authority.HasFunction(kOpenCardFunction));
+        m_cmdSelect->setEnabled(m_session.authority.HasFunction(kOpenCardFunction));
 }
 
 void frmCardList::Activate()
 {
-    m_ws.openDialogs.set(kWindowNumber);
+    m_session.openDialogs.set(kWindowNumber);
     EvaluateAuthority();
 }
 
 void frmCardList::EvaluateAuthority()
 {
-    if (!m_ws.authority.HasRight(TableId::Cards, Authority::Read)) {
+    if (!m_session.authority.HasRight(TableId::Cards, Authority::Read)) {
         unload();
         return;
     }
@@ -197,7 +201,7 @@ void frmCardList::EvaluateAuthority()
 
 bool frmCardList::IsDialogAvailable()
 {
-    return m_ws.authority.IsTableDialogAvailable(TableId::Cards, this);
+    return m_session.authority.IsTableDialogAvailable(TableId::Cards, this);
 }
 
 void frmCardList::ClearCardNameFilters()
@@ -210,8 +214,8 @@ void frmCardList::SetCardNameFilters()
 {
     for (int i = 0; i < CardSearchFilters::kKindCount; ++i) {
         const qint32 kind = CardSearchFilters::kFirstKind + i;
-        m_filters.setKind(kind, m_ws.authority.MayIssueCardKind(kind) ||
-                                    m_ws.authority.MayIssueCardKind(kind, Authority::ReferenceSet));
+        m_filters.setKind(kind, m_session.authority.MayIssueCardKind(kind) ||
+                                    m_session.authority.MayIssueCardKind(kind, Authority::ReferenceSet));
     }
     m_filters.kindFilterActive = true;
 }
@@ -220,7 +224,8 @@ void frmCardList::SetCardNameFilter(qint32 kind)
 {
     if (kind < CardSearchFilters::kFirstKind || kind >= CardSearchFilters::kFirstKind + CardSearchFilters::kKindCount)
         return;
-    if (!m_ws.authority.MayIssueCardKind(kind) && !m_ws.authority.MayIssueCardKind(kind, Authority::ReferenceSet))
+    if (!m_session.authority.MayIssueCardKind(kind) &&
+        !m_session.authority.MayIssueCardKind(kind, Authority::ReferenceSet))
         return;
     m_filters.setKind(kind, true);
     m_filters.kindFilterActive = true;
@@ -239,7 +244,7 @@ void frmCardList::StartSearch()
 {
     m_cmdPrint->setEnabled(false);
     m_cmdSelect->setEnabled(false);
-    SetBusyState(m_ws.busyIndicator, kStateSearching);
+    SetBusyState(m_session.frame.busy, kStateSearching);
     const CardListQuery query = buildCardListQuery(m_filters);
     m_tlvCards->ClearGrid();
     m_tlvCards->SetDoorFilter(m_filters.doorID, m_filters.intervalStart, m_filters.intervalStop);
@@ -247,7 +252,7 @@ void frmCardList::StartSearch()
     for (const QVariant &value : query.parameters)
         m_tlvCards->AddQueryParameter(value);
     m_rows = m_tlvCards->RowTotal();
-    SetBusyState(m_ws.busyIndicator, 0);
+    SetBusyState(m_session.frame.busy, 0);
     if (m_rows <= 0) {
         m_cmdSearch->setFocus();
     } else {
@@ -303,7 +308,7 @@ void frmCardList::Remove(int32_t, int32_t) {}
 
 void frmCardList::cmdSearch_Click()
 {
-    frmCardSearchFilters dialog(m_ws, this);
+    frmCardSearchFilters dialog(m_program, m_db, m_session, this);
     dialog.prepare({m_filters, CardSearchPreset::None});
     if (m_runSearchDialog)
         m_runSearchDialog(dialog);
@@ -344,18 +349,18 @@ void frmCardList::handBack()
 void frmCardList::openCard()
 {
     const QVariant number = m_tlvCards->SelectedValue(Field::registrationNumber);
-    CardsIntf *intf = m_ws.firstCardsIntf.get();
-    if (number.isNull() || !intf || !m_ws.authority.IsFunctionAllowed(kOpenCardFunction, 2))
+    CardsIntf *intf = m_cardServers.firstCardsIntf.get();
+    if (number.isNull() || !intf || !m_session.authority.IsFunctionAllowed(kOpenCardFunction, 2))
         return;
     intf->NewCard();
-    SetBusyState(m_ws.busyIndicator, kStateReadingCard);
+    SetBusyState(m_session.frame.busy, kStateReadingCard);
     intf->LoadCard(number.toInt());
-    SetBusyState(m_ws.busyIndicator, 0);
+    SetBusyState(m_session.frame.busy, 0);
     if (intf->GetStatus() != 0)
         return;
     const qint32 cardNameID = intf->GetCardField(Field::cardNameID).toInt();
     const CardKindWindow target = cardKindWindow(cardNameID);
-    if (target.kind.isEmpty() || !m_ws.windows.has(target.kind)) {
+    if (target.kind.isEmpty() || !m_frameWindows.windows.has(target.kind)) {
         showKindWithoutWindow(cardNameID);
         return;
     }
@@ -366,9 +371,9 @@ void frmCardList::openCard()
     };
     const WindowKind<CardWindow> kind = WindowKinds::card(target.kind);
     CardWindow *window = nullptr;
-    if (m_ws.frameHost) {
-        window = m_ws.frameHost->open(kind, prepare);
-    } else if ((window = m_ws.windows.create(kind))) {
+    if (m_frameWindows.frameHost) {
+        window = m_frameWindows.frameHost->open(kind, prepare);
+    } else if ((window = m_frameWindows.windows.create(kind))) {
         // Without a frame the window stands alone.
         WidgetOf(window)->setAttribute(Qt::WA_DeleteOnClose);
         prepare(*window);
@@ -381,14 +386,14 @@ void frmCardList::openCard()
 
 void frmCardList::showKindWithoutWindow(qint32 cardNameID)
 {
-    const QString name = CardKindName(*m_ws.database, cardNameID);
+    const QString name = CardKindName(*m_db.database, cardNameID);
     MessageRequest request;
     request.textNumber = kKindWithoutWindow;
     request.arguments = {name};
     request.style = MessageStyle::Information;
     request.titleNumber = -32766;
     request.buttonNumbers = {17000};
-    m_ws.messages->show(request, this);
+    m_program.messages->show(request, this);
 }
 
 void frmCardList::unload()

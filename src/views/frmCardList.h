@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 #include "ui/PopupMenu.h"
 #include "ui/WindowContracts.h"
 #include "views/CardListQuery.h"
@@ -14,7 +14,11 @@
 class ListPrintMenu;
 class QPushButton;
 class RecordGrid;
-class Workstation;
+struct CardServers;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
+struct FrameWindows;
 
 // The card list: the issued cards that match the search filters. From a row the operator opens the
 // card in the window of its kind, or, when another window opened the list as a chooser, hands the
@@ -24,7 +28,8 @@ class frmCardList : public QWidget, public CardListWindow, public clsIUsers, pub
     Q_OBJECT
 
 public:
-    explicit frmCardList(Workstation &ws, QWidget *parent = nullptr);
+    frmCardList(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                FrameWindows &frameWindows, QWidget *parent = nullptr);
     ~frmCardList() override;
 
     // CardListWindow
@@ -79,7 +84,11 @@ private:
     void showKindWithoutWindow(qint32 cardNameID);
     void unload();
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    CardServers &m_cardServers;
+    Session &m_session;
+    FrameWindows &m_frameWindows;
     RecordGrid *m_tlvCards;
     QPushButton *m_cmdSearch;
     QPushButton *m_cmdSelect;

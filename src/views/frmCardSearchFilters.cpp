@@ -1,9 +1,10 @@
 #include "views/frmCardSearchFilters.h"
 
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
-#include "data/OleDate.h"
-#include "session/Workstation.h"
+#include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
+#include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/BusyIndicator.h"
@@ -68,11 +69,12 @@ QLabel *label(QWidget *parent, int16_t text, QWidget *buddy = nullptr)
 
 } // namespace
 
-frmCardSearchFilters::frmCardSearchFilters(Workstation &ws, QWidget *parent)
-    : QDialog(parent), m_ws(ws), m_tabs(new QTabWidget(this)), m_txtAlphaID(edit(this, "txtAlphaID")),
-      m_txtSurname(edit(this, "txtSurname")), m_txtFirstname(edit(this, "txtFirstname")),
-      m_txtIssuedBy(edit(this, "txtIssuedBy")), m_cboStatus(new QComboBox(this)),
-      m_txtRegFrom(edit(this, "txtRegFrom", QStringLiteral("[0-9A-Fa-f]{0,5}"), 5)),
+frmCardSearchFilters::frmCardSearchFilters(ProgramServices &program, DatabaseServices &db, Session &session,
+                                           QWidget *parent)
+    : QDialog(parent), m_program(program), m_db(db), m_session(session), m_tabs(new QTabWidget(this)),
+      m_txtAlphaID(edit(this, "txtAlphaID")), m_txtSurname(edit(this, "txtSurname")),
+      m_txtFirstname(edit(this, "txtFirstname")), m_txtIssuedBy(edit(this, "txtIssuedBy")),
+      m_cboStatus(new QComboBox(this)), m_txtRegFrom(edit(this, "txtRegFrom", QStringLiteral("[0-9A-Fa-f]{0,5}"), 5)),
       m_txtRegTo(edit(this, "txtRegTo", QStringLiteral("[0-9A-Fa-f]{0,5}"), 5)),
       m_txtRoomFrom(edit(this, "txtRoomFrom", QStringLiteral("[0-9]{0,5}"), 5)),
       m_txtRoomTo(edit(this, "txtRoomTo", QStringLiteral("[0-9]{0,5}"), 5)), m_txtIssueFrom(edit(this, "txtIssueFrom")),
@@ -108,10 +110,11 @@ frmCardSearchFilters::frmCardSearchFilters(Workstation &ws, QWidget *parent)
 
 frmCardSearchFilters::~frmCardSearchFilters() = default;
 
-std::optional<CardSearchFilters> frmCardSearchFilters::Run(Workstation &ws, const CardSearchRequest &request,
+std::optional<CardSearchFilters> frmCardSearchFilters::Run(ProgramServices &program, DatabaseServices &db,
+                                                           Session &session, const CardSearchRequest &request,
                                                            QWidget *parent)
 {
-    frmCardSearchFilters dialog(ws, parent);
+    frmCardSearchFilters dialog(program, db, session, parent);
     dialog.prepare(request);
     dialog.exec();
     return dialog.chosen();
@@ -247,12 +250,13 @@ void frmCardSearchFilters::buildControls()
 
 bool frmCardSearchFilters::mayIssue(qint32 kind) const
 {
-    return m_ws.authority.MayIssueCardKind(kind) || m_ws.authority.MayIssueCardKind(kind, Authority::ReferenceSet);
+    return m_session.authority.MayIssueCardKind(kind) ||
+           m_session.authority.MayIssueCardKind(kind, Authority::ReferenceSet);
 }
 
 qint32 frmCardSearchFilters::defaultRoomTo() const
 {
-    return m_ws.SystemParams && m_ws.SystemParams->FiveDigits() ? 99999 : 9999;
+    return m_db.SystemParams && m_db.SystemParams->FiveDigits() ? 99999 : 9999;
 }
 
 void frmCardSearchFilters::loadKinds()
@@ -260,9 +264,9 @@ void frmCardSearchFilters::loadKinds()
     QStringList offered;
     for (qint32 kind : kOfferedKinds)
         offered << QString::number(kind);
-    if (m_ws.SystemParams && m_ws.SystemParams->NeedOpCardAtLogon())
+    if (m_db.SystemParams && m_db.SystemParams->NeedOpCardAtLogon())
         offered << QString::number(kOperatorCard);
-    RecordTable names(*m_ws.database);
+    RecordTable names(*m_db.database);
     names.SelectTable(TableId::CardNames);
     names.OpenQuery(QStringLiteral("cardNameID in(") + offered.join(QLatin1Char(',')) + QLatin1Char(')'),
                     Field::cardName);
@@ -278,7 +282,7 @@ void frmCardSearchFilters::loadKinds()
 
 void frmCardSearchFilters::loadDoorGroups()
 {
-    RecordTable groups(*m_ws.database);
+    RecordTable groups(*m_db.database);
     groups.SelectTable(TableId::DoorGroups);
     groups.OpenQuery(QStringLiteral("doorGroupID >= ?"), Field::doorGroupName);
     groups.AddParameter(0);
@@ -295,16 +299,16 @@ void frmCardSearchFilters::groupExpanded(QTreeWidgetItem *item)
 {
     if (!item->data(0, kKeyRole).toString().endsWith(QLatin1Char('A')))
         return;
-    if (!m_ws.authority.HasRight(TableId::DoorGroups, Authority::Read) ||
-        !m_ws.authority.HasRight(TableId::Doors, Authority::Read)) {
+    if (!m_session.authority.HasRight(TableId::DoorGroups, Authority::Read) ||
+        !m_session.authority.HasRight(TableId::Doors, Authority::Read)) {
         item->setExpanded(false);
         return;
     }
     if (item->childCount() != 1 || !item->child(0)->data(0, kKeyRole).isNull())
         return; // loaded before
     delete item->takeChild(0);
-    SetBusyState(m_ws.busyIndicator, kStateLoadingDoors);
-    RecordTable doors(*m_ws.database);
+    SetBusyState(m_session.frame.busy, kStateLoadingDoors);
+    RecordTable doors(*m_db.database);
     doors.SelectTable(TableId::Doors);
     doors.OpenQuery(QStringLiteral("doorGroupID = ?"), Field::doorName);
     doors.AddParameter(item->data(0, kKindRole).toInt());
@@ -319,7 +323,7 @@ void frmCardSearchFilters::groupExpanded(QTreeWidgetItem *item)
         door->setData(0, kStartRole, doors.GetField(Field::roomIntervalStart).toString().trimmed().toInt());
         door->setData(0, kStopRole, doors.GetField(Field::roomIntervalStop).toString().trimmed().toInt());
     }
-    SetBusyState(m_ws.busyIndicator, 0);
+    SetBusyState(m_session.frame.busy, 0);
 }
 
 void frmCardSearchFilters::doorChosen(QTreeWidgetItem *item)
@@ -416,7 +420,7 @@ void frmCardSearchFilters::SetOldFilters(const CardSearchFilters &f)
     m_intervalStop = f.intervalStop;
     QString door = f.doorID != 0 ? QString::number(f.doorID) : QString();
     if (f.doorID != 0) {
-        RecordTable doors(*m_ws.database);
+        RecordTable doors(*m_db.database);
         doors.SelectTable(TableId::Doors);
         doors.SetField(Field::doorID, f.doorID);
         doors.FindRecord();
@@ -459,7 +463,7 @@ bool frmCardSearchFilters::refuse(int16_t text, int tab, QWidget *field)
     MessageRequest request;
     request.textNumber = text;
     request.style = MessageStyle::Exclamation;
-    m_ws.messages->show(request, this);
+    m_program.messages->show(request, this);
     m_tabs->setCurrentIndex(tab);
     field->setFocus();
     return false;
@@ -499,14 +503,14 @@ void frmCardSearchFilters::cmdOK_Click()
         break;
     }
     // Refuse a search the statistics say would list too many cards.
-    const SearchEstimate estimate = EstimateCardSearch(*m_ws.database, check.filters);
+    const SearchEstimate estimate = EstimateCardSearch(*m_db.database, check.filters);
     if (estimate.tooLarge) {
         MessageRequest request;
         request.textNumber = kTooLarge;
         request.arguments = {QString::number(estimate.allowedDays)};
         request.style = MessageStyle::Exclamation;
         request.titleNumber = kErrorTitle;
-        m_ws.messages->show(request, this);
+        m_program.messages->show(request, this);
         return;
     }
     const QList<qint32> ticked = tickedKinds();

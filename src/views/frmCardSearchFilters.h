@@ -13,7 +13,9 @@ class QPushButton;
 class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
-class Workstation;
+struct DatabaseServices;
+struct ProgramServices;
+struct Session;
 
 // The card search: edits the card list's filters, refuses bad dates, a missing door in door-access
 // mode and searches estimated above 50000 cards; left with OK it holds the filters chosen.
@@ -24,11 +26,12 @@ class frmCardSearchFilters : public QDialog, public HelpContext
 public:
     enum Tab { GeneralTab, DatesTab, KindsTab, DoorsTab };
 
-    explicit frmCardSearchFilters(Workstation &ws, QWidget *parent = nullptr);
+    frmCardSearchFilters(ProgramServices &program, DatabaseServices &db, Session &session, QWidget *parent = nullptr);
     ~frmCardSearchFilters() override;
 
     // Runs the dialog modally: the filters chosen, nullopt when it was cancelled.
-    static std::optional<CardSearchFilters> Run(Workstation &ws, const CardSearchRequest &request, QWidget *parent);
+    static std::optional<CardSearchFilters> Run(ProgramServices &program, DatabaseServices &db, Session &session,
+                                                const CardSearchRequest &request, QWidget *parent);
 
     // Shows the request's filters and takes its preset (before the dialog shows).
     void prepare(const CardSearchRequest &request);
@@ -67,7 +70,9 @@ private:
     qint32 defaultRoomTo() const;
     bool mayIssue(qint32 kind) const;
 
-    Workstation &m_ws;
+    ProgramServices &m_program;
+    DatabaseServices &m_db;
+    Session &m_session;
     QTabWidget *m_tabs;
     QLineEdit *m_txtAlphaID;
     QLineEdit *m_txtSurname;

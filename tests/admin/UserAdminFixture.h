@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SessionFixture.h"
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 
 #include <QList>
 #include <QString>

@@ -22,7 +22,7 @@ class UserDataTest : public UserAdminTest
 protected:
     std::unique_ptr<frmUserData> openDialog(qint32 userID)
     {
-        auto dialog = std::make_unique<frmUserData>(*ws);
+        auto dialog = std::make_unique<frmUserData>(ws->program, ws->db, ws->session);
         dialog->setUserID(userID);
         dialog->show();
         QApplication::setActiveWindow(dialog.get());
@@ -49,7 +49,7 @@ protected:
 TEST_P(UserDataTest, SavingANewUserStoresTheSevenFieldsAndAnnouncesIt)
 {
     logOn(15);
-    NotificationLog log(ws->notify);
+    NotificationLog log(ws->session.notify);
     auto dialog = openDialog(0);
     EXPECT_FALSE(child<QPushButton>(dialog.get(), QStringLiteral("cmdSave"))->isHidden());
     EXPECT_TRUE(child<QPushButton>(dialog.get(), QStringLiteral("cmdUpdate"))->isHidden());
@@ -127,7 +127,7 @@ TEST_P(UserDataTest, ARemovedUsersIdentifierOffersThatUserBack)
         const QString alphaID = QStringLiteral("R%1").arg(++n);
         const qint32 removed =
             addUser({alphaID, QStringLiteral("Old"), QStringLiteral("Name"), QStringLiteral("Oslo"), 1});
-        NotificationLog log(ws->notify);
+        NotificationLog log(ws->session.notify);
         auto dialog = openDialog(0);
         fill(dialog.get(), {alphaID, QStringLiteral("New"), QStringLiteral("Typed")});
         messages->clear();
@@ -177,7 +177,7 @@ TEST_P(UserDataTest, UpdateChecksAChangedIdentifierUnlessOnlyItsCaseChanged)
     EXPECT_FALSE(child<QPushButton>(dialog.get(), QStringLiteral("cmdUpdate"))->isHidden());
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
-        NotificationLog log(ws->notify);
+        NotificationLog log(ws->session.notify);
         messages->clear();
         for (int16_t number : row.shown)
             messages->expect(number);
@@ -216,8 +216,10 @@ TEST_P(UserDataTest, WithSeveralOperatorsLoggedOnSavingAsksForThePassword)
     logOn(15);
     addOperator(QStringLiteral("bob"), 300, QStringLiteral("pw2"));
     setParameter(QStringLiteral("SYSTEM_ENABLEGROUPAUTH"), QStringLiteral("0"));
-    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("bob"), QStringLiteral("pw2")), LogonOutcome::LoggedOn);
-    ASSERT_EQ(ws->logon.operators.size(), 2);
+    ASSERT_EQ(RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, 0, QStringLiteral("bob"),
+                              QStringLiteral("pw2")),
+              LogonOutcome::LoggedOn);
+    ASSERT_EQ(ws->session.logon.operators.size(), 2);
     messages->clear();
     const struct
     {
@@ -230,7 +232,7 @@ TEST_P(UserDataTest, WithSeveralOperatorsLoggedOnSavingAsksForThePassword)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         QList<int> prompts;
-        ws->authority.setLogonPrompt([&](int mode) {
+        ws->session.authority.setLogonPrompt([&](int mode) {
             prompts << mode;
             return row.confirmed;
         });
@@ -265,12 +267,12 @@ TEST_P(UserDataTest, RightsDecideWhatTheDialogOffers)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         ASSERT_NO_FATAL_FAILURE(changeRight(300, Authority::TableRightsBase + TableId::Users, row.rights));
-        ws->authority.LoadOperatorRights(true);
+        ws->session.authority.LoadOperatorRights(true);
 
         auto dialog = openDialog(row.existing ? user : 0);
         dialog->Activate();
         EXPECT_EQ(dialog->isVisible(), row.stays);
-        EXPECT_TRUE(ws->openDialogs.test(size_t(WindowNumber::of(QStringLiteral("frmUserData")))));
+        EXPECT_TRUE(ws->session.openDialogs.test(size_t(WindowNumber::of(QStringLiteral("frmUserData")))));
         const char *command = row.existing ? "cmdUpdate" : "cmdSave";
         if (row.stays) {
             EXPECT_EQ(child<QPushButton>(dialog.get(), QLatin1String(command))->isEnabled(), row.commandEnabled);
@@ -284,11 +286,11 @@ TEST_P(UserDataTest, TheDialogFollowsNotificationsAboutItsUser)
     const qint32 user = addUser({QStringLiteral("N1"), QStringLiteral("Lind"), QStringLiteral("Maja")});
     auto dialog = openDialog(user);
     ASSERT_TRUE(UserDataStore(db).update(user, {QStringLiteral("N1"), QStringLiteral("Lindqvist")}).ok());
-    ws->notify.NotifyUserUpdated(user + 1);
+    ws->session.notify.NotifyUserUpdated(user + 1);
     EXPECT_EQ(input(dialog.get(), 1)->text(), QStringLiteral("Lind")) << "another user";
-    ws->notify.NotifyUserUpdated(user);
+    ws->session.notify.NotifyUserUpdated(user);
     EXPECT_EQ(input(dialog.get(), 1)->text(), QStringLiteral("Lindqvist"));
-    ws->notify.NotifyUserRemoved(user);
+    ws->session.notify.NotifyUserRemoved(user);
     EXPECT_FALSE(dialog->isVisible());
 }
 
@@ -320,7 +322,7 @@ TEST_P(UserDataTest, BothWindowsAreRegisteredByKind)
     RegisterAdminWindows(*ws);
     for (const char *kind : {"frmUserList", "frmUserData"}) {
         SCOPED_TRACE(kind);
-        std::unique_ptr<QWidget> window(WidgetOf(ws->windows.create(QLatin1String(kind))));
+        std::unique_ptr<QWidget> window(WidgetOf(ws->frameWindows.windows.create(QLatin1String(kind))));
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(window->objectName(), QLatin1String(kind));
         EXPECT_TRUE(window->inherits(kind));

@@ -5,7 +5,7 @@
 #include "admin/frmUserList.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "texts/Texts.h"
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"
@@ -36,7 +36,7 @@ protected:
 
     std::unique_ptr<frmUserList> openList()
     {
-        auto list = std::make_unique<frmUserList>(*ws);
+        auto list = std::make_unique<frmUserList>(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         settleSearch(*list);
         return list;
     }
@@ -127,7 +127,7 @@ TEST_P(UserListTest, ButtonsFollowTheOperatorsRights)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         ASSERT_NO_FATAL_FAILURE(changeRight(300, Authority::TableRightsBase + TableId::Users, row.rights));
-        ws->authority.LoadOperatorRights(true);
+        ws->session.authority.LoadOperatorRights(true);
 
         auto list = openList();
         list->EvaluateAuthority();
@@ -195,7 +195,7 @@ TEST_P(UserListTest, RemoveAsksWithTheIdentifierAndTheRowLeavesTheList)
     search(*list, 1, QStringLiteral("Mar"));
     selectUser(*list, anna);
     messages->expect(-32509, 0);
-    NotificationLog log(ws->notify);
+    NotificationLog log(ws->session.notify);
     QTest::mouseClick(child<QPushButton>(list.get(), QStringLiteral("cmdRemove")), Qt::LeftButton);
     EXPECT_EQ(log.entries, QStringList({QStringLiteral("remove %1").arg(anna), QStringLiteral("refresh")}));
     ASSERT_EQ(messages->shown().size(), 1u);
@@ -209,7 +209,7 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
     logOn(15);
     const qint32 anna = addUser({QStringLiteral("A100"), QStringLiteral("Martens"), QStringLiteral("Anna")});
     RecordingFrame frame;
-    ws->frameHost = &frame;
+    ws->frameWindows.frameHost = &frame;
     QStringList &opened = frame.opened;
     RecordingWindow &recorder = frame.window;
     auto list = openList();
@@ -220,7 +220,7 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
     // The card search is offered the user's names; left with OK it chooses employee cards.
     bool cancel = true;
     CardSearchRequest offered;
-    ws->windows.setCardSearch([&](const CardSearchRequest &request, QWidget *) -> std::optional<CardSearchFilters> {
+    ws->frameWindows.windows.setCardSearch([&](const CardSearchRequest &request, QWidget *) -> std::optional<CardSearchFilters> {
         offered = request;
         if (cancel)
             return std::nullopt;
@@ -251,7 +251,7 @@ TEST_P(UserListTest, ThePopupSearchesTheUsersCardsAndOpensTheStaffCard)
     choice = QStringLiteral("US");
     messages->expect(-31477);
     list->ShowListMenu(QPoint());
-    ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{});
+    ws->cardServers.firstCardsIntf = std::make_unique<CardsIntf>(*ws->db.database, CardsIntf::Setup{});
     ASSERT_NO_FATAL_FAILURE(addCard({.registrationNumber = 0x1200,
                                      .userID = anna,
                                      .cardNameID = 260,

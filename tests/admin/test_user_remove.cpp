@@ -51,12 +51,12 @@ TEST_P(UserRemoveTest, RemovalMarksTheUserAndDropsAnOperatorsRows)
         {"operator without delete right", true, 7, RemoveOneUser, {-31142}, 0, RemoveOutcome::Refused, false},
     };
     logOn(15, 0);
-    NotificationLog log(ws->notify);
+    NotificationLog log(ws->session.notify);
     int n = 0;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         ASSERT_NO_FATAL_FAILURE(changeRight(300, Authority::TableRightsBase + TableId::Operators, row.operatorRights));
-        ws->authority.LoadOperatorRights(true);
+        ws->session.authority.LoadOperatorRights(true);
 
         const QString alphaID = QStringLiteral("U%1").arg(++n);
         qint32 noteID = 0;
@@ -67,7 +67,7 @@ TEST_P(UserRemoveTest, RemovalMarksTheUserAndDropsAnOperatorsRows)
         for (int16_t number : row.shown)
             messages->expect(number, row.answer);
 
-        EXPECT_EQ(RemoveUser(*ws, userID, alphaID, row.buttons), row.outcome);
+        EXPECT_EQ(RemoveUser(ws->program, ws->db, ws->session, userID, alphaID, row.buttons), row.outcome);
         EXPECT_EQ(messages->shownNumbers(), row.shown);
         if (!row.shown.empty() && row.shown.front() == -32509) {
             EXPECT_EQ(messages->shown().front().request.arguments, QVariantList{alphaID});
@@ -94,9 +94,10 @@ TEST_P(UserRemoveTest, RemovalMarksTheUserAndDropsAnOperatorsRows)
 TEST_P(UserRemoveTest, AUserThatIsGoneIsReported)
 {
     logOn(15);
-    NotificationLog log(ws->notify);
+    NotificationLog log(ws->session.notify);
     messages->expect(-32509, 0).expect(-31227);
-    EXPECT_EQ(RemoveUser(*ws, 4711, QStringLiteral("X"), RemoveOneUser), RemoveOutcome::Failed);
+    EXPECT_EQ(RemoveUser(ws->program, ws->db, ws->session, 4711, QStringLiteral("X"), RemoveOneUser),
+              RemoveOutcome::Failed);
     EXPECT_TRUE(log.entries.isEmpty());
 }
 

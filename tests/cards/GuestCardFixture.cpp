@@ -18,9 +18,9 @@ void GuestCardTest::SetUp()
         return;
     ASSERT_NO_FATAL_FAILURE(m_encoder.install(db));
     encoder = m_encoder.deviceID();
-    ws->firstCardsIntf = m_encoder.cardServer(*ws->database, ws->ComputerName);
-    ws->secondCardsIntf = m_encoder.cardServer(*ws->database, ws->ComputerName);
-    ws->LocalParams.setMagCardEncoderID(encoder);
+    ws->cardServers.firstCardsIntf = m_encoder.cardServer(*ws->db.database, ws->program.ComputerName);
+    ws->cardServers.secondCardsIntf = m_encoder.cardServer(*ws->db.database, ws->program.ComputerName);
+    ws->program.LocalParams.setMagCardEncoderID(encoder);
 
     for (qint32 room = 101; room <= 108; ++room)
         addDoor(room, QStringLiteral("Room %1").arg(room), QStringLiteral("G"));
@@ -55,7 +55,7 @@ qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint
                                 double expireTime)
 {
     QWidget owner;
-    CardIssue issue(*ws, &owner, frmGuestCard::kErrorCode);
+    CardIssue issue(ws->program, ws->cardServers, ws->session, &owner, frmGuestCard::kErrorCode);
     issue.setPollInterval(0);
     EXPECT_TRUE(issue.begin());
     EXPECT_TRUE(issue.newCard());
@@ -82,7 +82,7 @@ qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint
 void GuestCardTest::readLastCardBack()
 {
     ASSERT_NO_FATAL_FAILURE(m_encoder.reinsertEjectedCard());
-    CardsIntf &cards = *ws->firstCardsIntf;
+    CardsIntf &cards = *ws->cardServers.firstCardsIntf;
     cards.SelectDevice(encoder);
     cards.SetActive(1);
     cards.ReadCard(QStringLiteral("read"));
@@ -94,7 +94,7 @@ void GuestCardTest::readLastCardBack()
 
 frmGuestCard *GuestCardTest::openDialog(bool joiner)
 {
-    dialog = new frmGuestCard(*ws);
+    dialog = new frmGuestCard(ws->program, ws->db, ws->cardServers, ws->session);
     dialog->setPollInterval(0);
     dialog->setGroupChooser([](QList<qint32> &) {
         ADD_FAILURE() << "unexpected group check-in";
@@ -133,7 +133,7 @@ QList<qint32> GuestCardTest::storedCards()
 
 CardImage GuestCardTest::storedImage(qint32 registrationNumber)
 {
-    CardsIntf reader(*ws->database, CardsIntf::Setup{m_encoder.deviceDirectory()});
+    CardsIntf reader(*ws->db.database, CardsIntf::Setup{m_encoder.deviceDirectory()});
     EXPECT_EQ(reader.LoadCard(registrationNumber), 0);
     return reader.image();
 }

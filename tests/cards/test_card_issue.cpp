@@ -48,7 +48,7 @@ protected:
 
     std::unique_ptr<CardIssue> makeIssue()
     {
-        auto issue = std::make_unique<CardIssue>(*ws, owner, kErrorCode);
+        auto issue = std::make_unique<CardIssue>(ws->program, ws->cardServers, ws->session, owner.data(), kErrorCode);
         issue->setPollInterval(0);
         issue->setLockInputs([this](bool locked) { lockCalls << locked; });
         issue->setEncoderSetup([] { ADD_FAILURE() << "unexpected encoder selection"; });
@@ -87,10 +87,10 @@ TEST_P(CardIssueTest, ASuccessfulIssueStoresTheCardsAndUnlocksTheDialog)
     auto issue = makeIssue();
     ASSERT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Done)
         << issue->cards().GetStatusText(issue->lastStatus()).toStdString();
-    EXPECT_TRUE(ws->cardOperationInProgress);
+    EXPECT_TRUE(ws->session.cardOperationInProgress);
     issue->waitUntilReady();
     issue->finish();
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
     EXPECT_EQ(lockCalls, (QList<bool>{true, false}));
     EXPECT_TRUE(messages->shown().empty());
     EXPECT_EQ(rowCount(TableId::Cards, QStringLiteral("cardNameID = 256")), 2) << "one row per identical card";
@@ -98,13 +98,13 @@ TEST_P(CardIssueTest, ASuccessfulIssueStoresTheCardsAndUnlocksTheDialog)
 
 TEST_P(CardIssueTest, ASecondOperationWhileOneRunsIsRefusedAndChangesNothing)
 {
-    ws->cardOperationInProgress = true;
+    ws->session.cardOperationInProgress = true;
     messages->expect(-31197);
     auto issue = makeIssue();
     EXPECT_FALSE(issue->begin());
     EXPECT_TRUE(lockCalls.isEmpty());
     issue.reset();
-    EXPECT_TRUE(ws->cardOperationInProgress) << "the running operation keeps its flag";
+    EXPECT_TRUE(ws->session.cardOperationInProgress) << "the running operation keeps its flag";
     EXPECT_EQ(cardRows(), 0);
 }
 
@@ -119,8 +119,20 @@ TEST_P(CardIssueTest, ClosingTheDialogDuringThePollEndsTheRunSafely)
     EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Cancelled);
     EXPECT_FALSE(issue->dialogOpen());
     issue->finish();
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
     EXPECT_EQ(lockCalls, (QList<bool>{true})) << "no unlock of a closed dialog";
+}
+
+TEST_P(CardIssueTest, ApplicationClosingDuringThePollClearsTheFlagAndClosesTheDialog)
+{
+    setWriteTime(3000);
+    auto issue = makeIssue();
+    issue->setPollInterval(5);
+    owner->show();
+    QTimer::singleShot(50, [this] { ws->session.applicationClosing = true; });
+    EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Closing);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
+    EXPECT_FALSE(owner && owner->isVisible());
 }
 
 TEST_P(CardIssueTest, EncoderFaultsShowTheStatusTextWithOrWithoutTheErrorCode)
@@ -161,7 +173,7 @@ TEST_P(CardIssueTest, EncoderFaultsShowTheStatusTextWithOrWithoutTheErrorCode)
         } else {
             EXPECT_EQ(text, server.section(QLatin1Char('|'), 0, 0));
         }
-        EXPECT_FALSE(ws->cardOperationInProgress);
+        EXPECT_FALSE(ws->session.cardOperationInProgress);
         folder().takeNextStatus();
     }
     EXPECT_EQ(cardRows(), 0);
@@ -169,12 +181,12 @@ TEST_P(CardIssueTest, EncoderFaultsShowTheStatusTextWithOrWithoutTheErrorCode)
 
 TEST_P(CardIssueTest, WithoutAnEncoderTheSelectionOpensAndItsChoiceIsUsed)
 {
-    ws->LocalParams.setMagCardEncoderID(0);
+    ws->program.LocalParams.setMagCardEncoderID(0);
     auto issue = makeIssue();
     int opened = 0;
     issue->setEncoderSetup([&] {
         ++opened;
-        ws->LocalParams.setMagCardEncoderID(encoder);
+        ws->program.LocalParams.setMagCardEncoderID(encoder);
     });
     EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Done);
     EXPECT_EQ(opened, 1);
@@ -182,7 +194,7 @@ TEST_P(CardIssueTest, WithoutAnEncoderTheSelectionOpensAndItsChoiceIsUsed)
     issue->finish();
 
     // Left without a choice: the run ends without a message.
-    ws->LocalParams.setMagCardEncoderID(0);
+    ws->program.LocalParams.setMagCardEncoderID(0);
     auto second = makeIssue();
     second->setEncoderSetup([&] { ++opened; });
     ASSERT_TRUE(second->begin());
@@ -190,7 +202,7 @@ TEST_P(CardIssueTest, WithoutAnEncoderTheSelectionOpensAndItsChoiceIsUsed)
     second->finish();
     EXPECT_EQ(opened, 2);
     EXPECT_TRUE(messages->shown().empty());
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
 }
 
 TEST_P(CardIssueTest, AValidCardOfTheRoomInTheEncoderAsksBeforeItIsWrittenOver)
@@ -278,12 +290,12 @@ TEST_P(CardIssueTest, TheReceiptPrintsLabelsAndValuesAndNeverForACardWithoutExpi
     issue->finish();
     const QString number = RegistrationNumberText(static_cast<quint32>(issue->cards().GetRegistrationNumber()));
 
-    ws->printerMargins[PortraitLeft] = 40;
-    ws->printerMargins[PortraitRight] = 10;
+    ws->program.printerMargins[PortraitLeft] = 40;
+    ws->program.printerMargins[PortraitRight] = 10;
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("receipt.pdf"));
-    EXPECT_EQ(PrintCardReceipt(*ws, -1, nullptr, pdf), pdf);
-    EXPECT_FALSE(ws->receiptPrinting);
+    EXPECT_EQ(PrintCardReceipt(ws->program, ws->db, ws->cardServers, ws->session, -1, nullptr, pdf), pdf);
+    EXPECT_FALSE(ws->session.receiptPrinting);
     double width = 0;
     const std::vector<PdfWord> words = pdfWords(pdf, &width);
     ASSERT_FALSE(words.empty()) << "pdftotext found no text";
@@ -321,12 +333,14 @@ TEST_P(CardIssueTest, TheReceiptPrintsLabelsAndValuesAndNeverForACardWithoutExpi
 
 TEST_P(CardIssueTest, ASecondReceiptWhileOneIsPrintedIsRefused)
 {
-    ws->receiptPrinting = true;
+    ws->session.receiptPrinting = true;
     messages->expect(-31163);
     QTemporaryDir out;
-    EXPECT_EQ(PrintCardReceipt(*ws, -1, nullptr, out.filePath(QStringLiteral("r.pdf"))), QString());
+    EXPECT_EQ(PrintCardReceipt(ws->program, ws->db, ws->cardServers, ws->session, -1, nullptr,
+                               out.filePath(QStringLiteral("r.pdf"))),
+              QString());
     EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("r.pdf"))));
-    EXPECT_TRUE(ws->receiptPrinting);
+    EXPECT_TRUE(ws->session.receiptPrinting);
 }
 
 TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
@@ -350,7 +364,7 @@ TEST_P(CardIssueTest, ACardReadBackIsCaptionedWithItsNumberAndStatus)
         ASSERT_NO_FATAL_FAILURE(reinsertEjectedCard());
 
         now = issued + row.later;
-        CardsIntf &cards = *ws->firstCardsIntf;
+        CardsIntf &cards = *ws->cardServers.firstCardsIntf;
         cards.SetActive(1);
         cards.ReadCard(QStringLiteral("read"));
         ASSERT_TRUE(QTest::qWaitFor([&cards] { return !CardServerStatus::isBusy(cards.GetStatus()); }, 5000));
@@ -390,7 +404,7 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.kind);
-        CardIssue issue(*ws, owner, kErrorCode);
+        CardIssue issue(ws->program, ws->cardServers, ws->session, owner.data(), kErrorCode);
         issue.cards().NewCard();
         issue.cards().BeginBlock(CardKinds::find(row.kind)->firstBlock);
         CardFields fields;
@@ -484,7 +498,7 @@ TEST_P(CardIssueTest, ACardDialogIsAvailableWithTheCardRightAndReadAccessToItsTa
         messages->clear();
         if (!row.available)
             messages->expect(-31143);
-        EXPECT_EQ(IsCardDialogAvailable(*ws, row.kind, row.tables, false), row.available);
+        EXPECT_EQ(IsCardDialogAvailable(ws->program, ws->session, row.kind, row.tables, false), row.available);
         EXPECT_TRUE(messages->allAnswered());
         EXPECT_EQ(messages->shown().size(), row.available ? 0u : 1u);
     }
@@ -496,13 +510,13 @@ TEST_P(CardIssueTest, TheFrameMayReleaseTheCardServerWhileThePollYields)
     auto issue = makeIssue();
     issue->setPollInterval(5);
     QTimer::singleShot(50, [this] {
-        ws->applicationClosing = true;
-        ws->firstCardsIntf.reset();
+        ws->session.applicationClosing = true;
+        ws->cardServers.firstCardsIntf.reset();
     });
     EXPECT_EQ(issueGuestCard(*issue), CardIssue::Outcome::Closing);
     issue->waitUntilReady();
     issue->finish();
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CardIssueTest, ::testing::Values("sqlite", "postgresql"));

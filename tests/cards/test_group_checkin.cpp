@@ -3,7 +3,7 @@
 #include "cards/CardWindows.h"
 #include "cards/frmGroupCheckIn.h"
 #include "components/recordtable/RecordTable.h"
-#include "ui/BusyIndicator.h"
+#include "platform/BusySignal.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -14,10 +14,12 @@
 
 namespace {
 
-class RecordingBusy : public BusyIndicator
+class RecordingBusy : public BusySignal
 {
 public:
     void SetBusyState(int16_t state, int16_t) override { states.push_back(state); }
+    void SetBusyPointer(bool) override {}
+    bool BusyPointerShown() const override { return false; }
     std::vector<int16_t> states;
 };
 
@@ -39,14 +41,14 @@ protected:
         const QStringList categories = {"G", "L", "A", "C", "E", "V", "Z", "O"};
         for (int i = 0; i < categories.size(); ++i)
             addRoom(101 + i, east, categories[i]);
-        ws->busyIndicator = &busy;
+        ws->session.frame.busy = &busy;
     }
 
     void TearDown() override
     {
         dialog.reset();
         if (ws)
-            ws->busyIndicator = nullptr;
+            ws->session.frame.busy = nullptr;
         SessionTest::TearDown();
     }
 
@@ -70,7 +72,7 @@ protected:
 
     frmGroupCheckIn *open()
     {
-        dialog = std::make_unique<frmGroupCheckIn>(*ws);
+        dialog = std::make_unique<frmGroupCheckIn>(ws->program, ws->db, ws->session);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return dialog.get();
@@ -311,17 +313,17 @@ TEST_P(GroupCheckInTest, AreasFollowTheirNotifications)
     open();
     const qint32 lobby = 4;
     addDoorGroup(lobby, QStringLiteral("Lobby"));
-    ws->notify.NotifyDoorGroupAdded(lobby, 0);
+    ws->session.notify.NotifyDoorGroupAdded(lobby, 0);
     EXPECT_EQ(texts(), QStringList({"Annex", "East", "Lobby", "North"}));
-    ws->notify.NotifyDoorGroupAdded(lobby, 0);
+    ws->session.notify.NotifyDoorGroupAdded(lobby, 0);
     EXPECT_EQ(texts().size(), 4) << "an area listed twice";
 
     changeRow(TableId::DoorGroups, QStringLiteral("doorGroupID"), east, QStringLiteral("doorGroupName"),
               QStringLiteral("East wing"));
-    ws->notify.NotifyDoorGroupUpdated(east);
+    ws->session.notify.NotifyDoorGroupUpdated(east);
     EXPECT_EQ(dialog->node(areaKey(east))->text(0), QStringLiteral("East wing"));
 
-    ws->notify.NotifyDoorGroupRemoved(annex);
+    ws->session.notify.NotifyDoorGroupRemoved(annex);
     EXPECT_EQ(texts(), QStringList({"East wing", "Lobby", "North"}));
 }
 
@@ -337,40 +339,40 @@ TEST_P(GroupCheckInTest, RoomsFollowTheirNotifications)
     // A new room of a ticked area comes ticked; a room that is no guest room does not come.
     addRoom(204, north, QStringLiteral("L"));
     addRoom(205, north, QStringLiteral("C"));
-    ws->notify.NotifyDoorAdded(204);
-    ws->notify.NotifyDoorAdded(205);
+    ws->session.notify.NotifyDoorAdded(204);
+    ws->session.notify.NotifyDoorAdded(205);
     EXPECT_EQ(image(roomKey(204)), QStringLiteral("W"));
     EXPECT_EQ(dialog->node(roomKey(205)), nullptr);
 
     // Unticked, then its removal leaves only ticked rooms.
     click(roomKey(202));
     EXPECT_EQ(image(areaKey(north)), QStringLiteral("G"));
-    ws->notify.NotifyDoorRemoved(202, 202);
+    ws->session.notify.NotifyDoorRemoved(202, 202);
     EXPECT_EQ(dialog->node(roomKey(202)), nullptr);
     EXPECT_EQ(image(areaKey(north)), QStringLiteral("W"));
 
     // A range, in room order.
     addRoom(206, north, QStringLiteral("G"));
     addRoom(207, north, QStringLiteral("A"));
-    ws->notify.NotifyDoorRangeAdded(206, 207);
+    ws->session.notify.NotifyDoorRangeAdded(206, 207);
     EXPECT_EQ(texts(), QStringList({"Annex", "East", "North", "  Room 201", "  Room 203", "  Room 204", "  Room 206",
                                     "  Room 207"}));
 
     // Renamed, made a common room, moved to another loaded area.
     changeRow(TableId::Doors, QStringLiteral("doorID"), 203, QStringLiteral("doorName"), QStringLiteral("Suite 203"));
-    ws->notify.NotifyDoorUpdated(203, 0);
+    ws->session.notify.NotifyDoorUpdated(203, 0);
     EXPECT_EQ(dialog->node(roomKey(203))->text(0), QStringLiteral("Suite 203"));
     changeRow(TableId::Doors, QStringLiteral("doorID"), 204, QStringLiteral("doorCategory"), QStringLiteral("C"));
-    ws->notify.NotifyDoorUpdated(204, 0);
+    ws->session.notify.NotifyDoorUpdated(204, 0);
     EXPECT_EQ(dialog->node(roomKey(204)), nullptr);
     expand(annex);
     changeRow(TableId::Doors, QStringLiteral("doorID"), 206, QStringLiteral("doorGroupID"), annex);
-    ws->notify.NotifyDoorUpdated(206, 0);
+    ws->session.notify.NotifyDoorUpdated(206, 0);
     ASSERT_NE(dialog->node(roomKey(206)), nullptr);
     EXPECT_EQ(dialog->node(roomKey(206))->parent(), dialog->node(areaKey(annex)));
 
     // A range removed at once.
-    ws->notify.NotifyDoorRemoved(200, 210);
+    ws->session.notify.NotifyDoorRemoved(200, 210);
     EXPECT_EQ(texts(), QStringList({"Annex", "East", "North"}));
 
     press("cmdOK");
@@ -382,7 +384,7 @@ TEST_P(GroupCheckInTest, ARoomAddedToAnUnexpandedAreaIsSelectedWithIt)
     open();
     click(areaKey(east));
     addRoom(109, east, QStringLiteral("G"));
-    ws->notify.NotifyDoorAdded(109);
+    ws->session.notify.NotifyDoorAdded(109);
     EXPECT_EQ(dialog->node(roomKey(109)), nullptr);
     EXPECT_NE(dialog->node(QString::number(east) + QStringLiteral("AD")), nullptr) << "placeholder lost";
     press("cmdOK");
@@ -394,15 +396,15 @@ TEST_P(GroupCheckInTest, AClosedDialogHearsNoMoreNotifications)
     open();
     const Notify::WindowHandle handle = Notify::handleOf(dialog.get());
     dialog.reset();
-    EXPECT_FALSE(ws->notify.UnsubscribeDoors(handle)) << "still listed for doors";
-    EXPECT_FALSE(ws->notify.UnsubscribeDoorGroups(handle)) << "still listed for door areas";
+    EXPECT_FALSE(ws->session.notify.UnsubscribeDoors(handle)) << "still listed for doors";
+    EXPECT_FALSE(ws->session.notify.UnsubscribeDoorGroups(handle)) << "still listed for door areas";
 }
 
 TEST_P(GroupCheckInTest, TheCatalogOpensItByKind)
 {
     RegisterCardWindows(*ws);
-    ASSERT_TRUE(ws->windows.has(QStringLiteral("frmGroupCheckIn")));
-    std::unique_ptr<QWidget> window(ws->windows.createDialog(QStringLiteral("frmGroupCheckIn")));
+    ASSERT_TRUE(ws->frameWindows.windows.has(QStringLiteral("frmGroupCheckIn")));
+    std::unique_ptr<QWidget> window(ws->frameWindows.windows.createDialog(QStringLiteral("frmGroupCheckIn")));
     ASSERT_NE(qobject_cast<frmGroupCheckIn *>(window.get()), nullptr);
     EXPECT_EQ(window->objectName(), QStringLiteral("frmGroupCheckIn"));
     EXPECT_FALSE(window->property("Result").toBool());

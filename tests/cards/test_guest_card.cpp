@@ -2,7 +2,7 @@
 #include "GuestCardFixture.h"
 #include "cards/GuestRules.h"
 #include "cards/frmGuestCard.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "texts/Texts.h"
 
 #include <QCheckBox>
@@ -44,7 +44,7 @@ TEST_P(GuestCardTest, TheIssueCommandValidatesInAFixedOrderAndFocusesTheBoxAtFau
         box(f, "txtCheckOut")->clear();
     };
     const Prepare occupied = [this](frmGuestCard *) { storeCard(256, 105, 105, 105, {}, now + 1); };
-    const Prepare busy = [this](frmGuestCard *) { ws->cardOperationInProgress = true; };
+    const Prepare busy = [this](frmGuestCard *) { ws->session.cardOperationInProgress = true; };
     const struct
     {
         const char *what;
@@ -98,8 +98,9 @@ TEST_P(GuestCardTest, TheIssueCommandValidatesInAFixedOrderAndFocusesTheBoxAtFau
         }
         EXPECT_EQ(storedCards(), before) << "no card made";
         EXPECT_FALSE(form->inputsLocked());
-        EXPECT_EQ(ws->cardOperationInProgress, row.focus == nullptr) << "the flag belongs to the running operation";
-        ws->cardOperationInProgress = false;
+        EXPECT_EQ(ws->session.cardOperationInProgress, row.focus == nullptr)
+            << "the flag belongs to the running operation";
+        ws->session.cardOperationInProgress = false;
         delete form;
     }
 }
@@ -109,7 +110,7 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
     watchPrompts();
     frmGuestCard *form = openDialog();
     EXPECT_EQ(form->windowTitle(), GetText(23500));
-    EXPECT_TRUE(ws->openDialogs.test(33));
+    EXPECT_TRUE(ws->session.openDialogs.test(33));
     box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
     box(form, "txtNumNights")->setText(QStringLiteral("3"));
     tick(form, QStringLiteral("Pool"));
@@ -144,10 +145,10 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
     EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, OleDate::wholeDay(now) + 3 + 11.0 / 24);
     EXPECT_EQ(prompts, QStringList{GetText(23500) + QStringLiteral(", 101")});
     EXPECT_FALSE(form->inputsLocked());
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
     EXPECT_EQ(form->focusWidget(), child<QPushButton>(form, QStringLiteral("cmdMakeCard")));
     delete form;
-    EXPECT_FALSE(ws->openDialogs.test(33));
+    EXPECT_FALSE(ws->session.openDialogs.test(33));
 }
 
 TEST_P(GuestCardTest, ACardWithoutARoomOpensTheTickedCommonRoomsOnly)

@@ -28,7 +28,7 @@ protected:
         // The desk may also list cards and open them.
         addRight(300, Authority::TableRightsBase + 48, Authority::Read);
         addRight(300, Authority::FunctionBase + 10, 0);
-        ws->authority.LoadOperatorRights(true);
+        ws->session.authority.LoadOperatorRights(true);
         RegisterCardWindows(*ws);
     }
     void TearDown() override
@@ -51,7 +51,7 @@ TEST_P(GuestCardFromListTest, AGuestCardMadeAtTheDeskOpensReadOnlyFromTheCardLis
     ASSERT_FALSE(made.isEmpty());
     delete form;
 
-    frmCardList list(*ws);
+    frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
     CardSearchFilters filters;
     filters.roomFrom = filters.roomTo = 105;
     list.SetSearchFilters(filters);

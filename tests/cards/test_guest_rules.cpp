@@ -3,6 +3,7 @@
 #include "cards/GuestRules.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
+#include "core/OleDate.h"
 
 using namespace GuestRules;
 
@@ -136,7 +137,7 @@ TEST_P(GuestCardTest, RoomEntriesAreParsedWithTheWingRules)
 {
     addDoor(1234, QStringLiteral("Room 1234"), QStringLiteral("A"));
     addDoor(12346, QStringLiteral("Lift"), QStringLiteral("E"));
-    RecordTable t(*ws->database);
+    RecordTable t(*ws->db.database);
     const struct
     {
         const char *entry;
@@ -162,7 +163,7 @@ TEST_P(GuestCardTest, RoomEntriesAreParsedWithTheWingRules)
 TEST_P(GuestCardTest, AGuestRoomIsShownWithItsWingCode)
 {
     addDoor(1234, QStringLiteral("Apartment"), QStringLiteral("A"));
-    RecordTable t(*ws->database);
+    RecordTable t(*ws->db.database);
     const struct
     {
         int32_t room;
@@ -178,7 +179,7 @@ TEST_P(GuestCardTest, TheCommonRoomsAreTheDoorsNumberedOneToEight)
 {
     addDoor(908, QStringLiteral("Sauna"), QStringLiteral("C"), 8);
     addDoor(909, QStringLiteral("Roof"), QStringLiteral("C"), 9);
-    RecordTable t(*ws->database);
+    RecordTable t(*ws->db.database);
     GuestCardStore store(t);
     QStringList names;
     for (const GuestCardStore::Door &door : store.commonRooms())
@@ -199,8 +200,8 @@ TEST_P(GuestCardTest, TheRoomCheckFindsTheValidCardOfTheRoom)
     const double expiry = now + 2;
     const qint32 guest = storeCard(256, 105, 101, 108, {1, 3}, expiry);
     storeCard(256, 29999, 29999, 29999, {}, now - 0.5);
-    CardsIntf &second = *ws->secondCardsIntf;
-    RecordTable t(*ws->database);
+    CardsIntf &second = *ws->cardServers.secondCardsIntf;
+    RecordTable t(*ws->db.database);
     const QList<int32_t> connected = {101, 102, 103, 104, 106, 107, 108};
     const QList<RoomRange> common = {{1, 1}, {3, 3}};
     const struct
@@ -240,8 +241,8 @@ TEST_P(GuestCardTest, AtMostSevenConnectedRoomsAreTakenFromAGuestCard)
 {
     storeCard(256, 110, 101, 120, {}, now + 1);
     addDoor(110, QStringLiteral("Room 110"), QStringLiteral("G"));
-    RecordTable t(*ws->database);
-    const RoomCheck check = CheckRoom(t, *ws->secondCardsIntf, 110, now, true, false, true);
+    RecordTable t(*ws->db.database);
+    const RoomCheck check = CheckRoom(t, *ws->cardServers.secondCardsIntf, 110, now, true, false, true);
     EXPECT_EQ(check.result, RoomCheck::ValidCard);
     EXPECT_EQ(check.connectedRooms, (QList<int32_t>{101, 102, 103, 104, 105, 106, 107}));
 }

@@ -9,7 +9,7 @@
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "session/Authority.h"
 #include "texts/Texts.h"
 
@@ -98,7 +98,7 @@ TEST_P(GuestCardTest, AGroupRunAsksForOccupiedRoomsAndSkipsOrStops)
         EXPECT_EQ(form->groupMode(), row.groupModeKept);
         EXPECT_EQ(box(form, "txtRoomNumber")->isEnabled(), !row.groupModeKept);
         EXPECT_EQ(box(form, "txtRoomNumber")->text(), row.groupModeKept ? QStringLiteral("--->") : QString());
-        EXPECT_FALSE(ws->cardOperationInProgress);
+        EXPECT_FALSE(ws->session.cardOperationInProgress);
         delete form;
     }
 }
@@ -142,13 +142,13 @@ TEST_P(GuestCardTest, ARunEndsSafelyWhenItIsCancelledOrTheDialogGoesDuringThePol
         {"the close command cancels", [](frmGuestCard *f) { command(f, "cmdClose")->click(); }, true, true},
         {"so does Esc", [](frmGuestCard *f) { QTest::keyClick(f, Qt::Key_Escape); }, true, true},
         {"the dialog is closed", [](frmGuestCard *f) { f->close(); }, true, false},
-        {"the application closes", [this](frmGuestCard *) { ws->applicationClosing = true; }, false, false},
+        {"the application closes", [this](frmGuestCard *) { ws->session.applicationClosing = true; }, false, false},
     };
     setWriteTime(3000);
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         messages->clear();
-        ws->applicationClosing = false;
+        ws->session.applicationClosing = false;
         QPointer<frmGuestCard> form = openDialog();
         box(form, "txtRoomNumber")->setText(QStringLiteral("101"));
         QString closeCaption;
@@ -166,9 +166,9 @@ TEST_P(GuestCardTest, ARunEndsSafelyWhenItIsCancelledOrTheDialogGoesDuringThePol
         EXPECT_LT(clock.elapsed(), 2500) << "the poll went on";
         EXPECT_EQ(closeCaption, GetText(16118)) << "the close command cancels while a card is made";
         EXPECT_TRUE(storedCards().isEmpty());
-        EXPECT_FALSE(ws->cardOperationInProgress);
+        EXPECT_FALSE(ws->session.cardOperationInProgress);
         EXPECT_EQ(!form.isNull(), row.dialogStays);
-        EXPECT_EQ(ws->openDialogs.test(33), row.dialogStays);
+        EXPECT_EQ(ws->session.openDialogs.test(33), row.dialogStays);
         if (form) {
             EXPECT_FALSE(form->inputsLocked());
             EXPECT_EQ(command(form, "cmdClose")->text(), GetText(16103));
@@ -215,11 +215,11 @@ TEST_P(GuestCardTest, AFailedCardIsOfferedAgainOrSkippedOrEndsTheRun)
         EXPECT_EQ(messages->shown().size(), row.asked ? 2u : 1u);
         if (plain) {
             EXPECT_EQ(messages->shown().front().text,
-                      ws->firstCardsIntf->GetStatusText(row.fault).section(QLatin1Char('|'), 0, 0));
+                      ws->cardServers.firstCardsIntf->GetStatusText(row.fault).section(QLatin1Char('|'), 0, 0));
         }
         EXPECT_EQ(storedCards().size() - before.size(), row.cardsMade);
         EXPECT_EQ(form->groupMode(), row.cardsMade == 0) << "a run ended by a fault keeps the group";
-        EXPECT_FALSE(ws->cardOperationInProgress);
+        EXPECT_FALSE(ws->session.cardOperationInProgress);
         folder().takeNextStatus();
         delete form;
     }
@@ -311,8 +311,9 @@ TEST_P(GuestCardTest, ACardReadOnTheEncoderIsShownReadOnlyUntilEdit)
         EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{2}));
         EXPECT_FALSE(box(form, "txtOverrideNumber")->isHidden());
         EXPECT_FALSE(child<QLabel>(form, QStringLiteral("lblOverrideNumber"))->isHidden());
-        EXPECT_EQ(box(form, "txtOverrideNumber")->text(),
-                  QString::number(ws->firstCardsIntf->GetCardField(QStringLiteral("overrideNumber")).toInt()));
+        EXPECT_EQ(
+            box(form, "txtOverrideNumber")->text(),
+            QString::number(ws->cardServers.firstCardsIntf->GetCardField(QStringLiteral("overrideNumber")).toInt()));
         EXPECT_TRUE(box(form, "txtRoomNumber")->isReadOnly());
         EXPECT_FALSE(child<QCheckBox>(form, QStringLiteral("chkTrack2"))->isEnabled());
         EXPECT_TRUE(command(form, "cmdMakeCard")->isHidden());
@@ -368,8 +369,8 @@ TEST_P(GuestCardTest, TheCommonRoomListFollowsDoorChanges)
 
     addDoor(904, QStringLiteral("Spa"), QStringLiteral("C"), 4);
     addDoor(109, QStringLiteral("Room 109"), QStringLiteral("G"));
-    ws->notify.NotifyDoorAdded(904);
-    ws->notify.NotifyDoorRangeAdded(109, 109);
+    ws->session.notify.NotifyDoorAdded(904);
+    ws->session.notify.NotifyDoorRangeAdded(109, 109);
     EXPECT_EQ(texts(), (QStringList{"Bar (3)", "Gym (2)", "Pool (1)", "Spa (4)"}));
 
     RecordTable t(db);
@@ -379,17 +380,17 @@ TEST_P(GuestCardTest, TheCommonRoomListFollowsDoorChanges)
     t.SetField(QStringLiteral("doorName"), QStringLiteral("Aqua"));
     t.UpdateRecord();
     ASSERT_STATUS(t, RecordStatus::Ok);
-    ws->notify.NotifyDoorUpdated(901, 0);
+    ws->session.notify.NotifyDoorUpdated(901, 0);
     EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Bar (3)", "Gym (2)", "Spa (4)"}));
     EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{1})) << "the tick stays with the room";
 
-    ws->notify.NotifyDoorRemoved(902, 903);
+    ws->session.notify.NotifyDoorRemoved(902, 903);
     EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Spa (4)"}));
     form->RemoveDoor(904);
     form->AddDoor(903);
     EXPECT_EQ(texts(), (QStringList{"Aqua (1)", "Bar (3)"}));
     delete form;
-    ws->notify.NotifyDoorAdded(904); // nobody listens any more
+    ws->session.notify.NotifyDoorAdded(904); // nobody listens any more
 }
 
 TEST_P(GuestCardTest, ClosingTakesTheFramesWindowAlong)
@@ -406,30 +407,30 @@ TEST_P(GuestCardTest, ClosingTakesTheFramesWindowAlong)
          [this](frmGuestCard *f) {
              removeRight(300, Authority::CardKindBase + 257);
              f->setJoiner(true);
-             ws->authority.LoadOperatorRights(true);
+             ws->session.authority.LoadOperatorRights(true);
              f->EvaluateAuthority();
          }},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
-        QPointer<frmGuestCard> form = new frmGuestCard(*ws);
+        QPointer<frmGuestCard> form = new frmGuestCard(ws->program, ws->db, ws->cardServers, ws->session);
         QMdiSubWindow *sub = area.addSubWindow(form);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->show();
         form->Activate();
-        EXPECT_TRUE(ws->openDialogs.test(33));
+        EXPECT_TRUE(ws->session.openDialogs.test(33));
         row.close(form);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(form.isNull());
         EXPECT_TRUE(area.subWindowList().isEmpty());
-        EXPECT_FALSE(ws->openDialogs.test(33));
+        EXPECT_FALSE(ws->session.openDialogs.test(33));
     }
 }
 
 TEST_P(GuestCardTest, TheCheckBoxesAreWorkstationSettings)
 {
-    ws->registry.WriteLong(QStringLiteral("fGuestTrack2"), 1);
-    ws->registry.WriteLong(QStringLiteral("fGuestClear"), 0);
+    ws->program.registry.WriteLong(QStringLiteral("fGuestTrack2"), 1);
+    ws->program.registry.WriteLong(QStringLiteral("fGuestClear"), 0);
     frmGuestCard *form = openDialog();
     auto *track2 = child<QCheckBox>(form, QStringLiteral("chkTrack2"));
     auto *clear = child<QCheckBox>(form, QStringLiteral("chkClearFields"));
@@ -441,9 +442,9 @@ TEST_P(GuestCardTest, TheCheckBoxesAreWorkstationSettings)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dialog.isNull());
     int32_t value = -1;
-    ASSERT_TRUE(ws->registry.ReadLong(QStringLiteral("fGuestTrack2"), value));
+    ASSERT_TRUE(ws->program.registry.ReadLong(QStringLiteral("fGuestTrack2"), value));
     EXPECT_EQ(value, 0);
-    ASSERT_TRUE(ws->registry.ReadLong(QStringLiteral("fGuestClear"), value));
+    ASSERT_TRUE(ws->program.registry.ReadLong(QStringLiteral("fGuestClear"), value));
     EXPECT_EQ(value, 1);
 }
 
@@ -452,12 +453,12 @@ TEST_P(GuestCardTest, WithoutTheRightForItsKindTheDialogClosesItself)
     setParameter(QStringLiteral("9420_FIVEDIGITS"), QStringLiteral("1"));
     QPointer<frmGuestCard> guest = openDialog();
     EXPECT_EQ(box(guest, "txtRoomNumber")->maxLength(), 5);
-    QPointer<frmGuestCard> joiner = new frmGuestCard(*ws);
+    QPointer<frmGuestCard> joiner = new frmGuestCard(ws->program, ws->db, ws->cardServers, ws->session);
     joiner->setJoiner(true);
     joiner->show();
 
     ASSERT_NO_FATAL_FAILURE(removeRight(300, Authority::CardKindBase + 257));
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     setParameter(QStringLiteral("9420_FIVEDIGITS"), QStringLiteral("0"));
     for (frmGuestCard *form : {guest.data(), joiner.data()})
         form->EvaluateAuthority();
@@ -467,7 +468,7 @@ TEST_P(GuestCardTest, WithoutTheRightForItsKindTheDialogClosesItself)
     EXPECT_EQ(box(guest, "txtRoomNumber")->maxLength(), 4) << "the room rules applied again";
 
     // A joiner dialog is no longer offered; the guest dialog still is.
-    frmGuestCard probe(*ws);
+    frmGuestCard probe(ws->program, ws->db, ws->cardServers, ws->session);
     probe.setJoiner(true);
     messages->expect(-31143);
     EXPECT_FALSE(probe.IsDialogAvailable());

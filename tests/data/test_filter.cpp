@@ -1,5 +1,5 @@
-#include "data/Filter.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
+#include "ui/grid/Filter.h"
 
 #include <functional>
 #include <gtest/gtest.h>

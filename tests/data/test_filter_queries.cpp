@@ -1,7 +1,8 @@
 #include "DatabaseFixture.h"
-#include "data/Fields.h"
-#include "data/Filter.h"
-#include "data/OleDate.h"
+#include "components/recordtable/FieldNames.h"
+#include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
+#include "ui/grid/Filter.h"
 
 #include <QSet>
 

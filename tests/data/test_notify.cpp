@@ -1,5 +1,5 @@
 #include "RecordingWindow.h"
-#include "data/Notify.h"
+#include "session/Notify.h"
 
 #include <QObject>
 #include <QStringList>

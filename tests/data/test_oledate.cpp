@@ -1,5 +1,5 @@
 #include "components/recordtable/TableDefs.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "texts/LocaleFormat.h"
 
 #include <gtest/gtest.h>

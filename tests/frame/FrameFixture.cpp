@@ -15,8 +15,8 @@ void FrameTest::SetUp()
     if (IsSkipped() || HasFatalFailure())
         return;
     // The frame remembers its toolbar and navigation window; a first start shows both.
-    ws->LocalParams.ReadLocalParameters();
-    frame = std::make_unique<frmMain>(*ws);
+    ws->program.LocalParams.ReadLocalParameters();
+    frame = std::make_unique<frmMain>(ws->program, ws->db, ws->cardServers, ws->session, ws->facts, ws->frameWindows);
     frame->setPollInterval(0);
 }
 
@@ -40,16 +40,17 @@ qint32 FrameTest::addOperatorNamed(const QString &alphaID, qint32 templateId)
 void FrameTest::logOn(const QStringList &alphaIDs)
 {
     for (auto it = operatorIds.cbegin(); it != operatorIds.cend(); ++it)
-        ws->logonTable->Logon(it.key(), QString());
-    ws->logon = LogonState{};
+        ws->db.logonTable->Logon(it.key(), QString());
+    ws->session.logon = LogonState{};
     // Rights rows added since the last load count as changed.
-    ws->authority.setRightsTimeStamp(25569.0);
+    ws->session.authority.setRightsTimeStamp(25569.0);
     for (const QString &alphaID : alphaIDs)
-        ASSERT_EQ(RunLogonCommand(*ws, 0, alphaID, QStringLiteral("pw")), LogonOutcome::LoggedOn)
+        ASSERT_EQ(RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, 0, alphaID, QStringLiteral("pw")),
+                  LogonOutcome::LoggedOn)
             << alphaID.toStdString();
     if (alphaIDs.isEmpty()) {
-        ws->authority.LoadOperatorRights(false);
-        ws->authority.LoadReferenceRights();
+        ws->session.authority.LoadOperatorRights(false);
+        ws->session.authority.LoadReferenceRights();
         frame->SetupMenus();
         frame->SetupToolbar();
     }
@@ -57,7 +58,7 @@ void FrameTest::logOn(const QStringList &alphaIDs)
 
 void FrameTest::logOff(const QString &alphaID)
 {
-    LogOffOperators(*ws, {{alphaID, operatorIds.value(alphaID)}});
+    LogOffOperators(ws->db, ws->session, {{alphaID, operatorIds.value(alphaID)}});
 }
 
 void FrameTest::setFlag(clsSystemParams::Key key, bool on)

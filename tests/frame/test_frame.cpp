@@ -157,7 +157,7 @@ TEST_P(FrameTest, BusyStateShowsTheHourglassAndTheNumberedText)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.state);
         // Code below the frame reaches it through the workstation.
-        SetBusyState(ws->busyIndicator, row.state, row.percent);
+        SetBusyState(ws->session.frame.busy, row.state, row.percent);
         EXPECT_EQ(panel->text(), GetText(row.text) + QLatin1String(row.suffix));
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
@@ -165,6 +165,11 @@ TEST_P(FrameTest, BusyStateShowsTheHourglassAndTheNumberedText)
     frame->SetBusyState(0);
     EXPECT_EQ(panel->text(), GetText(-32000));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "one idle state takes the hourglass off";
+    frame->hide();
+    frame.reset();
+    SetBusyState(ws->session.frame.busy, 1);
+    EXPECT_NE(QApplication::overrideCursor(), nullptr) << "without the frame the pointer alone shows";
+    SetBusyState(ws->session.frame.busy, 0);
 }
 
 TEST_P(FrameTest, DecliningTheCloseQuestionKeepsTheFrame)
@@ -173,7 +178,7 @@ TEST_P(FrameTest, DecliningTheCloseQuestionKeepsTheFrame)
     messages->expect(-32512, 1);
     EXPECT_FALSE(frame->close());
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_FALSE(ws->applicationClosing);
+    EXPECT_FALSE(ws->session.applicationClosing);
     ASSERT_EQ(messages->shown().size(), 1u);
     EXPECT_EQ(messages->shown().front().text, FormatText(GetText(-32512), {GetText(15010)}));
 }
@@ -185,14 +190,14 @@ TEST_P(FrameTest, ClosingStoresTheFrameSettingsAndEndsTheTextLibrary)
     EXPECT_TRUE(frame->findChild<QToolBar *>(QStringLiteral("TB"))->isHidden());
     messages->expect(-32512, 0);
     EXPECT_TRUE(frame->close());
-    EXPECT_TRUE(ws->applicationClosing);
+    EXPECT_TRUE(ws->session.applicationClosing);
     int32_t toolbar = 1;
-    ASSERT_TRUE(ws->registry.ReadLong(QStringLiteral("fToolbar"), toolbar));
+    ASSERT_TRUE(ws->program.registry.ReadLong(QStringLiteral("fToolbar"), toolbar));
     EXPECT_EQ(toolbar, 0);
     int32_t width = 0;
-    EXPECT_TRUE(ws->registry.ReadLong(QStringLiteral("dlgMainWidth"), width));
+    EXPECT_TRUE(ws->program.registry.ReadLong(QStringLiteral("dlgMainWidth"), width));
     EXPECT_GT(width, 0);
-    EXPECT_TRUE(ws->registry.ReadLong(QStringLiteral("dlgNavWinWidth"), width));
+    EXPECT_TRUE(ws->program.registry.ReadLong(QStringLiteral("dlgNavWinWidth"), width));
 }
 
 TEST_P(FrameTest, TheNavigationWindowStaysWhileTheWorkstationKeepsItShown)
@@ -201,7 +206,7 @@ TEST_P(FrameTest, TheNavigationWindowStaysWhileTheWorkstationKeepsItShown)
     ASSERT_TRUE(frame->navWindow()->isVisible()) << "a first start launches it";
     EXPECT_FALSE(frame->navWindow()->close());
     EXPECT_TRUE(frame->navWindow()->isVisible());
-    ws->LocalParams.setAlwaysShowNavWindow(false);
+    ws->program.LocalParams.setAlwaysShowNavWindow(false);
     EXPECT_TRUE(frame->navWindow()->close());
     frame->RunCommand(QStringLiteral("V9"));
     EXPECT_TRUE(frame->navWindow()->isVisible()) << "V9 shows it again";
@@ -212,7 +217,7 @@ TEST_P(FrameTest, TheTitleCarriesThePropertyName)
     const QString title = FormatText(GetText(21900), {GetText(15010)});
     setParameter(clsSystemParams::keyName(clsSystemParams::PropertyNameKey), QStringLiteral("Seaside"));
     EXPECT_NE(frame->windowTitle(), title + QStringLiteral(" - Seaside")) << "not before it is asked to";
-    ws->setApplicationTitle();
+    ws->session.frame.setApplicationTitle();
     EXPECT_EQ(frame->windowTitle(), title + QStringLiteral(" - Seaside"));
 }
 

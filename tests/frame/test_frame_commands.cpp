@@ -44,7 +44,7 @@ protected:
     // Registers a fake window of the kind; created counts the instances made.
     void registerFake(const QString &kind, bool available = true)
     {
-        ws->windows.add(WindowKind<CardWindow>{kind}, [this, kind, available](QWidget *) {
+        ws->frameWindows.windows.add(WindowKind<CardWindow>{kind}, [this, kind, available](QWidget *) {
             auto *dialog = new RecordingWindow(kind);
             dialog->available = available;
             ++created[kind];
@@ -74,7 +74,7 @@ protected:
     // The card search: records each showing's mode; answers cancelled or a search of one surname.
     void registerFilter()
     {
-        ws->windows.setCardSearch([this](const CardSearchRequest &request, QWidget *) {
+        ws->frameWindows.windows.setCardSearch([this](const CardSearchRequest &request, QWidget *) {
             ++filtersShown;
             filterMode = request.preset;
             CardSearchFilters chosen;
@@ -100,7 +100,7 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 
     trigger("mnuViewUserList");
     ASSERT_EQ(created.value(QStringLiteral("frmUserList")), 1);
-    EXPECT_TRUE(ws->openDialogs.test(number));
+    EXPECT_TRUE(ws->session.openDialogs.test(number));
     QMdiSubWindow *users = frame->mdiArea()->activeSubWindow();
     ASSERT_NE(users, nullptr);
     users->showMinimized();
@@ -116,7 +116,7 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 
     users->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(ws->openDialogs.test(number)) << "unloading clears the flag";
+    EXPECT_FALSE(ws->session.openDialogs.test(number)) << "unloading clears the flag";
     trigger("mnuViewUserList");
     EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 2);
 }
@@ -125,7 +125,7 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 // child window takes that position and the list keeps its size, and saving reads them back.
 TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
 {
-    ws->windows.add(WindowKinds::UserList, [](QWidget *) {
+    ws->frameWindows.windows.add(WindowKinds::UserList, [](QWidget *) {
         auto *dialog = new RecordingUserList;
         dialog->move(40, 30);
         dialog->resize(500, 300);
@@ -141,9 +141,9 @@ TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
     EXPECT_EQ(sub->widget()->size(), QSize(500, 300));
 
     sub->move(60, 45);
-    ASSERT_TRUE(SaveWindowPlacement(ws->registry, sub->widget(), QStringLiteral("dlgPlaced"), {}));
+    ASSERT_TRUE(SaveWindowPlacement(ws->program.registry, sub->widget(), QStringLiteral("dlgPlaced"), {}));
     QWidget restored;
-    RestoreWindowPlacement(ws->registry, &restored, QStringLiteral("dlgPlaced"), 15, 15);
+    RestoreWindowPlacement(ws->program.registry, &restored, QStringLiteral("dlgPlaced"), 15, 15);
     EXPECT_EQ(QRect(restored.pos(), restored.size()), QRect(60, 45, 500, 300));
 }
 
@@ -343,9 +343,9 @@ TEST_P(FrameCommandTest, IncreaseOverrideSetsTheStepOfAllDoors)
 TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
 {
     frame.reset();
-    ws->HelpFilePath = qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/help");
-    ws->HelpAvailable = true;
-    frame = std::make_unique<frmMain>(*ws);
+    ws->facts.HelpFilePath = qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/help");
+    ws->facts.HelpAvailable = true;
+    frame = std::make_unique<frmMain>(ws->program, ws->db, ws->cardServers, ws->session, ws->facts, ws->frameWindows);
     operatorWith({{kTable + 16, 15}, {kTable + 48, 1}});
     EXPECT_TRUE(menuItem(QStringLiteral("mnuHelpSearch"))->isEnabled());
 
@@ -373,10 +373,10 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
     };
     for (const auto &w : windows) {
         const QString kind = QLatin1String(w.kind);
-        QWidget *window = WidgetOf(ws->windows.create(kind));
+        QWidget *window = WidgetOf(ws->frameWindows.windows.create(kind));
         if (!window)
-            window = kind == QLatin1String("frmCardSearchFilters") ? new frmCardSearchFilters(*ws)
-                                                                   : ws->windows.createDialog(kind);
+            window = kind == QLatin1String("frmCardSearchFilters") ? new frmCardSearchFilters(ws->program, ws->db, ws->session)
+                                                                   : ws->frameWindows.windows.createDialog(kind);
         ASSERT_NE(window, nullptr) << w.kind;
         if (w.joiner)
             dynamic_cast<CardWindow *>(window)->setJoiner(true);
@@ -392,7 +392,7 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
 
     // F1 in a modal dialog opens the dialog's page, although the dialog shadows the frame's shortcut.
     frame->helpViewer()->DisplayContents();
-    auto *search = new frmCardSearchFilters(*ws, frame.get());
+    auto *search = new frmCardSearchFilters(ws->program, ws->db, ws->session, frame.get());
     QTimer::singleShot(0, search, [search] {
         QWidget *focus = QApplication::focusWidget();
         QTest::keyClick(focus && search->isAncestorOf(focus) ? focus : search, Qt::Key_F1);
@@ -422,9 +422,9 @@ TEST_P(FrameCommandTest, AMissingHelpPageIsReported)
     contents.write("<html><body>Contents</body></html>");
     contents.close();
     frame.reset();
-    ws->HelpFilePath = help.path();
-    ws->HelpAvailable = true;
-    frame = std::make_unique<frmMain>(*ws);
+    ws->facts.HelpFilePath = help.path();
+    ws->facts.HelpAvailable = true;
+    frame = std::make_unique<frmMain>(ws->program, ws->db, ws->cardServers, ws->session, ws->facts, ws->frameWindows);
     registerFake(QStringLiteral("frmUserList"));
     operatorWith({{kTable + 16, 1}});
     trigger("mnuViewUserList");

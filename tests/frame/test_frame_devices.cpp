@@ -30,10 +30,11 @@ protected:
         ASSERT_TRUE(m_devices.isValid());
         encoder = addDevice(0, 0, QStringLiteral("encoder"), QStringLiteral("Front desk"));
         handheld = addDevice(0, 2, QStringLiteral("handheld"), QStringLiteral("Handheld"));
-        ws->firstCardsIntf = std::make_unique<CardsIntf>(*ws->database, CardsIntf::Setup{m_devices.path()});
-        ws->firstCardsIntf->Negotiate(ws->ComputerName);
-        ws->LocalParams.setMagCardEncoderID(encoder);
-        ws->LocalParams.setHCUID(handheld);
+        ws->cardServers.firstCardsIntf =
+            std::make_unique<CardsIntf>(*ws->db.database, CardsIntf::Setup{m_devices.path()});
+        ws->cardServers.firstCardsIntf->Negotiate(ws->program.ComputerName);
+        ws->program.LocalParams.setMagCardEncoderID(encoder);
+        ws->program.LocalParams.setHCUID(handheld);
         for (const auto &[name, kind] : {std::pair{"encoder", VirtualDeviceFolder::Kind::Encoder},
                                          std::pair{"handheld", VirtualDeviceFolder::Kind::Handheld}}) {
             VirtualDeviceFolder folder(m_devices.filePath(QLatin1String(name)));
@@ -60,7 +61,7 @@ protected:
     void cardInSlot(qint32 cardNameID)
     {
         ASSERT_TRUE(folder("encoder").insertCard(QByteArray()));
-        CardsIntf &cards = *ws->firstCardsIntf;
+        CardsIntf &cards = *ws->cardServers.firstCardsIntf;
         cards.NewCard();
         ASSERT_EQ(cards.SelectDevice(encoder), 0);
         cards.BeginBlock(100);
@@ -129,7 +130,7 @@ TEST_P(FrameDeviceTest, HandheldSetupProgramsTheUnitAndReportsTheOutcome)
             EXPECT_TRUE(messages->shown().back().text.contains(QLatin1String(row.contains)))
                 << messages->shown().back().text.toStdString();
         }
-        EXPECT_FALSE(ws->cardOperationInProgress);
+        EXPECT_FALSE(ws->session.cardOperationInProgress);
         EXPECT_TRUE(menuItem(QStringLiteral("mnuFileSetupHCU"))->isEnabled());
         unit.takeNextStatus();
     }
@@ -150,22 +151,22 @@ TEST_P(FrameDeviceTest, ClosingWhileTheHandheldIsProgrammedEndsThePollAndUnloads
     menuItem(QStringLiteral("mnuFileSetupHCU"))->trigger();
     EXPECT_LT(clock.elapsed(), 2500) << "the poll went on after the close";
     EXPECT_FALSE(frame->isVisible());
-    EXPECT_FALSE(ws->cardOperationInProgress);
-    EXPECT_TRUE(ws->applicationClosing);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
+    EXPECT_TRUE(ws->session.applicationClosing);
     int32_t stored = 0;
-    EXPECT_TRUE(ws->registry.ReadLong(QStringLiteral("dlgMainWidth"), stored)) << "the unload tail ran";
+    EXPECT_TRUE(ws->program.registry.ReadLong(QStringLiteral("dlgMainWidth"), stored)) << "the unload tail ran";
 }
 
 TEST_P(FrameDeviceTest, WithoutAHandheldUnitTheEncoderSelectionComesFirst)
 {
-    ws->LocalParams.setHCUID(0);
+    ws->program.LocalParams.setHCUID(0);
     // The selection is left with Cancel: still no unit, so nothing is programmed.
     QTimer::singleShot(0, [] {
         if (QWidget *dialog = QApplication::activeModalWidget())
             dialog->close();
     });
     menuItem(QStringLiteral("mnuFileSetupHCU"))->trigger();
-    EXPECT_EQ(ws->LocalParams.HCUID(), 0);
+    EXPECT_EQ(ws->program.LocalParams.HCUID(), 0);
     EXPECT_TRUE(messages->shown().empty()) << "no question without a unit";
 }
 
@@ -173,7 +174,7 @@ TEST_P(FrameDeviceTest, AVerifiedCardOpensInTheDialogOfItsKind)
 {
     int made = 0;
     RecordingWindow *dialog = nullptr;
-    ws->windows.add(WindowKinds::card(QStringLiteral("frmGuestCard")), [&](QWidget *) {
+    ws->frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmGuestCard")), [&](QWidget *) {
         ++made;
         dialog = new RecordingWindow;
         return dialog;
@@ -184,7 +185,7 @@ TEST_P(FrameDeviceTest, AVerifiedCardOpensInTheDialogOfItsKind)
     EXPECT_EQ(dialog->calls.mid(0, 2), QStringList({QStringLiteral("setJoiner 0"), QStringLiteral("ReadCardImageBag")}))
         << "a guest card shows the guest dialog out of joiner mode";
     EXPECT_EQ(frame->childWindow(QStringLiteral("frmGuestCard")), dialog);
-    EXPECT_FALSE(ws->cardOperationInProgress);
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
 }
 
 TEST_P(FrameDeviceTest, ACardWithoutADialogIsNamed)
@@ -222,7 +223,7 @@ TEST_P(FrameDeviceTest, VerifyReportsTheEncodersStatus)
             ASSERT_FALSE(messages->shown().empty());
             EXPECT_TRUE(messages->shown().back().text.contains(QLatin1String(row.contains)));
         }
-        EXPECT_FALSE(ws->cardOperationInProgress);
+        EXPECT_FALSE(ws->session.cardOperationInProgress);
     }
 }
 

@@ -22,11 +22,12 @@ protected:
             return;
         anna = addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
         bob = addOperator(QStringLiteral("bob"), 800, QStringLiteral("builder"));
-        ws->authority.setLogonPrompt([this](int mode) {
+        ws->session.authority.setLogonPrompt([this](int mode) {
             prompts.push_back(mode);
             if (promptPassword.isEmpty())
                 return false; // the operator cancels
-            return RunLogonCommand(*ws, mode, promptUser, promptPassword) == LogonOutcome::LoggedOn;
+            return RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, mode, promptUser,
+                                   promptPassword) == LogonOutcome::LoggedOn;
         });
     }
 
@@ -34,13 +35,14 @@ protected:
     void loggedOn(const QList<const char *> &users)
     {
         for (const char *user : {"anna", "bob"})
-            ws->logonTable->Logon(QString::fromLatin1(user), QString());
-        ws->logon = LogonState{};
+            ws->db.logonTable->Logon(QString::fromLatin1(user), QString());
+        ws->session.logon = LogonState{};
         for (const char *user : users) {
             const QString name = QString::fromLatin1(user);
-            ASSERT_EQ(RunLogonCommand(*ws, 0, name, passwordOf(name)), LogonOutcome::LoggedOn);
+            ASSERT_EQ(RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, 0, name, passwordOf(name)),
+                      LogonOutcome::LoggedOn);
         }
-        ws->authority.LoadOperatorRights(false);
+        ws->session.authority.LoadOperatorRights(false);
     }
 
     static QString passwordOf(const QString &user)
@@ -98,13 +100,13 @@ TEST_P(AuthorityTest, TheOperatorSetUnitesTheRightsOfEveryoneLoggedOnHere)
     };
     loggedOn({"anna"});
     for (const Check &c : checks)
-        EXPECT_EQ(c.ask(ws->authority), c.annaAlone) << "anna alone: " << c.what;
+        EXPECT_EQ(c.ask(ws->session.authority), c.annaAlone) << "anna alone: " << c.what;
     loggedOn({"anna", "bob"});
     for (const Check &c : checks)
-        EXPECT_EQ(c.ask(ws->authority), c.both) << "anna and bob: " << c.what;
+        EXPECT_EQ(c.ask(ws->session.authority), c.both) << "anna and bob: " << c.what;
     loggedOn({});
     for (const Check &c : checks)
-        EXPECT_EQ(c.ask(ws->authority), 0) << "nobody: " << c.what;
+        EXPECT_EQ(c.ask(ws->session.authority), 0) << "nobody: " << c.what;
 }
 
 TEST_P(AuthorityTest, ACardValidBeyondTheOperatorsMaximumIsRefused)
@@ -128,7 +130,7 @@ TEST_P(AuthorityTest, ACardValidBeyondTheOperatorsMaximumIsRefused)
         messages->clear();
         if (!row.allowed)
             messages->expect(-31225);
-        EXPECT_EQ(ws->authority.CheckCardValidity(row.cardNameID, now, now + row.days), row.allowed);
+        EXPECT_EQ(ws->session.authority.CheckCardValidity(row.cardNameID, now, now + row.days), row.allowed);
         EXPECT_EQ(messages->shown().size(), row.allowed ? 0u : 1u);
     }
 }
@@ -139,27 +141,27 @@ TEST_P(AuthorityTest, TheReferenceSetFollowsTemplateOneThroughTheTimeStamp)
     addRight(1, kFunction + 19, 0);
     addRight(1, kCard + 270, 0, 5);
     addRight(300, kTable + 16, 1); // another template's rows stay out
-    ws->authority.LoadReferenceRights();
-    EXPECT_TRUE(ws->authority.HasRight(48, 1, Authority::ReferenceSet));
-    EXPECT_TRUE(ws->authority.HasFunction(19, Authority::ReferenceSet));
-    EXPECT_TRUE(ws->authority.MayIssueCardKind(270, Authority::ReferenceSet));
-    EXPECT_FALSE(ws->authority.HasRight(16, 1, Authority::ReferenceSet));
-    EXPECT_FALSE(ws->authority.HasRight(48, 1)); // nobody logged on
-    EXPECT_GT(ws->authority.RightsTimeStamp(), 25569.0);
+    ws->session.authority.LoadReferenceRights();
+    EXPECT_TRUE(ws->session.authority.HasRight(48, 1, Authority::ReferenceSet));
+    EXPECT_TRUE(ws->session.authority.HasFunction(19, Authority::ReferenceSet));
+    EXPECT_TRUE(ws->session.authority.MayIssueCardKind(270, Authority::ReferenceSet));
+    EXPECT_FALSE(ws->session.authority.HasRight(16, 1, Authority::ReferenceSet));
+    EXPECT_FALSE(ws->session.authority.HasRight(48, 1)); // nobody logged on
+    EXPECT_GT(ws->session.authority.RightsTimeStamp(), 25569.0);
 
     // A change after the last load is read at the next one.
     addRight(1, kTable + 16, 1);
-    ws->authority.LoadReferenceRights();
-    EXPECT_TRUE(ws->authority.HasRight(16, 1, Authority::ReferenceSet));
+    ws->session.authority.LoadReferenceRights();
+    EXPECT_TRUE(ws->session.authority.HasRight(16, 1, Authority::ReferenceSet));
 
     // With a stamp after the last change the cached set is kept.
-    ws->authority.setRightsTimeStamp(99999.0);
+    ws->session.authority.setRightsTimeStamp(99999.0);
     addRight(1, kTable + 0, 1);
-    ws->authority.LoadReferenceRights();
-    EXPECT_FALSE(ws->authority.HasRight(0, 1, Authority::ReferenceSet));
-    ws->authority.setRightsTimeStamp(25569.0);
-    ws->authority.LoadReferenceRights();
-    EXPECT_TRUE(ws->authority.HasRight(0, 1, Authority::ReferenceSet));
+    ws->session.authority.LoadReferenceRights();
+    EXPECT_FALSE(ws->session.authority.HasRight(0, 1, Authority::ReferenceSet));
+    ws->session.authority.setRightsTimeStamp(25569.0);
+    ws->session.authority.LoadReferenceRights();
+    EXPECT_TRUE(ws->session.authority.HasRight(0, 1, Authority::ReferenceSet));
 }
 
 TEST_P(AuthorityTest, IsFunctionAllowedInItsThreeModes)
@@ -210,7 +212,7 @@ TEST_P(AuthorityTest, IsFunctionAllowedInItsThreeModes)
             messages->expect(-31187);
         if (row.refusal)
             messages->expect(-31143);
-        EXPECT_EQ(ws->authority.IsFunctionAllowed(row.function, row.mode), row.allowed);
+        EXPECT_EQ(ws->session.authority.IsFunctionAllowed(row.function, row.mode), row.allowed);
         EXPECT_EQ(prompts, row.prompts);
         EXPECT_TRUE(messages->allAnswered());
         EXPECT_EQ(messages->shown().size(), (row.refusal ? 1u : 0u) + (wrongPassword ? 1u : 0u));
@@ -245,8 +247,8 @@ TEST_P(AuthorityTest, EnsureLogonAsksForWhatIsMissing)
         prompts.clear();
         promptUser = QString::fromLatin1(row.promptUser);
         promptPassword = QString::fromLatin1(row.promptPassword);
-        const bool result =
-            row.shared ? ws->authority.EnsureLogonShared(row.confirm) : ws->authority.EnsureLogon(row.confirm);
+        const bool result = row.shared ? ws->session.authority.EnsureLogonShared(row.confirm)
+                                       : ws->session.authority.EnsureLogon(row.confirm);
         EXPECT_EQ(result, row.result);
         EXPECT_EQ(prompts, row.prompts);
     }

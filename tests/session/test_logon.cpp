@@ -37,7 +37,7 @@ protected:
     // Fills the real dialog and presses Enter in the password box.
     Attempt logOn(int mode, const QString &user, const QString &password)
     {
-        frmLogon dialog(*ws);
+        frmLogon dialog(ws->program, ws->db, ws->cardServers, ws->session);
         dialog.setLogonMode(mode);
         dialog.show();
         if (mode == 0)
@@ -52,10 +52,10 @@ protected:
     // Logs on at the component directly, as if an earlier logon dialog had done it.
     void alreadyLoggedOn(const QString &user, const QString &password, qint32 userID)
     {
-        ws->logonTable->Logon(user, password);
-        ASSERT_TRUE(ws->logonTable->Status() == RecordStatus::Ok ||
-                    ws->logonTable->Status() == RecordStatus::LoggedOnBeside);
-        ws->logon.operators << userID;
+        ws->db.logonTable->Logon(user, password);
+        ASSERT_TRUE(ws->db.logonTable->Status() == RecordStatus::Ok ||
+                    ws->db.logonTable->Status() == RecordStatus::LoggedOnBeside);
+        ws->session.logon.operators << userID;
     }
 };
 
@@ -111,8 +111,8 @@ TEST_P(LogonTest, AWrongPasswordGivesTheSameMessageInBothModes)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        ws->logonTable->Logon(QStringLiteral("anna"), QString());
-        ws->logonTable->Logon(QStringLiteral("old"), QString());
+        ws->db.logonTable->Logon(QStringLiteral("anna"), QString());
+        ws->db.logonTable->Logon(QStringLiteral("old"), QString());
         if (row.mode == 1) {
             if (row.expireFirst) {
                 alreadyLoggedOn(QStringLiteral("old"), QStringLiteral("former"), old);
@@ -141,14 +141,14 @@ TEST_P(LogonTest, AnExpiredOperatorIsRefusedWithTheLogonErrorCode)
     ASSERT_EQ(messages->shown().size(), 1u);
     EXPECT_TRUE(messages->shown()[0].text.contains(QStringLiteral("IEC-1261")))
         << messages->shown()[0].text.toStdString();
-    EXPECT_TRUE(ws->logon.operators.isEmpty());
+    EXPECT_TRUE(ws->session.logon.operators.isEmpty());
 }
 
 TEST_P(LogonTest, ALogonWaitsUpToTwentySecondsForABusyDatabase)
 {
     addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
     // The logon's own lock wait ends at once; the pause stands for the time that passes.
-    QSqlQuery(ws->database->sqlDatabase())
+    QSqlQuery(ws->db.database->sqlDatabase())
         .exec(isPostgres() ? QStringLiteral("SET lock_timeout = 1") : QStringLiteral("PRAGMA busy_timeout = 0"));
     const std::unique_ptr<RecordDatabase> other = openSecond();
     for (const qint64 releasedAfterMs : {15000, 30000}) {
@@ -169,7 +169,8 @@ TEST_P(LogonTest, ALogonWaitsUpToTwentySecondsForABusyDatabase)
         if (!waitedLongEnough)
             messages->expect(-31230);
         const LogonOutcome outcome =
-            RunLogonCommand(*ws, 0, QStringLiteral("anna"), QStringLiteral("secret"), nullptr, {}, wait);
+            RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, 0, QStringLiteral("anna"),
+                            QStringLiteral("secret"), nullptr, {}, wait);
         EXPECT_EQ(outcome == LogonOutcome::LoggedOn, waitedLongEnough);
         EXPECT_EQ(clockMs, std::min<qint64>(releasedAfterMs, 20000));
         EXPECT_TRUE(messages->allAnswered());
@@ -184,22 +185,22 @@ TEST_P(LogonTest, ALogonListsTheOperatorLoadsTheRightsAndRecomputesTheMenus)
     addRight(300, 0x800000 + 16, 3);
     addRight(1, 0x800000 + 48, 1);
     int titles = 0;
-    ws->setApplicationTitle = [&] { ++titles; };
+    ws->session.frame.setApplicationTitle = [&] { ++titles; };
     // Another workstation saved the settings since they were read.
     putParameter(QStringLiteral("PROPERTYNAME"), QStringLiteral("Seaside"));
     const Attempt a = logOn(0, QStringLiteral("Anna"), QStringLiteral("secret"));
     EXPECT_EQ(titles, 1);
-    EXPECT_EQ(ws->SystemParams->PropertyName(), QStringLiteral("Seaside"));
+    EXPECT_EQ(ws->db.SystemParams->PropertyName(), QStringLiteral("Seaside"));
     EXPECT_TRUE(a.success);
     EXPECT_FALSE(a.open);
-    EXPECT_EQ(ws->logon.CurrentOperatorID, anna);
-    EXPECT_EQ(ws->logon.operators, QList<qint32>{anna});
-    EXPECT_EQ(ws->logon.OperatorClassFlags, 2);
-    EXPECT_TRUE(ws->logon.loggedOn);
-    EXPECT_EQ(ws->logon.lastUserID, QStringLiteral("Anna"));
-    EXPECT_TRUE(ws->authority.HasRight(16, 2));
-    EXPECT_FALSE(ws->authority.HasRight(48, 1));
-    EXPECT_TRUE(ws->authority.HasRight(48, 1, Authority::ReferenceSet));
+    EXPECT_EQ(ws->session.logon.CurrentOperatorID, anna);
+    EXPECT_EQ(ws->session.logon.operators, QList<qint32>{anna});
+    EXPECT_EQ(ws->session.logon.OperatorClassFlags, 2);
+    EXPECT_TRUE(ws->session.logon.loggedOn);
+    EXPECT_EQ(ws->session.logon.lastUserID, QStringLiteral("Anna"));
+    EXPECT_TRUE(ws->session.authority.HasRight(16, 2));
+    EXPECT_FALSE(ws->session.authority.HasRight(48, 1));
+    EXPECT_TRUE(ws->session.authority.HasRight(48, 1, Authority::ReferenceSet));
     EXPECT_EQ(menuSetups, 1);
 }
 
@@ -224,9 +225,9 @@ TEST_P(LogonTest, GroupLogonAsksWhetherToJoin)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        ws->logonTable->Logon(QStringLiteral("anna"), QString());
-        ws->logonTable->Logon(QStringLiteral("bob"), QString());
-        ws->logon = LogonState{};
+        ws->db.logonTable->Logon(QStringLiteral("anna"), QString());
+        ws->db.logonTable->Logon(QStringLiteral("bob"), QString());
+        ws->session.logon = LogonState{};
         setParameter(QStringLiteral("SYSTEM_ENABLEGROUPAUTH"), QString::fromLatin1(row.groupAuth));
         ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
 
@@ -236,10 +237,10 @@ TEST_P(LogonTest, GroupLogonAsksWhetherToJoin)
         const Attempt a = logOn(0, QStringLiteral("bob"), QStringLiteral("builder"));
         EXPECT_FALSE(a.open);
         EXPECT_EQ(messages->shown().size(), row.answer >= 0 ? 1u : 0u);
-        EXPECT_EQ(ws->logon.operators, row.listed);
-        EXPECT_EQ(ws->logon.OperatorClassFlags, row.flags);
+        EXPECT_EQ(ws->session.logon.operators, row.listed);
+        EXPECT_EQ(ws->session.logon.OperatorClassFlags, row.flags);
         EXPECT_EQ(componentLogons(), row.atComponent);
-        EXPECT_EQ(ws->logon.CurrentOperatorID, row.current);
+        EXPECT_EQ(ws->session.logon.CurrentOperatorID, row.current);
     }
 }
 
@@ -251,11 +252,11 @@ TEST_P(LogonTest, LoggingOffTheFirstOfTwoOperatorsKeepsTheClassOfTheOther)
     addRight(800, 0x800000 + 0, 1);
     ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
     ASSERT_TRUE(logOn(0, QStringLiteral("bob"), QStringLiteral("builder")).success);
-    EXPECT_EQ(ws->logon.OperatorClassFlags, 6);
-    EXPECT_TRUE(ws->authority.HasRight(16, 1));
+    EXPECT_EQ(ws->session.logon.OperatorClassFlags, 6);
+    EXPECT_TRUE(ws->session.authority.HasRight(16, 1));
     const int setupsBefore = menuSetups;
 
-    frmLogoff dialog(*ws);
+    frmLogoff dialog(ws->program, ws->db, ws->session);
     dialog.show();
     auto *list = child<QListWidget>(&dialog, QStringLiteral("lstOperators"));
     ASSERT_EQ(list->count(), 2);
@@ -268,12 +269,12 @@ TEST_P(LogonTest, LoggingOffTheFirstOfTwoOperatorsKeepsTheClassOfTheOther)
     QTest::mouseClick(child<QPushButton>(&dialog, QStringLiteral("cmdLogOff")), Qt::LeftButton);
 
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(ws->logon.operators, QList<qint32>{bob});
-    EXPECT_EQ(ws->logon.OperatorClassFlags, 4);
+    EXPECT_EQ(ws->session.logon.operators, QList<qint32>{bob});
+    EXPECT_EQ(ws->session.logon.OperatorClassFlags, 4);
     EXPECT_EQ(componentLogons(), QList<qint32>{bob});
-    EXPECT_EQ(ws->logon.CurrentOperatorID, bob);
-    EXPECT_FALSE(ws->authority.HasRight(16, 1));
-    EXPECT_TRUE(ws->authority.HasRight(0, 1));
+    EXPECT_EQ(ws->session.logon.CurrentOperatorID, bob);
+    EXPECT_FALSE(ws->session.authority.HasRight(16, 1));
+    EXPECT_TRUE(ws->session.authority.HasRight(0, 1));
     EXPECT_EQ(menuSetups, setupsBefore + 1);
 }
 
@@ -282,9 +283,9 @@ TEST_P(LogonTest, TheServiceOperatorIsListedAsVeltrixAndLogsOffUnderThatName)
     addOperator(QStringLiteral("svc15"), 1, QStringLiteral("maker"), NoExpiry, 15);
     addRight(1, 0x800000 + 32, 1);
     ASSERT_TRUE(logOn(0, QStringLiteral("Veltrix"), QStringLiteral("maker")).success);
-    EXPECT_EQ(ws->logon.OperatorClassFlags, 1);
+    EXPECT_EQ(ws->session.logon.OperatorClassFlags, 1);
 
-    frmLogoff dialog(*ws);
+    frmLogoff dialog(ws->program, ws->db, ws->session);
     dialog.show();
     auto *list = child<QListWidget>(&dialog, QStringLiteral("lstOperators"));
     ASSERT_EQ(list->count(), 1);
@@ -292,12 +293,12 @@ TEST_P(LogonTest, TheServiceOperatorIsListedAsVeltrixAndLogsOffUnderThatName)
     list->item(0)->setSelected(true);
     QTest::mouseClick(child<QPushButton>(&dialog, QStringLiteral("cmdLogOff")), Qt::LeftButton);
     EXPECT_TRUE(componentLogons().isEmpty());
-    EXPECT_TRUE(ws->logon.operators.isEmpty());
-    EXPECT_EQ(ws->logon.OperatorClassFlags, 0);
-    EXPECT_EQ(ws->logon.CurrentOperatorID, 0);
+    EXPECT_TRUE(ws->session.logon.operators.isEmpty());
+    EXPECT_EQ(ws->session.logon.OperatorClassFlags, 0);
+    EXPECT_EQ(ws->session.logon.CurrentOperatorID, 0);
     // Nobody is left: the rights are those of nobody, the reference set stays.
-    EXPECT_FALSE(ws->authority.HasRight(32, 1));
-    EXPECT_TRUE(ws->authority.HasRight(32, 1, Authority::ReferenceSet));
+    EXPECT_FALSE(ws->session.authority.HasRight(32, 1));
+    EXPECT_TRUE(ws->session.authority.HasRight(32, 1, Authority::ReferenceSet));
 }
 
 TEST_P(LogonTest, DailyWarningsAppearAtTheFirstLogonOfEachDay)
@@ -312,8 +313,8 @@ TEST_P(LogonTest, DailyWarningsAppearAtTheFirstLogonOfEachDay)
     const std::vector<int16_t> all{-32243, -31742, -32481, -32251};
 
     const auto logOnAndOff = [&](const char *user, const char *password) {
-        ws->logonTable->Logon(QString::fromLatin1(user), QString());
-        ws->logon.operators.clear();
+        ws->db.logonTable->Logon(QString::fromLatin1(user), QString());
+        ws->session.logon.operators.clear();
         EXPECT_TRUE(logOn(0, QString::fromLatin1(user), QString::fromLatin1(password)).success);
     };
     const auto expectAll = [&] {
@@ -366,8 +367,8 @@ TEST_P(LogonTest, HousekeepingCountsFromTheLastCleaningElseTheStartDate)
         messages->clear();
         if (c.warned)
             messages->expect(-31742).expect(-32481, c.accepted ? 0 : 1);
-        ws->logonTable->Logon(QStringLiteral("anna"), QString());
-        ws->logon.operators.clear();
+        ws->db.logonTable->Logon(QStringLiteral("anna"), QString());
+        ws->session.logon.operators.clear();
         ASSERT_TRUE(logOn(0, QStringLiteral("anna"), QStringLiteral("secret")).success);
         EXPECT_EQ(!messages->shown().empty(), c.warned) << c.lastCleaning << " " << c.startDate;
         EXPECT_TRUE(messages->allAnswered());
@@ -387,9 +388,9 @@ TEST_P(LogonTest, TheDialogStartsFromTheRememberedUserAndThePasswordPreset)
     const Row rows[] = {{true, "anna", "txtPassword"}, {false, "", "txtUserID"}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.remember);
-        ws->LocalParams.setRememberUserID(row.remember);
-        ws->logon.lastUserID = QStringLiteral("anna");
-        frmLogon dialog(*ws);
+        ws->program.LocalParams.setRememberUserID(row.remember);
+        ws->session.logon.lastUserID = QStringLiteral("anna");
+        frmLogon dialog(ws->program, ws->db, ws->cardServers, ws->session);
         dialog.setLogonMode(0);
         dialog.setPassword(QStringLiteral("preset"));
         dialog.show();
@@ -404,9 +405,9 @@ TEST_P(LogonTest, TheDialogStartsFromTheRememberedUserAndThePasswordPreset)
 
 TEST_P(LogonTest, PasswordOnlyModeHidesTheUserRowAndIsShorter)
 {
-    frmLogon full(*ws);
+    frmLogon full(ws->program, ws->db, ws->cardServers, ws->session);
     full.setLogonMode(0);
-    frmLogon confirm(*ws);
+    frmLogon confirm(ws->program, ws->db, ws->cardServers, ws->session);
     confirm.setLogonMode(1);
     confirm.show();
     auto *user = child<QLineEdit>(&confirm, QStringLiteral("fraLogon/txtUserID"));
@@ -423,13 +424,13 @@ TEST_P(LogonTest, EscapeCancelsAndTheFirstCancelLoadsTheRightsOfNobodyOnce)
 {
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
-        frmLogon dialog(*ws);
+        frmLogon dialog(ws->program, ws->db, ws->cardServers, ws->session);
         dialog.setLogonMode(0);
         dialog.show();
         QTest::keyClick(child<QLineEdit>(&dialog, QStringLiteral("fraLogon/txtUserID")), Qt::Key_Escape);
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_FALSE(dialog.Success());
-        EXPECT_TRUE(ws->logon.rightsLoaded);
+        EXPECT_TRUE(ws->session.logon.rightsLoaded);
         EXPECT_EQ(menuSetups, 1);
     }
 }
@@ -438,7 +439,7 @@ TEST_P(LogonTest, WithOperatorCardsTheWorkstationMustHaveAnEncoderFirst)
 {
     addOperator(QStringLiteral("anna"), 300, QStringLiteral("secret"));
     setParameter(QStringLiteral("OPCARDATLOGON"), QStringLiteral("1"));
-    RecordTable devices(*ws->database);
+    RecordTable devices(*ws->db.database);
     devices.SelectTable(TableId::Devices);
     devices.SetField(QStringLiteral("deviceName"), QStringLiteral("Desk encoder"));
     devices.SetField(QStringLiteral("deviceType"), 0);
@@ -469,10 +470,10 @@ TEST_P(LogonTest, WithOperatorCardsTheWorkstationMustHaveAnEncoderFirst)
         EXPECT_EQ(a.success, choose);
         EXPECT_EQ(a.open, !choose);
         EXPECT_EQ(componentLogons().size(), choose ? 1 : 0);
-        EXPECT_EQ(ws->LocalParams.MagCardEncoderID(), choose ? encoder : 0);
-        EXPECT_FALSE(ws->LocalParams.anyChanged()); // the choice was written at once
+        EXPECT_EQ(ws->program.LocalParams.MagCardEncoderID(), choose ? encoder : 0);
+        EXPECT_FALSE(ws->program.LocalParams.anyChanged()); // the choice was written at once
     }
-    EXPECT_EQ(ws->logonTable->encoderID(), encoder);
+    EXPECT_EQ(ws->db.logonTable->encoderID(), encoder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, LogonTest, ::testing::Values("sqlite", "postgresql"));

@@ -44,10 +44,10 @@ protected:
 
     bool passwordWorks(const QString &user, const QString &password)
     {
-        ws->logonTable->Logon(user, password);
-        const bool ok =
-            ws->logonTable->Status() == RecordStatus::Ok || ws->logonTable->Status() == RecordStatus::LoggedOnBeside;
-        ws->logonTable->Logon(user, QString());
+        ws->db.logonTable->Logon(user, password);
+        const bool ok = ws->db.logonTable->Status() == RecordStatus::Ok ||
+                        ws->db.logonTable->Status() == RecordStatus::LoggedOnBeside;
+        ws->db.logonTable->Logon(user, QString());
         return ok;
     }
 };
@@ -66,11 +66,11 @@ TEST_P(StoredSecretsTest, MarkedSecretsAreRewrittenOnceAndNeverLost)
     const QString annaHash = field(TableId::Passwords, anna, "password").toString();
 
     // Without the flag nothing happens.
-    EXPECT_EQ(RunStartupDatabaseChecks(*ws->database), 0);
+    EXPECT_EQ(RunStartupDatabaseChecks(*ws->db.database), 0);
     EXPECT_EQ(field(TableId::Passwords, anna, "cardImageData").toByteArray(), marked);
 
     setParameter(QStringLiteral("SYSTEM_GURU_UPDATED"), QStringLiteral("1"));
-    EXPECT_EQ(RunStartupDatabaseChecks(*ws->database), 0);
+    EXPECT_EQ(RunStartupDatabaseChecks(*ws->db.database), 0);
     EXPECT_EQ(parameterValue(QStringLiteral("SYSTEM_GURU_UPDATED")), QStringLiteral("0"));
     EXPECT_TRUE(field(TableId::Passwords, anna, "cardImageData").isNull());
     EXPECT_EQ(field(TableId::Passwords, anna, "password").toString(), annaHash);
@@ -84,7 +84,7 @@ TEST_P(StoredSecretsTest, MarkedSecretsAreRewrittenOnceAndNeverLost)
 
     // The next start finds the flag cleared and leaves a marked row alone.
     mark(TableId::Passwords, anna, marked);
-    EXPECT_EQ(RunStartupDatabaseChecks(*ws->database), 0);
+    EXPECT_EQ(RunStartupDatabaseChecks(*ws->db.database), 0);
     EXPECT_EQ(field(TableId::Passwords, anna, "cardImageData").toByteArray(), marked);
 
     // A refused insert leaves the deleted row in place, and the flag set for the next start.
@@ -99,7 +99,7 @@ TEST_P(StoredSecretsTest, MarkedSecretsAreRewrittenOnceAndNeverLost)
             R"(CREATE TRIGGER refuse BEFORE INSERT ON "Passwords" BEGIN SELECT RAISE(ABORT, 'refused'); END)")));
     }
     setParameter(QStringLiteral("SYSTEM_GURU_UPDATED"), QStringLiteral("1"));
-    EXPECT_NE(RunStartupDatabaseChecks(*ws->database), 0);
+    EXPECT_NE(RunStartupDatabaseChecks(*ws->db.database), 0);
     EXPECT_EQ(field(TableId::Passwords, anna, "cardImageData").toByteArray(), marked);
     EXPECT_TRUE(passwordWorks(QStringLiteral("anna"), QStringLiteral("secret")));
     EXPECT_EQ(parameterValue(QStringLiteral("SYSTEM_GURU_UPDATED")), QStringLiteral("1"));

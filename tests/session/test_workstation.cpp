@@ -33,9 +33,9 @@ TEST(Workstation, StartupLogHeaderHasNoLeadingBreakAndEndsWithAnEmptyLine)
         old.write("left over from the last run, and longer than the new header will ever be ........");
     }
     Workstation ws(setupIn(dir));
-    ws.OpenStartupLog();
-    ws.StartupLog.AddString(QStringLiteral("Check for duplicate instance"));
-    ws.StartupLog.Failed();
+    ws.program.OpenStartupLog();
+    ws.program.StartupLog.AddString(QStringLiteral("Check for duplicate instance"));
+    ws.program.StartupLog.Failed();
 
     const QByteArray bytes = readAll(logPath);
     const QRegularExpression shape(QStringLiteral("^// Ostrelle client version 1\\.14\\.0\\r\\n"
@@ -52,7 +52,7 @@ TEST(Workstation, InstallsItsTextsForGetTextAndRemovesThemOnExit)
     QTemporaryDir dir;
     {
         Workstation ws(setupIn(dir));
-        EXPECT_EQ(TextResources::installed(), &ws.texts);
+        EXPECT_EQ(TextResources::installed(), &ws.program.texts);
     }
     EXPECT_EQ(TextResources::installed(), nullptr);
 }

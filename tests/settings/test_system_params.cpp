@@ -1,5 +1,8 @@
 #include "DatabaseFixture.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordDatabase.h"
+#include "components/recordtable/RecordTable.h"
+#include "components/recordtable/TableDefs.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 

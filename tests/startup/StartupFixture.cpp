@@ -130,7 +130,7 @@ StartupEnvironment StartupTest::environment(const QString &commandLine)
         EXPECT_TRUE(frame && frame->isVisible()) << "the logon opens over the shown main frame";
         ++m_logons;
         m_logonPassword = password;
-        m_logonUser = ws.logon.lastUserID;
+        m_logonUser = ws.session.logon.lastUserID;
         return true;
     };
     return env;
@@ -153,8 +153,8 @@ StartupResult StartupTest::run(StartupEnvironment env)
     setup.messages = std::move(messages);
     m_ws = std::make_unique<Workstation>(std::move(setup));
     // A workstation user may read the machine's settings but not change them.
-    m_ws->registryStore.setWritable(RegistryStore::Hive::LocalMachine, false);
-    m_ws->StartupLog.setFailureReporter([](const QString &title, const QString &text) {
+    m_ws->program.registryStore.setWritable(RegistryStore::Hive::LocalMachine, false);
+    m_ws->program.StartupLog.setFailureReporter([](const QString &title, const QString &text) {
         ADD_FAILURE() << "start-up log failed: " << title.toStdString() << ": " << text.toStdString();
     });
     m_startup = std::make_unique<StartupSequence>(*m_ws, std::move(env));

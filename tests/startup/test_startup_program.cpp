@@ -49,15 +49,18 @@ protected:
     QString m_presetPassword;
 };
 
-TEST_F(StartupProgramTest, TheAdministratorLogsOnInFrontOfTheMainFrame)
+TEST_F(StartupProgramTest, TheCommandLinePresetsLogOnInFrontOfTheMainFrame)
 {
     useDemoHotel();
-    answerLogon(QStringLiteral("ADMIN"), QStringLiteral("admin-demo"));
-    ASSERT_EQ(run(programEnvironment(QString())), StartupResult::Completed);
+    answerLogon(QString(), QString());
+    ASSERT_EQ(run(programEnvironment(QStringLiteral("/L FRONTDESK /P frontdesk-demo"))), StartupResult::Completed);
 
     EXPECT_TRUE(m_logonShown);
-    EXPECT_TRUE(m_ws->logon.loggedOn);
-    EXPECT_NE(m_ws->logon.CurrentOperatorID, 0);
+    EXPECT_EQ(m_presetUser, QStringLiteral("FRONTDESK"));
+    EXPECT_EQ(m_presetPassword, QStringLiteral("frontdesk-demo"));
+    EXPECT_TRUE(m_ws->session.logon.loggedOn);
+    EXPECT_NE(m_ws->session.logon.CurrentOperatorID, 0);
+    EXPECT_TRUE(m_startup->commandLine().logonPassword.isEmpty());
     ASSERT_NE(m_startup->mainFrame(), nullptr);
     EXPECT_EQ(m_startup->mainFrame()->objectName(), QStringLiteral("frmMain"));
     EXPECT_TRUE(m_startup->mainFrame()->isVisible());
@@ -67,17 +70,6 @@ TEST_F(StartupProgramTest, TheAdministratorLogsOnInFrontOfTheMainFrame)
                            QStringLiteral("Startup completed")}));
     EXPECT_TRUE(m_boxes.empty());
     EXPECT_TRUE(m_messages->shown().empty());
-}
-
-TEST_F(StartupProgramTest, TheLogonStartsWithTheUserAndPasswordOfTheCommandLine)
-{
-    useDemoHotel();
-    answerLogon(QString(), QString());
-    ASSERT_EQ(run(programEnvironment(QStringLiteral("/L FRONTDESK /P frontdesk-demo"))), StartupResult::Completed);
-    EXPECT_EQ(m_presetUser, QStringLiteral("FRONTDESK"));
-    EXPECT_EQ(m_presetPassword, QStringLiteral("frontdesk-demo"));
-    EXPECT_TRUE(m_ws->logon.loggedOn);
-    EXPECT_TRUE(m_startup->commandLine().logonPassword.isEmpty());
 }
 
 } // namespace

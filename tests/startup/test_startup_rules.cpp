@@ -27,7 +27,6 @@ TEST(CompareVersion, PartsAreComparedLeftToRight)
         {"1.14.2.8", 1, 14, 2, 7, 3},      //   larger
         {"1.14.2.6", 1, 14, 2, 7, 1},      //   smaller
         {"1.14.2.10", 1, 14, 2, 9, 3},     // numbers, not texts
-        {"10.0.0.0", 9, 99, 99, 99, 3},    //
         {"", 1, 0, 0, 0, 0},               // empty
         {"114", 1, 14, 0, 0, 0},           // without "."
         {"1.14.2.7 beta", 1, 14, 2, 7, 2}, // the numeric value of a part

@@ -43,13 +43,6 @@ TEST(frmCmdlineDialog, EnterTakesTheEditedLineEscKeepsTheRealOne)
     EXPECT_EQ(line, QStringLiteral("/S"));
 }
 
-TEST(frmCmdlineDialog, StaysOnTop)
-{
-    frmCmdlineDialog dialog(QString{});
-    EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(dialog.isModal());
-}
-
 TEST(frmSplash, ShowsProductVersionAndSystem)
 {
     TextResources texts;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Messages.h"
+#include "texts/Messages.h"
 
 #include <QString>
 

@@ -20,33 +20,34 @@ void SessionTest::SetUp()
     messages = scripted.get();
     setup.messages = std::move(scripted);
     ws = std::make_unique<Workstation>(std::move(setup));
-    ws->ComputerName = QStringLiteral("WS1");
-    ws->texts.setTextFileName(qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/texts/ostrelle.rc"));
-    ws->texts.setTextFileMode(true);
-    ASSERT_TRUE(ws->texts.LoadTextFile());
-    ws->setupMenus = [this] { ++menuSetups; };
+    ws->program.ComputerName = QStringLiteral("WS1");
+    ws->program.texts.setTextFileName(qEnvironmentVariable("OSTRELLE_SOURCE_DIR") +
+                                      QStringLiteral("/texts/ostrelle.rc"));
+    ws->program.texts.setTextFileMode(true);
+    ASSERT_TRUE(ws->program.texts.LoadTextFile());
+    ws->session.frame.setupMenus = [this] { ++menuSetups; };
     // No dialog may open on its own in a test; tests that expect one set their own prompt.
-    ws->authority.setLogonPrompt([](int mode) {
+    ws->session.authority.setLogonPrompt([](int mode) {
         ADD_FAILURE() << "unexpected logon prompt, mode " << mode;
         return false;
     });
 
-    ws->database = std::make_unique<RecordDatabase>();
-    ws->database->setComputerName(ws->ComputerName);
-    ws->database->setClock([this] { return now; });
-    ws->database->setPasswordHashLimits(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
-    ASSERT_TRUE(ws->database->open(connectionString())) << ws->database->errorText().toStdString();
-    for (const SystemParameterRow &row : DefaultSystemParameterRows(ws->texts, now))
+    ws->db.database = std::make_unique<RecordDatabase>();
+    ws->db.database->setComputerName(ws->program.ComputerName);
+    ws->db.database->setClock([this] { return now; });
+    ws->db.database->setPasswordHashLimits(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
+    ASSERT_TRUE(ws->db.database->open(connectionString())) << ws->db.database->errorText().toStdString();
+    for (const SystemParameterRow &row : DefaultSystemParameterRows(ws->program.texts, now))
         putParameter(row.key, row.value);
-    ws->logonTable = std::make_unique<RecordTable>(*ws->database);
-    ws->operatorsTable = std::make_unique<RecordTable>(*ws->database);
-    ws->operatorsTable->SelectTable(TableId::Operators);
-    ws->parametersTable = std::make_unique<RecordTable>(*ws->database);
-    ws->parametersTable->SelectTable(TableId::Parameters);
-    ws->SystemParams = std::make_unique<clsSystemParams>(*ws->database, ws->texts);
-    ASSERT_TRUE(ws->SystemParams->ReadSystemParameters());
+    ws->db.logonTable = std::make_unique<RecordTable>(*ws->db.database);
+    ws->db.operatorsTable = std::make_unique<RecordTable>(*ws->db.database);
+    ws->db.operatorsTable->SelectTable(TableId::Operators);
+    ws->db.parametersTable = std::make_unique<RecordTable>(*ws->db.database);
+    ws->db.parametersTable->SelectTable(TableId::Parameters);
+    ws->db.SystemParams = std::make_unique<clsSystemParams>(*ws->db.database, ws->program.texts);
+    ASSERT_TRUE(ws->db.SystemParams->ReadSystemParameters());
     // As start-up leaves it, so that the first rights check reads template 1.
-    ws->authority.setRightsTimeStamp(25569.0);
+    ws->session.authority.setRightsTimeStamp(25569.0);
 }
 
 void SessionTest::TearDown()
@@ -61,7 +62,7 @@ void SessionTest::TearDown()
 void SessionTest::setParameter(const QString &key, const QString &value)
 {
     putParameter(key, value);
-    EXPECT_TRUE(ws->SystemParams->ReadSystemParameters());
+    EXPECT_TRUE(ws->db.SystemParams->ReadSystemParameters());
 }
 
 void SessionTest::logOnDesk(const QList<Right> &rights)
@@ -70,8 +71,10 @@ void SessionTest::logOnDesk(const QList<Right> &rights)
     for (const Right &right : rights)
         addRight(kDeskTemplate, right.operationCode, right.rwed, right.maxValidity);
     // Rights rows added since the last load count as changed.
-    ws->authority.setRightsTimeStamp(25569.0);
-    ASSERT_EQ(RunLogonCommand(*ws, 0, QStringLiteral("desk"), QStringLiteral("pw")), LogonOutcome::LoggedOn);
+    ws->session.authority.setRightsTimeStamp(25569.0);
+    ASSERT_EQ(RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, 0, QStringLiteral("desk"),
+                              QStringLiteral("pw")),
+              LogonOutcome::LoggedOn);
     messages->clear();
 }
 

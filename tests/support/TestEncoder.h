@@ -14,7 +14,7 @@ class RecordDatabase;
 // folder under a temporary device directory, writing and ejecting at once.
 //
 //   ASSERT_NO_FATAL_FAILURE(encoder.install(db));
-//   ws->firstCardsIntf = encoder.cardServer(*ws->database, ws->ComputerName);
+//   ws->cardServers.firstCardsIntf = encoder.cardServer(*ws->db.database, ws->program.ComputerName);
 class TestEncoder
 {
 public:

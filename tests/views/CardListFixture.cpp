@@ -39,13 +39,13 @@ void CardListTest::storeCard(const Card &c)
 
 qint32 CardListTest::issueCard(qint32 kind, qint32 room)
 {
-    if (!ws->firstCardsIntf) {
+    if (!ws->cardServers.firstCardsIntf) {
         m_encoder.install(db);
         if (HasFatalFailure())
             return 0;
-        ws->firstCardsIntf = m_encoder.cardServer(*ws->database, ws->ComputerName);
+        ws->cardServers.firstCardsIntf = m_encoder.cardServer(*ws->db.database, ws->program.ComputerName);
     }
-    CardsIntf &c = *ws->firstCardsIntf;
+    CardsIntf &c = *ws->cardServers.firstCardsIntf;
     c.SelectDevice(m_encoder.deviceID());
     c.NewCard();
     if (room > 0) {

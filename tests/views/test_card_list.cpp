@@ -2,7 +2,7 @@
 #include "FindChild.h"
 #include "RecordingWindow.h"
 #include "components/cardserver/CardsIntf.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/grid/RecordGrid.h"
@@ -38,7 +38,7 @@ protected:
         storeCard({0x2000, QStringLiteral("Brown"), 266, 4, 45300.0, 105, {}});
         for (qint32 kind : kIssuableKinds)
             addCardName(kind, QStringLiteral("Kind %1").arg(kind));
-        list = std::make_unique<frmCardList>(*ws);
+        list = std::make_unique<frmCardList>(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
     }
 
     void TearDown() override
@@ -133,8 +133,8 @@ TEST_P(CardSearchTest, ShowsTheColumnsWithTheirTexts)
 {
     for (bool family : {false, true}) {
         setParameter(QStringLiteral("FAMILY"), family ? QStringLiteral("1") : QStringLiteral("0"));
-        ASSERT_EQ(ws->SystemParams->Family(), family);
-        frmCardList l(*ws);
+        ASSERT_EQ(ws->db.SystemParams->Family(), family);
+        frmCardList l(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         l.SetSearchFilters(allCards());
         l.StartSearch();
         EXPECT_EQ(l.grid().titledColumnCount(), family ? 14 : 13);
@@ -169,15 +169,15 @@ TEST_P(CardSearchTest, RefreshesOnUserAndDoorChangesButNotOnAdditions)
         std::function<void()> notify;
         bool refreshes;
     } rows[] = {
-        {"user added", [this] { ws->notify.NotifyUserAdded(3, 0); }, false},
-        {"user removed", [this] { ws->notify.NotifyUserRemoved(3); }, false},
-        {"door added", [this] { ws->notify.NotifyDoorAdded(101); }, false},
-        {"door range added", [this] { ws->notify.NotifyDoorRangeAdded(101, 110); }, false},
-        {"door removed", [this] { ws->notify.NotifyDoorRemoved(101, 101); }, false},
-        {"user updated", [this] { ws->notify.NotifyUserUpdated(3); }, true},
-        {"users refreshed", [this] { ws->notify.NotifyUsersRefresh(); }, true},
-        {"door updated", [this] { ws->notify.NotifyDoorUpdated(101, 0); }, true},
-        {"doors refreshed", [this] { ws->notify.NotifyDoorsRefresh(); }, true},
+        {"user added", [this] { ws->session.notify.NotifyUserAdded(3, 0); }, false},
+        {"user removed", [this] { ws->session.notify.NotifyUserRemoved(3); }, false},
+        {"door added", [this] { ws->session.notify.NotifyDoorAdded(101); }, false},
+        {"door range added", [this] { ws->session.notify.NotifyDoorRangeAdded(101, 110); }, false},
+        {"door removed", [this] { ws->session.notify.NotifyDoorRemoved(101, 101); }, false},
+        {"user updated", [this] { ws->session.notify.NotifyUserUpdated(3); }, true},
+        {"users refreshed", [this] { ws->session.notify.NotifyUsersRefresh(); }, true},
+        {"door updated", [this] { ws->session.notify.NotifyDoorUpdated(101, 0); }, true},
+        {"doors refreshed", [this] { ws->session.notify.NotifyDoorsRefresh(); }, true},
     };
     for (const auto &row : rows) {
         list->grid().ClearGrid();
@@ -185,7 +185,7 @@ TEST_P(CardSearchTest, RefreshesOnUserAndDoorChangesButNotOnAdditions)
         EXPECT_EQ(shown(*list).contains(0x3000), row.refreshes) << row.what;
     }
     list.reset();
-    ws->notify.NotifyUsersRefresh(); // a closed list has left the subscribers
+    ws->session.notify.NotifyUsersRefresh(); // a closed list has left the subscribers
 }
 
 TEST_P(CardSearchTest, HandsTheChosenCardBackToTheCallingWindow)
@@ -299,7 +299,7 @@ TEST_P(CardSearchTest, OpensThroughTheFramesSequenceWithTheSearchDialogFirst)
         bool cancelled;
     } rows[] = {{"OK", "cmdOK", false}, {"Cancel", "cmdCancel", true}};
     for (const auto &row : rows) {
-        std::unique_ptr<CardListWindow> made(ws->windows.create(WindowKinds::CardList));
+        std::unique_ptr<CardListWindow> made(ws->frameWindows.windows.create(WindowKinds::CardList));
         ASSERT_TRUE(made && made->IsDialogAvailable());
         QTimer::singleShot(0, [&row] {
             QWidget *filter = QApplication::activeModalWidget();
@@ -307,7 +307,7 @@ TEST_P(CardSearchTest, OpensThroughTheFramesSequenceWithTheSearchDialogFirst)
             child<QLineEdit>(filter, QStringLiteral("txtSurname"))->setText(QStringLiteral("Sm"));
             child<QPushButton>(filter, QLatin1String(row.button))->click();
         });
-        const std::optional<CardSearchFilters> chosen = ws->windows.searchCards({}, nullptr);
+        const std::optional<CardSearchFilters> chosen = ws->frameWindows.windows.searchCards({}, nullptr);
         EXPECT_EQ(!chosen, row.cancelled) << row.what;
         if (row.cancelled)
             continue;
@@ -322,17 +322,18 @@ TEST_P(CardSearchTest, KeepsItsPlacementAndColumnsButNotThoseOfAListThatNeverSho
 {
     list.reset();
     {
-        frmCardList shownList(*ws);
+        frmCardList shownList(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         shownList.show();
         shownList.resize(700, 300);
         shownList.grid().setColumnWidth(3, 222);
     }
     {
-        frmCardList cancelled(*ws); // the search dialog was cancelled: never shown
+        frmCardList cancelled(ws->program, ws->db, ws->cardServers, ws->session,
+                              ws->frameWindows); // the search dialog was cancelled: never shown
         cancelled.resize(400, 200);
         cancelled.grid().setColumnWidth(3, 50);
     }
-    frmCardList reopened(*ws);
+    frmCardList reopened(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
     EXPECT_EQ(reopened.size(), QSize(700, 300));
     EXPECT_EQ(reopened.grid().columnWidth(3), 222);
     EXPECT_TRUE(messages->shown().empty());
@@ -341,7 +342,7 @@ TEST_P(CardSearchTest, KeepsItsPlacementAndColumnsButNotThoseOfAListThatNeverSho
 TEST_P(CardSearchTest, WithoutReadRightOnCardsTheListIsNotAvailable)
 {
     ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::TableRightsBase + TableId::Cards));
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     messages->expect(-31143);
     EXPECT_FALSE(list->IsDialogAvailable());
     list->show();
@@ -357,7 +358,7 @@ class OpenCardTest : public CardListTest
 TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
 {
     for (const char *kind : {"frmGuestCard", "frmFunctionCard"})
-        ws->windows.add(WindowKinds::card(QLatin1String(kind)), [](QWidget *) { return new RecordingWindow; });
+        ws->frameWindows.windows.add(WindowKinds::card(QLatin1String(kind)), [](QWidget *) { return new RecordingWindow; });
     addCardName(262, QStringLiteral("Clearance card"));
     const struct
     {
@@ -380,14 +381,14 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
         SCOPED_TRACE(row.kind);
         const qint32 number = issueCard(row.kind, row.room);
         ASSERT_NE(number, 0);
-        frmCardList list(*ws);
+        frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         CardSearchFilters f;
         f.registrationFrom = f.registrationTo = number;
         list.SetSearchFilters(f);
         list.StartSearch();
         ASSERT_EQ(shown(list), (QSet<qint32>{number}));
         RecordingFrame frame;
-        ws->frameHost = &frame;
+        ws->frameWindows.frameHost = &frame;
         messages->clear();
         if (row.missingName.isValid())
             messages->expect(-32254);
@@ -397,23 +398,23 @@ TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
         EXPECT_EQ(frame.window.calls, row.calls);
         EXPECT_EQ(frame.opened, row.missingName.isValid() ? QStringList() : QStringList{QLatin1String(row.window)});
         if (!row.missingName.isValid()) {
-            EXPECT_EQ(ws->firstCardsIntf->GetCardField(QStringLiteral("cardNameID")).toInt(), row.kind)
+            EXPECT_EQ(ws->cardServers.firstCardsIntf->GetCardField(QStringLiteral("cardNameID")).toInt(), row.kind)
                 << "the card is loaded for the window";
         }
         if (row.missingName.isValid()) {
             ASSERT_EQ(messages->shown().size(), 1u);
             EXPECT_EQ(messages->shown().front().request.arguments, QVariantList{row.missingName});
         }
-        ws->frameHost = nullptr;
+        ws->frameWindows.frameHost = nullptr;
     }
 }
 
 TEST_P(OpenCardTest, WithoutTheOpenCardFunctionNothingOpens)
 {
     ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::FunctionBase + 10));
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     storeCard({0x1A00, QStringLiteral("Smith")});
-    frmCardList list(*ws);
+    frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
     list.StartSearch();
     ASSERT_EQ(shown(list).size(), 1);
     EXPECT_FALSE(child<QPushButton>(&list, QStringLiteral("cmdSelect"))->isEnabled());
@@ -422,10 +423,10 @@ TEST_P(OpenCardTest, WithoutTheOpenCardFunctionNothingOpens)
 TEST_P(OpenCardTest, RegistersTheListAndItsSearchDialog)
 {
     RegisterViewWindows(*ws);
-    std::unique_ptr<CardListWindow> w(ws->windows.create(WindowKinds::CardList));
+    std::unique_ptr<CardListWindow> w(ws->frameWindows.windows.create(WindowKinds::CardList));
     ASSERT_TRUE(w);
     EXPECT_EQ(WidgetOf(w.get())->objectName(), QStringLiteral("frmCardList"));
-    EXPECT_TRUE(ws->windows.hasCardSearch());
+    EXPECT_TRUE(ws->frameWindows.windows.hasCardSearch());
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CardSearchTest, ::testing::Values("sqlite", "postgresql"));

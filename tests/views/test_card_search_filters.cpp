@@ -1,7 +1,7 @@
 #include "CardListFixture.h"
 #include "FindChild.h"
 #include "components/recordtable/RecordDatabase.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "views/frmCardSearchFilters.h"
@@ -28,7 +28,10 @@ protected:
             addCardName(kind, QStringLiteral("Kind %1").arg(kind));
     }
 
-    std::unique_ptr<frmCardSearchFilters> makeDialog() { return std::make_unique<frmCardSearchFilters>(*ws); }
+    std::unique_ptr<frmCardSearchFilters> makeDialog()
+    {
+        return std::make_unique<frmCardSearchFilters>(ws->program, ws->db, ws->session);
+    }
 
     QLineEdit *field(QWidget *dialog, const char *name) { return child<QLineEdit>(dialog, QLatin1String(name)); }
 
@@ -122,7 +125,7 @@ TEST_P(SearchDialogTest, TheTickedKindsBecomeTheListsKindFilter)
 TEST_P(SearchDialogTest, OffersTheKindsTheOperatorMayIssueAndOperatorCardsOnlyWhenTheyAreUsed)
 {
     addRight(kDeskTemplate, Authority::CardKindBase + 270, 0, 1440);
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     for (bool opCards : {false, true}) {
         setParameter(clsSystemParams::keyName(clsSystemParams::OpCardAtLogonKey),
                      opCards ? QStringLiteral("1") : QStringLiteral("0"));
@@ -211,7 +214,7 @@ TEST_P(SearchDialogTest, AClosedDoorAreaStaysClosedWithoutTheRightToReadDoorArea
     addDoorGroup(1, QStringLiteral("First floor"));
     addDoor({.id = 101, .name = QStringLiteral("101"), .group = 1});
     ASSERT_NO_FATAL_FAILURE(removeRight(kDeskTemplate, Authority::TableRightsBase + TableId::DoorGroups));
-    ws->authority.LoadOperatorRights(true);
+    ws->session.authority.LoadOperatorRights(true);
     auto dialog = makeDialog();
     QTreeWidgetItem *floor = child<QTreeWidget>(dialog.get(), QStringLiteral("tvwDoors"))->topLevelItem(0);
     ASSERT_TRUE(floor);
@@ -251,7 +254,7 @@ TEST_P(SearchDialogTest, ClearAllEmptiesTheFieldsAndDropsTheDoor)
 TEST_P(SearchDialogTest, ASearchEstimatedAboveFiftyThousandCardsIsRefused)
 {
     // 60000 current cards issued one a day apart in 1000 days, each valid for a day.
-    QSqlQuery q(ws->database->sqlDatabase());
+    QSqlQuery q(ws->db.database->sqlDatabase());
     ASSERT_TRUE(q.exec(QStringLiteral(
         R"(WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 59999) )"
         R"(INSERT INTO "Cards" ("registrationNumber", "userID", "cardNameID", "issueTime", "startTime", )"

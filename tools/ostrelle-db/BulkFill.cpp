@@ -3,7 +3,7 @@
 #include "components/recordtable/Dialect.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/TableDefs.h"
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 #include "ostrelle-db/BulkInsert.h"
 #include "ostrelle-db/FillModel.h"
 #include "ostrelle-db/RequiredRows.h"

@@ -1,7 +1,7 @@
 #include "ui/grid/ListPrintMenu.h"
 
+#include "texts/Messages.h"
 #include "texts/Texts.h"
-#include "ui/Messages.h"
 #include "ui/PopupMenu.h"
 #include "ui/grid/ListPrinter.h"
 #include "ui/grid/RecordGrid.h"

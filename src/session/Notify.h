@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/NotifyInterfaces.h"
+#include "session/NotifyInterfaces.h"
 
 #include <QList>
 #include <QString>

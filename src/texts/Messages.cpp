@@ -1,4 +1,4 @@
-#include "ui/Messages.h"
+#include "texts/Messages.h"
 
 #include "texts/Texts.h"
 

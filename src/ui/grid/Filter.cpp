@@ -1,6 +1,6 @@
-#include "data/Filter.h"
+#include "ui/grid/Filter.h"
 
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 
 #include <QRegularExpression>
 

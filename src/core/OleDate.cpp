@@ -1,4 +1,4 @@
-#include "data/OleDate.h"
+#include "core/OleDate.h"
 
 #include "texts/LocaleFormat.h"
 

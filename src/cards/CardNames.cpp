@@ -1,7 +1,8 @@
-#include "data/CardNames.h"
+#include "cards/CardNames.h"
 
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
-#include "data/Fields.h"
+#include "components/recordtable/TableDefs.h"
 
 QString CardKindName(RecordDatabase &db, qint32 cardNameID)
 {

@@ -1,4 +1,4 @@
-#include "data/Notify.h"
+#include "session/Notify.h"
 
 #include <QObject>
 #include <QVariant>
