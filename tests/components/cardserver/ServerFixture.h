@@ -36,6 +36,8 @@ protected:
     VirtualDeviceFolder handheldFolder() const;
     void setEncoder(bool manual, int writeMs = 0, int ejectMs = 0, int cardWaitMs = 0);
 
+    // Cancels a stored card at the desk (status 0).
+    void cancelCard(qint32 registrationNumber);
     // Runs SQL the component does not offer (test set-up only).
     void exec(const QString &sql);
 
@@ -64,3 +66,5 @@ void buildGuestCard(CardsIntf &cards, qint32 room, double expireTime, qint32 cop
     EXPECT_EQ(quint32(actual), quint32(expected)) << "0x" << std::hex << quint32(actual)
 
 std::string hexStatus(qint32 status);
+// The file's bytes, empty when it cannot be read.
+QByteArray readFile(const QString &path);
