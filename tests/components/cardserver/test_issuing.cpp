@@ -81,7 +81,7 @@ protected:
     }
 };
 
-TEST_P(IssuingTest, GuestCardIsStoredAndReadsBackFieldByField)
+TEST_P(IssuingTest, GuestCardIsStoredAndLoadsBackFieldByField)
 {
     const double expire = now + 2.5;
     buildGuestCard(*cards, 101, expire, 1, {1});
@@ -99,34 +99,24 @@ TEST_P(IssuingTest, GuestCardIsStoredAndReadsBackFieldByField)
     EXPECT_EQ(rowCount(TableId::DoorCardView, QStringLiteral("doorID = ? and expireTime > ?"), {101, now}), 1);
     EXPECT_EQ(rowCount(TableId::DoorCardView, QStringLiteral("doorID = ?"), {1}), 0) << "common rooms are no rooms";
 
-    // Auto mode put the card out of the encoder; the guest hands it back to be read.
-    VirtualDeviceFolder slot = encoderFolder();
-    EXPECT_FALSE(slot.hasCard());
-    const QStringList tray = trayFiles(slot);
+    // What went onto the card loads from the database on another server object, as the card list does it
+    // (reading a card takes the same path: ReadingTheCardInTheEncoder).
+    CardsIntf second(db, CardsIntf::Setup{deviceDir()});
+    ASSERT_EQ(second.Negotiate(QStringLiteral("WS1")), 0);
+    ASSERT_EQ(second.LoadCard(reg), 0);
+    EXPECT_EQ(second.GetStatus(), 0);
+    const QStringList tray = trayFiles(encoderFolder());
     ASSERT_EQ(tray.size(), 1);
-    ASSERT_TRUE(slot.insertCard(readFile(tray.first())));
-    ASSERT_EQ(cards->NewCard(), 0);
-    ASSERT_EQ(cards->ReadCard(QStringLiteral("Insert the card to verify")), 0);
-    CARD_STATUS_EQ(waitWhileBusy(*cards), CardRead);
-
+    EXPECT_TRUE(second.image() == decodeFile(tray.first()));
     // What the server adds to the dialog's fields, and one field of each type (the walk: staff card test).
     const std::pair<const char *, QVariant> fields[] = {
         {"registrationNumber", reg}, {"status", 1},          {"overrideNumber", 1},
         {"cardNameID", 256},         {"expireTime", expire}, {"familyFlag", QStringLiteral("1")},
     };
     for (const auto &[field, expected] : fields)
-        EXPECT_EQ(cards->GetCardField(QString::fromLatin1(field)).toString(), expected.toString()) << field;
-    EXPECT_EQ(cards->GetCardField(QStringLiteral("registrationNumber")).typeId(), QMetaType::Int);
-    EXPECT_FALSE(cards->GetCardField(QStringLiteral("joinerFlag")).isValid());
-
-    // The stored image reads back the same on another server object, as the card list does it.
-    CardsIntf second(db, CardsIntf::Setup{deviceDir()});
-    ASSERT_EQ(second.Negotiate(QStringLiteral("WS1")), 0);
-    ASSERT_EQ(second.NewCard(), 0);
-    ASSERT_EQ(second.LoadCard(reg), 0);
-    EXPECT_EQ(second.GetStatus(), 0);
-    EXPECT_EQ(second.image(), cards->image());
-    EXPECT_EQ(second.GetCardField(QStringLiteral("status")).toInt(), 1);
+        EXPECT_EQ(second.GetCardField(QString::fromLatin1(field)).toString(), expected.toString()) << field;
+    EXPECT_EQ(second.GetCardField(QStringLiteral("registrationNumber")).typeId(), QMetaType::Int);
+    EXPECT_FALSE(second.GetCardField(QStringLiteral("joinerFlag")).isValid());
     CARD_STATUS_EQ(second.LoadCard(reg + 1), CardNotFound);
 }
 
