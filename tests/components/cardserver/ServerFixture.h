@@ -12,10 +12,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// One installation per test: a fresh database (SQLite, or PostgreSQL for the "postgresql" parameter
-// when OSTRELLE_TEST_PG names a server), a virtual encoder (device 1, port "encoder") and handheld
-// unit (device 2, port "handheld") under a temporary device folder with every delay set to 0, an
-// operator logged on at "WS1", and a CardsIntf on it. The server clock is pinned to `now`.
+// One installation per test on the parameter's engine: encoder (device 1, port "encoder") and handheld unit
+// (device 2, "handheld") without delays, an operator logged on at "WS1", a CardsIntf; the clock pinned to `now`.
 class ServerTest : public ::testing::TestWithParam<const char *>, public DatabaseSeeds
 {
 protected:
