@@ -37,9 +37,7 @@ protected:
 };
 
 // What the devices do, not what is stored: one engine is enough.
-class DeviceOnlyTest : public DeviceTest
-{
-};
+using DeviceOnlyTest = DeviceTest;
 
 TEST_P(DeviceOnlyTest, ReadingTheCardInTheEncoder)
 {

@@ -254,9 +254,7 @@ TEST_P(IssuingTest, ValidCardOfTheSameRoomInTheEncoder)
 }
 
 // The encoder's own timing, with nothing stored that differs by engine.
-class EncoderTimingTest : public IssuingTest
-{
-};
+using EncoderTimingTest = IssuingTest;
 
 TEST_P(EncoderTimingTest, ManualModeWaitsForACard)
 {
