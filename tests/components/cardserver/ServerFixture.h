@@ -40,7 +40,7 @@ protected:
     void exec(const QString &sql);
 
     RecordDatabase db;
-    double now = 45444.5; // 2024-05-31 12:00
+    double now = 45444.5; // 2024-06-01 12:00
     qint32 operatorId = 0;
     std::unique_ptr<CardsIntf> cards;
 
