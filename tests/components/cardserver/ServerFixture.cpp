@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -145,6 +146,23 @@ void ServerTest::setEncoder(bool manual, int writeMs, int ejectMs, int cardWaitM
     s.pollMs = 0;
     s.cardWaitMs = cardWaitMs;
     ASSERT_TRUE(f.writeSettings(s));
+}
+
+void ServerTest::cancelCard(qint32 registrationNumber)
+{
+    RecordTable t(db);
+    t.SelectTable(TableId::Cards);
+    t.SetField(QStringLiteral("registrationNumber"), registrationNumber);
+    t.FindRecord();
+    t.SetField(QStringLiteral("status"), 0);
+    t.UpdateRecord();
+    ASSERT_EQ(t.Status(), RecordStatus::Ok) << t.ErrorText(t.Status()).toStdString();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void ServerTest::exec(const QString &sql)

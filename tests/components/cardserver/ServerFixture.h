@@ -12,10 +12,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// One installation per test: a fresh database (SQLite, or PostgreSQL for the "postgresql" parameter
-// when OSTRELLE_TEST_PG names a server), a virtual encoder (device 1, port "encoder") and handheld
-// unit (device 2, port "handheld") under a temporary device folder with every delay set to 0, an
-// operator logged on at "WS1", and a CardsIntf on it. The server clock is pinned to `now`.
+// One installation per test on the parameter's engine: encoder (device 1, port "encoder") and handheld unit
+// (device 2, "handheld") without delays, an operator logged on at "WS1", a CardsIntf; the clock pinned to `now`.
 class ServerTest : public ::testing::TestWithParam<const char *>, public DatabaseSeeds
 {
 protected:
@@ -36,11 +34,13 @@ protected:
     VirtualDeviceFolder handheldFolder() const;
     void setEncoder(bool manual, int writeMs = 0, int ejectMs = 0, int cardWaitMs = 0);
 
+    // Cancels a stored card at the desk (status 0).
+    void cancelCard(qint32 registrationNumber);
     // Runs SQL the component does not offer (test set-up only).
     void exec(const QString &sql);
 
     RecordDatabase db;
-    double now = 45444.5; // 2024-05-31 12:00
+    double now = 45444.5; // 2024-06-01 12:00
     qint32 operatorId = 0;
     std::unique_ptr<CardsIntf> cards;
 
@@ -64,3 +64,5 @@ void buildGuestCard(CardsIntf &cards, qint32 room, double expireTime, qint32 cop
     EXPECT_EQ(quint32(actual), quint32(expected)) << "0x" << std::hex << quint32(actual)
 
 std::string hexStatus(qint32 status);
+// The file's bytes, empty when it cannot be read.
+QByteArray readFile(const QString &path);

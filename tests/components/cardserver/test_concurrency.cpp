@@ -39,9 +39,7 @@ TEST(ConcurrencyWorker, IssueCards)
     }
 }
 
-class ConcurrencyTest : public ServerTest
-{
-};
+using ConcurrencyTest = ServerTest;
 
 TEST_P(ConcurrencyTest, TwoWorkstationsNeverShareANumber)
 {

@@ -12,12 +12,6 @@ namespace {
 
 using namespace CardServerStatus;
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 CardImage decodeFile(const QString &path)
 {
     CardImage image;
@@ -87,16 +81,12 @@ protected:
     }
 };
 
-TEST_P(IssuingTest, GuestCardIsStoredAndReadsBackFieldByField)
+TEST_P(IssuingTest, GuestCardIsStoredAndLoadsBackFieldByField)
 {
     const double expire = now + 2.5;
     buildGuestCard(*cards, 101, expire, 1, {1});
     ASSERT_EQ(cards->EncodeCard(QStringLiteral("Guest card, 101")), 0);
-    // EncodeCard only starts the job.
-    EXPECT_TRUE(isBusy(cards->GetStatus())) << hexStatus(cards->GetStatus());
-    EXPECT_EQ(cards->IsReady(), 0);
     ASSERT_EQ(waitWhileBusy(*cards), 0);
-    EXPECT_EQ(cards->IsReady(), 1);
 
     const qint32 reg = cards->GetRegistrationNumber();
     EXPECT_EQ(reg, 4096 * 256) << "the first number of the range, copy 0";
@@ -109,58 +99,24 @@ TEST_P(IssuingTest, GuestCardIsStoredAndReadsBackFieldByField)
     EXPECT_EQ(rowCount(TableId::DoorCardView, QStringLiteral("doorID = ? and expireTime > ?"), {101, now}), 1);
     EXPECT_EQ(rowCount(TableId::DoorCardView, QStringLiteral("doorID = ?"), {1}), 0) << "common rooms are no rooms";
 
-    // Auto mode put the card out of the encoder; the guest hands it back to be read.
-    VirtualDeviceFolder slot = encoderFolder();
-    EXPECT_FALSE(slot.hasCard());
-    const QStringList tray = trayFiles(slot);
-    ASSERT_EQ(tray.size(), 1);
-    ASSERT_TRUE(slot.insertCard(readFile(tray.first())));
-    ASSERT_EQ(cards->NewCard(), 0);
-    ASSERT_EQ(cards->ReadCard(QStringLiteral("Insert the card to verify")), 0);
-    CARD_STATUS_EQ(waitWhileBusy(*cards), CardRead);
-
-    const struct
-    {
-        const char *field;
-        QVariant expected;
-    } fields[] = {
-        {"cardNameID", 256},
-        {"userID", 1},
-        {"issueTime", 45444.5},
-        {"startTime", 45444.5},
-        {"expireTime", expire},
-        {"mainGuestRoom", 101},
-        {"numCards", 1},
-        {"registrationNumber", reg},
-        {"status", 1},
-        {"overrideNumber", 1},
-        {"familyFlag", QStringLiteral("1")},
-        {"track2", QString()},
-    };
-    for (const auto &f : fields) {
-        const QVariant actual = cards->GetCardField(QString::fromLatin1(f.field));
-        EXPECT_TRUE(actual.isValid()) << f.field;
-        EXPECT_EQ(actual.toString(), f.expected.toString()) << f.field;
-    }
-    EXPECT_EQ(cards->GetCardField(QStringLiteral("registrationNumber")).typeId(), QMetaType::Int);
-    EXPECT_FALSE(cards->GetCardField(QStringLiteral("joinerFlag")).isValid());
-
-    qint32 kind = 0, type = 0, first = 0, last = 0;
-    ASSERT_EQ(cards->GetNextRange(kind, type, first, last), 0);
-    EXPECT_EQ(QList<qint32>({kind, type, first, last}), QList<qint32>({100, 97, 101, 101}));
-    ASSERT_EQ(cards->GetNextRange(kind, type, first, last), 0);
-    EXPECT_EQ(QList<qint32>({kind, type, first, last}), QList<qint32>({100, 98, 1, 1}));
-    EXPECT_NE(cards->GetNextRange(kind, type, first, last), 0);
-    EXPECT_NE(cards->GetStatus(), 0) << "the walk's end shows in GetStatus";
-
-    // The stored image reads back the same on another server object, as the card list does it.
+    // What went onto the card loads from the database on another server object, as the card list does it
+    // (reading a card takes the same path: ReadingTheCardInTheEncoder).
     CardsIntf second(db, CardsIntf::Setup{deviceDir()});
     ASSERT_EQ(second.Negotiate(QStringLiteral("WS1")), 0);
-    ASSERT_EQ(second.NewCard(), 0);
     ASSERT_EQ(second.LoadCard(reg), 0);
     EXPECT_EQ(second.GetStatus(), 0);
-    EXPECT_EQ(second.image(), cards->image());
-    EXPECT_EQ(second.GetCardField(QStringLiteral("status")).toInt(), 1);
+    const QStringList tray = trayFiles(encoderFolder());
+    ASSERT_EQ(tray.size(), 1);
+    EXPECT_TRUE(second.image() == decodeFile(tray.first()));
+    // What the server adds to the dialog's fields, and one field of each type (the walk: staff card test).
+    const std::pair<const char *, QVariant> fields[] = {
+        {"registrationNumber", reg}, {"status", 1},          {"overrideNumber", 1},
+        {"cardNameID", 256},         {"expireTime", expire}, {"familyFlag", QStringLiteral("1")},
+    };
+    for (const auto &[field, expected] : fields)
+        EXPECT_EQ(second.GetCardField(QString::fromLatin1(field)).toString(), expected.toString()) << field;
+    EXPECT_EQ(second.GetCardField(QStringLiteral("registrationNumber")).typeId(), QMetaType::Int);
+    EXPECT_FALSE(second.GetCardField(QStringLiteral("joinerFlag")).isValid());
     CARD_STATUS_EQ(second.LoadCard(reg + 1), CardNotFound);
 }
 
@@ -169,10 +125,7 @@ TEST_P(IssuingTest, IdenticalCopiesShareOneNumber)
     ASSERT_EQ(encodeGuestCard(102, now + 1, 3), 0);
     const qint32 number = cards->GetRegistrationNumber() / 256;
     EXPECT_EQ(cards->GetRegistrationNumber() % 256, 2) << "the last card made is copy 2";
-    EXPECT_EQ(rowCount(TableId::Cards), 3);
-    for (int copy = 0; copy < 3; ++copy) {
-        EXPECT_TRUE(cardRow(number * 256 + copy).contains("numberOfIdenticallyIssuedCards=3")) << "copy " << copy;
-    }
+    EXPECT_EQ(rowCount(TableId::Cards, QStringLiteral("numberOfIdenticallyIssuedCards = ?"), {3}), 3);
     QList<quint32> onCards;
     QList<qint32> overrides;
     for (const QString &file : trayFiles(encoderFolder())) {
@@ -237,8 +190,8 @@ TEST_P(IssuingTest, FaultInALaterCopyKeepsTheCopiesWritten)
     EXPECT_EQ(rowCount(TableId::Cards), 2);
     const qint32 number = 4096;
     EXPECT_EQ(cards->GetRegistrationNumber(), number * 256 + 1);
-    EXPECT_TRUE(cardRow(number * 256 + 1).size() > 0);
-    EXPECT_TRUE(cardRow(number * 256 + 2).isEmpty());
+    EXPECT_TRUE(hasRow(TableId::Cards, QStringLiteral("registrationNumber"), number * 256 + 1));
+    EXPECT_FALSE(hasRow(TableId::Cards, QStringLiteral("registrationNumber"), number * 256 + 2));
 }
 
 TEST_P(IssuingTest, DatabaseFailureBeforeTheWriteWritesNothing)
@@ -284,13 +237,7 @@ TEST_P(IssuingTest, ValidCardOfTheSameRoomInTheEncoder)
         ASSERT_EQ(encodeGuestCard(c.slotRoom, now + c.slotExpire), 0);
         const qint32 slotReg = cards->GetRegistrationNumber();
         if (c.cancelled) {
-            RecordTable t(db);
-            t.SelectTable(TableId::Cards);
-            t.SetField(QStringLiteral("registrationNumber"), slotReg);
-            t.FindRecord();
-            t.SetField(QStringLiteral("status"), 0);
-            t.UpdateRecord();
-            ASSERT_EQ(t.Status(), RecordStatus::Ok);
+            ASSERT_NO_FATAL_FAILURE(cancelCard(slotReg));
         }
         VirtualDeviceFolder slot = encoderFolder();
         ASSERT_TRUE(slot.insertCard(readFile(trayFiles(slot).constLast())));
@@ -307,9 +254,7 @@ TEST_P(IssuingTest, ValidCardOfTheSameRoomInTheEncoder)
 }
 
 // The encoder's own timing, with nothing stored that differs by engine.
-class EncoderTimingTest : public IssuingTest
-{
-};
+using EncoderTimingTest = IssuingTest;
 
 TEST_P(EncoderTimingTest, ManualModeWaitsForACard)
 {

@@ -402,21 +402,8 @@ TEST_P(RecordsTest, RoomViewShowsTheNewestValidCardOfEachGuestRoom)
     addDoor(102, QStringLiteral("102"));
     addDoor(103, QStringLiteral("103"));
     addDoor(1, QStringLiteral("Pool"), QStringLiteral("C"));
-    RecordTable cards(db), cardDoors(db);
-    cards.SelectTable(TableId::Cards);
-    cardDoors.SelectTable(TableId::CardDoors);
     const auto issue = [&](qint32 regNo, qint32 door, double issued, double expires) {
-        cards.SetField(QStringLiteral("registrationNumber"), regNo);
-        cards.SetField(QStringLiteral("cardNameID"), 256);
-        cards.SetField(QStringLiteral("issueTime"), issued);
-        cards.SetField(QStringLiteral("startTime"), issued);
-        cards.SetField(QStringLiteral("expireTime"), expires);
-        cards.InsertRecord();
-        EXPECT_STATUS(cards, RecordStatus::Ok);
-        cardDoors.SetField(QStringLiteral("registrationNumber"), regNo);
-        cardDoors.SetField(QStringLiteral("doorID"), door);
-        cardDoors.InsertRecord();
-        EXPECT_STATUS(cardDoors, RecordStatus::Ok);
+        addCard({.registrationNumber = regNo, .rooms = {door}, .issueTime = issued, .expireTime = expires});
     };
     const double minute = 1.0 / 1440;
     issue(256, 101, now - 3, now + 2);      // older card of 101, still valid
@@ -442,6 +429,8 @@ TEST_P(RecordsTest, RoomViewShowsTheNewestValidCardOfEachGuestRoom)
     EXPECT_EQ(rooms(QStringLiteral("doorCategory in(?,?) and expireTime > ?")), (Rows{{102, 768}}));
 
     // A cancelled card no longer occupies its room.
+    RecordTable cards(db);
+    cards.SelectTable(TableId::Cards);
     cards.SetField(QStringLiteral("registrationNumber"), 768);
     cards.FindRecord();
     cards.SetField(QStringLiteral("cancelTime"), now - minute);

@@ -101,15 +101,9 @@ TEST_P(ServerTest, HousekeepingPurgesAndStampsTheParameters)
         t.InsertRecord();
         ASSERT_STATUS(t, RecordStatus::Ok);
     }
-    t.SelectTable(TableId::Cards);
     for (const auto &[regNo, kind, ended] :
-         {std::tuple{256, 256, 40.0}, std::tuple{257, 256, 5.0}, std::tuple{512, 260, 400.0}}) {
-        t.SetField(QStringLiteral("registrationNumber"), regNo);
-        t.SetField(QStringLiteral("cardNameID"), kind);
-        t.SetField(QStringLiteral("expireTime"), now - ended);
-        t.InsertRecord();
-        ASSERT_STATUS(t, RecordStatus::Ok);
-    }
+         {std::tuple{256, 256, 40.0}, std::tuple{257, 256, 5.0}, std::tuple{512, 260, 400.0}})
+        ASSERT_NO_FATAL_FAILURE(addCard({.registrationNumber = regNo, .cardNameID = kind, .expireTime = now - ended}));
 
     // Numbers up to 50 were handed out once, though only 1 and 2 still have cards.
     ASSERT_TRUE(
