@@ -2,7 +2,6 @@
 #include "support/TempHives.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QLocale>
 
@@ -307,22 +306,6 @@ TEST(Registry, RegistryLogStartsWithItsHeaderAndAnEmptyLine)
     };
     const QByteArray bytes = readFile(hives.registryLogFile);
     EXPECT_TRUE(bytes == expected(before) || bytes == expected(after)) << bytes.toStdString();
-}
-
-TEST(Registry, ReadsTheUsersRegeditExport)
-{
-    TempHives hives;
-    QDir().mkpath(QFileInfo(hives.currentUserFile).path());
-    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("OSTRELLE_SOURCE_DIR") +
-                                QStringLiteral("/tests/platform/fixtures/regedit-export.reg"),
-                            hives.currentUserFile));
-    // Names without letter case, and a key below the settings key.
-    QString text;
-    int32_t number = 0;
-    EXPECT_TRUE(hives.registry.ReadString(QStringLiteral("odbc source"), text));
-    EXPECT_EQ(text, QStringLiteral("sqlite:C:\\Hotel\\locks.db"));
-    EXPECT_TRUE(hives.registry.ReadLong(QStringLiteral("Height"), number, kSettingsKey + QStringLiteral("\\dlgLog")));
-    EXPECT_EQ(number, 3765);
 }
 
 TEST(Registry, SystemErrorTextIsTheFirstLineOfTheSystemsMessage)
