@@ -7,11 +7,9 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -30,20 +28,16 @@ void onNextModal(std::function<void(QWidget *)> f)
     });
 }
 
-TEST(MessageDialog, ReturnsTheIndexOfTheChosenButtonAndIsCentred)
+TEST(MessageDialog, ReturnsTheIndexOfTheChosenButton)
 {
     for (int choice = 0; choice < 3; ++choice) {
-        QPoint centre;
         onNextModal([&](QWidget *box) {
-            centre = box->geometry().center();
             QTest::mouseClick(child<QPushButton>(box, QStringLiteral("cmdButton%1").arg(choice)), Qt::LeftButton);
         });
         const int answer =
             ShowMessageDialog(QStringLiteral("Room 12 is occupied."), DialogStyle::Question, QStringLiteral("Question"),
                               {QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Cancel")});
         EXPECT_EQ(answer, choice);
-        const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
-        EXPECT_LE((centre - screenCentre).manhattanLength(), 40) << "box not centred on the screen";
     }
 }
 
