@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "platform/Registry.h"
 #include "support/TempHives.h"
 
@@ -23,12 +24,6 @@ QString logLine(const char *operation, const char *hive, const QString &valueNam
     return QString::fromLatin1(operation) + QStringLiteral(" '") + QString::fromLatin1(hive) +
            QStringLiteral("\\Software\\Veltrix\\Ostrelle\\Settings, ") + valueName + QStringLiteral("' returned ") +
            outcome;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 struct ReadCase
@@ -177,9 +172,7 @@ TEST(Registry, WritesGoToTheMachineThenTheUserWhoseOutcomeCounts)
 TEST(Registry, AMachineHiveTheFileSystemRefusesOnlyCostsALogLine)
 {
     QTemporaryDir dir;
-    QFile blocker(dir.filePath(QStringLiteral("etc")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    writeFile(dir.filePath(QStringLiteral("etc")), QByteArray());
     RegistryStore store(dir.filePath(QStringLiteral("hkcu.reg")), dir.filePath(QStringLiteral("etc/veltrix/hklm.reg")));
     clsLog log;
     Registry registry(store, log);
@@ -283,10 +276,7 @@ TEST(Registry, TheLastFailureStaysUntilTheNextOne)
 TEST(Registry, RegistryLogStartsWithItsHeaderAndAnEmptyLine)
 {
     TempHives hives;
-    QFile old(hives.registryLogFile);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(500, 'o'));
-    old.close();
+    writeFile(hives.registryLogFile, QByteArray(500, 'o'));
 
     const QLocale system = QLocale::system();
     const QString before = system.toString(QDateTime::currentDateTime(), QLocale::ShortFormat);

@@ -1,12 +1,12 @@
 #include "FindChild.h"
 #include "ScriptedMessages.h"
+#include "TestFiles.h"
 #include "platform/MessageDialog.h"
 #include "platform/frmInpBox.h"
 #include "texts/Texts.h"
 #include "ui/DialogMessages.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -139,16 +139,9 @@ TEST(Messages, DialogMessagesComposeTextTitleAndCaptions)
 TEST(Messages, AButtonTextMayHoldAWholeSetSeparatedByBars)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("t.rc"));
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("\t17005\t\"&Make card|&Skip room|&Stop\"\r\n\tMSG_BASE+0x10CL\t\"Room %s is occupied.\"\r\n");
-    }
     TextResources texts;
-    texts.setTextFileName(file);
-    texts.setTextFileMode(true);
-    ASSERT_TRUE(texts.LoadTextFile());
+    useTextFile(texts, dir.filePath(QStringLiteral("t.rc")),
+                "\t17005\t\"&Make card|&Skip room|&Stop\"\r\n\tMSG_BASE+0x10CL\t\"Room %s is occupied.\"\r\n");
     TextResources::install(&texts);
 
     QStringList captions;
