@@ -12,12 +12,6 @@
 
 namespace {
 const char *const kPgVariable = "OSTRELLE_TEST_PG";
-
-// Argon2id at its cheapest: the tests hash and check many passwords.
-void cheapHashes(RecordDatabase &db)
-{
-    db.setPasswordHashLimits(0, 0);
-}
 } // namespace
 
 QString ToolDatabase::engineName(Engine engine)
@@ -70,7 +64,7 @@ std::unique_ptr<ToolDatabase> ToolDatabase::create(Engine engine)
 std::unique_ptr<RecordDatabase> ToolDatabase::reopen() const
 {
     auto db = std::make_unique<RecordDatabase>();
-    cheapHashes(*db);
+    db->setPasswordHashLimits(0, 0); // the cheapest hashing: the tests check many passwords
     if (!db->open(m_connection)) {
         ADD_FAILURE() << "cannot open " << m_connection.toStdString() << ": " << db->errorText().toStdString();
         return nullptr;

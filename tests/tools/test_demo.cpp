@@ -68,7 +68,6 @@ TEST_P(DemoTest, HistoryCardsOpenFromTheirStoredImages)
     for (const QVariantList &row : rows) {
         const qint32 number = row[0].toInt();
         ASSERT_EQ(cards.LoadCard(number), 0) << number;
-        EXPECT_EQ(cards.GetCardField(QStringLiteral("registrationNumber")).toInt(), number);
         EXPECT_EQ(cards.GetCardField(QStringLiteral("cardNameID")).toInt(), row[1].toInt()) << number;
         EXPECT_DOUBLE_EQ(cards.GetCardField(QStringLiteral("issueTime")).toDouble(), row[2].toDouble()) << number;
         EXPECT_DOUBLE_EQ(cards.GetCardField(QStringLiteral("expireTime")).toDouble(), row[3].toDouble()) << number;
