@@ -24,8 +24,8 @@ TEST_P(DemoTest, CommandPrintsLogonsThatWork)
 {
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
-    ASSERT_EQ(DbTool::run({QStringLiteral("demo"), m_test->connection(), QStringLiteral("--cards"), QStringLiteral("0"),
-                           QStringLiteral("--events"), QStringLiteral("0")},
+    ASSERT_EQ(DbTool::run({QStringLiteral("demo"), m_test->database.connectionString(), QStringLiteral("--cards"),
+                           QStringLiteral("0"), QStringLiteral("--events"), QStringLiteral("0")},
                           texts(), outStream, errStream),
               DbTool::Success)
         << err.toStdString();

@@ -223,20 +223,20 @@ TEST(FillSeed, SameOptionsGiveTheSameHistory)
     const auto texts = LoadShippedTexts();
     QList<QList<QVariantList>> histories;
     for (int run = 0; run < 2; ++run) {
-        const auto test = ToolDatabase::create(ToolDatabase::Engine::SQLite);
-        ASSERT_TRUE(test);
+        ToolDatabase test(false);
+        ASSERT_FALSE(HasFatalFailure());
         QString error;
-        ASSERT_TRUE(DbTool::createDemo(test->db(), *texts, FillOptions{}, error)) << error.toStdString();
+        ASSERT_TRUE(DbTool::createDemo(test.db, *texts, FillOptions{}, error)) << error.toStdString();
         FillOptions options;
         options.cards = 400;
         options.events = 400;
         options.endTime = kEnd;
         options.seed = 99;
         FillResult result;
-        ASSERT_TRUE(FillDatabase(test->db(), options, result, error)) << error.toStdString();
-        histories << QueryRows(test->db(), TableId::Cards, QStringLiteral("registrationNumber >= ?"), {0}, kCardFields,
+        ASSERT_TRUE(FillDatabase(test.db, options, result, error)) << error.toStdString();
+        histories << QueryRows(test.db, TableId::Cards, QStringLiteral("registrationNumber >= ?"), {0}, kCardFields,
                                QStringLiteral("registrationNumber"))
-                  << QueryRows(test->db(), TableId::EventView, QStringLiteral("eventTime >= ?"), {0.0}, kEventFields,
+                  << QueryRows(test.db, TableId::EventView, QStringLiteral("eventTime >= ?"), {0.0}, kEventFields,
                                QStringLiteral("eventTime"));
     }
     EXPECT_EQ(histories[0], histories[2]);
