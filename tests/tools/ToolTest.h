@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ToolDatabase.h"
+#include "ostrelle-db/DbTool.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,17 @@ protected:
 
     RecordDatabase &db() { return m_test->db; }
     const TextResources &texts() const { return *m_texts; }
+    // The tool's installations: the required rows alone, or the demo hotel with the history asked for.
+    void create()
+    {
+        QString error;
+        ASSERT_TRUE(DbTool::createDatabase(db(), texts(), error)) << error.toStdString();
+    }
+    void createDemo(const FillOptions &history = FillOptions{})
+    {
+        QString error;
+        ASSERT_TRUE(DbTool::createDemo(db(), texts(), history, error)) << error.toStdString();
+    }
 
     std::unique_ptr<ToolDatabase> m_test;
     std::unique_ptr<TextResources> m_texts;

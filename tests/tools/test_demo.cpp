@@ -10,15 +10,7 @@
 
 namespace {
 
-class DemoTest : public ToolTest
-{
-protected:
-    void seed(const FillOptions &history = FillOptions{})
-    {
-        QString error;
-        ASSERT_TRUE(DbTool::createDemo(db(), texts(), history, error)) << error.toStdString();
-    }
-};
+using DemoTest = ToolTest;
 
 TEST_P(DemoTest, CommandPrintsLogonsThatWork)
 {
@@ -53,7 +45,7 @@ TEST_P(DemoTest, HistoryCardsOpenFromTheirStoredImages)
     FillOptions history = DbTool::demoHistory();
     history.cards = 300;
     history.events = 0;
-    seed(history);
+    createDemo(history);
     const auto rows =
         QueryRows(db(), TableId::Cards, QStringLiteral("registrationNumber >= ?"), {0},
                   {QStringLiteral("registrationNumber"), QStringLiteral("cardNameID"), QStringLiteral("issueTime"),

@@ -23,12 +23,6 @@ const QStringList kEventFields = {"registrationNumber", "cardNameID", "eventTime
 class FillTest : public ToolTest
 {
 protected:
-    void demo()
-    {
-        QString error;
-        ASSERT_TRUE(DbTool::createDemo(db(), texts(), FillOptions{}, error)) << error.toStdString();
-    }
-
     FillResult fill(qint64 cards, qint64 events, quint32 seed = 7)
     {
         FillOptions options;
@@ -63,7 +57,7 @@ protected:
 
 TEST_P(FillTest, CardsFollowTheRulesOfTheSystem)
 {
-    demo();
+    createDemo();
     fill(1500, 0);
     const auto rooms =
         QueryRows(db(), TableId::Doors, QStringLiteral("doorCategory in(?,?)"), {"G", "L"}, {QStringLiteral("doorID")});
@@ -107,7 +101,7 @@ TEST_P(FillTest, CardsFollowTheRulesOfTheSystem)
 
 TEST_P(FillTest, EventsHappenAtDoorsWithCardsThatExisted)
 {
-    demo();
+    createDemo();
     const FillResult result = fill(800, 4000);
     EXPECT_EQ(result.events, 4000);
     QHash<int, QVariantList> byNumber;
@@ -157,7 +151,7 @@ TEST_P(FillTest, EventsHappenAtDoorsWithCardsThatExisted)
 
 TEST_P(FillTest, SecondFillContinuesTheCardNumbers)
 {
-    demo();
+    createDemo();
     fill(300, 100, 1);
     const auto first = cards();
     EXPECT_EQ(fill(300, 100, 2).cards, 300);
@@ -171,7 +165,7 @@ TEST_P(FillTest, SecondFillContinuesTheCardNumbers)
 
 TEST_P(FillTest, ChangeTimesMoveAndKeepMovingAfterAFill)
 {
-    demo();
+    createDemo();
     RecordTable table(db());
     const double cardsBefore = table.TableChangeTime(TableId::Cards);
     const double eventsBefore = table.TableChangeTime(TableId::Events);
@@ -194,8 +188,8 @@ TEST_P(FillTest, ChangeTimesMoveAndKeepMovingAfterAFill)
 
 TEST_P(FillTest, RefusesWithoutRoomsOrCardNumbers)
 {
+    create();
     QString error;
-    ASSERT_TRUE(DbTool::createDatabase(db(), texts(), error)) << error.toStdString();
     FillOptions options;
     options.cards = 10;
     options.events = 10;
