@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "platform/clsLog.h"
 
 #include <QDir>
@@ -8,19 +9,6 @@
 #include <vector>
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 struct Reported
 {
@@ -77,6 +65,12 @@ TEST_F(LogTest, LinesStartWithALineBreakAndAppendedTextContinuesTheLine)
 
 TEST_F(LogTest, CreateStartsAtTheBeginningAndDeletesOnlyWhenAsked)
 {
+    // Before any Create nothing is written anywhere.
+    log.AddString(QStringLiteral("lost"));
+    log.Failed();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+    EXPECT_FALSE(log.isDisabled());
+
     writeFile(path, "0123456789");
     log.Create(path, false);
     log.AddString(QStringLiteral("ab"), true);
@@ -92,15 +86,6 @@ TEST_F(LogTest, CreateStartsAtTheBeginningAndDeletesOnlyWhenAsked)
     log.AddString(QStringLiteral("x"), true);
     EXPECT_EQ(readFile(dir.filePath(QStringLiteral("never.log"))), "x");
     EXPECT_TRUE(reported.empty());
-}
-
-TEST_F(LogTest, WithoutAFileNothingIsWritten)
-{
-    log.AddString(QStringLiteral("lost"));
-    log.Failed();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
-    EXPECT_TRUE(reported.empty());
-    EXPECT_FALSE(log.isDisabled());
 }
 
 TEST_F(LogTest, AFailedWriteIsReportedOnceAndSilencesTheLog)

@@ -1,8 +1,8 @@
+#include "TestFiles.h"
 #include "platform/Registry.h"
 #include "support/TempHives.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QLocale>
 
@@ -24,12 +24,6 @@ QString logLine(const char *operation, const char *hive, const QString &valueNam
     return QString::fromLatin1(operation) + QStringLiteral(" '") + QString::fromLatin1(hive) +
            QStringLiteral("\\Software\\Veltrix\\Ostrelle\\Settings, ") + valueName + QStringLiteral("' returned ") +
            outcome;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 struct ReadCase
@@ -178,9 +172,7 @@ TEST(Registry, WritesGoToTheMachineThenTheUserWhoseOutcomeCounts)
 TEST(Registry, AMachineHiveTheFileSystemRefusesOnlyCostsALogLine)
 {
     QTemporaryDir dir;
-    QFile blocker(dir.filePath(QStringLiteral("etc")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    writeFile(dir.filePath(QStringLiteral("etc")), QByteArray());
     RegistryStore store(dir.filePath(QStringLiteral("hkcu.reg")), dir.filePath(QStringLiteral("etc/veltrix/hklm.reg")));
     clsLog log;
     Registry registry(store, log);
@@ -284,10 +276,7 @@ TEST(Registry, TheLastFailureStaysUntilTheNextOne)
 TEST(Registry, RegistryLogStartsWithItsHeaderAndAnEmptyLine)
 {
     TempHives hives;
-    QFile old(hives.registryLogFile);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(500, 'o'));
-    old.close();
+    writeFile(hives.registryLogFile, QByteArray(500, 'o'));
 
     const QLocale system = QLocale::system();
     const QString before = system.toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
@@ -307,22 +296,6 @@ TEST(Registry, RegistryLogStartsWithItsHeaderAndAnEmptyLine)
     };
     const QByteArray bytes = readFile(hives.registryLogFile);
     EXPECT_TRUE(bytes == expected(before) || bytes == expected(after)) << bytes.toStdString();
-}
-
-TEST(Registry, ReadsTheUsersRegeditExport)
-{
-    TempHives hives;
-    QDir().mkpath(QFileInfo(hives.currentUserFile).path());
-    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("OSTRELLE_SOURCE_DIR") +
-                                QStringLiteral("/tests/platform/fixtures/regedit-export.reg"),
-                            hives.currentUserFile));
-    // Names without letter case, and a key below the settings key.
-    QString text;
-    int32_t number = 0;
-    EXPECT_TRUE(hives.registry.ReadString(QStringLiteral("odbc source"), text));
-    EXPECT_EQ(text, QStringLiteral("sqlite:C:\\Hotel\\locks.db"));
-    EXPECT_TRUE(hives.registry.ReadLong(QStringLiteral("Height"), number, kSettingsKey + QStringLiteral("\\dlgLog")));
-    EXPECT_EQ(number, 3765);
 }
 
 TEST(Registry, SystemErrorTextIsTheFirstLineOfTheSystemsMessage)

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 
@@ -18,20 +19,6 @@ using Hive = RegistryStore::Hive;
 using Value = RegistryStore::Value;
 
 const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n");
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QByteArray utf16le(const QString &text, bool bom)
 {
@@ -367,12 +354,8 @@ TEST_F(RegistryStoreTest, AFileEditedInPlaceIsReadAgain)
     RegistryStore store(user, machine);
     for (int i = 0; i < 20; ++i) {
         const QByteArray digit = QByteArray::number(i % 10);
-        QFile file(user);
-        QDir().mkpath(QFileInfo(user).path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n\"n\"=dword:0000000" + digit +
-                   "\n");
-        file.close();
+        writeFile(user,
+                  "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n\"n\"=dword:0000000" + digit + "\n");
         Value value;
         ASSERT_EQ(store.queryValue(Hive::CurrentUser, QStringLiteral("A"), QStringLiteral("n"), value), 0);
         ASSERT_EQ(value, Value::dword(uint32_t(i % 10))) << "after edit " << i;

@@ -29,7 +29,8 @@ bool adminExec(const QString &sql, QString &error)
 
 } // namespace
 
-void TestDatabase::create(bool postgres, RecordDatabase &db, const QString &computerName, std::function<double()> clock)
+void TestDatabase::create(bool postgres, RecordDatabase &db, const QString &computerName, std::function<double()> clock,
+                          bool withSchema)
 {
     if (postgres) {
         const QString server = qEnvironmentVariable("OSTRELLE_TEST_PG");
@@ -50,7 +51,9 @@ void TestDatabase::create(bool postgres, RecordDatabase &db, const QString &comp
     db.setClock(std::move(clock));
     db.setPasswordHashLimits(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
     ASSERT_TRUE(db.open(m_connectionString)) << db.errorText().toStdString();
-    ASSERT_TRUE(db.createSchema()) << db.errorText().toStdString();
+    if (withSchema) {
+        ASSERT_TRUE(db.createSchema()) << db.errorText().toStdString();
+    }
 }
 
 void TestDatabase::drop()

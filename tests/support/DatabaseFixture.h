@@ -20,8 +20,9 @@ class TestDatabase
 {
 public:
     // Creates the database and opens db on it: its computer name, the pinned clock and the
-    // quickest password hashing.
-    void create(bool postgres, RecordDatabase &db, const QString &computerName, std::function<double()> clock);
+    // quickest password hashing. Without the schema for a test of the tool that creates it.
+    void create(bool postgres, RecordDatabase &db, const QString &computerName, std::function<double()> clock,
+                bool withSchema = true);
     // Drops the PostgreSQL database; close db first.
     void drop();
     QString connectionString() const { return m_connectionString; }

@@ -1,7 +1,7 @@
+#include "TestFiles.h"
 #include "texts/Texts.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -15,21 +15,10 @@ const char *const kFixtureLibrary = "libctexts_fixture.so";
 class TextsTest : public ::testing::Test
 {
 protected:
-    QString writeFile(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-
     // Text-file mode with only the file: no library loaded.
     void useFile(TextResources &texts, const QString &contents)
     {
-        texts.setTextFileName(writeFile(QStringLiteral("texts.rc"), contents.toUtf8()));
-        texts.setTextFileMode(true);
-        ASSERT_TRUE(texts.LoadTextFile());
+        useTextFile(texts, m_dir.filePath(QStringLiteral("texts.rc")), contents.toUtf8());
     }
 
     static void useFixtureLibrary(TextResources &texts)
@@ -131,7 +120,8 @@ TEST_F(TextsTest, LoadingReportsWhatIsThere)
     EXPECT_FALSE(texts.LoadTextFile()) << "no file name";
     texts.setTextFileName(m_dir.filePath(QStringLiteral("absent.rc")));
     EXPECT_FALSE(texts.LoadTextFile());
-    texts.setTextFileName(writeFile(QStringLiteral("t.rc"), "\t1\t\"One\"\n"));
+    writeFile(m_dir.filePath(QStringLiteral("t.rc")), "\t1\t\"One\"\n");
+    texts.setTextFileName(m_dir.filePath(QStringLiteral("t.rc")));
     texts.setTextFileMode(true);
     EXPECT_TRUE(texts.LoadTextFile());
     EXPECT_EQ(texts.GetText(1), "One");

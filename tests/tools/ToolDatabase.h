@@ -1,46 +1,25 @@
 #pragma once
 
-#include "components/recordtable/RecordDatabase.h"
+#include "DatabaseFixture.h"
 #include "texts/Texts.h"
-
-#include <QList>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <QVariant>
 
 #include <memory>
 
 // An empty database for one test, opened but without a schema, since creating the schema is what
-// the tool under test does. SQLite always; PostgreSQL when OSTRELLE_TEST_PG names a server (each
-// test gets a database of its own there, dropped afterwards).
-class ToolDatabase
+// the tool under test does; on the server the test is skipped without OSTRELLE_TEST_PG.
+struct ToolDatabase
 {
-public:
-    enum class Engine { SQLite, PostgreSQL };
-
-    static QString engineName(Engine engine);
-    static bool offered(Engine engine);
-    // Null when the engine is not offered; a failure to set up an offered engine fails the test.
-    static std::unique_ptr<ToolDatabase> create(Engine engine);
-
-    ~ToolDatabase();
-    ToolDatabase(const ToolDatabase &) = delete;
-    ToolDatabase &operator=(const ToolDatabase &) = delete;
-
-    RecordDatabase &db() { return *m_db; }
-    QString connection() const { return m_connection; }
+    explicit ToolDatabase(bool postgres) { database.create(postgres, db, QString(), {}, false); }
+    ~ToolDatabase()
+    {
+        db.close();
+        database.drop();
+    }
     // A second connection to the same database, as another workstation would open it.
     std::unique_ptr<RecordDatabase> reopen() const;
 
-private:
-    ToolDatabase() = default;
-
-    QTemporaryDir m_dir;
-    QString m_connection;
-    std::unique_ptr<RecordDatabase> m_db;
-    std::unique_ptr<RecordDatabase> m_admin;
-    QString m_pgName;
+    TestDatabase database;
+    RecordDatabase db;
 };
 
 // The shipped texts, from the text library the build puts beside the test program.

@@ -20,15 +20,7 @@ QString parameter(RecordDatabase &db, const QString &key)
     return table.GetField(QStringLiteral("parameter")).toString();
 }
 
-class CreateTest : public ToolTest
-{
-protected:
-    void create()
-    {
-        QString error;
-        ASSERT_TRUE(DbTool::createDatabase(db(), texts(), error)) << error.toStdString();
-    }
-};
+using CreateTest = ToolTest;
 
 TEST_P(CreateTest, NamesEveryCardKind)
 {

@@ -1,11 +1,11 @@
 #include "FindChild.h"
+#include "TestFiles.h"
 #include "texts/Texts.h"
 #include "ui/FormTexts.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QDialog>
-#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -58,17 +58,7 @@ const char *const kTexts = "\t0\t\"Zero\"\n"
 class FormTextsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const QString path = m_dir.filePath(QStringLiteral("texts.rc"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(kTexts);
-        file.close();
-        m_texts.setTextFileName(path);
-        m_texts.setTextFileMode(true);
-        ASSERT_TRUE(m_texts.LoadTextFile());
-    }
+    void SetUp() override { useTextFile(m_texts, m_dir.filePath(QStringLiteral("texts.rc")), kTexts); }
 
     template <typename T> T *add(QWidget *parent, const char *name, const QString &caption = {})
     {

@@ -1,4 +1,5 @@
 #include "TempHives.h"
+#include "TestFiles.h"
 #include "texts/Texts.h"
 #include "ui/RegistryError.h"
 #include "ui/Twips.h"
@@ -8,7 +9,6 @@
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QTemporaryFile>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -163,17 +163,11 @@ TEST(WindowPlacement, FirstFailedWriteShowsTheRegistryErrorAndStops)
 
 TEST(RegistryErrorBox, UsesTheTextResourcesWhenTheyHaveTheTexts)
 {
-    QTemporaryFile textFile;
-    ASSERT_TRUE(textFile.open());
-    textFile.write("STRINGTABLE\n{\n\tMSG_BASE+0x001L\t\"Fehlermeldung\"\n\t17000\t\"Gut\"\n}\n");
-    textFile.close();
-    TextResources texts;
-    texts.setTextFileName(textFile.fileName());
-    texts.setTextFileMode(true);
-    ASSERT_TRUE(texts.LoadTextFile());
-    TextResources::install(&texts);
-
     TempHives hives;
+    TextResources texts;
+    useTextFile(texts, hives.dir.filePath(QStringLiteral("texts.rc")),
+                "STRINGTABLE\n{\n\tMSG_BASE+0x001L\t\"Fehlermeldung\"\n\t17000\t\"Gut\"\n}\n");
+    TextResources::install(&texts);
     int32_t missing = 0;
     EXPECT_FALSE(hives.registry.ReadLong(QStringLiteral("nMissing"), missing));
     RecordedBoxes boxes;

@@ -101,19 +101,6 @@ TEST_P(ExportTest, ExportsRowsNotYetFetchedAndNothingWhenCancelled)
     EXPECT_EQ(table.rows.last(), (QStringList{QStringLiteral("U299"), QStringLiteral("S"), QStringLiteral("?")}));
 }
 
-TEST_P(ExportTest, UnwritableFileFails)
-{
-    addUser(QStringLiteral("A1"));
-    RecordGrid grid(db);
-    setUpGrid(grid);
-    QString error;
-    const auto chooser = [&](QWidget *, const QString &, const QString &) {
-        return dir.filePath(QStringLiteral("missing/folder/list.xls"));
-    };
-    EXPECT_EQ(ExportGrid(grid, chooser, QString(), error), ExportResult::Failed);
-    EXPECT_FALSE(error.isEmpty());
-}
-
 // The file is written from the window's rows; fetching them is tested on every engine in the grid's tests.
 INSTANTIATE_TEST_SUITE_P(Sqlite, ExportTest, ::testing::Values("sqlite"));
 

@@ -1,6 +1,4 @@
 #include "DatabaseFixture.h"
-#include "TempHives.h"
-#include "ui/WindowPlacement.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
 
@@ -220,31 +218,16 @@ TEST_P(GridWindowTest, ClearEmptiesAndReloadReadsTheLastQueryAgain)
     EXPECT_EQ(column(grid, 1), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
 }
 
-TEST_P(GridWindowTest, ColumnLayoutRoundTripsThroughTheSettings)
+// Storing and restoring the layout is WindowPlacement's; here the grid keeps it over new rows.
+TEST_P(GridWindowTest, NewRowsKeepTheOperatorsColumnLayout)
 {
     addUser(QStringLiteral("L1"));
-    TempHives hives;
-    const QString key = QStringLiteral("tlvUsersCol");
-    {
-        RecordGrid grid(db);
-        setUpUsers(grid);
-        grid.setColumnWidth(0, 40);
-        grid.setColumnWidth(1, 150);
-        grid.horizontalHeader()->moveSection(2, 0);
-        EXPECT_TRUE(SaveGridLayout(hives.registry, &grid, key, [](auto &&...) {
-            ADD_FAILURE() << "no message expected";
-            return 0;
-        }));
-    }
     RecordGrid grid(db);
     setUpUsers(grid);
-    RestoreGridLayout(hives.registry, &grid, key);
-    EXPECT_EQ(grid.columnWidth(0), 40);
-    EXPECT_EQ(grid.columnWidth(1), 150);
-    EXPECT_EQ(grid.horizontalHeader()->visualIndex(2), 0);
-    EXPECT_EQ(grid.horizontalHeader()->visualIndex(0), 1);
+    grid.setColumnWidth(0, 40);
+    grid.setColumnWidth(1, 150);
+    grid.horizontalHeader()->moveSection(2, 0);
 
-    // New rows from a reload, a header click or a new query keep the operator's layout.
     grid.ReloadGrid();
     emit grid.horizontalHeader()->sectionClicked(1);
     grid.ClearGrid();
