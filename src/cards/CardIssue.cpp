@@ -188,9 +188,8 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
     if (m_session.applicationClosing || !m_cardServers.firstCardsIntf) {
         m_session.cardOperationInProgress = false;
         m_running = false;
-        // close() is the window's slot; the run knows it only as an object.
-        if (m_dialog)
-            QMetaObject::invokeMethod(m_dialog.data(), "close");
+        if (m_dialog && m_closeDialog)
+            m_closeDialog();
         return Outcome::Closing;
     }
     if (CardServerStatus::isBusy(status) || status == CardServerStatus::Cancelled) {
@@ -253,8 +252,8 @@ void CardIssue::finish()
     if (m_dialog) {
         if (m_lock)
             m_lock(false);
-        if (m_issueCommand)
-            QMetaObject::invokeMethod(m_issueCommand.data(), "setFocus");
+        if (m_issueCommand && m_focusIssueCommand)
+            m_focusIssueCommand();
     }
     m_session.cardOperationInProgress = false;
     m_running = false;

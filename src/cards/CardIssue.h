@@ -49,6 +49,8 @@ public:
         : CardIssue(program, cardServers, session, static_cast<QObject *>(dialog), static_cast<QWidget *>(dialog),
                     errorCode)
     {
+        // Called only while m_dialog says the window still exists.
+        m_closeDialog = [dialog]() { dialog->close(); };
     }
     ~CardIssue();
     CardIssue(const CardIssue &) = delete;
@@ -65,6 +67,7 @@ public:
     template <typename Command> void setIssueCommand(Command *command)
     {
         m_issueCommand = static_cast<QObject *>(command);
+        m_focusIssueCommand = [command]() { command->setFocus(); };
     }
     // Opens the encoder selection; by default the encoder setup dialog, which stores its choice.
     void setEncoderSetup(std::function<void()> open) { m_encoderSetup = std::move(open); }
@@ -118,6 +121,8 @@ private:
     QPointer<QObject> m_dialog;
     QWidget *m_dialogWidget; // m_dialog as a window, for the message boxes
     QPointer<QObject> m_issueCommand;
+    std::function<void()> m_closeDialog;
+    std::function<void()> m_focusIssueCommand;
     int32_t m_errorCode;
     int m_pollInterval = 250;
     std::vector<int32_t> m_extraPlain;
