@@ -2,6 +2,7 @@
 
 #include "cards/CardKinds.h"
 #include "components/cardserver/CardsIntf.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
 #include "session/Services.h"
@@ -90,22 +91,20 @@ ReceiptContent LoadReceiptContent(DatabaseServices &db, int32_t registrationNumb
     RecordTable view(*db.database);
     view.SelectTable(TableId::CardView);
     content.printDate = CardDateTimeText(view.ServerNow());
-    view.SetField(QStringLiteral("registrationNumber"), registrationNumber);
+    view.SetField(Field::registrationNumber, registrationNumber);
     view.FindRecord();
     if (view.Status() != RecordStatus::Ok)
         return content;
-    auto text = [&view](const char *field) { return kIndent + view.GetField(QLatin1String(field)).toString(); };
-    auto time = [&view](const char *field) {
-        return kIndent + CardDateTimeText(view.GetField(QLatin1String(field)).toDouble());
-    };
-    content.alphaID = text("alphaID");
-    content.surname = text("surname");
-    content.firstname = text("firstname");
-    content.cardName = text("cardName");
-    content.issueOperatorAlphaID = text("issueOperatorAlphaID");
-    content.issueTime = time("issueTime");
-    content.startTime = time("startTime");
-    const double expire = view.GetField(QStringLiteral("expireTime")).toDouble();
+    auto text = [&view](QLatin1String field) { return kIndent + view.GetField(field).toString(); };
+    auto time = [&view](QLatin1String field) { return kIndent + CardDateTimeText(view.GetField(field).toDouble()); };
+    content.alphaID = text(Field::alphaID);
+    content.surname = text(Field::surname);
+    content.firstname = text(Field::firstname);
+    content.cardName = text(Field::cardName);
+    content.issueOperatorAlphaID = text(Field::issueOperatorAlphaID);
+    content.issueTime = time(Field::issueTime);
+    content.startTime = time(Field::startTime);
+    const double expire = view.GetField(Field::expireTime).toDouble();
     content.expireTime = kIndent + (expire == NoExpiry ? GetText(16131) : CardDateTimeText(expire));
     return content;
 }

@@ -2,6 +2,7 @@
 
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/Connection.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "frame/frmMain.h"
@@ -433,11 +434,11 @@ void StartupSequence::checkDatabaseStatus(RecordTable &table)
 
 bool StartupSequence::readParameter(RecordTable &table, const QString &key, QString &value)
 {
-    table.SetField(QStringLiteral("parameterID"), key);
+    table.SetField(Field::parameterID, key);
     table.FindRecord();
     if (table.Status() != RecordStatus::Ok)
         return false;
-    value = table.GetField(QStringLiteral("parameter")).toString();
+    value = table.GetField(Field::parameter).toString();
     return true;
 }
 
@@ -491,17 +492,17 @@ void StartupSequence::readClientID()
     log(QStringLiteral("> Client name: ") + m_ws.program.ComputerName);
     RecordTable &clients = *m_ws.db.clientsTable;
     clients.SelectTable(TableId::Clients);
-    clients.OpenQuery(QStringLiteral("clientName") + QStringLiteral(" = ?"), QString());
+    clients.OpenQuery(Field::clientName + QStringLiteral(" = ?"), QString());
     clients.AddParameter(m_ws.program.ComputerName);
     if (clients.Status() == RecordStatus::Ok) {
-        m_ws.facts.ClientID = clients.GetField(QStringLiteral("clientID")).toInt();
+        m_ws.facts.ClientID = clients.GetField(Field::clientID).toInt();
     } else {
         log(QStringLiteral("> ClientID not found. Inserting new clientID"));
-        clients.SetField(QStringLiteral("clientName"), m_ws.program.ComputerName);
+        clients.SetField(Field::clientName, m_ws.program.ComputerName);
         clients.InsertRecord();
         const qint32 status = clients.Status();
         if (status == RecordStatus::Ok)
-            m_ws.facts.ClientID = clients.GetField(QStringLiteral("clientID")).toInt();
+            m_ws.facts.ClientID = clients.GetField(Field::clientID).toInt();
         log(QStringLiteral("> Insert record returned 0x") + hex(uint32_t(status)));
     }
     log(QStringLiteral("> ClientID: ") + QString::number(m_ws.facts.ClientID));

@@ -16,6 +16,7 @@ OSTRELLE_FIELD(operatorTemplateID);
 OSTRELLE_FIELD(deviceID);
 OSTRELLE_FIELD(cameraID);
 OSTRELLE_FIELD(clientID);
+OSTRELLE_FIELD(clientName);
 OSTRELLE_FIELD(cardNameID);
 OSTRELLE_FIELD(registrationNumber);
 OSTRELLE_FIELD(optionID);
