@@ -374,7 +374,8 @@ void frmUserList::searchCards()
     start.issueTo = start.startTo = start.expiryTo = NoExpiry;
     start.registrationTo = 0x7fffffff;
     start.roomTo = m_db.SystemParams && m_db.SystemParams->FiveDigits() ? 99999 : 9999;
-    const std::optional<CardSearchFilters> chosen = m_frameWindows.windows.searchCards({start, CardSearchPreset::None}, this);
+    const std::optional<CardSearchFilters> chosen =
+        m_frameWindows.windows.searchCards({start, CardSearchPreset::None}, this);
     if (!chosen)
         return;
     CardListWindow *list = OpenChild(m_frameWindows.frameHost, WindowKinds::CardList);

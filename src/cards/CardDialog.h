@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cards/CardReadBack.h"
-#include "ui/WindowContracts.h"
 #include "cards/Track2.h"
+#include "ui/WindowContracts.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "cards/GuestCardStore.h"
 
-#include "components/recordtable/RecordTable.h"
 #include "components/recordtable/FieldNames.h"
+#include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
 
 namespace {

@@ -145,9 +145,10 @@ frmMain::frmMain(ProgramServices &program, DatabaseServices &db, CardServers &ca
     if (!m_frameWindows.windows.has(QStringLiteral("frmEncoderSetup"))) {
         DatabaseServices *db = &m_db;
         ProgramServices *program = &m_program;
-        m_frameWindows.windows.addDialog(QStringLiteral("frmEncoderSetup"), [db, program](QWidget *parent) -> QDialog * {
-            return db->database ? CreateEncoderSetup(*db->database, program->LocalParams, parent) : nullptr;
-        });
+        m_frameWindows.windows.addDialog(
+            QStringLiteral("frmEncoderSetup"), [db, program](QWidget *parent) -> QDialog * {
+                return db->database ? CreateEncoderSetup(*db->database, program->LocalParams, parent) : nullptr;
+            });
     }
     m_previousBusy = m_session.frame.busy;
     m_session.frame.busy = this;

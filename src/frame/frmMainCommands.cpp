@@ -290,7 +290,8 @@ CardListWindow *frmMain::searchFirst(CardSearchPreset preset)
         return nullptr;
     // The list takes the filters of the search; cancelled, nothing opens.
     if (m_frameWindows.windows.hasCardSearch()) {
-        const std::optional<CardSearchFilters> chosen = m_frameWindows.windows.searchCards({std::nullopt, preset}, this);
+        const std::optional<CardSearchFilters> chosen =
+            m_frameWindows.windows.searchCards({std::nullopt, preset}, this);
         if (!chosen)
             return nullptr;
         ApplyCardSearch(*list, *chosen);

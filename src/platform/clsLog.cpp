@@ -10,9 +10,15 @@ void clsLog::Create(const QString &fileName, bool deleteExisting)
         QFile::remove(fileName); // a missing file is no error
 }
 
-void clsLog::AddString(const QString &text, bool append) { write(text, append, "clsLog.AddString"); }
+void clsLog::AddString(const QString &text, bool append)
+{
+    write(text, append, "clsLog.AddString");
+}
 
-void clsLog::Failed() { write(QStringLiteral("...FAILED"), true, "clsLog.Failed"); }
+void clsLog::Failed()
+{
+    write(QStringLiteral("...FAILED"), true, "clsLog.Failed");
+}
 
 void clsLog::write(const QString &text, bool append, const char *operation)
 {
@@ -43,10 +49,9 @@ void clsLog::write(const QString &text, bool append, const char *operation)
     }
     m_disabled = true;
     if (m_reporter) {
-        m_reporter(QStringLiteral("System Guru"),
-                   QStringLiteral("An unexpected error occured (%1).\r\n\r\n(%2) - %3")
-                       .arg(QLatin1String(operation))
-                       .arg(code)
-                       .arg(description));
+        m_reporter(QStringLiteral("System Guru"), QStringLiteral("An unexpected error occured (%1).\r\n\r\n(%2) - %3")
+                                                      .arg(QLatin1String(operation))
+                                                      .arg(code)
+                                                      .arg(description));
     }
 }

@@ -1,7 +1,7 @@
 #include "views/CardSearchQuery.h"
 
-#include "components/recordtable/RecordTable.h"
 #include "components/recordtable/FieldNames.h"
+#include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
 #include "core/OleDate.h"
 
