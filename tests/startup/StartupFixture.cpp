@@ -168,18 +168,9 @@ QStringList StartupTest::logLines() const
         ADD_FAILURE() << "no startup.log";
         return {};
     }
+    // The header ends at its empty line (its shape is the workstation test's).
     const QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QStringLiteral("\r\n"));
-    // Header: version, kind, creation time, operating system, an empty line.
-    EXPECT_GE(lines.size(), 5);
-    EXPECT_EQ(lines.value(0), QStringLiteral("// Ostrelle client version %1.%2.%3")
-                                  .arg(OSTRELLE_VERSION_MAJOR)
-                                  .arg(OSTRELLE_VERSION_MINOR)
-                                  .arg(OSTRELLE_VERSION_PATCH));
-    EXPECT_EQ(lines.value(1), QStringLiteral("// Startup logfile"));
-    EXPECT_TRUE(lines.value(2).startsWith(QStringLiteral("// Created: ")));
-    EXPECT_TRUE(lines.value(3).startsWith(QStringLiteral("// ")));
-    EXPECT_EQ(lines.value(4), QString());
-    return lines.mid(5);
+    return lines.mid(lines.indexOf(QString()) + 1);
 }
 
 void StartupTest::setMachineValue(const QString &name, const RegistryStore::Value &value, const QString &key)
