@@ -19,6 +19,17 @@ QString shippedTextLibrary()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libctexts.so"));
 }
 
+// The shipped texts, read the way the program reads them; null without the library.
+TextResources *shippedTexts()
+{
+    static TextResources *texts = [] {
+        auto *t = new TextResources;
+        t->setProgramPath(QCoreApplication::applicationDirPath());
+        return t->LoadTextLibrary() ? t : nullptr;
+    }();
+    return texts;
+}
+
 } // namespace
 
 QString StartupTest::templateDatabase(bool demoHotel)
@@ -28,9 +39,8 @@ QString StartupTest::templateDatabase(bool demoHotel)
     QString &path = paths[demoHotel ? 1 : 0];
     if (!path.isEmpty())
         return path;
-    TextResources texts;
-    texts.setProgramPath(QCoreApplication::applicationDirPath());
-    if (!texts.LoadTextLibrary()) {
+    TextResources *texts = shippedTexts();
+    if (!texts) {
         ADD_FAILURE() << "no text library beside the test program";
         return QString();
     }
@@ -40,8 +50,8 @@ QString StartupTest::templateDatabase(bool demoHotel)
     QString error;
     const bool opened = db.open(QStringLiteral("sqlite:") + file);
     FillOptions noHistory;
-    const bool created = opened && (demoHotel ? DbTool::createDemo(db, texts, noHistory, error)
-                                              : DbTool::createDatabase(db, texts, error));
+    const bool created = opened && (demoHotel ? DbTool::createDemo(db, *texts, noHistory, error)
+                                              : DbTool::createDatabase(db, *texts, error));
     if (!created) {
         ADD_FAILURE() << "template database: " << error.toStdString() << db.errorText().toStdString();
         return QString();
@@ -61,14 +71,7 @@ void StartupTest::useDemoHotel()
 
 QString Texts(int16_t number)
 {
-    // The shipped texts, read the way the program reads them.
-    static TextResources *texts = [] {
-        auto *t = new TextResources;
-        t->setProgramPath(QCoreApplication::applicationDirPath());
-        t->LoadTextLibrary();
-        return t;
-    }();
-    return texts->GetText(number);
+    return shippedTexts() ? shippedTexts()->GetText(number) : QString();
 }
 
 void StartupTest::SetUp()
