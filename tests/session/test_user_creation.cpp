@@ -130,11 +130,7 @@ TEST_P(UserCreationTest, ATakenIdentifierIsTriedAgainASecondLaterAtMostThreeTime
         {"one taken", {"240601120000ID"}, {}, "240601120001ID", 1},
         {"taken by a removed user", {}, {"240601120000ID"}, "240601120001ID", 1},
         {"two taken", {"240601120000ID", "240601120001ID"}, {}, "240601120002ID", 2},
-        {"three taken: the last is used anyway",
-         {"240601120000ID", "240601120001ID"},
-         {"240601120002ID"},
-         "240601120002ID",
-         2},
+        {"three taken: the last anyway", {"240601120000ID", "240601120001ID"}, {"240601120002ID"}, "240601120002ID", 2},
         {"a later one taken does not matter", {"240601120001ID"}, {}, "240601120000ID", 0},
     };
     const double start = now;
