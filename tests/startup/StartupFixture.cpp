@@ -151,9 +151,7 @@ StartupResult StartupTest::run(StartupEnvironment env)
     Workstation::Setup setup;
     setup.programPath = m_programDir;
     setup.registry = m_hives;
-    auto messages = std::make_unique<ScriptedMessages>();
-    m_messages = messages.get();
-    setup.messages = std::move(messages);
+    setup.messages = std::make_unique<ScriptedMessages>(); // an unscripted message fails the test
     m_ws = std::make_unique<Workstation>(std::move(setup));
     // A workstation user may read the machine's settings but not change them.
     m_ws->program.registryStore.setWritable(RegistryStore::Hive::LocalMachine, false);

@@ -56,7 +56,6 @@ public:
     QString m_instanceName;
     ClientSemaphore::Names m_semaphore;
     std::vector<Box> m_boxes;
-    ScriptedMessages *m_messages = nullptr; // the numbered messages of the workstation started last
 
     std::unique_ptr<Workstation> m_ws;
     std::unique_ptr<StartupSequence> m_startup;
