@@ -1,6 +1,6 @@
+#include "TestFiles.h"
 #include "session/Workstation.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -16,28 +16,18 @@ Workstation::Setup setupIn(const QTemporaryDir &dir)
     return setup;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 TEST(Workstation, StartupLogHeaderHasNoLeadingBreakAndEndsWithAnEmptyLine)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString logPath = dir.filePath(QStringLiteral("startup.log"));
-    {
-        QFile old(logPath);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("left over from the last run, and longer than the new header will ever be ........");
-    }
+    writeFile(logPath, "left over from the last run, and longer than the new header will ever be ........");
     Workstation ws(setupIn(dir));
     ws.program.OpenStartupLog();
     ws.program.StartupLog.AddString(QStringLiteral("Check for duplicate instance"));
     ws.program.StartupLog.Failed();
 
-    const QByteArray bytes = readAll(logPath);
+    const QByteArray bytes = readFile(logPath);
     const QRegularExpression shape(QStringLiteral("^// Ostrelle client version 1\\.14\\.0\\r\\n"
                                                   "// Startup logfile\\r\\n"
                                                   "// Created: [^\\r\\n]+\\r\\n"
