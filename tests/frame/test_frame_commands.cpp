@@ -3,8 +3,6 @@
 #include "RecordingWindow.h"
 #include "admin/AdminWindows.h"
 #include "cards/CardWindows.h"
-#include "components/cardserver/CardsIntf.h"
-#include "components/cardserver/VirtualDeviceFolder.h"
 #include "components/recordtable/RecordTable.h"
 #include "frame/HelpTopics.h"
 #include "session/Authority.h"
@@ -12,7 +10,6 @@
 #include "texts/Texts.h"
 #include "ui/HelpViewer.h"
 #include "ui/WindowNumbers.h"
-#include "ui/WindowPlacement.h"
 #include "ui/frmHelp.h"
 #include "views/ViewWindows.h"
 #include "views/frmCardSearchFilters.h"
@@ -20,7 +17,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDialog>
 #include <QEvent>
 #include <QFile>
 #include <QMdiArea>
@@ -121,8 +117,7 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
     EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 2);
 }
 
-// A list restores its stored placement before the frame shows it; inside the client area the
-// child window takes that position and the list keeps its size, and saving reads them back.
+// A list restores its stored placement before the frame shows it; its child window takes it over.
 TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
 {
     ws->frameWindows.windows.add(WindowKinds::UserList, [](QWidget *) {
@@ -139,12 +134,6 @@ TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
     QCoreApplication::processEvents();
     EXPECT_EQ(sub->pos(), QPoint(40, 30));
     EXPECT_EQ(sub->widget()->size(), QSize(500, 300));
-
-    sub->move(60, 45);
-    ASSERT_TRUE(SaveWindowPlacement(ws->program.registry, sub->widget(), QStringLiteral("dlgPlaced"), {}));
-    QWidget restored;
-    RestoreWindowPlacement(ws->program.registry, &restored, QStringLiteral("dlgPlaced"), 15, 15);
-    EXPECT_EQ(QRect(restored.pos(), restored.size()), QRect(60, 45, 500, 300));
 }
 
 TEST_P(FrameCommandTest, TheWindowMenuArrangesTheChildWindows)
@@ -375,8 +364,9 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
         const QString kind = QLatin1String(w.kind);
         QWidget *window = WidgetOf(ws->frameWindows.windows.create(kind));
         if (!window)
-            window = kind == QLatin1String("frmCardSearchFilters") ? new frmCardSearchFilters(ws->program, ws->db, ws->session)
-                                                                   : ws->frameWindows.windows.createDialog(kind);
+            window = kind == QLatin1String("frmCardSearchFilters")
+                         ? new frmCardSearchFilters(ws->program, ws->db, ws->session)
+                         : ws->frameWindows.windows.createDialog(kind);
         ASSERT_NE(window, nullptr) << w.kind;
         if (w.joiner)
             dynamic_cast<CardWindow *>(window)->setJoiner(true);

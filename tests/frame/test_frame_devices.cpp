@@ -64,21 +64,11 @@ protected:
         CardsIntf &cards = *ws->cardServers.firstCardsIntf;
         cards.NewCard();
         ASSERT_EQ(cards.SelectDevice(encoder), 0);
-        cards.BeginBlock(100);
-        cards.AddBlockValue(0);
-        cards.AddBlockValue(0);
-        cards.AddBlockValue(0);
-        cards.AddDoorRange(100, 0, 99999);
-        cards.SetImageOptionA(0);
-        cards.SetImageOptionB(0);
         cards.SetCardField(QStringLiteral("cardNameID"), cardNameID);
         cards.SetCardField(QStringLiteral("userID"), 1);
-        cards.SetCardField(QStringLiteral("issueTime"), now);
-        cards.SetCardField(QStringLiteral("startTime"), now);
+        for (const char *time : {"issueTime", "startTime"})
+            cards.SetCardField(QLatin1String(time), now);
         cards.SetCardField(QStringLiteral("expireTime"), now + 1);
-        cards.SetCardField(QStringLiteral("batteryWarningFlag"), qint16(0));
-        cards.SetCardField(QStringLiteral("track2"), QString());
-        cards.SetCardField(QStringLiteral("mainGuestRoom"), qint16(0));
         cards.SetCardField(QStringLiteral("numCards"), qint16(1));
         ASSERT_EQ(cards.EncodeCard(QStringLiteral("test card")), 0);
         ASSERT_TRUE(QTest::qWaitFor([&cards] { return !CardServerStatus::isBusy(cards.GetStatus()); }, 5000));
