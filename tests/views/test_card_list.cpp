@@ -122,12 +122,8 @@ TEST_P(CardSearchTest, ShowsTheColumnsWithTheirTexts)
         return model->displayText(smart, fields.indexOf(QLatin1String(field)));
     };
     EXPECT_EQ(text("registrationNumber"), QStringLiteral("0001B"));
-    EXPECT_EQ(text("status"), GetText(16001));
-    EXPECT_EQ(text("mainGuestRoom"), GetText(20804));
-    EXPECT_EQ(text("expireTime"), GetText(16131));
-    EXPECT_EQ(text("cancelOperatorAlphaID"), GetText(16125));
+    EXPECT_EQ(text("mainGuestRoom"), GetText(20804)) << "no main room";
     EXPECT_EQ(text("cardName"), QStringLiteral("Kind 260"));
-    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), GetText(20810));
 }
 
 TEST_P(CardSearchTest, RefreshesOnUserAndDoorChangesButNotOnAdditions)
@@ -159,58 +155,49 @@ TEST_P(CardSearchTest, RefreshesOnUserAndDoorChangesButNotOnAdditions)
     ws->session.notify.NotifyUsersRefresh(); // a closed list has left the subscribers
 }
 
-TEST_P(CardSearchTest, HandsTheChosenCardBackToTheCallingWindow)
+TEST_P(CardSearchTest, HandsTheChosenCardBackToTheCallingWindowAndPrintOffersTheListEntries)
 {
-    QWidget caller;
-    caller.setWindowTitle(QStringLiteral("Cancel card"));
-    qint32 chosen = 0;
     auto *cmdSelect = child<QPushButton>(list.get(), QStringLiteral("cmdSelect"));
     EXPECT_EQ(cmdSelect->text(), GetText(20805));
-
-    list->setChoiceRequest({&caller, [&chosen](qint32 number) { chosen = number; }, true});
-    list->show();
-    EXPECT_EQ(list->windowTitle(), GetText(20800) + QStringLiteral(" (Cancel card)"));
-    EXPECT_EQ(cmdSelect->text(), GetText(20806));
-    EXPECT_FALSE(cmdSelect->isEnabled()) << "no row yet";
-
-    CardSearchFilters f = allCards();
-    f.surname = QStringLiteral("Brown");
-    search(f);
-    ASSERT_TRUE(cmdSelect->isEnabled());
-    cmdSelect->click();
-    EXPECT_EQ(chosen, 0x2000);
-    EXPECT_EQ(list->caller(), nullptr);
-    EXPECT_EQ(list->windowTitle(), GetText(20800));
-    EXPECT_FALSE(list->isVisible()) << "autoClose closes the list";
-    EXPECT_TRUE(messages->shown().empty());
-}
-
-TEST_P(CardSearchTest, EnterAndDoubleClickChooseTheRowAndPrintOffersTheListEntries)
-{
     const struct
     {
         const char *what;
+        bool autoClose;
         std::function<void(RecordGrid &)> act;
     } rows[] = {
         // clang-format off
-        {"Enter", [](RecordGrid &grid) { QTest::keyClick(&grid, Qt::Key_Return); }},
-        {"double click", [](RecordGrid &grid) {
+        {"the select command", true, [cmdSelect](RecordGrid &) { cmdSelect->click(); }},
+        {"Enter", false, [](RecordGrid &grid) { QTest::keyClick(&grid, Qt::Key_Return); }},
+        {"double click", false, [](RecordGrid &grid) {
              const QPoint cell = grid.visualRect(grid.model()->index(0, 1)).center();
              QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell);
              QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, cell); }},
         // clang-format on
     };
     for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
         QWidget caller;
+        caller.setWindowTitle(QStringLiteral("Cancel card"));
         qint32 chosen = 0;
-        list->setChoiceRequest({&caller, [&chosen](qint32 number) { chosen = number; }, false});
+        list->setChoiceRequest({&caller, [&chosen](qint32 number) { chosen = number; }, row.autoClose});
         list->show();
+        EXPECT_EQ(list->windowTitle(), GetText(20800) + QStringLiteral(" (Cancel card)"));
+        EXPECT_EQ(cmdSelect->text(), GetText(20806));
+        if (row.autoClose) {
+            EXPECT_FALSE(cmdSelect->isEnabled()) << "no row yet";
+        }
         CardSearchFilters f = allCards();
         f.surname = QStringLiteral("Brown");
         search(f);
         row.act(list->grid());
-        EXPECT_EQ(chosen, 0x2000) << row.what;
+        EXPECT_EQ(chosen, 0x2000);
+        EXPECT_EQ(list->isVisible(), !row.autoClose) << "autoClose closes the list";
+        if (row.autoClose) {
+            EXPECT_EQ(list->caller(), nullptr);
+            EXPECT_EQ(list->windowTitle(), GetText(20800));
+        }
     }
+    EXPECT_TRUE(messages->shown().empty());
 
     QStringList offered;
     list->popupMenu().setChooser([&offered](const PopupMenu &menu, const QString &root, const QPoint &) {
@@ -329,28 +316,26 @@ class OpenCardTest : public CardListTest
 
 TEST_P(OpenCardTest, OpensTheCardInTheWindowOfItsKind)
 {
-    for (const char *kind : {"frmGuestCard", "frmFunctionCard"})
-        ws->frameWindows.windows.add(WindowKinds::card(QLatin1String(kind)),
-                                     [](QWidget *) { return new RecordingWindow; });
+    // The guest card's road from the list is followed in cards/test_guest_card_from_list.
+    ws->frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmFunctionCard")),
+                                 [](QWidget *) { return new RecordingWindow; });
     addCardName(262, QStringLiteral("Clearance card"));
     const struct
     {
         qint32 kind;
-        qint32 room;
         const char *window;
         QStringList calls;
         QVariant missingName; // -32254 with this name when no window shows the kind
     } rows[] = {
         // clang-format off
-        {256, 101, "frmGuestCard", {QStringLiteral("ReadCardImageBag"), QStringLiteral("Activate")}, {}},
-        {278, 0, "frmFunctionCard", {QStringLiteral("SetFunction 2"), QStringLiteral("ReadCardImageBag"), QStringLiteral("Activate")}, {}},
-        {262, 0, "", {}, QStringLiteral("Clearance card")},
-        {280, 0, "", {}, QStringLiteral("(280)")},
+        {278, "frmFunctionCard", {QStringLiteral("SetFunction 2"), QStringLiteral("ReadCardImageBag"), QStringLiteral("Activate")}, {}},
+        {262, "", {}, QStringLiteral("Clearance card")},
+        {280, "", {}, QStringLiteral("(280)")},
         // clang-format on
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.kind);
-        const qint32 number = issueCard(row.kind, row.room);
+        const qint32 number = issueCard(row.kind);
         ASSERT_NE(number, 0);
         frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
         CardSearchFilters f;
