@@ -9,11 +9,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QStatusBar>
-#include <QTabBar>
 #include <QToolBar>
 
 namespace {

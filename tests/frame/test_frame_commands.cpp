@@ -74,11 +74,12 @@ protected:
     CardSearchPreset filterMode = CardSearchPreset::None;
 };
 
-TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
+TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardAndTheWindowMenuTilesThem)
 {
     registerFake(QStringLiteral("frmUserList"));
     registerFake(QStringLiteral("frmDoorList"));
     logOnDesk({{kTable + 16, 1}, {kTable + 0, 1}});
+    frame->resize(900, 700);
     frame->show();
     const size_t number = size_t(WindowNumber::of(QStringLiteral("frmUserList")));
 
@@ -93,10 +94,23 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 
     trigger("mnuViewUserList");
     EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 1) << "opened a second time";
-    EXPECT_EQ(subWindows(), 2);
     EXPECT_FALSE(users->isMinimized()) << "a minimised dialog is restored";
     EXPECT_EQ(frame->mdiArea()->activeSubWindow(), users);
     EXPECT_GE(last.value(QStringLiteral("frmUserList"))->count(QStringLiteral("Activate")), 2);
+
+    const QRect space = frame->mdiArea()->viewport()->rect();
+    const QList<QMdiSubWindow *> subs = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 2);
+    trigger("mnuWindowTileHorizontal");
+    for (QMdiSubWindow *sub : subs)
+        EXPECT_EQ(sub->width(), space.width()) << "one above the other, each as wide as the area";
+    EXPECT_LT(subs.at(0)->y(), subs.at(1)->y());
+    EXPECT_EQ(subs.at(0)->x(), subs.at(1)->x());
+
+    trigger("mnuWindowTileVertical");
+    for (QMdiSubWindow *sub : subs)
+        EXPECT_EQ(sub->height(), space.height()) << "side by side, each as high as the area";
+    EXPECT_LT(subs.at(0)->x(), subs.at(1)->x());
 
     users->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -122,31 +136,6 @@ TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
     QCoreApplication::processEvents();
     EXPECT_EQ(sub->pos(), QPoint(40, 30));
     EXPECT_EQ(sub->widget()->size(), QSize(500, 300));
-}
-
-TEST_P(FrameCommandTest, TheWindowMenuTilesTheChildWindows)
-{
-    registerFake(QStringLiteral("frmUserList"));
-    registerFake(QStringLiteral("frmDoorList"));
-    logOnDesk({{kTable + 16, 1}, {kTable + 0, 1}});
-    frame->resize(900, 700);
-    frame->show();
-    trigger("mnuViewUserList");
-    trigger("mnuViewDoorList");
-    const QRect space = frame->mdiArea()->viewport()->rect();
-    const QList<QMdiSubWindow *> subs = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
-    ASSERT_EQ(subs.size(), 2);
-
-    trigger("mnuWindowTileHorizontal");
-    for (QMdiSubWindow *sub : subs)
-        EXPECT_EQ(sub->width(), space.width()) << "one above the other, each as wide as the area";
-    EXPECT_LT(subs.at(0)->y(), subs.at(1)->y());
-    EXPECT_EQ(subs.at(0)->x(), subs.at(1)->x());
-
-    trigger("mnuWindowTileVertical");
-    for (QMdiSubWindow *sub : subs)
-        EXPECT_EQ(sub->height(), space.height()) << "side by side, each as high as the area";
-    EXPECT_LT(subs.at(0)->x(), subs.at(1)->x());
 }
 
 TEST_P(FrameCommandTest, UnavailableDialogsAndMissingWindowsOpenNothing)

@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>

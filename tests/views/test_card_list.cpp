@@ -2,8 +2,8 @@
 #include "FindChild.h"
 #include "RecordingWindow.h"
 #include "components/cardserver/CardsIntf.h"
-#include "core/OleDate.h"
 #include "settings/clsSystemParams.h"
+#include "core/OleDate.h"
 #include "texts/Texts.h"
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
@@ -14,10 +14,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 
 namespace {
 

@@ -1,9 +1,7 @@
 #include "CardListFixture.h"
 #include "FindChild.h"
 #include "components/recordtable/RecordDatabase.h"
-#include "core/OleDate.h"
 #include "settings/clsSystemParams.h"
-#include "texts/Texts.h"
 #include "views/frmCardSearchFilters.h"
 
 #include <QComboBox>
