@@ -156,7 +156,7 @@ TEST_P(FrameDeviceTest, WithoutAHandheldUnitTheEncoderSelectionComesFirst)
     EXPECT_TRUE(messages->shown().empty()) << "no question without a unit";
 }
 
-TEST_P(FrameDeviceTest, AVerifiedCardOpensInTheDialogOfItsKind)
+TEST_P(FrameDeviceTest, AVerifiedCardOpensInTheDialogOfItsKindOrIsNamed)
 {
     int made = 0;
     RecordingWindow *dialog = nullptr;
@@ -172,10 +172,7 @@ TEST_P(FrameDeviceTest, AVerifiedCardOpensInTheDialogOfItsKind)
         << "a guest card shows the guest dialog out of joiner mode";
     EXPECT_EQ(frame->childWindow(QStringLiteral("frmGuestCard")), dialog);
     EXPECT_FALSE(ws->session.cardOperationInProgress);
-}
 
-TEST_P(FrameDeviceTest, ACardWithoutADialogIsNamed)
-{
     cardInSlot(260); // no employee card dialog in this program yet
     messages->expect(-32256);
     menuItem(QStringLiteral("mnuToolsVerifyMagCard"))->trigger();
