@@ -3,8 +3,6 @@
 #include "RecordingWindow.h"
 #include "admin/AdminWindows.h"
 #include "cards/CardWindows.h"
-#include "components/cardserver/CardsIntf.h"
-#include "components/cardserver/VirtualDeviceFolder.h"
 #include "components/recordtable/RecordTable.h"
 #include "frame/HelpTopics.h"
 #include "session/Authority.h"
@@ -12,7 +10,6 @@
 #include "texts/Texts.h"
 #include "ui/HelpViewer.h"
 #include "ui/WindowNumbers.h"
-#include "ui/WindowPlacement.h"
 #include "ui/frmHelp.h"
 #include "views/ViewWindows.h"
 #include "views/frmCardSearchFilters.h"
@@ -20,7 +17,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDialog>
 #include <QEvent>
 #include <QFile>
 #include <QMdiArea>
@@ -52,18 +48,6 @@ protected:
             return dialog;
         });
     }
-    // An operator who holds every right of the given rows.
-    void operatorWith(const QList<std::pair<qint32, qint32>> &rights)
-    {
-        addOperatorNamed(QStringLiteral("clerk"), 300);
-        for (const auto &[code, value] : rights) {
-            if (code >= kCard && code < kFunction)
-                addRight(300, code, 0, value);
-            else
-                addRight(300, code, value);
-        }
-        logOn({QStringLiteral("clerk")});
-    }
     void trigger(const char *item) { menuItem(QLatin1String(item))->trigger(); }
     int subWindows() const { return int(frame->mdiArea()->subWindowList().size()); }
     RecordingWindow *open(const QString &kind) const
@@ -90,11 +74,12 @@ protected:
     CardSearchPreset filterMode = CardSearchPreset::None;
 };
 
-TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
+TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardAndTheWindowMenuTilesThem)
 {
     registerFake(QStringLiteral("frmUserList"));
     registerFake(QStringLiteral("frmDoorList"));
-    operatorWith({{kTable + 16, 1}, {kTable + 0, 1}});
+    logOnDesk({{kTable + 16, 1}, {kTable + 0, 1}});
+    frame->resize(900, 700);
     frame->show();
     const size_t number = size_t(WindowNumber::of(QStringLiteral("frmUserList")));
 
@@ -109,57 +94,13 @@ TEST_P(FrameCommandTest, AnOpenDialogIsBroughtForwardInsteadOfOpenedTwice)
 
     trigger("mnuViewUserList");
     EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 1) << "opened a second time";
-    EXPECT_EQ(subWindows(), 2);
     EXPECT_FALSE(users->isMinimized()) << "a minimised dialog is restored";
     EXPECT_EQ(frame->mdiArea()->activeSubWindow(), users);
     EXPECT_GE(last.value(QStringLiteral("frmUserList"))->count(QStringLiteral("Activate")), 2);
 
-    users->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(ws->session.openDialogs.test(number)) << "unloading clears the flag";
-    trigger("mnuViewUserList");
-    EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 2);
-}
-
-// A list restores its stored placement before the frame shows it; inside the client area the
-// child window takes that position and the list keeps its size, and saving reads them back.
-TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
-{
-    ws->frameWindows.windows.add(WindowKinds::UserList, [](QWidget *) {
-        auto *dialog = new RecordingUserList;
-        dialog->move(40, 30);
-        dialog->resize(500, 300);
-        return dialog;
-    });
-    operatorWith({{kTable + 16, 1}});
-    frame->show();
-    trigger("mnuViewUserList");
-    QMdiSubWindow *sub = frame->mdiArea()->activeSubWindow();
-    ASSERT_NE(sub, nullptr);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(sub->pos(), QPoint(40, 30));
-    EXPECT_EQ(sub->widget()->size(), QSize(500, 300));
-
-    sub->move(60, 45);
-    ASSERT_TRUE(SaveWindowPlacement(ws->program.registry, sub->widget(), QStringLiteral("dlgPlaced"), {}));
-    QWidget restored;
-    RestoreWindowPlacement(ws->program.registry, &restored, QStringLiteral("dlgPlaced"), 15, 15);
-    EXPECT_EQ(QRect(restored.pos(), restored.size()), QRect(60, 45, 500, 300));
-}
-
-TEST_P(FrameCommandTest, TheWindowMenuArrangesTheChildWindows)
-{
-    registerFake(QStringLiteral("frmUserList"));
-    registerFake(QStringLiteral("frmDoorList"));
-    operatorWith({{kTable + 16, 1}, {kTable + 0, 1}});
-    frame->resize(900, 700);
-    frame->show();
-    trigger("mnuViewUserList");
-    trigger("mnuViewDoorList");
     const QRect space = frame->mdiArea()->viewport()->rect();
     const QList<QMdiSubWindow *> subs = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
     ASSERT_EQ(subs.size(), 2);
-
     trigger("mnuWindowTileHorizontal");
     for (QMdiSubWindow *sub : subs)
         EXPECT_EQ(sub->width(), space.width()) << "one above the other, each as wide as the area";
@@ -171,15 +112,36 @@ TEST_P(FrameCommandTest, TheWindowMenuArrangesTheChildWindows)
         EXPECT_EQ(sub->height(), space.height()) << "side by side, each as high as the area";
     EXPECT_LT(subs.at(0)->x(), subs.at(1)->x());
 
-    trigger("mnuWindowCascade");
-    EXPECT_NE(subs.at(0)->pos(), subs.at(1)->pos());
-    EXPECT_LT(subs.at(0)->width(), space.width());
+    users->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(ws->session.openDialogs.test(number)) << "unloading clears the flag";
+    trigger("mnuViewUserList");
+    EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 2);
+}
+
+// A list restores its stored placement before the frame shows it; its child window takes it over.
+TEST_P(FrameCommandTest, AChildWindowKeepsTheStoredPlacement)
+{
+    ws->frameWindows.windows.add(WindowKinds::UserList, [](QWidget *) {
+        auto *dialog = new RecordingUserList;
+        dialog->move(40, 30);
+        dialog->resize(500, 300);
+        return dialog;
+    });
+    logOnDesk({{kTable + 16, 1}});
+    frame->show();
+    trigger("mnuViewUserList");
+    QMdiSubWindow *sub = frame->mdiArea()->activeSubWindow();
+    ASSERT_NE(sub, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sub->pos(), QPoint(40, 30));
+    EXPECT_EQ(sub->widget()->size(), QSize(500, 300));
 }
 
 TEST_P(FrameCommandTest, UnavailableDialogsAndMissingWindowsOpenNothing)
 {
     registerFake(QStringLiteral("frmUserList"), false);
-    operatorWith({{kTable + 16, 1}, {kTable + 0, 1}});
+    logOnDesk({{kTable + 16, 1}, {kTable + 0, 1}});
 
     trigger("mnuViewUserList");
     EXPECT_EQ(created.value(QStringLiteral("frmUserList")), 1);
@@ -199,7 +161,7 @@ TEST_P(FrameCommandTest, CommandsPassTheirArguments)
 {
     for (const char *kind : {"frmGuestCard", "frmFunctionCard", "frmUserData"})
         registerFake(QLatin1String(kind));
-    operatorWith({{kCard + 256, 60}, {kCard + 257, 60}, {kCard + 277, 60}, {kTable + 16, 3}});
+    logOnDesk({{kCard + 256, 0, 60}, {kCard + 257, 0, 60}, {kCard + 277, 0, 60}, {kTable + 16, 3}});
 
     trigger("mnuACardsJoiner");
     RecordingWindow *guest = open(QStringLiteral("frmGuestCard"));
@@ -227,7 +189,7 @@ TEST_P(FrameCommandTest, CommandsPassTheirArguments)
 
 TEST_P(FrameCommandTest, TheContextMenuHoldsTheVisibleCommandsInGroups)
 {
-    operatorWith({{kTable + 16, 3}, {kCard + 269, 60}, {kCard + 270, 60}, {kFunction + 10, 0}, {kFunction + 3, 0}});
+    logOnDesk({{kTable + 16, 3}, {kCard + 269, 0, 60}, {kCard + 270, 0, 60}, {kFunction + 10, 0}, {kFunction + 3, 0}});
     const PopupMenu &menu = frame->contextMenu();
     EXPECT_EQ(menu.caption(QStringLiteral("H0")), QStringLiteral("HIDDEN"));
     EXPECT_EQ(menu.keys(QStringLiteral("H0")), QStringList({"VIEW", "ADD", "FUNCTION", "-", "T1", "T4"}));
@@ -244,7 +206,7 @@ TEST_P(FrameCommandTest, TheCardListOpensThroughItsSearchDialog)
 {
     registerFake(QStringLiteral("frmCardList"));
     registerFilter();
-    operatorWith({{kTable + 48, 1}});
+    logOnDesk({{kTable + 48, 1}});
 
     trigger("mnuViewCardList");
     EXPECT_EQ(filtersShown, 1);
@@ -277,7 +239,7 @@ TEST_P(FrameCommandTest, TheCardListOpensThroughItsSearchDialog)
 TEST_P(FrameCommandTest, ExpiringCardsAsksForTheDays)
 {
     registerFake(QStringLiteral("frmCardList"));
-    operatorWith({{kTable + 48, 1}});
+    logOnDesk({{kTable + 48, 1}});
     RecordingWindow *list = nullptr;
 
     // Cancelling the input box opens nothing.
@@ -294,8 +256,6 @@ TEST_P(FrameCommandTest, ExpiringCardsAsksForTheDays)
     trigger("mnuViewExpiringCards");
     list = open(QStringLiteral("frmCardList"));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(asked.title, GetText(-32764));
-    EXPECT_EQ(asked.message, GetText(-31488));
     EXPECT_EQ(asked.defaultText, QStringLiteral("7"));
     EXPECT_EQ(asked.allowedCharacters, QStringLiteral("0123456789"));
     const QList<qint32> expiring = {260, 261, 262, 263, 264, 265, 266, 267, 268,
@@ -310,7 +270,7 @@ TEST_P(FrameCommandTest, IncreaseOverrideSetsTheStepOfAllDoors)
 {
     addDoor(101, QStringLiteral("101"));
     addDoor(102, QStringLiteral("102"));
-    operatorWith({{kFunction + 19, 0}});
+    logOnDesk({{kFunction + 19, 0}});
     const auto steps = [this] {
         QList<int> values;
         RecordTable t(db);
@@ -346,7 +306,7 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
     ws->facts.HelpFilePath = qEnvironmentVariable("OSTRELLE_SOURCE_DIR") + QStringLiteral("/help");
     ws->facts.HelpAvailable = true;
     frame = std::make_unique<frmMain>(ws->program, ws->db, ws->cardServers, ws->session, ws->facts, ws->frameWindows);
-    operatorWith({{kTable + 16, 15}, {kTable + 48, 1}});
+    logOnDesk({{kTable + 16, 15}, {kTable + 48, 1}});
     EXPECT_TRUE(menuItem(QStringLiteral("mnuHelpSearch"))->isEnabled());
 
     trigger("mnuHelpContents");
@@ -375,8 +335,9 @@ TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)
         const QString kind = QLatin1String(w.kind);
         QWidget *window = WidgetOf(ws->frameWindows.windows.create(kind));
         if (!window)
-            window = kind == QLatin1String("frmCardSearchFilters") ? new frmCardSearchFilters(ws->program, ws->db, ws->session)
-                                                                   : ws->frameWindows.windows.createDialog(kind);
+            window = kind == QLatin1String("frmCardSearchFilters")
+                         ? new frmCardSearchFilters(ws->program, ws->db, ws->session)
+                         : ws->frameWindows.windows.createDialog(kind);
         ASSERT_NE(window, nullptr) << w.kind;
         if (w.joiner)
             dynamic_cast<CardWindow *>(window)->setJoiner(true);
@@ -426,7 +387,7 @@ TEST_P(FrameCommandTest, AMissingHelpPageIsReported)
     ws->facts.HelpAvailable = true;
     frame = std::make_unique<frmMain>(ws->program, ws->db, ws->cardServers, ws->session, ws->facts, ws->frameWindows);
     registerFake(QStringLiteral("frmUserList"));
-    operatorWith({{kTable + 16, 1}});
+    logOnDesk({{kTable + 16, 1}});
     trigger("mnuViewUserList");
     open(QStringLiteral("frmUserList"))->helpContext = 1202;
     messages->expect(0);

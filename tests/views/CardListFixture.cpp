@@ -37,7 +37,7 @@ void CardListTest::storeCard(const Card &c)
              .expireTime = c.expireTime});
 }
 
-qint32 CardListTest::issueCard(qint32 kind, qint32 room)
+qint32 CardListTest::issueCard(qint32 kind)
 {
     if (!ws->cardServers.firstCardsIntf) {
         m_encoder.install(db);
@@ -48,11 +48,6 @@ qint32 CardListTest::issueCard(qint32 kind, qint32 room)
     CardsIntf &c = *ws->cardServers.firstCardsIntf;
     c.SelectDevice(m_encoder.deviceID());
     c.NewCard();
-    if (room > 0) {
-        c.BeginBlock(97);
-        c.AddDoorRange(100, room, room);
-        c.SetCardField(QStringLiteral("mainGuestRoom"), room);
-    }
     c.SetCardField(QStringLiteral("cardNameID"), kind);
     c.SetCardField(QStringLiteral("userID"), 1);
     c.SetCardField(QStringLiteral("issueTime"), now);

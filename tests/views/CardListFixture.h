@@ -28,7 +28,7 @@ protected:
     };
     void storeCard(const Card &card);
     // A card written by the virtual encoder and stored by the card server; its stored number.
-    qint32 issueCard(qint32 kind, qint32 room);
+    qint32 issueCard(qint32 kind);
 
     // The stored numbers the list shows.
     static QSet<qint32> shown(frmCardList &list);

@@ -34,48 +34,30 @@ TEST_P(CardListWhere, ComposesTheTextAndBindsTheTextsLast)
     EXPECT_EQ(q.where.count(QLatin1Char('?')), q.parameters.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Filters, CardListWhere,
-    testing::Values(
-        WhereCase{"Current", [](CardSearchFilters &) {}, QStringLiteral(" and status in(1,2,3)"), {}},
-        WhereCase{"All",
-                  [](CardSearchFilters &f) { f.statusGroup = 0; },
-                  QStringLiteral(" and status >= 0 and status <= 5"),
-                  {}},
-        WhereCase{"Past", [](CardSearchFilters &f) { f.statusGroup = 2; }, QStringLiteral(" and status in(0,4,5)"), {}},
-        WhereCase{"TextsInFixedOrder",
-                  [](CardSearchFilters &f) {
-                      f.issuedBy = QStringLiteral("OP");
-                      f.firstname = QStringLiteral("An");
-                      f.alphaID = QStringLiteral("G1");
-                      f.surname = QStringLiteral("Sm");
-                  },
-                  QStringLiteral(" and status in(1,2,3) and alphaID like ? and surname like ? and firstname like ? "
-                                 "and issueOperatorAlphaID like ?"),
-                  {QStringLiteral("G1%"), QStringLiteral("Sm%"), QStringLiteral("An%"), QStringLiteral("OP%")}},
-        WhereCase{"EmptyTextsAddNothing",
-                  [](CardSearchFilters &f) { f.surname = QStringLiteral("Sm"); },
-                  QStringLiteral(" and status in(1,2,3) and surname like ?"),
-                  {QStringLiteral("Sm%")}},
-        WhereCase{"KindsAscendingWhileActive",
-                  [](CardSearchFilters &f) {
-                      f.kindFilterActive = true;
-                      f.setKind(271, true);
-                      f.setKind(256, true);
-                      f.setKind(280, true);
-                      f.setKind(281, true); // outside the kinds: ignored
-                  },
-                  QStringLiteral(" and status in(1,2,3) and cardNameID in(256,271,280)"),
-                  {}},
-        WhereCase{"FlagsWithoutActiveFilterAddNothing",
-                  [](CardSearchFilters &f) { f.setKind(256, true); },
-                  QStringLiteral(" and status in(1,2,3)"),
-                  {}},
-        WhereCase{"ActiveFilterWithoutKinds",
-                  [](CardSearchFilters &f) { f.kindFilterActive = true; },
-                  QStringLiteral(" and status in(1,2,3) and cardNameID in()"),
-                  {}}),
+const auto kKinds = [](CardSearchFilters &f) {
+    f.kindFilterActive = true;
+    for (qint32 kind : {271, 256, 280, 281}) // 281 is outside the kinds: ignored
+        f.setKind(kind, true);
+};
+const auto kTexts = [](CardSearchFilters &f) {
+    f.issuedBy = QStringLiteral("OP"), f.firstname = QStringLiteral("An");
+    f.alphaID = QStringLiteral("G1"), f.surname = QStringLiteral("Sm");
+};
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Filters, CardListWhere, testing::Values(
+    WhereCase{"Current", [](CardSearchFilters &) {}, QStringLiteral(" and status in(1,2,3)"), {}},
+    WhereCase{"All", [](CardSearchFilters &f) { f.statusGroup = 0; }, QStringLiteral(" and status >= 0 and status <= 5"), {}},
+    WhereCase{"Past", [](CardSearchFilters &f) { f.statusGroup = 2; }, QStringLiteral(" and status in(0,4,5)"), {}},
+    WhereCase{"TextsInFixedOrder", kTexts,
+              QStringLiteral(" and status in(1,2,3) and alphaID like ? and surname like ? and firstname like ? and issueOperatorAlphaID like ?"),
+              {QStringLiteral("G1%"), QStringLiteral("Sm%"), QStringLiteral("An%"), QStringLiteral("OP%")}},
+    WhereCase{"EmptyTextsAddNothing", [](CardSearchFilters &f) { f.surname = QStringLiteral("Sm"); }, QStringLiteral(" and status in(1,2,3) and surname like ?"), {QStringLiteral("Sm%")}},
+    WhereCase{"KindsAscendingWhileActive", kKinds, QStringLiteral(" and status in(1,2,3) and cardNameID in(256,271,280)"), {}},
+    WhereCase{"FlagsWithoutActiveFilterAddNothing", [](CardSearchFilters &f) { f.setKind(256, true); }, QStringLiteral(" and status in(1,2,3)"), {}},
+    WhereCase{"ActiveFilterWithoutKinds", [](CardSearchFilters &f) { f.kindFilterActive = true; }, QStringLiteral(" and status in(1,2,3) and cardNameID in()"), {}}),
     [](const testing::TestParamInfo<WhereCase> &info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(CardListQuery, BindsTheRangesInOrderWithEveryUpperDateAtTheEndOfItsDay)
 {
@@ -88,10 +70,7 @@ TEST(CardListQuery, BindsTheRangesInOrderWithEveryUpperDateAtTheEndOfItsDay)
     const QList<double> dates = {45000.0, 45010.0 + kEnd, 45001.0, 45011.0 + kEnd, 45002.0, 45443.0 + kEnd};
     for (int i = 0; i < dates.size(); ++i)
         EXPECT_DOUBLE_EQ(q.parameters.at(i).toDouble(), dates.at(i)) << i;
-    EXPECT_EQ(q.parameters.at(6).toInt(), 0x1A00);
-    EXPECT_EQ(q.parameters.at(7).toInt(), 0x1AFF);
-    EXPECT_EQ(q.parameters.at(8).toInt(), 100);
-    EXPECT_EQ(q.parameters.at(9).toInt(), 199);
+    EXPECT_EQ(q.parameters.mid(6), (QVariantList{0x1A00, 0x1AFF, 100, 199}));
 }
 
 } // namespace

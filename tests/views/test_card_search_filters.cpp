@@ -1,9 +1,7 @@
 #include "CardListFixture.h"
 #include "FindChild.h"
 #include "components/recordtable/RecordDatabase.h"
-#include "core/OleDate.h"
 #include "settings/clsSystemParams.h"
-#include "texts/Texts.h"
 #include "views/frmCardSearchFilters.h"
 
 #include <QComboBox>
@@ -54,34 +52,18 @@ TEST_P(SearchDialogTest, OKChoosesTheFieldsAsTheFilters)
         std::map<const char *, const char *> fields;
         std::function<void(CardSearchFilters &)> expected;
     } rows[] = {
+        // clang-format off
         {"empty fields are the widest search", {}, [](CardSearchFilters &) {}},
-        {"card number 1A is its 256 copies",
-         {{"txtRegFrom", "1a"}, {"txtRegTo", "1A"}},
-         [](CardSearchFilters &f) { f.registrationFrom = 0x1A00, f.registrationTo = 0x1AFF; }},
-        {"card numbers upside down are swapped",
-         {{"txtRegFrom", "1B"}, {"txtRegTo", "1A"}},
-         [](CardSearchFilters &f) { f.registrationFrom = 0x1A00, f.registrationTo = 0x1BFF; }},
-        {"only a lower card number",
-         {{"txtRegFrom", "FFFFF"}},
-         [](CardSearchFilters &f) { f.registrationFrom = 0x0FFFFF00; }},
-        {"dates",
-         {{"txtIssueFrom", "5/1/2024"}, {"txtExpiryTo", "2024-05-31"}},
-         [](CardSearchFilters &f) { f.issueFrom = 45413.0, f.expiryTo = 45443.0; }},
-        {"dates upside down are swapped",
-         {{"txtStartFrom", "5/31/2024"}, {"txtStartTo", "5/1/2024"}},
-         [](CardSearchFilters &f) { f.startFrom = 45413.0, f.startTo = 45443.0; }},
-        {"rooms upside down are swapped",
-         {{"txtRoomFrom", "300"}, {"txtRoomTo", "200"}},
-         [](CardSearchFilters &f) { f.roomFrom = 200, f.roomTo = 300; }},
-        {"an empty upper room",
-         {{"txtRoomFrom", "12"}, {"txtRoomTo", ""}},
-         [](CardSearchFilters &f) { f.roomFrom = 12; }},
-        {"texts as typed",
-         {{"txtAlphaID", "G1"}, {"txtSurname", "Sm"}, {"txtFirstname", "An"}, {"txtIssuedBy", "desk"}},
-         [](CardSearchFilters &f) {
-             f.alphaID = QStringLiteral("G1"), f.surname = QStringLiteral("Sm"), f.firstname = QStringLiteral("An");
-             f.issuedBy = QStringLiteral("desk");
-         }},
+        {"card number 1A is its 256 copies", {{"txtRegFrom", "1a"}, {"txtRegTo", "1A"}}, [](CardSearchFilters &f) { f.registrationFrom = 0x1A00, f.registrationTo = 0x1AFF; }},
+        {"card numbers upside down are swapped", {{"txtRegFrom", "1B"}, {"txtRegTo", "1A"}}, [](CardSearchFilters &f) { f.registrationFrom = 0x1A00, f.registrationTo = 0x1BFF; }},
+        {"only a lower card number", {{"txtRegFrom", "FFFFF"}}, [](CardSearchFilters &f) { f.registrationFrom = 0x0FFFFF00; }},
+        {"dates", {{"txtIssueFrom", "5/1/2024"}, {"txtExpiryTo", "2024-05-31"}}, [](CardSearchFilters &f) { f.issueFrom = 45413.0, f.expiryTo = 45443.0; }},
+        {"dates upside down are swapped", {{"txtStartFrom", "5/31/2024"}, {"txtStartTo", "5/1/2024"}}, [](CardSearchFilters &f) { f.startFrom = 45413.0, f.startTo = 45443.0; }},
+        {"rooms upside down are swapped", {{"txtRoomFrom", "300"}, {"txtRoomTo", "200"}}, [](CardSearchFilters &f) { f.roomFrom = 200, f.roomTo = 300; }},
+        {"an empty upper room", {{"txtRoomFrom", "12"}, {"txtRoomTo", ""}}, [](CardSearchFilters &f) { f.roomFrom = 12; }},
+        {"texts as typed", {{"txtAlphaID", "G1"}, {"txtSurname", "Sm"}, {"txtFirstname", "An"}, {"txtIssuedBy", "desk"}}, [](CardSearchFilters &f) {
+             f.alphaID = QStringLiteral("G1"), f.surname = QStringLiteral("Sm"), f.firstname = QStringLiteral("An"), f.issuedBy = QStringLiteral("desk"); }},
+        // clang-format on
     };
     for (const auto &row : rows) {
         auto dialog = makeDialog();
@@ -134,11 +116,9 @@ TEST_P(SearchDialogTest, OffersTheKindsTheOperatorMayIssueAndOperatorCardsOnlyWh
         QStringList shown;
         for (int i = 0; i < kinds->topLevelItemCount(); ++i)
             shown << kinds->topLevelItem(i)->text(0);
-        QStringList expected = {QStringLiteral("Kind 256"), QStringLiteral("Kind 258"), QStringLiteral("Kind 260"),
-                                QStringLiteral("Kind 262"), QStringLiteral("Kind 266")};
-        if (opCards)
-            expected << QStringLiteral("Kind 270");
-        expected << QStringLiteral("Kind 278");
+        QStringList expected = {"Kind 256", "Kind 258", "Kind 260", "Kind 262", "Kind 266", "Kind 270", "Kind 278"};
+        if (!opCards)
+            expected.removeAll(QStringLiteral("Kind 270"));
         EXPECT_EQ(shown, expected) << "NeedOpCardAtLogon " << opCards;
     }
 }
