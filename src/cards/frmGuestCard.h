@@ -37,13 +37,13 @@ public:
     qint32 cardNameID() const override;
 
     // Re-applies the room box's length and format.
-    Q_INVOKABLE void CheckRoomList();
+    void CheckRoomList();
     // Re-reads the default check-out hour.
-    Q_INVOKABLE void UpdateCheckOutTime();
+    void UpdateCheckOutTime();
     // The common-room list follows door changes.
-    Q_INVOKABLE void AddDoor(int doorID);
-    Q_INVOKABLE void UpdateDoor(int doorID);
-    Q_INVOKABLE void RemoveDoor(int doorID);
+    void AddDoor(int doorID);
+    void UpdateDoor(int doorID);
+    void RemoveDoor(int doorID);
 
     // clsIDoors
     void Add(int32_t doorID) override;
