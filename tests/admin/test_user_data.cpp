@@ -1,6 +1,5 @@
 #include "FindChild.h"
 #include "UserAdminFixture.h"
-#include "admin/AdminWindows.h"
 #include "admin/UserDataStore.h"
 #include "admin/frmUserData.h"
 #include "session/Logon.h"
@@ -314,19 +313,6 @@ TEST_P(UserDataTest, TheStoreAnswersAGoneUserAndARefusedStatementWithStatusAndTe
         EXPECT_FALSE(refused.errorText.isEmpty()) << "the operator sees why";
     }
     EXPECT_EQ(userID, 0);
-}
-
-TEST_P(UserDataTest, BothWindowsAreRegisteredByKind)
-{
-    logOn(15);
-    RegisterAdminWindows(*ws);
-    for (const char *kind : {"frmUserList", "frmUserData"}) {
-        SCOPED_TRACE(kind);
-        std::unique_ptr<QWidget> window(WidgetOf(ws->frameWindows.windows.create(QLatin1String(kind))));
-        ASSERT_NE(window, nullptr);
-        EXPECT_EQ(window->objectName(), QLatin1String(kind));
-        EXPECT_TRUE(window->inherits(kind));
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, UserDataTest, ::testing::Values("sqlite", "postgresql"));

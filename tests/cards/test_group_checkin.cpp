@@ -1,6 +1,5 @@
 #include "FindChild.h"
 #include "SessionFixture.h"
-#include "cards/CardWindows.h"
 #include "cards/frmGroupCheckIn.h"
 #include "components/recordtable/RecordTable.h"
 #include "platform/BusySignal.h"
@@ -398,16 +397,6 @@ TEST_P(GroupCheckInTest, AClosedDialogHearsNoMoreNotifications)
     dialog.reset();
     EXPECT_FALSE(ws->session.notify.UnsubscribeDoors(handle)) << "still listed for doors";
     EXPECT_FALSE(ws->session.notify.UnsubscribeDoorGroups(handle)) << "still listed for door areas";
-}
-
-TEST_P(GroupCheckInTest, TheCatalogOpensItByKind)
-{
-    RegisterCardWindows(*ws);
-    ASSERT_TRUE(ws->frameWindows.windows.has(QStringLiteral("frmGroupCheckIn")));
-    std::unique_ptr<QWidget> window(ws->frameWindows.windows.createDialog(QStringLiteral("frmGroupCheckIn")));
-    ASSERT_NE(qobject_cast<frmGroupCheckIn *>(window.get()), nullptr);
-    EXPECT_EQ(window->objectName(), QStringLiteral("frmGroupCheckIn"));
-    EXPECT_FALSE(window->property("Result").toBool());
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, GroupCheckInTest, ::testing::Values("sqlite", "postgresql"));
