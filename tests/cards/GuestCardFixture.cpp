@@ -51,12 +51,9 @@ void GuestCardTest::TearDown()
     SessionTest::TearDown();
 }
 
-qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint32 last, const QList<qint32> &common,
-                                double expireTime)
+CardIssue::Outcome GuestCardTest::encodeCard(CardIssue &issue, qint32 kind, qint32 mainRoom, qint32 first, qint32 last,
+                                             const QList<qint32> &common, double expireTime, qint32 numCards)
 {
-    QWidget owner;
-    CardIssue issue(ws->program, ws->cardServers, ws->session, &owner, frmGuestCard::kErrorCode);
-    issue.setPollInterval(0);
     EXPECT_TRUE(issue.begin());
     EXPECT_TRUE(issue.newCard());
     CardsIntf &c = issue.cards();
@@ -71,12 +68,21 @@ qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint
     fields.userID = 1;
     fields.issueTime = fields.startTime = now - 1.0 / 24;
     fields.expireTime = expireTime;
-    fields.numCards = 1;
+    fields.numCards = numCards;
     EXPECT_TRUE(issue.setFields(fields));
-    EXPECT_EQ(issue.encode(QStringLiteral("stored")), CardIssue::Outcome::Done);
+    return issue.encode(QStringLiteral("stored"));
+}
+
+qint32 GuestCardTest::storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint32 last, const QList<qint32> &common,
+                                double expireTime)
+{
+    QWidget owner;
+    CardIssue issue(ws->program, ws->cardServers, ws->session, &owner, frmGuestCard::kErrorCode);
+    issue.setPollInterval(0);
+    EXPECT_EQ(encodeCard(issue, kind, mainRoom, first, last, common, expireTime), CardIssue::Outcome::Done);
     issue.waitUntilReady();
     issue.finish();
-    return c.GetRegistrationNumber();
+    return issue.cards().GetRegistrationNumber();
 }
 
 void GuestCardTest::readLastCardBack()

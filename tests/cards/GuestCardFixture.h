@@ -2,6 +2,7 @@
 
 #include "SessionFixture.h"
 #include "TestEncoder.h"
+#include "cards/CardIssue.h"
 #include "components/cardserver/CardImage.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 
@@ -29,8 +30,11 @@ protected:
     void setWriteTime(int ms) { m_encoder.setWriteTime(ms); }
     void reinsertEjectedCard() { m_encoder.reinsertEjectedCard(); }
 
-    // A stored card made on the first card server without the dialog: block 97 with the given
-    // range and main room, block 98 with the common rooms. Returns the stored registration number.
+    // A card of the kind as far as the encode, without the dialog: block 97 with the given range
+    // and main room, block 98 with the common rooms.
+    CardIssue::Outcome encodeCard(CardIssue &issue, qint32 kind, qint32 mainRoom, qint32 first, qint32 last,
+                                  const QList<qint32> &common, double expireTime, qint32 numCards = 1);
+    // That card stored on the first card server; returns its registration number.
     qint32 storeCard(qint32 kind, qint32 mainRoom, qint32 first, qint32 last, const QList<qint32> &common,
                      double expireTime);
 
