@@ -68,44 +68,36 @@ TEST_P(UserDataTest, SavingANewUserStoresTheSevenFieldsAndAnnouncesIt)
     EXPECT_TRUE(messages->shown().empty());
 }
 
-TEST_P(UserDataTest, RequiredFieldsAreCheckedInOrder)
+TEST_P(UserDataTest, SavingRefusesMissingFieldsInOrderAndAnIdentifierInUse)
 {
     logOn(15);
+    addUser({QStringLiteral("G300"), QStringLiteral("Holm"), QStringLiteral("Ida")});
     const struct
     {
         const char *what;
         QStringList values;
         int focus;
+        int16_t message;
     } rows[] = {
-        {"no identifier", {QString(), QStringLiteral("Lind"), QStringLiteral("Maja")}, 0},
-        {"blank identifier", {QStringLiteral("  "), QString(), QStringLiteral("Maja")}, 0},
-        {"no surname", {QStringLiteral("G1"), QString(), QString()}, 1},
-        {"no first name", {QStringLiteral("G1"), QStringLiteral("Lind"), QString()}, 2},
+        {"no identifier", {QString(), QStringLiteral("Lind"), QStringLiteral("Maja")}, 0, -31221},
+        {"blank identifier", {QStringLiteral("  "), QString(), QStringLiteral("Maja")}, 0, -31221},
+        {"no surname", {QStringLiteral("G1"), QString(), QString()}, 1, -31221},
+        {"no first name", {QStringLiteral("G1"), QStringLiteral("Lind"), QString()}, 2, -31221},
+        {"identifier in use", {QStringLiteral("G300"), QStringLiteral("Berg"), QStringLiteral("Jon")}, 0, -31180},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         auto dialog = openDialog(0);
         fill(dialog.get(), row.values);
         messages->clear();
-        messages->expect(-31221);
+        messages->expect(row.message);
         click(dialog.get(), "cmdSave");
+        EXPECT_TRUE(messages->allAnswered());
         EXPECT_EQ(QApplication::focusWidget(), input(dialog.get(), row.focus));
         EXPECT_EQ(dialog->UserID(), 0);
     }
     EXPECT_EQ(usersWith(QStringLiteral("G1")), 0);
-}
-
-TEST_P(UserDataTest, AnIdentifierInUseIsRefused)
-{
-    logOn(15);
-    addUser({QStringLiteral("G300"), QStringLiteral("Holm"), QStringLiteral("Ida")});
-    auto dialog = openDialog(0);
-    fill(dialog.get(), {QStringLiteral("G300"), QStringLiteral("Berg"), QStringLiteral("Jon")});
-    messages->expect(-31180);
-    click(dialog.get(), "cmdSave");
-    EXPECT_EQ(dialog->UserID(), 0);
     EXPECT_EQ(usersWith(QStringLiteral("G300")), 1);
-    EXPECT_EQ(QApplication::focusWidget(), input(dialog.get(), 0));
 }
 
 TEST_P(UserDataTest, ARemovedUsersIdentifierOffersThatUserBack)
