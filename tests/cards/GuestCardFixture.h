@@ -1,13 +1,16 @@
 #pragma once
 
+#include "FindChild.h"
 #include "SessionFixture.h"
 #include "TestEncoder.h"
 #include "cards/CardIssue.h"
 #include "components/cardserver/CardImage.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 
+#include <QLineEdit>
 #include <QList>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 #include <functional>
@@ -65,3 +68,13 @@ private:
 // The image fields the dialog sets after the header, by name and type, in the order set (the
 // server adds the override number).
 QList<QPair<QString, CardFieldType>> BodyFields(const CardImage &image);
+
+// The dialog's edit box and command button of that name.
+inline QLineEdit *box(QWidget *form, const char *name)
+{
+    return child<QLineEdit>(form, QLatin1String(name));
+}
+inline QPushButton *command(QWidget *form, const char *name)
+{
+    return child<QPushButton>(form, QLatin1String(name));
+}

@@ -26,11 +26,6 @@ void tick(frmGuestCard *form, const QString &name)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
-QLineEdit *box(frmGuestCard *form, const char *name)
-{
-    return child<QLineEdit>(form, QLatin1String(name));
-}
-
 TEST_P(GuestCardTest, TheIssueCommandValidatesInAFixedOrderAndFocusesTheBoxAtFault)
 {
     using Prepare = std::function<void(frmGuestCard *)>;
@@ -83,7 +78,7 @@ TEST_P(GuestCardTest, TheIssueCommandValidatesInAFixedOrderAndFocusesTheBoxAtFau
         const QList<qint32> before = storedCards();
         for (const auto &[number, answer] : row.messages)
             messages->expect(number, answer);
-        child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+        command(form, "cmdMakeCard")->click();
 
         EXPECT_TRUE(messages->allAnswered());
         std::vector<int16_t> expected;
@@ -115,7 +110,7 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
     tick(form, QStringLiteral("Gym"));
     tick(form, QStringLiteral("Gym")); // and off again
     ASSERT_EQ(form->tickedCommonRooms(), (QList<qint32>{3, 1})) << "in list order: Bar, Pool";
-    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    command(form, "cmdMakeCard")->click();
     EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
 
     const QList<qint32> cards = storedCards();
@@ -141,7 +136,7 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
     EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, OleDate::wholeDay(now) + 3 + 11.0 / 24);
     EXPECT_EQ(prompts, QStringList{GetText(23500) + QStringLiteral(", 101")});
     EXPECT_FALSE(form->inputsLocked());
-    EXPECT_EQ(form->focusWidget(), child<QPushButton>(form, QStringLiteral("cmdMakeCard")));
+    EXPECT_EQ(form->focusWidget(), command(form, "cmdMakeCard"));
 }
 
 TEST_P(GuestCardTest, ACardWithoutARoomOpensTheTickedCommonRoomsOnly)
@@ -149,7 +144,7 @@ TEST_P(GuestCardTest, ACardWithoutARoomOpensTheTickedCommonRoomsOnly)
     frmGuestCard *form = openDialog();
     tick(form, QStringLiteral("Gym"));
     messages->expect(-32510, 0);
-    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    command(form, "cmdMakeCard")->click();
     EXPECT_TRUE(messages->allAnswered());
     EXPECT_EQ(messages->shown().size(), 1u);
     const QList<qint32> cards = storedCards();
@@ -167,7 +162,7 @@ TEST_P(GuestCardTest, AJoinerCardTakesOverTheGuestCardsRoomsAndCheckOut)
     watchPrompts();
     frmGuestCard *form = openDialog(true);
     EXPECT_EQ(form->windowTitle(), GetText(23501));
-    EXPECT_TRUE(child<QPushButton>(form, QStringLiteral("cmdGroupCheckIn"))->isHidden());
+    EXPECT_TRUE(command(form, "cmdGroupCheckIn")->isHidden());
     EXPECT_EQ(box(form, "txtNumNights")->text(), QString());
     EXPECT_EQ(box(form, "txtNumCards")->text(), QStringLiteral("1"));
     QLineEdit *room = box(form, "txtRoomNumber");
@@ -179,7 +174,7 @@ TEST_P(GuestCardTest, AJoinerCardTakesOverTheGuestCardsRoomsAndCheckOut)
     EXPECT_EQ(box(form, "txtCheckOut")->text(), CheckOutText(expiry));
     EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{3, 1}));
     EXPECT_EQ(form->connectedRooms(), (QList<qint32>{101, 102, 103, 104, 106, 107, 108}));
-    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    command(form, "cmdMakeCard")->click();
     EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
 
     const QList<qint32> cards = storedCards();
@@ -221,7 +216,7 @@ TEST_P(GuestCardTest, WithFamilyOnAJoinerKeepsOnlyTheFirstCommonRoomToChoose)
 
     // The guest card of another room that opens 103 makes a family joiner card for 103 alone.
     box(form, "txtRoomNumber")->setText(QStringLiteral("103"));
-    child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+    command(form, "cmdMakeCard")->click();
     EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
     EXPECT_EQ(form->tickedCommonRooms(), (QList<qint32>{2})) << "the guest card's common rooms";
     const CardImage image = storedImage(storedCards().back());
@@ -262,7 +257,7 @@ TEST_P(GuestCardTest, WingRoomsAreTypedAndShownWithTheirWingCode)
         EXPECT_EQ(form->roomNumber(), row.room);
         if (row.message)
             messages->expect(row.message);
-        child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+        command(form, "cmdMakeCard")->click();
         EXPECT_EQ(messages->shown().size(), row.message ? 1u : 0u);
         if (row.room != 0) {
             ASSERT_FALSE(prompts.isEmpty());
@@ -305,7 +300,7 @@ TEST_P(GuestCardTest, TheTrackTwoRequestIsBuiltOncePerRunWhenTicked)
         child<QCheckBox>(form, QStringLiteral("chkTrack2"))->setChecked(row.ticked);
         box(form, "txtRoomNumber")->setText(QStringLiteral("102"));
         const QList<qint32> before = storedCards();
-        child<QPushButton>(form, QStringLiteral("cmdMakeCard"))->click();
+        command(form, "cmdMakeCard")->click();
         EXPECT_TRUE(messages->allAnswered()) << "only the question for the room made before";
         EXPECT_EQ(prompts, row.prompts);
         const QList<qint32> after = storedCards();

@@ -47,7 +47,7 @@ TEST_P(GuestCardFromListTest, AStoredGuestCardOpensReadOnlyFromTheCardList)
     filters.roomFrom = filters.roomTo = 105;
     list.SetSearchFilters(filters);
     list.StartSearch();
-    auto *cmdSelect = child<QPushButton>(&list, QStringLiteral("cmdSelect"));
+    auto *cmdSelect = command(&list, "cmdSelect");
     ASSERT_TRUE(cmdSelect->isEnabled()) << "the card is listed and may be opened";
     cmdSelect->click();
 
@@ -59,7 +59,7 @@ TEST_P(GuestCardFromListTest, AStoredGuestCardOpensReadOnlyFromTheCardList)
     EXPECT_EQ(shown->windowTitle(), GetText(23500) + QStringLiteral(" - ") + RegistrationNumberText(number) +
                                         QStringLiteral(" (") + GetText(16001) + QLatin1Char(')'));
     EXPECT_TRUE(shown->inputsLocked());
-    EXPECT_EQ(child<QLineEdit>(shown, QStringLiteral("txtRoomNumber"))->text(), QStringLiteral("105"));
+    EXPECT_EQ(box(shown, "txtRoomNumber")->text(), QStringLiteral("105"));
 }
 
 // Window-level: the card list query and the card read-back are tested on both engines.

@@ -29,16 +29,6 @@ namespace {
 
 using GuestRules::CheckOutText;
 
-QLineEdit *box(QWidget *form, const char *name)
-{
-    return child<QLineEdit>(form, QLatin1String(name));
-}
-
-QPushButton *command(QWidget *form, const char *name)
-{
-    return child<QPushButton>(form, QLatin1String(name));
-}
-
 // The main rooms of the cards stored after the given ones, each once, in the order made.
 QList<qint32> roomsMadeAfter(RecordDatabase &db, const QList<qint32> &before)
 {
