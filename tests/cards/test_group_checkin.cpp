@@ -147,7 +147,7 @@ protected:
     static constexpr qint32 north = 1, east = 2, annex = 3;
 };
 
-TEST_P(GroupCheckInTest, ListsTheAreasByNameUnloadedAndUnticked)
+TEST_P(GroupCheckInTest, ListsTheAreasByNameUnloadedAndExpandingLoadsTheirGuestRoomsOnce)
 {
     open();
     EXPECT_EQ(texts(), QStringList({"Annex", "East", "North"}));
@@ -155,11 +155,6 @@ TEST_P(GroupCheckInTest, ListsTheAreasByNameUnloadedAndUnticked)
               QStringList({areaKey(annex) + ":E", QString::number(annex) + "AD", areaKey(east) + ":E",
                            QString::number(east) + "AD", areaKey(north) + ":E", QString::number(north) + "AD"}));
     EXPECT_EQ(busy.states, std::vector<int16_t>({1, 0}));
-}
-
-TEST_P(GroupCheckInTest, ExpandingLoadsTheGuestRoomsOfTheAreaOnce)
-{
-    open();
     click(areaKey(east));
     busy.states.clear();
     expand(east);
