@@ -121,14 +121,10 @@ TEST_P(GuestCardTest, AGuestCardCarriesItsRoomAndTheTickedCommonRoomsInOrder)
         {98, {}, {}, {{100, 3, 3}, {100, 1, 1}}},
     };
     EXPECT_EQ(image.blocks(), blocks);
-    using T = CardFieldType;
-    const QList<QPair<QString, CardFieldType>> fields = {
-        {QStringLiteral("mainGuestRoom"), T::Int32}, {QStringLiteral("userID"), T::Int32},
-        {QStringLiteral("startTime"), T::Date},      {QStringLiteral("batteryWarningFlag"), T::Int16},
-        {QStringLiteral("track2"), T::Text},         {QStringLiteral("numCards"), T::Int32},
-        {QStringLiteral("familyFlag"), T::Text},
-    };
-    EXPECT_EQ(BodyFields(image), fields);
+    // The room goes before the fields of the kind, whose order and types the card issue tests own.
+    const QList<QPair<QString, CardFieldType>> fields = BodyFields(image);
+    ASSERT_EQ(fields.size(), 7);
+    EXPECT_EQ(fields.front(), qMakePair(QStringLiteral("mainGuestRoom"), CardFieldType::Int32));
     EXPECT_EQ(image.GetCardField(QStringLiteral("cardNameID"))->integer, 256);
     EXPECT_EQ(image.GetCardField(QStringLiteral("userID"))->integer, 1);
     EXPECT_EQ(image.GetCardField(QStringLiteral("numCards"))->integer, 2);
