@@ -26,9 +26,6 @@ struct Session;
 class frmGroupCheckIn : public QDialog, public HelpContext
 {
     Q_OBJECT
-    Q_PROPERTY(bool Result READ Result)
-    Q_PROPERTY(int NumDoors READ NumDoors)
-    Q_PROPERTY(QList<int> SelectedDoors READ GetSelectedDoors)
 public:
     // Tree item data: the node key ("12A", "12AD", "305D"), the tick image ("W", "G", "E") and,
     // on area nodes, whether the rooms are loaded.
@@ -41,18 +38,18 @@ public:
     int HelpContextID() const override { return 1001; } // the guest card's page
 
     // Read by the caller after the dialog closed.
-    Q_INVOKABLE bool Result() const { return m_result; }
-    Q_INVOKABLE qint32 NumDoors() const { return qint32(m_selected.size()); }
-    Q_INVOKABLE QVector<qint32> GetSelectedDoors() const { return m_selected; }
+    bool Result() const { return m_result; }
+    qint32 NumDoors() const { return qint32(m_selected.size()); }
+    QVector<qint32> GetSelectedDoors() const { return m_selected; }
 
     // Change notifications of door areas and doors.
-    Q_INVOKABLE void AddDoorGroup(qint32 doorGroupID);
-    Q_INVOKABLE void UpdateDoorGroup(qint32 doorGroupID);
-    Q_INVOKABLE void RemoveDoorGroup(qint32 doorGroupID);
-    Q_INVOKABLE void AddDoor(qint32 doorID);
-    Q_INVOKABLE void AddDoors(qint32 firstDoorID, qint32 lastDoorID);
-    Q_INVOKABLE void UpdateDoor(qint32 doorID);
-    Q_INVOKABLE void RemoveDoor(qint32 firstDoorID, qint32 lastDoorID);
+    void AddDoorGroup(qint32 doorGroupID);
+    void UpdateDoorGroup(qint32 doorGroupID);
+    void RemoveDoorGroup(qint32 doorGroupID);
+    void AddDoor(qint32 doorID);
+    void AddDoors(qint32 firstDoorID, qint32 lastDoorID);
+    void UpdateDoor(qint32 doorID);
+    void RemoveDoor(qint32 firstDoorID, qint32 lastDoorID);
 
     // The node with this key, or nullptr.
     QTreeWidgetItem *node(const QString &key) const;

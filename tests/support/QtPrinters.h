@@ -8,8 +8,14 @@
 
 #include <ostream>
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QByteArray &b, std::ostream *os) { *os << '"' << b.toStdString() << '"'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray &b, std::ostream *os)
+{
+    *os << '"' << b.toStdString() << '"';
+}
 inline void PrintTo(const QStringList &l, std::ostream *os)
 {
     *os << '{';
