@@ -170,7 +170,7 @@ TEST(Messages, ErrorCodeBoxShowsTheCodeInHexadecimalBeforeTheText)
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown().front().text, QStringLiteral("-31230IEC-12B0\r\n\r\ncould not connect"));
     EXPECT_EQ(messages.shown().front().request.style, MessageStyle::Error);
-    EXPECT_EQ(Messages::errorCodeText(0x6789004B, QStringLiteral("x")), QStringLiteral("-31230IEC-6789004B\r\n\r\nx"));
+    EXPECT_EQ(Messages::errorCodeText(0x1234ABCD, QStringLiteral("x")), QStringLiteral("-31230IEC-1234ABCD\r\n\r\nx"));
 }
 
 } // namespace
