@@ -93,6 +93,24 @@ class UserListWindow : public ListWindow
 {
 };
 
+// The wing dialog: a stored wing by its code, or a new one.
+class WingDataWindow : public DataWindow
+{
+public:
+    virtual void setWingCode(const QString &wingCode) = 0;
+    // The wing was removed elsewhere: a dialog showing it closes.
+    virtual void NotifyRemove(const QString &wingCode) = 0;
+};
+
+// The door-area dialog: a stored area by its key, or a new one.
+class DoorAreaDataWindow : public DataWindow
+{
+public:
+    virtual void setDoorGroupID(qint32 doorGroupID) = 0;
+    // Closes the dialog once a new area is saved.
+    virtual void setCloseAfterSave(bool close) = 0;
+};
+
 class CardListWindow : public ListWindow
 {
 public:
@@ -119,6 +137,11 @@ namespace WindowKinds {
 inline const WindowKind<UserListWindow> UserList{QStringLiteral("frmUserList")};
 inline const WindowKind<UserDataWindow> UserData{QStringLiteral("frmUserData")};
 inline const WindowKind<CardListWindow> CardList{QStringLiteral("frmCardList")};
+inline const WindowKind<ListWindow> WingList{QStringLiteral("frmWingList")};
+inline const WindowKind<WingDataWindow> WingData{QStringLiteral("frmWingData")};
+inline const WindowKind<ListWindow> DoorAreaList{QStringLiteral("frmDoorAreaList")};
+inline const WindowKind<DoorAreaDataWindow> DoorAreaData{QStringLiteral("frmDoorAreaData")};
+inline const WindowKind<FrameChild> Override{QStringLiteral("frmOverride")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};
