@@ -48,11 +48,11 @@ MasterDataDialog::MasterDataDialog(const char *objectName, int windowNumber, qin
     connect(m_txtDescription, &QPlainTextEdit::textChanged, this, [this] { setChanged(true); });
     connect(m_cmdSave, &QPushButton::clicked, this, [this] {
         if (m_cmdSave->isEnabled() && !m_stored)
-            save();
+            saveRecord();
     });
     connect(m_cmdUpdate, &QPushButton::clicked, this, [this] {
         if (m_cmdUpdate->isEnabled() && m_stored)
-            update();
+            updateRecord();
     });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { UnloadWindow(this); });
     setStored(false);

@@ -38,8 +38,8 @@ protected:
     // Shows what a save came to; true when saved.
     bool showOutcome(const SaveOutcome &outcome);
     virtual void focusField(SaveOutcome::Focus focus) = 0;
-    virtual void save() = 0;
-    virtual void update() = 0;
+    virtual void saveRecord() = 0;
+    virtual void updateRecord() = 0;
 
     bool available();
     void activate();

@@ -83,7 +83,7 @@ void frmDoorAreaData::focusField(SaveOutcome::Focus focus)
         m_txtName->setFocus();
 }
 
-void frmDoorAreaData::save()
+void frmDoorAreaData::saveRecord()
 {
     DoorAreaStore::Area area = typed();
     if (!showOutcome(SaveNewDoorArea(m_store, area)))
@@ -96,7 +96,7 @@ void frmDoorAreaData::save()
     setDoorGroupID(area.doorGroupID);
 }
 
-void frmDoorAreaData::update()
+void frmDoorAreaData::updateRecord()
 {
     DoorAreaStore::Area area = typed();
     if (!showOutcome(UpdateDoorArea(m_store, area)))

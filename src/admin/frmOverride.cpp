@@ -67,13 +67,18 @@ frmOverride::frmOverride(ProgramServices &program, DatabaseServices &db, Session
     lblOffset->setObjectName(QStringLiteral("lblOffset"));
     lblOffset->setBuddy(m_cboOffset);
 
+    // The window is narrow by default: the file and offset above the rows, the commands below.
+    auto *source = new QHBoxLayout;
+    source->addWidget(m_cmdOpen);
+    source->addStretch(1);
+    source->addWidget(lblOffset);
+    source->addWidget(m_cboOffset);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(lblOffset);
-    buttons->addWidget(m_cboOffset);
     buttons->addStretch(1);
-    for (QPushButton *b : {m_cmdOpen, m_cmdSave, m_cmdClose})
-        buttons->addWidget(b);
+    buttons->addWidget(m_cmdSave);
+    buttons->addWidget(m_cmdClose);
     auto *layout = new QVBoxLayout(this);
+    layout->addLayout(source);
     layout->addWidget(m_lvwOverride, 1);
     layout->addLayout(buttons);
     RestoreWindowPlacement(program.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);

@@ -112,7 +112,7 @@ void frmWingData::refreshLists()
     }
 }
 
-void frmWingData::save()
+void frmWingData::saveRecord()
 {
     WingStore::Wing wing = typed();
     if (!showOutcome(SaveNewWing(m_store, wing, m_session.frame.busy)))
@@ -122,7 +122,7 @@ void frmWingData::save()
     setWingCode(wing.code);
 }
 
-void frmWingData::update()
+void frmWingData::updateRecord()
 {
     WingStore::Wing wing = typed();
     if (!showOutcome(UpdateWing(m_store, m_code, wing)))

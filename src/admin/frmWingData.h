@@ -31,8 +31,8 @@ public:
 
 protected:
     void focusField(SaveOutcome::Focus focus) override;
-    void save() override;
-    void update() override;
+    void saveRecord() override;
+    void updateRecord() override;
 
 private:
     WingStore::Wing typed() const;
