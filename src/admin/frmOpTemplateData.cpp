@@ -8,6 +8,7 @@
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
 #include "ui/FormTexts.h"
+#include "ui/grid/ListPrintMenu.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -86,7 +87,8 @@ frmOpTemplateData::frmOpTemplateData(ProgramServices &program, DatabaseServices 
       m_lvwCards(listControl(this, "lvwCards", {29621, 29622})),
       m_lvwDoorAreas(listControl(this, "lvwDoorAreas", {29623, 29624})), m_cmdNew(CommandButton(this, "cmdNew", 29625)),
       m_cmdSave(CommandButton(this, "cmdSave", 29626)), m_cmdUpdate(CommandButton(this, "cmdUpdate", 29627)),
-      m_cmdEdit(CommandButton(this, "cmdEdit", 29628)), m_cmdClose(CommandButton(this, "cmdClose", 29607))
+      m_cmdEdit(CommandButton(this, "cmdEdit", 29628)), m_cmdPrint(CommandButton(this, "cmdPrint", 29606)),
+      m_cmdClose(CommandButton(this, "cmdClose", 29607))
 {
     setObjectName(QStringLiteral("frmOpTemplateData"));
     buildControls();
@@ -94,6 +96,7 @@ frmOpTemplateData::frmOpTemplateData(ProgramServices &program, DatabaseServices 
     connect(m_cmdSave, &QPushButton::clicked, this, &frmOpTemplateData::cmdSave_Click);
     connect(m_cmdUpdate, &QPushButton::clicked, this, &frmOpTemplateData::cmdUpdate_Click);
     connect(m_cmdEdit, &QPushButton::clicked, this, &frmOpTemplateData::cmdEdit_Click);
+    connect(m_cmdPrint, &QPushButton::clicked, this, &frmOpTemplateData::cmdPrint_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { UnloadWindow(this); });
     connect(m_lvwDB, &QTreeWidget::itemChanged, this, &frmOpTemplateData::tableItemChanged);
     connect(m_lvwDoorAreas, &QTreeWidget::itemChanged, this, &frmOpTemplateData::doorAreaItemChanged);
@@ -151,6 +154,7 @@ void frmOpTemplateData::buildControls()
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_cmdNew);
+    buttons->addWidget(m_cmdPrint);
     buttons->addStretch(1);
     buttons->addWidget(m_cmdSave);
     buttons->addWidget(m_cmdUpdate);
@@ -354,6 +358,35 @@ void frmOpTemplateData::cmdEdit_Click()
         return;
     m_rights.validity[index] = chosen;
     showValidity(index);
+}
+
+void frmOpTemplateData::cmdPrint_Click()
+{
+    // The template as shown, unsaved changes included: one section per page of the dialog.
+    ListTable table{{GetText(29635), GetText(29636)}, {}};
+    auto section = [&table](int16_t caption) { table.rows.append({GetText(caption), QString()}); };
+    section(29612);
+    for (int row = 0; row < m_lvwDB->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem *item = m_lvwDB->topLevelItem(row);
+        QStringList rights;
+        for (int column = 1; column <= kRightColumns; ++column) {
+            if (item->checkState(column) == Qt::Checked)
+                rights << m_lvwDB->headerItem()->text(column);
+        }
+        table.rows.append({item->text(0), rights.join(QStringLiteral(", "))});
+    }
+    section(29613);
+    for (int row = 0; row < m_lvwCards->topLevelItemCount(); ++row)
+        table.rows.append({m_lvwCards->topLevelItem(row)->text(0), m_lvwCards->topLevelItem(row)->text(1)});
+    section(29614);
+    for (const QCheckBox *box : m_chkMisc) {
+        if (box->isChecked())
+            table.rows.append({box->text().remove(QLatin1Char('&')), GetText(kAllowedMark)});
+    }
+    section(29615);
+    for (const DoorAreaMark &area : std::as_const(m_doorAreas))
+        table.rows.append({area.name, GetText(area.barred ? kBarredMark : kAllowedMark)});
+    printTableOnDefaultPrinter(table, windowTitle(), *m_program.messages, QString(), this);
 }
 
 void frmOpTemplateData::setChoiceRequest(const ChoiceRequest &request)

@@ -95,6 +95,7 @@ private:
     void cmdSave_Click();
     void cmdUpdate_Click();
     void cmdEdit_Click();
+    void cmdPrint_Click();
     void tableItemChanged(QTreeWidgetItem *item, int column);
     void doorAreaItemChanged(QTreeWidgetItem *item, int column);
     void afterUpdate();
@@ -115,6 +116,7 @@ private:
     QPushButton *m_cmdSave;
     QPushButton *m_cmdUpdate;
     QPushButton *m_cmdEdit;
+    QPushButton *m_cmdPrint;
     QPushButton *m_cmdClose;
     QPointer<QWidget> m_caller;
     std::function<void(qint32)> m_handBack;
