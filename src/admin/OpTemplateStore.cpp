@@ -164,9 +164,10 @@ OpTemplateResult OpTemplateStore::findNamed(const QString &name, qint32 except, 
     return found;
 }
 
-OpTemplateResult OpTemplateStore::create(const OpTemplateRecord &record, qint32 &templateID)
+OpTemplateResult OpTemplateStore::create(OpTemplateRecord &record, qint32 &templateID)
 {
     templateID = 0;
+    record.noteID = 0;
     RecordTable &t = m_rows;
     qint32 noteID = 0;
     if (!record.description.isEmpty()) {
@@ -184,6 +185,7 @@ OpTemplateResult OpTemplateStore::create(const OpTemplateRecord &record, qint32 
     const OpTemplateResult inserted = result(t, kTemplateNotSaved);
     if (inserted.ok()) {
         templateID = t.GetField(Field::operatorTemplateID).toInt();
+        record.noteID = noteID;
     } else if (noteID != 0) {
         t.SelectTable(TableId::Notes);
         t.SetField(Field::noteID, noteID);

@@ -74,8 +74,8 @@ public:
     // The first template but except whose name is the same (SameTemplateName); 0 when none.
     OpTemplateResult findNamed(const QString &name, qint32 except, qint32 &templateID);
     // The description first, then the template; a template that cannot be stored takes its note
-    // along.
-    OpTemplateResult create(const OpTemplateRecord &record, qint32 &templateID);
+    // along. record.noteID follows.
+    OpTemplateResult create(OpTemplateRecord &record, qint32 &templateID);
     // The description is updated, added or, emptied, removed; record.noteID follows.
     OpTemplateResult change(qint32 templateID, OpTemplateRecord &record);
     // Tables 0 to 68, card kinds 256 to 280, functions 0 to 21, then the door areas in the order

@@ -485,7 +485,7 @@ void frmOpTemplateData::cmdSave_Click()
 {
     if (m_templateID != 0 || !m_cmdSave->isEnabled())
         return;
-    const OpTemplateRecord typed = record();
+    OpTemplateRecord typed = record();
     qint32 namesake = 0;
     if (typed.name.isEmpty()) {
         m_program.messages->error(kNameMissing, {}, {}, this);
@@ -508,10 +508,11 @@ void frmOpTemplateData::cmdSave_Click()
         saved = m_store.writeRights(templateID, m_rights, m_doorAreas, RightsWrite::NewTemplate);
     setBusy(false);
     if (templateID != 0) {
-        // The template exists even when some of its rows failed: Update writes them again.
+        // The template exists even when some of its rows failed: the dialog keeps what was
+        // ticked, and Update writes the rows again.
         m_templateID = templateID;
         m_shownAreasOf = templateID;
-        load(templateID);
+        m_stored = typed;
         showMode();
         m_session.notify.NotifyOperatorTemplateAdded(templateID);
     }

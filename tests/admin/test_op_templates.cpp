@@ -57,7 +57,8 @@ protected:
     qint32 create(const QString &name)
     {
         qint32 id = 0;
-        EXPECT_TRUE(store.create({name}, id).ok());
+        OpTemplateRecord record{name};
+        EXPECT_TRUE(store.create(record, id).ok());
         return id;
     }
     QList<DoorAreaMark> areasOf(qint32 id)
@@ -219,6 +220,8 @@ TEST_P(OpTemplateWindowTest, SaveRefusesANameTakenInAnotherCaseThenStoresTheTemp
     EXPECT_EQ(rowCount(TableId::Notes, QStringLiteral("noteText = ?"), {QStringLiteral("Night shift")}), 1);
     EXPECT_EQ(log.entries, QStringList{QStringLiteral("add %1").arg(id)});
     EXPECT_FALSE(child<QPushButton>(&dialog, QStringLiteral("cmdUpdate"))->isHidden());
+    click(&dialog, "cmdUpdate");
+    EXPECT_EQ(rowCount(TableId::Notes), 1) << "an update rewrites the template's own note";
 }
 
 TEST_P(OpTemplateWindowTest, UpdateRefusesTheOwnTemplateAndReloadsTheRightsAfterAnother)
