@@ -2,11 +2,14 @@
 
 #include "admin/frmDoorAreaData.h"
 #include "admin/frmDoorAreaList.h"
+#include "admin/frmOpTemplateData.h"
+#include "admin/frmOpTemplateList.h"
 #include "admin/frmOverride.h"
 #include "admin/frmUserData.h"
 #include "admin/frmUserList.h"
 #include "admin/frmWingData.h"
 #include "admin/frmWingList.h"
+#include "admin/frmXrefOpTemplate.h"
 #include "session/Workstation.h"
 
 void RegisterAdminWindows(Workstation &ws)
@@ -31,5 +34,14 @@ void RegisterAdminWindows(Workstation &ws)
     });
     ws.frameWindows.windows.add(WindowKinds::Override, [&ws](QWidget *parent) {
         return new frmOverride(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::OpTemplateData, [&ws](QWidget *parent) {
+        return new frmOpTemplateData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmOpTemplateList")}, [&ws](QWidget *parent) {
+        return new frmOpTemplateList(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmXrefOpTemplate")}, [&ws](QWidget *parent) {
+        return new frmXrefOpTemplate(ws.program, ws.db, ws.session, ws.frameWindows, parent);
     });
 }

@@ -80,6 +80,13 @@ public:
     virtual void setUserID(qint32 userID) = 0;
 };
 
+// The operator-template dialog: a stored template, or a new one (0).
+class OpTemplateDataWindow : public DataWindow
+{
+public:
+    virtual void setOperatorTemplateID(qint32 operatorTemplateID) = 0;
+};
+
 // A list of records that may also serve another window as a chooser.
 class ListWindow : public virtual FrameChild
 {
@@ -142,6 +149,7 @@ inline const WindowKind<WingDataWindow> WingData{QStringLiteral("frmWingData")};
 inline const WindowKind<ListWindow> DoorAreaList{QStringLiteral("frmDoorAreaList")};
 inline const WindowKind<DoorAreaDataWindow> DoorAreaData{QStringLiteral("frmDoorAreaData")};
 inline const WindowKind<FrameChild> Override{QStringLiteral("frmOverride")};
+inline const WindowKind<OpTemplateDataWindow> OpTemplateData{QStringLiteral("frmOpTemplateData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};
