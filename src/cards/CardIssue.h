@@ -61,6 +61,9 @@ public:
     // Statuses the dialog also shows without its error code (the guest dialog adds
     // CardServerStatus::Reserved67900037).
     void addPlainStatus(int32_t status) { m_extraPlain.push_back(status); }
+    // Status ValidCardInEncoder shown as an error with the dialog's code, not asked about (the
+    // suite and future-arrival dialogs).
+    void setValidCardIsError(bool error) { m_validCardIsError = error; }
     // Locks (true) and unlocks the dialog's inputs.
     void setLockInputs(std::function<void(bool locked)> lock) { m_lock = std::move(lock); }
     // The command that gets the focus when the run ends.
@@ -78,7 +81,7 @@ public:
     // Empties the image and makes sure of the encoder, opening the encoder selection when there is
     // none; false (without a message) when there is still none.
     bool newCard();
-    // The image options and the fields after the last block. A validity (issue to expiry) longer
+    // The image options and the fields after the last block. A validity (start to expiry) longer
     // than the operator may give the kind is refused with message -31225 and nothing is set: every
     // card of every kind passes here, whichever box its expiry came from. A card that does not
     // expire (NoExpiry) is left to its dialog's own check.
@@ -133,4 +136,5 @@ private:
     int32_t m_lastStatus = 0;
     double m_validExpire = 0;
     bool m_reencode = false;
+    bool m_validCardIsError = false;
 };
