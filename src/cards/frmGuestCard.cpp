@@ -612,7 +612,7 @@ void frmGuestCard::showCard(const CardReadBack &card)
         ranges.push_back({block, {first, last}});
     }
     tickRanges(common);
-    showRoomRanges(ranges);
+    showRoomRanges(card, ranges);
 }
 
 void frmGuestCard::leaveReadBack()

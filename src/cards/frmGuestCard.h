@@ -100,7 +100,7 @@ protected:
     // The room block of one card of the run (the common-room block follows).
     virtual void addRoomBlock(CardsIntf &cards, qint32 room, bool joiner, const QList<qint32> &connected);
     // A card read back: its door ranges as (block, range), after the common rooms are ticked.
-    virtual void showRoomRanges(const QList<QPair<qint32, GuestRules::RoomRange>> &) {}
+    virtual void showRoomRanges(const CardReadBack &, const QList<QPair<qint32, GuestRules::RoomRange>> &) {}
     virtual void cmdMakeCard_Click();
     virtual void clearFields();
 

@@ -126,18 +126,10 @@ void frmSuiteCard::suiteList_Click(QListWidgetItem *item)
         setTicked(item, !isTicked(item));
 }
 
-void frmSuiteCard::showRoomRanges(const QList<QPair<qint32, GuestRules::RoomRange>> &ranges)
+void frmSuiteCard::showRoomRanges(const CardReadBack &card, const QList<QPair<qint32, GuestRules::RoomRange>> &ranges)
 {
-    // The lists around the card's main room (the first range of its room block), ticked where
-    // the room block opens them.
-    qint32 main = 0;
-    for (const auto &[block, range] : ranges) {
-        if (block == kGuestBlock) {
-            main = range.first;
-            break;
-        }
-    }
-    fillSuiteLists(main);
+    // The lists around the card's main room, ticked where its room block opens them.
+    fillSuiteLists(card.mainGuestRoom);
     for (QListWidget *list : {m_lvwSuiteLeft, m_lvwSuiteRight}) {
         for (int row = 0; row < list->count(); ++row) {
             QListWidgetItem *item = list->item(row);

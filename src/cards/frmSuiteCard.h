@@ -26,7 +26,7 @@ public:
 
 protected:
     void mainRoomChanged(qint32 room) override;
-    void showRoomRanges(const QList<QPair<qint32, GuestRules::RoomRange>> &ranges) override;
+    void showRoomRanges(const CardReadBack &card, const QList<QPair<qint32, GuestRules::RoomRange>> &ranges) override;
     void cmdMakeCard_Click() override;
     void clearFields() override;
 
