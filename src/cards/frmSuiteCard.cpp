@@ -109,6 +109,45 @@ void frmSuiteCard::fillSuiteLists(qint32 room)
     fillList(m_lvwSuiteRight, neighbours.right);
 }
 
+void frmSuiteCard::refreshSuiteLists()
+{
+    // A card shown read-back keeps the lists it was shown with.
+    if (showsReadBack())
+        return;
+    const QList<qint32> ticked = tickedSuiteRooms();
+    fillSuiteLists(m_room);
+    for (QListWidget *list : {m_lvwSuiteLeft, m_lvwSuiteRight}) {
+        for (int row = 0; row < list->count(); ++row) {
+            if (ticked.contains(list->item(row)->data(kDoorRole).toInt()))
+                setTicked(list->item(row), true);
+        }
+    }
+}
+
+void frmSuiteCard::AddRange(int32_t firstDoorID, int32_t lastDoorID)
+{
+    frmGuestCard::AddRange(firstDoorID, lastDoorID);
+    refreshSuiteLists();
+}
+
+void frmSuiteCard::Update(int32_t doorID, int32_t second)
+{
+    frmGuestCard::Update(doorID, second);
+    refreshSuiteLists();
+}
+
+void frmSuiteCard::Remove(int32_t firstDoorID, int32_t lastDoorID)
+{
+    frmGuestCard::Remove(firstDoorID, lastDoorID);
+    refreshSuiteLists();
+}
+
+void frmSuiteCard::Refresh()
+{
+    frmGuestCard::Refresh();
+    refreshSuiteLists();
+}
+
 void frmSuiteCard::fillList(QListWidget *list, const QList<RoomCardRules::SuiteRoom> &rooms)
 {
     list->clear();

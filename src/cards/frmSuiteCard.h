@@ -24,6 +24,12 @@ public:
     QList<qint32> rightRooms() const;
     QList<qint32> tickedSuiteRooms() const;
 
+    // clsIDoors: the suite lists follow door changes as the common rooms do, keeping their ticks.
+    void AddRange(int32_t firstDoorID, int32_t lastDoorID) override;
+    void Update(int32_t doorID, int32_t second) override;
+    void Remove(int32_t firstDoorID, int32_t lastDoorID) override;
+    void Refresh() override;
+
 protected:
     void mainRoomChanged(qint32 room) override;
     void showRoomRanges(const CardReadBack &card, const QList<QPair<qint32, GuestRules::RoomRange>> &ranges) override;
@@ -33,6 +39,7 @@ protected:
 private:
     static QList<qint32> doorsOf(const QListWidget *list, bool tickedOnly);
     void fillSuiteLists(qint32 room);
+    void refreshSuiteLists();
     void fillList(QListWidget *list, const QList<RoomCardRules::SuiteRoom> &rooms);
     void suiteList_Click(QListWidgetItem *item);
     bool validateSuite(qint32 &room, double &expireTime);
