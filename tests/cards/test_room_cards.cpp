@@ -19,6 +19,13 @@
 namespace {
 
 using GuestRules::CheckOutText;
+using enum CardFieldType;
+using Fields = QList<QPair<QString, CardFieldType>>;
+
+QPair<QString, CardFieldType> field(const char *name, CardFieldType type)
+{
+    return {QLatin1String(name), type};
+}
 
 class RoomCardTest : public GuestCardTest
 {
@@ -38,7 +45,6 @@ protected:
     }
     void TearDown() override
     {
-        delete form.data();
         for (QWidget *w : QApplication::topLevelWidgets())
             if (qobject_cast<CardDialog *>(w))
                 delete w;
@@ -77,18 +83,6 @@ protected:
         EXPECT_EQ(made.size(), count);
         return made.isEmpty() ? CardImage() : storedImage(made.front());
     }
-    QStringList fieldNames(const CardImage &image)
-    {
-        QStringList names;
-        for (const auto &field : BodyFields(image))
-            names << field.first + QLatin1Char(':') + QString::number(int(field.second));
-        return names;
-    }
-    static QString field(CardFieldType type, const char *name)
-    {
-        return QLatin1String(name) + QLatin1Char(':') + QString::number(int(type));
-    }
-
     QPointer<CardDialog> form;
 };
 
@@ -119,11 +113,9 @@ TEST_P(RoomCardTest, ASuiteCardOpensItsMainRoomAndTheTickedNeighboursOnce)
     const QList<CardBlock> blocks = {{97, {}, {}, {{100, 103, 103}, {100, 100, 100}, {100, 106, 106}}},
                                      {98, {}, {}, {{100, 1, 1}}}};
     EXPECT_EQ(image.blocks(), blocks);
-    EXPECT_EQ(fieldNames(image),
-              (QStringList{field(CardFieldType::Int32, "mainGuestRoom"), field(CardFieldType::Int32, "userID"),
-                           field(CardFieldType::Date, "startTime"), field(CardFieldType::Int16, "batteryWarningFlag"),
-                           field(CardFieldType::Text, "track2"), field(CardFieldType::Int32, "numCards"),
-                           field(CardFieldType::Int16, "familyFlag")}));
+    EXPECT_EQ(BodyFields(image), (Fields{field("mainGuestRoom", Int32), field("userID", Int32),
+                                         field("startTime", Date), field("batteryWarningFlag", Int16),
+                                         field("track2", Text), field("numCards", Int32), field("familyFlag", Int16)}));
     EXPECT_EQ(image.GetCardField(QStringLiteral("cardNameID"))->integer, 258);
     EXPECT_EQ(image.GetCardField(QStringLiteral("numCards"))->integer, 2);
 }
@@ -145,7 +137,7 @@ TEST_P(RoomCardTest, AFutureArrivalCardIsValidFromItsCheckIn)
     const CardImage image = madeCard(before, 2);
     const QList<CardBlock> blocks = {{99, {}, {checkIn}, {{100, 101, 101}}}, {98, {}, {}, {}}};
     EXPECT_EQ(image.blocks(), blocks);
-    EXPECT_EQ(fieldNames(image).back(), field(CardFieldType::Text, "familyFlag"));
+    EXPECT_EQ(BodyFields(image).back(), field("familyFlag", Text));
     EXPECT_EQ(image.GetCardField(QStringLiteral("cardNameID"))->integer, 259);
     EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("startTime"))->date, checkIn);
     EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, OleDate::wholeDay(now) + 8 + 11.0 / 24);
@@ -166,10 +158,9 @@ TEST_P(RoomCardTest, AOneTimeCardOpensItsDoorRangeUntilTheHoursRunOut)
 
     const CardImage image = madeCard(before);
     EXPECT_EQ(image.blocks(), (QList<CardBlock>{{106, {}, {}, {{100, 101, 108}}}}));
-    EXPECT_EQ(fieldNames(image),
-              (QStringList{field(CardFieldType::Int32, "userID"), field(CardFieldType::Date, "startTime"),
-                           field(CardFieldType::Int16, "batteryWarningFlag"), field(CardFieldType::Text, "track2"),
-                           field(CardFieldType::Int16, "mainGuestRoom"), field(CardFieldType::Int16, "numCards")}));
+    EXPECT_EQ(BodyFields(image),
+              (Fields{field("userID", Int32), field("startTime", Date), field("batteryWarningFlag", Int16),
+                      field("track2", Text), field("mainGuestRoom", Int16), field("numCards", Int16)}));
     EXPECT_EQ(image.GetCardField(QStringLiteral("cardNameID"))->integer, 266);
     EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, expiry);
 }
@@ -191,7 +182,6 @@ TEST_P(RoomCardTest, EachKindOpensReadOnlyInItsOwnDialogFromTheCardList)
         list.SetCardNameFilter(row.kind);
         list.SetSearchFilters(CardSearchFilters());
         list.StartSearch();
-        ASSERT_TRUE(command(&list, "cmdSelect")->isEnabled());
         command(&list, "cmdSelect")->click();
         CardDialog *shown = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets())
