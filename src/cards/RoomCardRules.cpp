@@ -59,9 +59,11 @@ SuiteNeighbours FindSuiteNeighbours(RecordTable &table, int32_t mainRoom, bool f
 bool IsRoomOccupied(RecordTable &table, int32_t doorID, double now)
 {
     table.SelectTable(TableId::DoorCardView);
-    table.OpenQuery(QString(Field::doorID) + QStringLiteral(" = ?"), QString(Field::startTime));
+    table.OpenQuery(QString(Field::doorID) + QStringLiteral(" = ? and ") + Field::expireTime + QStringLiteral(" > ?"),
+                    QString(Field::startTime));
     table.AddParameter(doorID);
-    const bool occupied = table.Status() == RecordStatus::Ok && table.GetField(Field::expireTime).toDouble() > now;
+    table.AddParameter(now);
+    const bool occupied = table.Status() == RecordStatus::Ok;
     table.CloseQuery();
     return occupied;
 }

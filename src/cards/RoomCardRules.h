@@ -38,7 +38,7 @@ struct SuiteNeighbours
 SuiteNeighbours SplitSuiteNeighbours(const QList<SuiteRoom> &found, int32_t mainRoom);
 // The guest rooms (categories G, L, A) of the span around the main room, shared out.
 SuiteNeighbours FindSuiteNeighbours(RecordTable &table, int32_t mainRoom, bool fiveDigits);
-// True when the door has a card, the first in start order, whose expiry lies after now.
+// True when the door has a card whose expiry lies after now (the first such in start order).
 bool IsRoomOccupied(RecordTable &table, int32_t doorID, double now);
 
 // Future arrival: the check-in and check-out in the order they are checked. An empty check-out

@@ -167,8 +167,12 @@ void frmSuiteCard::suiteList_Click(QListWidgetItem *item)
 
 void frmSuiteCard::showRoomRanges(const CardReadBack &card, const QList<QPair<qint32, GuestRules::RoomRange>> &ranges)
 {
-    // The lists around the card's main room, ticked where its room block opens them.
+    // The lists around the card's main room, ticked where its room block opens them. The room
+    // counts as entered, so that a new card from this one (cmdEdit) keeps the ticks.
     fillSuiteLists(card.mainGuestRoom);
+    m_room = card.mainGuestRoom;
+    m_roomValidated = true;
+    m_validatedEntry = m_txtRoomNumber->text();
     for (QListWidget *list : {m_lvwSuiteLeft, m_lvwSuiteRight}) {
         for (int row = 0; row < list->count(); ++row) {
             QListWidgetItem *item = list->item(row);

@@ -96,6 +96,7 @@ TEST_P(RoomCardTest, ASuiteCardOpensItsMainRoomAndTheTickedNeighboursOnce)
     command(suite, "cmdMakeCard")->click();
     EXPECT_EQ(suite->focusWidget()->objectName(), QStringLiteral("lvwSuiteLeft"));
 
+    storeCard(256, 106, 106, 106, {}, now - 1.0 / 48); // a past stay comes first
     storeCard(256, 106, 106, 106, {}, now + 1);
     tick("lvwSuiteLeft", QStringLiteral("Room 100"));
     tick("lvwSuiteRight", QStringLiteral("Room 106"));
