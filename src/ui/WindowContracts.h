@@ -80,6 +80,13 @@ public:
     virtual void setUserID(qint32 userID) = 0;
 };
 
+// The operator-template dialog: a stored template, or a new one (0).
+class OpTemplateDataWindow : public DataWindow
+{
+public:
+    virtual void setOperatorTemplateID(qint32 operatorTemplateID) = 0;
+};
+
 // A list of records that may also serve another window as a chooser.
 class ListWindow : public virtual FrameChild
 {
@@ -119,6 +126,7 @@ namespace WindowKinds {
 inline const WindowKind<UserListWindow> UserList{QStringLiteral("frmUserList")};
 inline const WindowKind<UserDataWindow> UserData{QStringLiteral("frmUserData")};
 inline const WindowKind<CardListWindow> CardList{QStringLiteral("frmCardList")};
+inline const WindowKind<OpTemplateDataWindow> OpTemplateData{QStringLiteral("frmOpTemplateData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};
