@@ -352,7 +352,7 @@ void StaffCardDialog::AddDoor(qint32 doorID)
             m_chkCommonRoom->setEnabled(!inputsLocked());
         }
     }
-    doorChanged(doorID, false);
+    doorsChanged(doorID, doorID, false);
 }
 
 void StaffCardDialog::UpdateDoor(qint32 doorID)
@@ -368,7 +368,7 @@ void StaffCardDialog::RemoveDoor(qint32 doorID)
         m_chkCommonRoom->setText(QString());
         m_chkCommonRoom->setEnabled(false);
     }
-    doorChanged(doorID, true);
+    doorsChanged(doorID, doorID, true);
 }
 
 void StaffCardDialog::Add(int32_t doorID)
@@ -385,17 +385,9 @@ void StaffCardDialog::Update(int32_t doorID, int32_t)
 
 void StaffCardDialog::Remove(int32_t firstDoorID, int32_t lastDoorID)
 {
-    // A range removal names the doors one by one only where the dialog shows them.
-    if (firstDoorID == lastDoorID) {
-        RemoveDoor(firstDoorID);
-        return;
-    }
     if (m_commonRoomDoor >= firstDoorID && m_commonRoomDoor <= lastDoorID)
         RemoveDoor(m_commonRoomDoor);
-    for (const StaffCardStore::Door &door : store().privateRooms()) {
-        if (door.doorID >= firstDoorID && door.doorID <= lastDoorID)
-            doorChanged(door.doorID, true);
-    }
+    doorsChanged(firstDoorID, lastDoorID, true);
 }
 
 void StaffCardDialog::Refresh() {}

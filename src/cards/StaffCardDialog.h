@@ -114,7 +114,8 @@ protected:
     virtual void clearOwnFields() {}
     // A block of the card read back that the shared part does not show.
     virtual void showOwnBlock(qint32, qint32, qint32) {}
-    virtual void doorChanged(qint32, bool) {}
+    // Doors first to last were added or changed, or removed.
+    virtual void doorsChanged(qint32, qint32, bool) {}
     // The user's name as the issue-to box shows it; nothing when the user is gone.
     virtual std::optional<QString> userText(qint32 userID);
     virtual bool offerEdit();

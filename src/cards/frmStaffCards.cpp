@@ -117,20 +117,20 @@ void frmSupervisorCard::showOwnBlock(qint32 block, qint32 first, qint32)
         selectNumber(m_cboStaffPrivate, first);
 }
 
-void frmSupervisorCard::doorChanged(qint32 doorID, bool removed)
+void frmSupervisorCard::doorsChanged(qint32 first, qint32 last, bool removed)
 {
-    const int index = m_cboStaffPrivate->findData(doorID, Qt::UserRole + 1);
-    const bool chosen = index >= 0 && index == m_cboStaffPrivate->currentIndex();
-    if (index > 0)
-        m_cboStaffPrivate->removeItem(index);
-    if (!removed) {
-        for (const StaffCardStore::Door &door : store().privateRooms(doorID))
+    const qint32 chosen = m_cboStaffPrivate->currentData(Qt::UserRole + 1).toInt();
+    for (int index = m_cboStaffPrivate->count() - 1; index > 0; --index) {
+        const qint32 door = m_cboStaffPrivate->itemData(index, Qt::UserRole + 1).toInt();
+        if (door >= first && door <= last)
+            m_cboStaffPrivate->removeItem(index);
+    }
+    if (!removed && first == last) {
+        for (const StaffCardStore::Door &door : store().privateRooms(first))
             addPrivateRoom(door);
     }
-    if (chosen && !removed)
-        m_cboStaffPrivate->setCurrentIndex(m_cboStaffPrivate->findData(doorID, Qt::UserRole + 1));
-    if (m_cboStaffPrivate->currentIndex() < 0)
-        m_cboStaffPrivate->setCurrentIndex(0);
+    const int index = m_cboStaffPrivate->findData(chosen, Qt::UserRole + 1);
+    m_cboStaffPrivate->setCurrentIndex(chosen != 0 && index > 0 ? index : 0);
 }
 
 // Common area
@@ -207,11 +207,6 @@ void frmCommonAreaCard::showOwnBlock(qint32 block, qint32 first, qint32)
         if (door.doorID == first)
             selectNumber(m_cboCommonRooms, door.number);
     }
-}
-
-void frmCommonAreaCard::doorChanged(qint32, bool)
-{
-    fillCommonRooms();
 }
 
 // Maintenance

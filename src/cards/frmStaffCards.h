@@ -31,7 +31,7 @@ protected:
     qint32 firstBlockValue() const override { return 1; }
     void addFurtherBlocks(CardsIntf &cards) override;
     void showOwnBlock(qint32 block, qint32 first, qint32 last) override;
-    void doorChanged(qint32 doorID, bool removed) override;
+    void doorsChanged(qint32 first, qint32 last, bool removed) override;
 
 private:
     void addPrivateRoom(const StaffCardStore::Door &door);
@@ -53,7 +53,7 @@ protected:
     bool checkDoors() override;
     void addBlocks(CardsIntf &cards) override;
     void showOwnBlock(qint32 block, qint32 first, qint32 last) override;
-    void doorChanged(qint32 doorID, bool removed) override;
+    void doorsChanged(qint32, qint32, bool) override { fillCommonRooms(); }
 
 private:
     void fillCommonRooms();
