@@ -200,7 +200,7 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
     }
     if (status == CardServerStatus::Ok)
         return Outcome::Done;
-    if (status == CardServerStatus::ValidCardInEncoder) {
+    if (status == CardServerStatus::ValidCardInEncoder && !m_validCardIsError) {
         m_validExpire = cards().GetCardExpireTime();
         MessageRequest question;
         question.textNumber = -32507;
