@@ -72,6 +72,8 @@ public:
         m_issueCommand = static_cast<QObject *>(command);
         m_focusIssueCommand = [command]() { command->setFocus(); };
     }
+    // Kinds that make no card for a room show a valid card in the encoder as any other error.
+    void setValidCardIsError(bool error) { m_validCardIsError = error; }
     // Opens the encoder selection; by default the encoder setup dialog, which stores its choice.
     void setEncoderSetup(std::function<void()> open) { m_encoderSetup = std::move(open); }
 
@@ -131,6 +133,7 @@ private:
     std::vector<int32_t> m_extraPlain;
     std::function<void(bool)> m_lock;
     std::function<void()> m_encoderSetup;
+    bool m_validCardIsError = false;
     bool m_running = false;
     bool m_cancelled = false;
     int32_t m_lastStatus = 0;

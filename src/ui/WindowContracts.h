@@ -100,6 +100,11 @@ class UserListWindow : public ListWindow
 {
 };
 
+// The operator list: an operator card just made shows in its rows after a refresh.
+class OperatorListWindow : public ListWindow
+{
+};
+
 class CardListWindow : public ListWindow
 {
 public:
