@@ -61,9 +61,6 @@ public:
     // Statuses the dialog also shows without its error code (the guest dialog adds
     // CardServerStatus::Reserved67900037).
     void addPlainStatus(int32_t status) { m_extraPlain.push_back(status); }
-    // Status ValidCardInEncoder shown as an error with the dialog's code, not asked about (the
-    // suite and future-arrival dialogs).
-    void setValidCardIsError(bool error) { m_validCardIsError = error; }
     // Locks (true) and unlocks the dialog's inputs.
     void setLockInputs(std::function<void(bool locked)> lock) { m_lock = std::move(lock); }
     // The command that gets the focus when the run ends.
@@ -72,7 +69,8 @@ public:
         m_issueCommand = static_cast<QObject *>(command);
         m_focusIssueCommand = [command]() { command->setFocus(); };
     }
-    // Kinds that make no card for a room show a valid card in the encoder as any other error.
+    // Kinds that make no card for a room, and the suite and future-arrival cards, show a valid card
+    // in the encoder as any other error.
     void setValidCardIsError(bool error) { m_validCardIsError = error; }
     // Opens the encoder selection; by default the encoder setup dialog, which stores its choice.
     void setEncoderSetup(std::function<void()> open) { m_encoderSetup = std::move(open); }
@@ -139,5 +137,4 @@ private:
     int32_t m_lastStatus = 0;
     double m_validExpire = 0;
     bool m_reencode = false;
-    bool m_validCardIsError = false;
 };
