@@ -11,6 +11,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int16_t kBusyWaitingForEncoder = 12; // status text -31988
@@ -130,7 +132,7 @@ bool CardIssue::setFields(const CardFields &fields)
     const int32_t kind = fields.cardNameID;
     // A staff card left without an expiry is not bounded by the maximum; its dialog decides that.
     if (fields.expireTime != NoExpiry &&
-        !m_session.authority.CheckCardValidity(kind, fields.issueTime, fields.expireTime))
+        !m_session.authority.CheckCardValidity(kind, std::max(fields.issueTime, fields.startTime), fields.expireTime))
         return false;
     const bool guestDialog = kind == CardKinds::Guest || kind == CardKinds::Joiner;
     const CardKind *known = CardKinds::find(kind);
@@ -200,7 +202,7 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
     }
     if (status == CardServerStatus::Ok)
         return Outcome::Done;
-    if (status == CardServerStatus::ValidCardInEncoder) {
+    if (status == CardServerStatus::ValidCardInEncoder && !m_validCardIsError) {
         m_validExpire = cards().GetCardExpireTime();
         MessageRequest question;
         question.textNumber = -32507;

@@ -69,6 +69,9 @@ public:
         m_issueCommand = static_cast<QObject *>(command);
         m_focusIssueCommand = [command]() { command->setFocus(); };
     }
+    // Kinds that make no card for a room, and the suite and future-arrival cards, show a valid card
+    // in the encoder as any other error.
+    void setValidCardIsError(bool error) { m_validCardIsError = error; }
     // Opens the encoder selection; by default the encoder setup dialog, which stores its choice.
     void setEncoderSetup(std::function<void()> open) { m_encoderSetup = std::move(open); }
 
@@ -78,7 +81,7 @@ public:
     // Empties the image and makes sure of the encoder, opening the encoder selection when there is
     // none; false (without a message) when there is still none.
     bool newCard();
-    // The image options and the fields after the last block. A validity (issue to expiry) longer
+    // The image options and the fields after the last block. A validity (start to expiry) longer
     // than the operator may give the kind is refused with message -31225 and nothing is set: every
     // card of every kind passes here, whichever box its expiry came from. A card that does not
     // expire (NoExpiry) is left to its dialog's own check.
@@ -128,6 +131,7 @@ private:
     std::vector<int32_t> m_extraPlain;
     std::function<void(bool)> m_lock;
     std::function<void()> m_encoderSetup;
+    bool m_validCardIsError = false;
     bool m_running = false;
     bool m_cancelled = false;
     int32_t m_lastStatus = 0;

@@ -1,13 +1,44 @@
 #include "cards/CardWindows.h"
 
+#include "cards/frmFutureArrivalCard.h"
 #include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
+#include "cards/frmOneTimeCard.h"
+#include "cards/frmOperatorCard.h"
+#include "cards/frmStaffCards.h"
+#include "cards/frmSuiteCard.h"
 #include "session/Workstation.h"
+
+namespace {
+
+template <typename Dialog> void addStaffWindow(Workstation &ws)
+{
+    ws.frameWindows.windows.add(WindowKinds::card(QLatin1String(Dialog::kKind.objectName)), [&ws](QWidget *parent) {
+        return new Dialog(ws.program, ws.db, ws.cardServers, ws.session, ws.frameWindows, parent);
+    });
+}
+
+} // namespace
 
 void RegisterCardWindows(Workstation &ws)
 {
     ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmGuestCard")), [&ws](QWidget *parent) {
         return new frmGuestCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
+    });
+    addStaffWindow<frmEmployeeCard>(ws);
+    addStaffWindow<frmSupervisorCard>(ws);
+    addStaffWindow<frmCommonAreaCard>(ws);
+    addStaffWindow<frmMaintenanceCard>(ws);
+    addStaffWindow<frmServiceCard>(ws);
+    addStaffWindow<frmOperatorCard>(ws);
+    ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmSuiteCard")), [&ws](QWidget *parent) {
+        return new frmSuiteCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmFutureArrivalCard")), [&ws](QWidget *parent) {
+        return new frmFutureArrivalCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmOneTimeCard")), [&ws](QWidget *parent) {
+        return new frmOneTimeCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
     });
     ws.frameWindows.windows.addDialog(QStringLiteral("frmGroupCheckIn"), [&ws](QWidget *parent) {
         return new frmGroupCheckIn(ws.program, ws.db, ws.session, parent);

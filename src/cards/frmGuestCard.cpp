@@ -35,8 +35,6 @@ constexpr int kDoorRole = Qt::UserRole + 1;
 constexpr int kTickedRole = Qt::UserRole + 2;
 constexpr int kNameRole = Qt::UserRole + 3;
 constexpr int kKeyRole = Qt::UserRole + 4; // the common-room number and "D"
-const QString kTrack2Setting = QStringLiteral("fGuestTrack2");
-const QString kClearSetting = QStringLiteral("fGuestClear");
 
 QString commonRoomText(const QString &name, qint32 number)
 {
@@ -54,9 +52,17 @@ QString hourOnly(double ole)
 
 frmGuestCard::frmGuestCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
                            QWidget *parent)
-    : CardDialog(program, db, cardServers, session, kWindowNumber, parent)
+    : frmGuestCard(Setup{"frmGuestCard", kWindowNumber, kGuestTitle, kGuestHelpContext, kErrorCode, "fGuestTrack2",
+                         "fGuestClear", false},
+                   program, db, cardServers, session, parent)
 {
-    setObjectName(QStringLiteral("frmGuestCard"));
+}
+
+frmGuestCard::frmGuestCard(const Setup &setup, ProgramServices &program, DatabaseServices &db, CardServers &cardServers,
+                           Session &session, QWidget *parent)
+    : CardDialog(program, db, cardServers, session, setup.windowNumber, parent), m_setup(setup)
+{
+    setObjectName(QLatin1String(setup.objectName));
     m_track2Prompt = Track2::InputBoxPrompt(this);
     buildControls();
     ApplyFormTexts(this, m_program.texts);
@@ -95,7 +101,7 @@ void frmGuestCard::buildControls()
         b->setObjectName(QLatin1String(name));
         return b;
     };
-    setWindowTitle(QString::number(kGuestTitle));
+    setWindowTitle(QString::number(m_setup.title));
     m_lblRoomNumber = label("lblRoomNumber", "28300");
     m_txtRoomNumber = box("txtRoomNumber");
     m_lblNumNights = label("lblNumNights", "28301");
@@ -139,10 +145,12 @@ void frmGuestCard::buildControls()
     m_lvwCommonRooms->setMinimumWidth(220);
 
     auto *fields = new QGridLayout;
+    m_fieldGrid = fields;
     int row = 0;
     fields->addWidget(m_lblRoomNumber, row, 0);
     fields->addWidget(m_txtRoomNumber, row, 1);
     fields->addWidget(m_cmdGroupCheckIn, row++, 2);
+    row = kExtraFieldRow + 1;
     fields->addWidget(m_lblNumNights, row, 0);
     fields->addWidget(m_txtNumNights, row++, 1);
     fields->addWidget(m_lblCheckOut, row, 0);
@@ -159,6 +167,7 @@ void frmGuestCard::buildControls()
     fields->setColumnStretch(1, 1);
 
     auto *rooms = new QVBoxLayout;
+    m_roomListsColumn = rooms;
     rooms->addWidget(m_lblCommonRooms);
     rooms->addWidget(m_lvwCommonRooms, 1);
 
@@ -213,9 +222,9 @@ void frmGuestCard::loadSettings()
 {
     int32_t track2 = 0;
     int32_t clear = 0;
-    if (!m_program.registry.ReadLong(kTrack2Setting, track2))
+    if (!m_program.registry.ReadLong(QLatin1String(m_setup.track2Setting), track2))
         track2 = 0;
-    if (!m_program.registry.ReadLong(kClearSetting, clear))
+    if (!m_program.registry.ReadLong(QLatin1String(m_setup.clearSetting), clear))
         clear = 0;
     m_chkTrack2->setChecked(track2 != 0);
     m_chkClearFields->setChecked(clear != 0);
@@ -223,8 +232,8 @@ void frmGuestCard::loadSettings()
 
 void frmGuestCard::saveSettings()
 {
-    m_program.registry.WriteLong(kTrack2Setting, m_chkTrack2->isChecked() ? 1 : 0);
-    m_program.registry.WriteLong(kClearSetting, m_chkClearFields->isChecked() ? 1 : 0);
+    m_program.registry.WriteLong(QLatin1String(m_setup.track2Setting), m_chkTrack2->isChecked() ? 1 : 0);
+    m_program.registry.WriteLong(QLatin1String(m_setup.clearSetting), m_chkClearFields->isChecked() ? 1 : 0);
 }
 
 qint32 frmGuestCard::cardNameID() const
@@ -239,12 +248,12 @@ QList<qint32> frmGuestCard::shownTables() const
 
 QString frmGuestCard::dialogTitle() const
 {
-    return GetText(m_joiner ? kJoinerTitle : kGuestTitle);
+    return GetText(m_joiner ? kJoinerTitle : m_setup.title);
 }
 
 int frmGuestCard::HelpContextID() const
 {
-    return m_joiner ? kJoinerHelpContext : kGuestHelpContext;
+    return m_joiner ? kJoinerHelpContext : m_setup.helpContext;
 }
 
 void frmGuestCard::setJoiner(bool joiner)
@@ -300,13 +309,13 @@ bool frmGuestCard::validateRoomEntry()
     if (m_groupMode)
         return true;
     m_roomValidated = true;
+    const qint32 before = m_room;
     m_room = 0;
     m_validatedEntry = m_txtRoomNumber->text();
     const QString entry = m_txtRoomNumber->text().trimmed();
-    if (entry.isEmpty())
-        return false;
-    const bool wings = m_db.SystemParams->WingCodes();
-    const qint32 room = store().guestRoom(entry, wings);
+    const qint32 room = entry.isEmpty() ? 0 : store().guestRoom(entry, m_db.SystemParams->WingCodes());
+    if (room != before)
+        mainRoomChanged(room);
     if (room == 0)
         return false;
     m_room = room;
@@ -379,7 +388,7 @@ void frmGuestCard::txtNumNights_Change()
         m_txtCheckOut->clear();
         return;
     }
-    const double checkOut = GuestRules::CheckOutAfterNights(serverNow(), text.toInt(), currentCheckOutHour());
+    const double checkOut = GuestRules::CheckOutAfterNights(nightsFrom(), text.toInt(), currentCheckOutHour());
     m_txtCheckOut->setText(GuestRules::CheckOutText(checkOut));
 }
 
@@ -397,9 +406,14 @@ void frmGuestCard::txtCheckOut_LostFocus()
         return;
     }
     const std::optional<double> value = GuestRules::ParseCheckOut(m_txtCheckOut->text());
-    const double now = serverNow();
-    if (value && *value > now)
-        setNights(QString::number(GuestRules::NightsUntil(now, *value)));
+    const double from = nightsFrom();
+    if (value && *value > from)
+        setNights(QString::number(GuestRules::NightsUntil(from, *value)));
+}
+
+double frmGuestCard::nightsFrom()
+{
+    return serverNow();
 }
 
 void frmGuestCard::resetNights()
@@ -451,6 +465,11 @@ void frmGuestCard::setTicked(QListWidgetItem *item, bool ticked)
 {
     item->setData(kTickedRole, ticked);
     item->setIcon(TickImage(ticked ? Tick::Ticked : Tick::Unticked));
+}
+
+bool frmGuestCard::isTicked(const QListWidgetItem *item)
+{
+    return item->data(kTickedRole).toBool();
 }
 
 void frmGuestCard::untickAll()
@@ -584,13 +603,16 @@ void frmGuestCard::showCard(const CardReadBack &card)
 
     untickAll();
     QList<GuestRules::RoomRange> common;
+    QList<QPair<qint32, GuestRules::RoomRange>> ranges;
     CardsIntf &cards = *m_cardServers.firstCardsIntf;
     qint32 kind = 0, block = 0, first = 0, last = 0;
     while (cards.GetNextRange(kind, block, first, last) == 0) {
         if (block == 98)
             common.push_back({first, last});
+        ranges.push_back({block, {first, last}});
     }
     tickRanges(common);
+    showRoomRanges(card, ranges);
 }
 
 void frmGuestCard::leaveReadBack()

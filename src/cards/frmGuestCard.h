@@ -12,13 +12,17 @@
 #include <functional>
 
 class QCheckBox;
+class QGridLayout;
 class QListWidget;
 class QListWidgetItem;
+class QVBoxLayout;
 class CardIssue;
+class CardsIntf;
 
 // Issues guest cards (kind 256) and, in joiner mode, joiner cards (257) for a room, the rooms
 // connected to it and the ticked common rooms, one card set per room for a group chosen in the
-// group check-in; shows a guest or joiner card read on the encoder.
+// group check-in; shows a guest or joiner card read on the encoder. The suite and future-arrival
+// dialogs build on it: same room entry, nights, check-out, issue-to and common rooms.
 class frmGuestCard : public CardDialog, public clsIDoors
 {
     Q_OBJECT
@@ -69,6 +73,40 @@ public:
     QList<qint32> tickedCommonRooms() const;
 
 protected:
+    // What a dialog built on this one changes: its name, window number, title, error code and
+    // the workstation settings of its two check boxes.
+    struct Setup
+    {
+        const char *objectName;
+        int windowNumber;
+        int16_t title;
+        int helpContext;
+        qint32 errorCode;
+        const char *track2Setting;
+        const char *clearSetting;
+        bool validCardIsError; // status ValidCardInEncoder is shown as an error, not asked
+    };
+    frmGuestCard(const Setup &setup, ProgramServices &program, DatabaseServices &db, CardServers &cardServers,
+                 Session &session, QWidget *parent);
+
+    // Hooks for the dialogs built on this one.
+    // The room box named a new main room (0: none).
+    virtual void mainRoomChanged(qint32) {}
+    // The day nights are counted from: now, or the check-in of a future arrival.
+    virtual double nightsFrom();
+    // The card's start (0: the issue time) and expiry from the check-out box or the nights;
+    // shows the message and focuses the box at fault when they are refused.
+    virtual bool validateExpiry(double now, double &startTime, double &expireTime);
+    // The room block of one card of the run (the common-room block follows).
+    virtual void addRoomBlock(CardsIntf &cards, qint32 room, bool joiner, const QList<qint32> &connected);
+    // A card read back: its door ranges as (block, range), after the common rooms are ticked.
+    virtual void showRoomRanges(const CardReadBack &, const QList<QPair<qint32, GuestRules::RoomRange>> &) {}
+    virtual void cmdMakeCard_Click();
+    virtual void clearFields();
+
+    // Nights, number of cards and the issue-to name, checked as for a guest card.
+    bool validateStay();
+
     QList<qint32> shownTables() const override;
     QString dialogTitle() const override;
     void applyRoomRules() override;
@@ -77,7 +115,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
     GuestCardStore store() { return GuestCardStore(table()); }
     void buildControls();
     void loadSettings();
@@ -102,22 +139,26 @@ private:
     void addCommonRoom(qint32 doorID, const QString &name, qint32 number, bool ticked);
     QListWidgetItem *commonRoomItem(qint32 doorID) const;
     void setTicked(QListWidgetItem *item, bool ticked);
+    static bool isTicked(const QListWidgetItem *item);
     void untickAll();
     void tickRanges(const QList<GuestRules::RoomRange> &ranges);
     void applyFamilyGreying();
     void lvwCommonRooms_Click(QListWidgetItem *item);
 
     // Commands
-    void cmdMakeCard_Click();
     void cmdGroupCheckIn_Click();
     void cmdClose_Click();
     void newGuest();
-    bool validateIssue(QList<qint32> &rooms, qint32 &kind, double &expireTime);
+    bool validateIssue(QList<qint32> &rooms, qint32 &kind, double &startTime, double &expireTime);
     void fail(int16_t message, QWidget *focus);
-    void runIssue(const QList<qint32> &rooms, qint32 kind, double expireTime);
-    void clearFields();
+    // A question by text number with a button set (17001 yes/no, else three buttons); the answer's index.
+    static int ask(ProgramServices &program, int16_t text, int16_t buttons, const QVariantList &arguments,
+                   QWidget *parent);
+    void runIssue(const QList<qint32> &rooms, qint32 kind, double startTime, double expireTime);
     qint32 issueToUser();
+    void setIssueLock(bool locked);
 
+    const Setup m_setup;
     bool m_joiner = false;
     bool m_groupMode = false;
     QList<qint32> m_groupRooms;
@@ -155,4 +196,7 @@ private:
     QPushButton *m_cmdEdit;
     QPushButton *m_cmdGroupCheckIn;
     QPushButton *m_cmdClose;
+    QGridLayout *m_fieldGrid;       // row kExtraFieldRow is left for a further box
+    QVBoxLayout *m_roomListsColumn; // the common rooms; further room lists go below
+    static constexpr int kExtraFieldRow = 1;
 };

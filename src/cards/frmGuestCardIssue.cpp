@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int16_t kGuestTitle = 23500;
-constexpr int16_t kJoinerTitle = 23501;
 constexpr int16_t kYesNo = 17001;
 constexpr int16_t kMakeSkipStop = 17005;
 constexpr int16_t kRetrySkipStop = 17007;
@@ -29,7 +27,10 @@ constexpr int32_t kConnectedDistance = 5;
 constexpr int32_t kRangeKind = 100;
 const QString kGroupRoomText = QStringLiteral("--->");
 
-int ask(ProgramServices &program, int16_t text, int16_t buttons, const QVariantList &arguments, QWidget *parent)
+} // namespace
+
+int frmGuestCard::ask(ProgramServices &program, int16_t text, int16_t buttons, const QVariantList &arguments,
+                      QWidget *parent)
 {
     MessageRequest question;
     question.textNumber = text;
@@ -39,8 +40,6 @@ int ask(ProgramServices &program, int16_t text, int16_t buttons, const QVariantL
     question.buttonNumbers = {buttons};
     return program.messages->show(question, parent);
 }
-
-} // namespace
 
 void frmGuestCard::fail(int16_t message, QWidget *focus)
 {
@@ -59,12 +58,13 @@ void frmGuestCard::cmdMakeCard_Click()
     }
     QList<qint32> rooms;
     qint32 kind = 0;
+    double startTime = 0;
     double expireTime = 0;
-    if (validateIssue(rooms, kind, expireTime))
-        runIssue(rooms, kind, expireTime);
+    if (validateIssue(rooms, kind, startTime, expireTime))
+        runIssue(rooms, kind, startTime, expireTime);
 }
 
-bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &expireTime)
+bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &startTime, double &expireTime)
 {
     const clsSystemParams &params = *m_db.SystemParams;
     qint32 room = 0;
@@ -90,6 +90,29 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
         }
     }
 
+    if (!validateStay())
+        return false;
+
+    if (!m_joiner && !m_groupMode && room != 0 && roomCheck(room, false) == GuestRules::RoomCheck::ValidCard &&
+        ask(m_program, -32505, kYesNo, {}, this) == 1) {
+        m_txtRoomNumber->setFocus();
+        return false;
+    }
+
+    kind = cardNameID();
+    if (!validateExpiry(serverNow(), startTime, expireTime))
+        return false;
+
+    rooms = m_groupMode ? m_groupRooms : QList<qint32>{room};
+    if (!m_groupMode && room == 0 && tickedCommonRooms().isEmpty()) {
+        fail(-31188, m_lvwCommonRooms);
+        return false;
+    }
+    return IsDialogAvailable();
+}
+
+bool frmGuestCard::validateStay()
+{
     if (m_txtNumNights->text().trimmed().isEmpty()) {
         fail(-31200, m_txtNumNights);
         return false;
@@ -102,7 +125,7 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
         fail(-29889, m_txtNumCards);
         return false;
     }
-    const bool issueTo = params.IssueTo() != 0;
+    const bool issueTo = m_db.SystemParams->IssueTo() != 0;
     if (issueTo && m_txtIssueTo->text().trimmed().isEmpty()) {
         fail(-31155, m_txtIssueTo);
         return false;
@@ -119,15 +142,12 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
         m_parsedIssueTo = m_txtIssueTo->text();
         m_issueUser = 0;
     }
+    return true;
+}
 
-    if (!m_joiner && !m_groupMode && room != 0 && roomCheck(room, false) == GuestRules::RoomCheck::ValidCard &&
-        ask(m_program, -32505, kYesNo, {}, this) == 1) {
-        m_txtRoomNumber->setFocus();
-        return false;
-    }
-
-    kind = cardNameID();
-    const double now = serverNow();
+bool frmGuestCard::validateExpiry(double now, double &startTime, double &expireTime)
+{
+    startTime = 0;
     // An emptied check-out box leaves the nights to set the expiry; the operator's maximum
     // bounds it all the same.
     QLineEdit *expiryBox = m_txtNumNights;
@@ -146,17 +166,11 @@ bool frmGuestCard::validateIssue(QList<qint32> &rooms, qint32 &kind, double &exp
     } else {
         expireTime = GuestRules::CheckOutAfterNights(now, m_txtNumNights->text().toInt(), currentCheckOutHour());
     }
-    if (!m_session.authority.CheckCardValidity(kind, now, expireTime)) {
+    if (!m_session.authority.CheckCardValidity(cardNameID(), now, expireTime)) {
         expiryBox->setFocus();
         return false;
     }
-
-    rooms = m_groupMode ? m_groupRooms : QList<qint32>{room};
-    if (!m_groupMode && room == 0 && tickedCommonRooms().isEmpty()) {
-        fail(-31188, m_lvwCommonRooms);
-        return false;
-    }
-    return IsDialogAvailable();
+    return true;
 }
 
 qint32 frmGuestCard::issueToUser()
@@ -168,7 +182,28 @@ qint32 frmGuestCard::issueToUser()
     return m_issueUser;
 }
 
-void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expireTime)
+void frmGuestCard::setIssueLock(bool locked)
+{
+    setInputsLocked(locked);
+    m_cmdClose->setText(GetText(locked ? kCancel : kClose));
+}
+
+void frmGuestCard::addRoomBlock(CardsIntf &cards, qint32 room, bool joiner, const QList<qint32> &connected)
+{
+    cards.BeginBlock(kGuestBlock);
+    if (joiner)
+        cards.SetCardField(QStringLiteral("joinerFlag"), QStringLiteral("1"));
+    cards.AddDoorRange(kRangeKind, room, room);
+    cards.SetCardField(QStringLiteral("mainGuestRoom"), room);
+    if (joiner) {
+        for (qint32 door : connected) {
+            if (std::abs(door - room) < kConnectedDistance)
+                cards.AddDoorRange(kRangeKind, door, door);
+        }
+    }
+}
+
+void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double startTime, double expireTime)
 {
     // The dialog may be closed while a poll yields; after each encode nothing of it is touched
     // before the run has checked that it is still open.
@@ -177,14 +212,12 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
     Session &session = m_session;
     const QString track2 =
         m_chkTrack2->isChecked() ? Track2::BuildTrack2(true, *db.SystemParams, m_track2Prompt) : QString();
-    CardIssue issue(m_program, m_cardServers, m_session, this, kErrorCode);
+    CardIssue issue(m_program, m_cardServers, m_session, this, m_setup.errorCode);
     issue.setPollInterval(m_pollInterval);
     issue.addPlainStatus(CardServerStatus::Reserved67900037);
+    issue.setValidCardIsError(m_setup.validCardIsError);
     issue.setIssueCommand(m_cmdMakeCard);
-    issue.setLockInputs([this](bool locked) {
-        setInputsLocked(locked);
-        m_cmdClose->setText(GetText(locked ? kCancel : kClose));
-    });
+    issue.setLockInputs([this](bool locked) { setIssueLock(locked); });
     if (!issue.begin())
         return;
     m_issue = &issue;
@@ -209,8 +242,7 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
             }
         }
         double expire = expireTime;
-        const QString description =
-            GetText(joiner ? kJoinerTitle : kGuestTitle) + QStringLiteral(", ") + roomText(room);
+        const QString description = dialogTitle() + QStringLiteral(", ") + roomText(room);
         const qint32 userID = issueToUser();
         for (;;) {
             if (!issue.newCard()) {
@@ -218,24 +250,15 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double expi
                 break;
             }
             CardsIntf &cards = issue.cards();
-            cards.BeginBlock(kGuestBlock);
-            if (joiner)
-                cards.SetCardField(QStringLiteral("joinerFlag"), QStringLiteral("1"));
-            cards.AddDoorRange(kRangeKind, room, room);
-            cards.SetCardField(QStringLiteral("mainGuestRoom"), room);
-            if (joiner) {
-                for (qint32 door : connected) {
-                    if (std::abs(door - room) < kConnectedDistance)
-                        cards.AddDoorRange(kRangeKind, door, door);
-                }
-            }
+            addRoomBlock(cards, room, joiner, connected);
             cards.BeginBlock(kCommonBlock);
             for (qint32 number : common)
                 cards.AddDoorRange(kRangeKind, number, number);
             CardFields fields;
             fields.cardNameID = kind;
             fields.userID = userID;
-            fields.issueTime = fields.startTime = serverNow();
+            fields.issueTime = serverNow();
+            fields.startTime = startTime > 0 ? startTime : fields.issueTime;
             fields.expireTime = expire;
             fields.track2 = track2;
             fields.numCards = numCards;

@@ -118,6 +118,11 @@ public:
     virtual void setCloseAfterSave(bool close) = 0;
 };
 
+// The operator list: an operator card just made shows in its rows after a refresh.
+class OperatorListWindow : public ListWindow
+{
+};
+
 class CardListWindow : public ListWindow
 {
 public:

@@ -233,6 +233,8 @@ void DatabaseSeeds::addDoor(const Door &door)
         t.SetField(QStringLiteral("commonRoom"), door.commonRoom);
     if (door.group != 0)
         t.SetField(QStringLiteral("doorGroupID"), door.group);
+    if (door.privateRoom != 0)
+        t.SetField(QStringLiteral("privateRoom"), door.privateRoom);
     if (door.intervalStart > 0) {
         t.SetField(QStringLiteral("roomIntervalStart"), QString::number(door.intervalStart));
         t.SetField(QStringLiteral("roomIntervalStop"), QString::number(door.intervalStop));

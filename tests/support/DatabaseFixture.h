@@ -71,6 +71,7 @@ public:
         qint32 group = 0;
         int intervalStart = 0; // > 0: the room interval of an entrance
         int intervalStop = 0;
+        qint32 privateRoom = 0; // > 0: a supervisor's private room
     };
     void addDoor(const Door &door);
     void addDoor(qint32 doorId, const QString &name, const QString &category = QStringLiteral("G"),

@@ -1,0 +1,348 @@
+#include "FindChild.h"
+#include "GuestCardFixture.h"
+#include "cards/CardKinds.h"
+#include "cards/CardWindows.h"
+#include "cards/StaffRules.h"
+#include "cards/frmOperatorCard.h"
+#include "cards/frmStaffCards.h"
+#include "core/OleDate.h"
+#include "texts/Texts.h"
+#include "views/frmCardList.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+
+using StaffRules::ExpiryText;
+
+namespace {
+
+// The hotel of the guest card tests with a supervisor's office, an entrance serving rooms 300 to
+// 350, a staff member, and the desk allowed every staff kind and the operator card for a week.
+class StaffCardTest : public GuestCardTest
+{
+protected:
+    void SetUp() override
+    {
+        GuestCardTest::SetUp();
+        if (HasFatalFailure() || IsSkipped())
+            return;
+        addDoor({.id = 950, .name = QStringLiteral("Office"), .category = QStringLiteral("C"), .privateRoom = 4});
+        addDoor({.id = 100001,
+                 .name = QStringLiteral("East"),
+                 .category = QStringLiteral("O"),
+                 .intervalStart = 300,
+                 .intervalStop = 350});
+        for (qint32 kind : {260, 261, 270, 273, 274, 276})
+            addRight(kDeskTemplate, Authority::CardKindBase + kind, 0, kMaxValidityMinutes);
+        addRight(kDeskTemplate, Authority::TableRightsBase + 48, Authority::Read);
+        addRight(kDeskTemplate, Authority::FunctionBase + 10, 0);
+        ws->session.authority.LoadOperatorRights(true);
+        putParameter(QStringLiteral("TRACK2_STRINGSTAFF"), QStringLiteral("9YYMMR"));
+        setParameter(QStringLiteral("USEISSUETO"), QStringLiteral("1"));
+        staff = addUser(QStringLiteral("S1"), QStringLiteral("Lee"), QStringLiteral("Bo"));
+        // The issue confirms the operator's password; the desk confirms it.
+        ws->session.authority.setLogonPrompt([](int mode) { return mode == 1; });
+    }
+    void TearDown() override
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<StaffCardDialog *>(w))
+                delete w;
+        GuestCardTest::TearDown();
+    }
+
+    template <typename Dialog> StaffCardDialog *open()
+    {
+        auto *form = new Dialog(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
+        form->setPollInterval(0);
+        form->setReceiptPrinter([this] { ++receipts; });
+        form->show();
+        QApplication::setActiveWindow(form);
+        return form;
+    }
+    // An employee card ready to issue: the staff member, rooms 101 to 102, three days.
+    StaffCardDialog *employee()
+    {
+        StaffCardDialog *form = open<frmEmployeeCard>();
+        form->UserID(staff);
+        set(form, {{"txtRoomFrom", "101"}, {"txtRoomTo", "102"}, {"txtNumDays", "3"}});
+        return form;
+    }
+    using Texts = std::vector<std::pair<const char *, QString>>;
+    static void set(QWidget *form, const Texts &texts)
+    {
+        for (const auto &[name, text] : texts)
+            box(form, name)->setText(text);
+    }
+
+    qint32 staff = 0;
+    int receipts = 0;
+};
+
+TEST_P(StaffCardTest, TheIssueCommandChecksInOrderAndFocusesTheControlAtFault)
+{
+    using Make = std::function<StaffCardDialog *()>;
+    const auto employeeWith = [this](const Texts &texts) -> Make {
+        return [this, texts] {
+            StaffCardDialog *form = employee();
+            set(form, texts);
+            return form;
+        };
+    };
+    const auto service = [this](const QString &room, const QString &name) -> Make {
+        return [this, room, name] {
+            StaffCardDialog *form = open<frmServiceCard>();
+            set(form, {{"txtRoomNumber", room}, {"txtIssueTo", name}});
+            return form;
+        };
+    };
+    const struct
+    {
+        const char *what;
+        Make make;
+        int16_t message;
+        const char *focus;
+    } rows[] = {
+        {"no user",
+         [&] {
+             auto *f = employee();
+             f->UserID(0);
+             return f;
+         },
+         -31202, "cmdSelect"},
+        {"no last room", employeeWith({{"txtRoomTo", ""}}), -31228, "txtRoomTo"},
+        {"6 to 23", employeeWith({{"txtTimeZoneFrom", "6"}, {"txtTimeZoneTo", "23"}}), -31204, "txtTimeZoneFrom"},
+        {"10 to 9", employeeWith({{"txtTimeZoneFrom", "10"}, {"txtTimeZoneTo", "9"}}), -31193, "txtTimeZoneFrom"},
+        {"an expiry past", employeeWith({{"txtExpirationDate", ExpiryText(now - 1.0 / 24)}}), -31173,
+         "txtExpirationDate"},
+        {"beyond the longest validity", employeeWith({{"txtExpirationDate", ExpiryText(now + 8)}}), -31225,
+         "txtExpirationDate"},
+        {"no days", employeeWith({{"txtNumDays", ""}}), -31201, "txtNumDays"},
+        {"no door in the range", employeeWith({{"txtRoomFrom", "351"}, {"txtRoomTo", "399"}}), -31179, "txtRoomFrom"},
+        {"maintenance 6 to 23",
+         [this] {
+             auto *f = open<frmMaintenanceCard>();
+             f->UserID(staff);
+             set(f, {{"txtRoomFrom", "101"}, {"txtRoomTo", "101"}, {"txtTimeZoneFrom", "6"}, {"txtTimeZoneTo", "23"}});
+             return f;
+         },
+         -31203, "txtTimeZoneFrom"},
+        {"a service room that is no door", service("999", "Doe"), -31206, "txtRoomNumber"},
+        {"two commas", service("101", "Doe, Jane, Jr"), -31156, "txtIssueTo"},
+        {"a surname of 33", service("101", QString(33, QLatin1Char('x'))), -31128, "txtIssueTo"},
+        {"an operator card without days",
+         [this] {
+             auto *f = open<frmOperatorCard>();
+             f->UserID(deskID);
+             set(f, {{"txtExpirationDate", ExpiryText(now + 2)}});
+             return f;
+         },
+         -31201, "txtNumDays"},
+        {"another card operation runs",
+         [&] {
+             ws->session.cardOperationInProgress = true;
+             return employee();
+         },
+         -31197, nullptr},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        StaffCardDialog *form = row.make();
+        messages->expect(row.message);
+        command(form, "cmdMakeCard")->click();
+        EXPECT_EQ(messages->shownNumbers(), std::vector<int16_t>{row.message});
+        if (row.focus) {
+            ASSERT_NE(form->focusWidget(), nullptr);
+            EXPECT_EQ(form->focusWidget()->objectName().toStdString(), row.focus);
+        }
+        EXPECT_TRUE(storedCards().isEmpty());
+        EXPECT_EQ(ws->session.cardOperationInProgress, row.focus == nullptr);
+        ws->session.cardOperationInProgress = false;
+        delete form;
+    }
+}
+
+TEST_P(StaffCardTest, EachKindWritesItsBlocksAndFieldsAndPrintsItsReceipt)
+{
+    const double today = OleDate::wholeDay(now);
+    const struct
+    {
+        const char *what;
+        std::function<StaffCardDialog *()> make;
+        QList<CardBlock> blocks;
+        double expiry;
+        bool anonymous; // the card goes to the user made from the service card's name
+        const char *track2;
+    } rows[] = {
+        {"employee: an interval, a window and the common room",
+         [this] {
+             StaffCardDialog *f = employee();
+             set(f, {{"txtRoomFrom", "300"}, {"txtRoomTo", "399"}, {"txtTimeZoneFrom", "8"}, {"txtTimeZoneTo", "17"}});
+             child<QCheckBox>(f, QStringLiteral("chkCommonRoom"))->setChecked(true);
+             child<QCheckBox>(f, QStringLiteral("chkTrack2"))->setChecked(true);
+             return f;
+         },
+         {{100, {0, 8, 17}, {}, {{100, 300, 399}}}, {98, {}, {}, {{100, 1, 1}}}},
+         today + 3,
+         false,
+         "9YYMMR"},
+        {"supervisor with a private room",
+         [this] {
+             StaffCardDialog *f = open<frmSupervisorCard>();
+             f->UserID(staff);
+             set(f, {{"txtRoomFrom", "101"}, {"txtRoomTo", "108"}, {"txtNumDays", "1"}});
+             child<QComboBox>(f, QStringLiteral("cboStaffPrivate"))->setCurrentText(QStringLiteral("Office"));
+             return f;
+         },
+         {{100, {1, 0, 24}, {}, {{100, 101, 108}}}, {113, {}, {}, {{100, 4, 4}}}},
+         today + 1,
+         false,
+         ""},
+        {"maintenance across midnight",
+         [this] {
+             StaffCardDialog *f = open<frmMaintenanceCard>();
+             f->UserID(staff);
+             set(f, {{"txtRoomFrom", "101"}, {"txtRoomTo", "101"}, {"txtTimeZoneFrom", "22"}, {"txtTimeZoneTo", "6"}});
+             return f;
+         },
+         {{100, {0, 22, 6}, {}, {{100, 101, 101}}}},
+         today + 1 + 6 / 24.0,
+         false,
+         ""},
+        {"service card for a name",
+         [this] {
+             StaffCardDialog *f = open<frmServiceCard>();
+             set(f, {{"txtRoomNumber", "A345"},
+                     {"txtIssueTo", "Doe,Jane"},
+                     {"txtTimeZoneFrom", "13"},
+                     {"txtTimeZoneTo", "15"}});
+             return f;
+         },
+         {{100, {0, 13, 15}, {}, {{100, 12345, 12345}}}},
+         today + 15 / 24.0,
+         true,
+         ""},
+        {"common area",
+         [this] {
+             StaffCardDialog *f = open<frmCommonAreaCard>();
+             f->UserID(staff);
+             child<QComboBox>(f, QStringLiteral("cboCommonRooms"))->setCurrentText(QStringLiteral("Gym"));
+             set(f, {{"txtNumDays", "2"}});
+             return f;
+         },
+         {{100, {0, 0, 24}, {}, {{100, 902, 902}}}},
+         today + 2,
+         false,
+         ""},
+    };
+    setParameter(QStringLiteral("SYSTEM_ENABLEWINGS"), QStringLiteral("1"));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        receipts = 0;
+        StaffCardDialog *form = row.make();
+        child<QCheckBox>(form, QStringLiteral("chkReceipt"))->setChecked(true);
+        child<QCheckBox>(form, QStringLiteral("chkClearFields"))->setChecked(true);
+        const QList<qint32> before = storedCards();
+        command(form, "cmdMakeCard")->click();
+        EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
+        const QList<qint32> cards = storedCards();
+        ASSERT_EQ(cards.size(), before.size() + 1);
+        const CardImage image = storedImage(cards.back());
+        EXPECT_EQ(image.blocks(), row.blocks);
+        EXPECT_EQ(image.GetCardField(QStringLiteral("cardNameID"))->integer, form->cardNameID());
+        const qint32 user = image.GetCardField(QStringLiteral("userID"))->integer;
+        if (row.anonymous)
+            EXPECT_GT(user, 2) << "a user made from the name";
+        else
+            EXPECT_EQ(user, staff);
+        EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, row.expiry);
+        EXPECT_EQ(image.GetCardField(QStringLiteral("track2"))->text, QLatin1String(row.track2));
+        EXPECT_EQ(receipts, 1);
+        EXPECT_EQ(form->userID(), 0) << "the fields are cleared";
+        EXPECT_FALSE(form->inputsLocked());
+        delete form;
+    }
+}
+
+TEST_P(StaffCardTest, TheOperatorCardIsForOperatorsOnly)
+{
+    StaffCardDialog *form = open<frmOperatorCard>();
+    form->UserID(staff);
+    EXPECT_EQ(form->userID(), 0) << "a user who is no operator";
+    EXPECT_TRUE(box(form, "txtIssueTo")->text().isEmpty());
+    form->UserID(deskID);
+    ASSERT_EQ(form->userID(), deskID);
+    EXPECT_FALSE(box(form, "txtIssueTo")->text().isEmpty());
+    set(form, {{"txtNumDays", "2"}});
+    command(form, "cmdMakeCard")->click();
+    const QList<qint32> cards = storedCards();
+    ASSERT_EQ(cards.size(), 1);
+    const QList<CardBlock> blocks = {{110, {0}, {}, {{100, 0, 0}}}};
+    EXPECT_EQ(storedImage(cards.front()).blocks(), blocks);
+}
+
+TEST_P(StaffCardTest, TheCommonRoomBoxFollowsTheDoorOfCommonRoomOne)
+{
+    StaffCardDialog *form = employee();
+    auto *common = child<QCheckBox>(form, QStringLiteral("chkCommonRoom"));
+    EXPECT_EQ(common->text(), QStringLiteral("Pool"));
+    common->setChecked(true);
+    ws->session.notify.NotifyDoorRemoved(901, 901);
+    EXPECT_FALSE(common->isEnabled());
+    EXPECT_FALSE(common->isChecked());
+    ws->session.notify.NotifyDoorAdded(901);
+    EXPECT_TRUE(common->isEnabled());
+    EXPECT_EQ(common->text(), QStringLiteral("Pool"));
+}
+
+TEST_P(StaffCardTest, ClosingTheDialogEndsTheWaitForTheCard)
+{
+    setWriteTime(3000);
+    QPointer<StaffCardDialog> form = employee();
+    QTimer::singleShot(50, form, [&] { form->close(); });
+    messages->expect(-31196);
+    QElapsedTimer clock;
+    clock.start();
+    command(form, "cmdMakeCard")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_LT(clock.elapsed(), 2500) << "the poll went on";
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(storedCards().isEmpty());
+    EXPECT_FALSE(ws->session.cardOperationInProgress);
+}
+
+TEST_P(StaffCardTest, AnEmployeeCardFromTheCardListOpensReadOnly)
+{
+    RegisterCardWindows(*ws);
+    StaffCardDialog *issuing = employee();
+    set(issuing, {{"txtTimeZoneFrom", "7"}, {"txtTimeZoneTo", "19"}});
+    command(issuing, "cmdMakeCard")->click();
+    delete issuing;
+    ASSERT_EQ(storedCards().size(), 1);
+
+    frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
+    list.SetSearchFilters(CardSearchFilters{});
+    list.StartSearch();
+    command(&list, "cmdSelect")->click();
+    StaffCardDialog *shown = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *d = qobject_cast<frmEmployeeCard *>(w))
+            shown = d;
+    ASSERT_NE(shown, nullptr) << "the card list opened no employee card dialog";
+    EXPECT_TRUE(shown->inputsLocked());
+    EXPECT_TRUE(shown->windowTitle().startsWith(GetText(22700) + QStringLiteral(" - ")));
+    EXPECT_EQ(box(shown, "txtIssueTo")->text(), QStringLiteral("Lee, Bo"));
+    EXPECT_EQ(box(shown, "txtRoomTo")->text(), QStringLiteral("102"));
+    EXPECT_EQ(box(shown, "txtTimeZoneTo")->text(), QStringLiteral("7:00 PM"));
+    EXPECT_EQ(box(shown, "txtNumDays")->text(), QStringLiteral("3"));
+    EXPECT_TRUE(command(shown, "cmdEdit")->isVisible());
+}
+
+// Window-level: the staff rules and the store run on both engines.
+INSTANTIATE_TEST_SUITE_P(Sqlite, StaffCardTest, ::testing::Values("sqlite"));
+
+} // namespace
