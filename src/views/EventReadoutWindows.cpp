@@ -60,6 +60,9 @@ void setUpReadoutEvents(RecordGrid &grid, const QString &computerName)
     for (QLatin1String text :
          {Field::cardName, Field::alphaID, Field::surname, Field::firstname, Field::issueOperatorAlphaID})
         grid.SetEmptyText(GetText(16128), text);
+    const int widths[] = {110, 80, 125, 150, 90, 100, 100, 90};
+    for (int column = 0; column < int(std::size(widths)); ++column)
+        grid.setColumnWidth(column, widths[column]);
 }
 
 QSplitter *twoLists(QWidget *parent, QWidget *upper, QWidget *lower)
@@ -199,7 +202,7 @@ frmGetEvents::frmGetEvents(ProgramServices &program, DatabaseServices &db, CardS
                            QWidget *parent)
     : QWidget(parent), m_program(program), m_db(db), m_cardServers(cardServers), m_session(session),
       m_lvwSources(new QTreeWidget(this)), m_tlvEvents(new RecordGrid(*db.database, this)),
-      m_cmdRead(CommandButton(this, "cmdRead", 25442)), m_cmdClose(CommandButton(this, "cmdClose", 20832))
+      m_cmdRead(CommandButton(this, "cmdRead", 28801)), m_cmdClose(CommandButton(this, "cmdClose", 20832))
 {
     setObjectName(QStringLiteral("frmGetEvents"));
     setWindowTitle(GetText(19010));

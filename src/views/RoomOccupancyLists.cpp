@@ -133,6 +133,13 @@ void RoomOccupancyList::setUpGrid()
         m_tlvRooms->SetDateColumn(Field::expireTime);
         m_tlvRooms->SetCardNumberColumn(Field::registrationNumber);
     }
+    // Widths that show a date with its time until the operator sets his own.
+    const bool vacant = m_kind == Kind::Vacant;
+    const QList<int> widths = vacant    ? QList<int>{120, 110}
+                              : issueTo ? QList<int>{80, 125, 80, 80, 90, 110, 100, 110, 80, 90}
+                                        : QList<int>{80, 125, 80, 80, 110, 80, 90};
+    for (int column = 0; column < int(widths.size()); ++column)
+        m_tlvRooms->setColumnWidth(column, widths.at(column));
     RestoreGridLayout(m_program.registry, m_tlvRooms, QLatin1String(setupOf(m_kind).columnKey));
     m_tlvRooms->SetListText(GetText(kListText));
     RecordTable clock(*m_db.database);

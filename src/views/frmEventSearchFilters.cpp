@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int16_t kCaption = 21210;
+constexpr int16_t kCaption = 28800;
 constexpr int kHelpContext = 1205; // the event list's page
 constexpr int16_t kBadDate = -31199;
 constexpr int16_t kTooWide = -31186;
