@@ -1,7 +1,10 @@
 #include "admin/AdminWindows.h"
 
+#include "admin/frmOpTemplateData.h"
+#include "admin/frmOpTemplateList.h"
 #include "admin/frmUserData.h"
 #include "admin/frmUserList.h"
+#include "admin/frmXrefOpTemplate.h"
 #include "session/Workstation.h"
 
 void RegisterAdminWindows(Workstation &ws)
@@ -11,5 +14,14 @@ void RegisterAdminWindows(Workstation &ws)
     });
     ws.frameWindows.windows.add(WindowKinds::UserData, [&ws](QWidget *parent) {
         return new frmUserData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::OpTemplateData, [&ws](QWidget *parent) {
+        return new frmOpTemplateData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmOpTemplateList")}, [&ws](QWidget *parent) {
+        return new frmOpTemplateList(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmXrefOpTemplate")}, [&ws](QWidget *parent) {
+        return new frmXrefOpTemplate(ws.program, ws.db, ws.session, ws.frameWindows, parent);
     });
 }

@@ -3,5 +3,6 @@
 class Workstation;
 
 // Makes the administration windows known to the window catalog by kind: the user list
-// ("frmUserList") and the user dialog ("frmUserData").
+// ("frmUserList"), the user dialog ("frmUserData"), the operator-template list, dialog and
+// cross-reference with the door areas ("frmOpTemplateList", "frmOpTemplateData", "frmXrefOpTemplate").
 void RegisterAdminWindows(Workstation &ws);

@@ -80,6 +80,13 @@ public:
     virtual void setUserID(qint32 userID) = 0;
 };
 
+// The operator-template dialog: a stored template, or a new one (0).
+class OpTemplateDataWindow : public DataWindow
+{
+public:
+    virtual void setOperatorTemplateID(qint32 operatorTemplateID) = 0;
+};
+
 // A list of records that may also serve another window as a chooser.
 class ListWindow : public virtual FrameChild
 {
@@ -134,6 +141,7 @@ inline const WindowKind<FrameChild> ReadoutList{QStringLiteral("frmReadoutList")
 inline const WindowKind<FrameChild> GetEvents{QStringLiteral("frmGetEvents")};
 inline const WindowKind<FrameChild> VacantRooms{QStringLiteral("frmVacantRoomsList")};
 inline const WindowKind<FrameChild> OccupiedRooms{QStringLiteral("frmOccupiedRoomsList")};
+inline const WindowKind<OpTemplateDataWindow> OpTemplateData{QStringLiteral("frmOpTemplateData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};

@@ -258,6 +258,12 @@ void DatabaseSeeds::addDoorGroup(qint32 id, const QString &name)
                        {{QStringLiteral("doorGroupID"), id}, {QStringLiteral("doorGroupName"), name}});
 }
 
+void DatabaseSeeds::addTemplate(qint32 id, const QString &name)
+{
+    insertWithGivenKey(TableId::OperatorTemplates,
+                       {{QStringLiteral("operatorTemplateID"), id}, {QStringLiteral("operatorTemplateName"), name}});
+}
+
 void DatabaseSeeds::addWing(const QString &code, qint32 prefix1, qint32 prefix2)
 {
     insertWithGivenKey(TableId::Wings, {{QStringLiteral("wingCode"), code},

@@ -79,6 +79,7 @@ public:
         addDoor({.id = doorId, .name = name, .category = category, .commonRoom = commonRoom});
     }
     void addDoorGroup(qint32 id, const QString &name);
+    void addTemplate(qint32 id, const QString &name);
     void addWing(const QString &code, qint32 prefix1, qint32 prefix2);
     void addCardName(qint32 kind, const QString &name);
     // givenID 0: the database numbers the device; the name defaults to the port. Returns its deviceID.

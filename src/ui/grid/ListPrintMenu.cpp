@@ -88,6 +88,12 @@ QString DefaultListFolder()
 
 int printOnDefaultPrinter(RecordGrid &grid, const QString &title, Messages &messages, const QString &pdfFolder)
 {
+    return printTableOnDefaultPrinter(gridTable(grid), title, messages, pdfFolder, &grid);
+}
+
+int printTableOnDefaultPrinter(const ListTable &table, const QString &title, Messages &messages,
+                               const QString &pdfFolder, QWidget *parent)
+{
     QPrinter printer(QPrinter::HighResolution);
     const QDir folder(pdfFolder.isEmpty() ? DefaultListFolder() : pdfFolder);
     folder.mkpath(QStringLiteral("."));
@@ -98,9 +104,9 @@ int printOnDefaultPrinter(RecordGrid &grid, const QString &title, Messages &mess
     for (int n = 2; QFileInfo::exists(pdf); ++n)
         pdf = folder.filePath(QStringLiteral("%1-%2.pdf").arg(stem).arg(n));
     const bool toPdf = useDefaultPrinter(printer, pdf);
-    const int pages = PrintGrid(grid, title, printer);
+    const int pages = printList(printer, title, table);
     // Without a printer the operator would not know the list was printed at all.
     if (toPdf && pages > 0)
-        messages.information(kSavedAsPdf, {QDir::toNativeSeparators(pdf)}, &grid);
+        messages.information(kSavedAsPdf, {QDir::toNativeSeparators(pdf)}, parent);
     return pages;
 }

@@ -9,6 +9,7 @@
 
 class Messages;
 class PopupMenu;
+class QWidget;
 class RecordGrid;
 
 // The print entries every list offers on its grid: "F" export to a file, "N" print with a title
@@ -54,3 +55,6 @@ QString DefaultListFolder();
 
 int printOnDefaultPrinter(RecordGrid &grid, const QString &title, Messages &messages,
                           const QString &pdfFolder = QString());
+// The same for rows a window composed itself.
+int printTableOnDefaultPrinter(const ListTable &table, const QString &title, Messages &messages,
+                               const QString &pdfFolder = QString(), QWidget *parent = nullptr);
