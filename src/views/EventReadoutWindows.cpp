@@ -123,7 +123,7 @@ frmReadoutList::frmReadoutList(ProgramServices &program, DatabaseServices &db, S
     connect(m_tlvReadouts->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmReadoutList::readoutChosen);
     connect(m_tlvReadouts->gridModel(), &QAbstractItemModel::modelReset, this, [this] {
-        // A new selection model comes with no new model; the events follow the rows shown.
+        // After each query the newest read-out is chosen, so the lower list shows its events.
         if (m_tlvReadouts->gridModel()->rowCount() > 0)
             m_tlvReadouts->selectRow(0);
         else
