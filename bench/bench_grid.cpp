@@ -1,8 +1,8 @@
-// The card list's first screen through RecordGrid in a shown 1280x1024 window (from RunQuery until
-// the rows are in the model and painted), beside the same SQL through QSqlQuery reading the same
-// rows; then the process's memory with a card list of at most 50,000 rows read completely, each
-// engine in a process of its own. Databases and servers as in bench_lists (OSTRELLE_BENCH_CARDS,
-// OSTRELLE_BENCH_EVENTS, OSTRELLE_BENCH_REPS, OSTRELLE_BENCH_DATA, OSTRELLE_BENCH_PG).
+// The first screens of the card list and of the event list (a 5-day search over the events)
+// through RecordGrid in a shown 1280x1024 window (from RunQuery until the rows are in the model and
+// painted), beside the same SQL through QSqlQuery reading the same rows; then the process's memory with a card list of
+// at most 50,000 rows read completely, each engine in a process of its own. Databases and servers as in bench_lists
+// (OSTRELLE_BENCH_CARDS, OSTRELLE_BENCH_EVENTS, OSTRELLE_BENCH_REPS, OSTRELLE_BENCH_DATA, OSTRELLE_BENCH_PG).
 #include "BenchDatabases.h"
 #include "components/recordtable/RecordTable.h"
 #include "core/OleDate.h"
@@ -10,6 +10,8 @@
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
 #include "views/CardListQuery.h"
+#include "views/EventListQuery.h"
+#include "views/frmEventList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,12 +31,16 @@ namespace {
 
 constexpr int kMaxListRows = 50000; // the most the card search lets through
 
-struct ListQuery
+struct GridQuery
 {
     QString name;
     QString where;
     QVariantList parameters;
+    qint32 tableId = TableId::CardView;
 };
+
+// One frame at 60 Hz: the event list's first screen may take the engine's time plus this.
+constexpr double kFrameMs = 16.0;
 
 // Card kinds the search dialog offers and ticks when it opens.
 constexpr qint32 kOfferedKinds[] = {256, 258, 259, 266, 269, 263, 260, 271, 267, 268, 275,
@@ -59,13 +65,13 @@ CardSearchFilters defaultSearch()
     return f;
 }
 
-ListQuery listQuery(const QString &name, const CardSearchFilters &filters)
+GridQuery listQuery(const QString &name, const CardSearchFilters &filters)
 {
     const CardListQuery q = buildCardListQuery(filters);
     return {name, q.where, q.parameters};
 }
 
-QList<ListQuery> firstScreenQueries()
+QList<GridQuery> firstScreenQueries()
 {
     const double today = std::floor(BenchDatabases::HistoryEnd);
     CardSearchFilters expiring = defaultSearch();
@@ -75,8 +81,25 @@ QList<ListQuery> firstScreenQueries()
             listQuery(QStringLiteral("expiring in 30 days"), expiring)};
 }
 
+// The widest event search the dialog accepts without a door, with every offered kind ticked: five
+// whole days (the "to" day bound at its last second), a week before the history's end.
+QList<GridQuery> eventQueries()
+{
+    const double today = std::floor(BenchDatabases::HistoryEnd);
+    EventSearchFilters f;
+    f.eventFrom = today - 7;
+    f.eventTo = today - 3;
+    for (const qint32 kind : {256, 258, 259, 266, 260, 267, 268, 257, 276, 261, 273})
+        f.setKind(kind, true);
+    f.kindFilterActive = true;
+    if (isEventSearchTooWide(false, 11, f.eventFrom, f.eventTo))
+        return {};
+    const ListQuery q = buildEventListQuery(f);
+    return {{QStringLiteral("events in 5 days"), q.where, q.parameters, TableId::EventView}};
+}
+
 // Every card issued in the last `days` days, whatever its status.
-ListQuery issuedWithin(int days)
+GridQuery issuedWithin(int days)
 {
     const double today = std::floor(BenchDatabases::HistoryEnd);
     CardSearchFilters f = defaultSearch();
@@ -148,6 +171,22 @@ void setUpCardGrid(RecordGrid &grid, const TextResources &texts)
     grid.SetListText(texts.GetText(20803));
 }
 
+// Set up as the event list sets up its grid.
+void setUpEventGrid(RecordGrid &grid, const TextResources &texts)
+{
+    grid.GridComputerName(QStringLiteral("BENCH"));
+    grid.BindTable(TableId::EventView);
+    QStringList captions;
+    for (int16_t n = 21201; n <= 21209; ++n)
+        captions << texts.GetText(n);
+    grid.SetCaptions(captions.join(QLatin1Char(',')));
+    grid.SetColumns(QStringLiteral(
+        "doorName,cardName,registrationNumber,eventTime,eventName,readoutTime,alphaID,surname,firstname,repeatFlag"));
+    ApplyEventColumnFormats(grid);
+    for (const char *field : {"doorName", "cardName", "alphaID", "surname", "firstname"})
+        grid.SetEmptyText(texts.GetText(16128), QLatin1String(field));
+}
+
 void showWindow(QWidget &window)
 {
     window.resize(1280, 1024);
@@ -174,7 +213,7 @@ struct FirstScreen
 };
 
 // RunQuery to painted rows; rows = rows in the model then (-1 when the query failed).
-double gridFirstScreen(TimedGrid &grid, const ListQuery &query, int &rows, FirstScreen *parts = nullptr)
+double gridFirstScreen(TimedGrid &grid, const GridQuery &query, int &rows, FirstScreen *parts = nullptr)
 {
     grid.ClearGrid();
     QApplication::processEvents();
@@ -227,14 +266,14 @@ double engineFirstScreen(RecordDatabase &db, const QString &sql, const QVariantL
     return elapsedMs(timer);
 }
 
-QString statementOf(RecordDatabase &db, const ListQuery &query)
+QString statementOf(RecordDatabase &db, const GridQuery &query)
 {
     RecordTable table(db);
-    table.SelectTable(TableId::CardView);
+    table.SelectTable(query.tableId);
     return table.querySql(query.where, QString(), query.parameters);
 }
 
-qint64 countRows(RecordDatabase &db, const ListQuery &query)
+qint64 countRows(RecordDatabase &db, const GridQuery &query)
 {
     QSqlQuery q =
         prepared(db, QStringLiteral("SELECT COUNT(*) FROM (%1) counted").arg(statementOf(db, query)), query.parameters);
@@ -255,13 +294,16 @@ int daysForListLimit(RecordDatabase &db)
     return lo;
 }
 
-void runFirstScreens(const QString &engine, RecordDatabase &db, const TextResources &texts, int repetitions)
+using GridSetUp = void (*)(RecordGrid &, const TextResources &);
+
+void runFirstScreens(const QString &engine, RecordDatabase &db, const TextResources &texts, int repetitions,
+                     GridSetUp setUp, const QList<GridQuery> &queries)
 {
     QTextStream out(stdout);
     TimedGrid grid(db);
-    setUpCardGrid(grid, texts);
+    setUp(grid, texts);
     showWindow(grid);
-    for (const ListQuery &query : firstScreenQueries()) {
+    for (const GridQuery &query : queries) {
         const QString sql = statementOf(db, query);
         int rows = 0;
         QString error;
@@ -287,16 +329,18 @@ void runFirstScreens(const QString &engine, RecordDatabase &db, const TextResour
         // The median, and the fastest run: on a shared machine the least disturbed one.
         for (const auto &[label, pick] :
              {std::pair{query.name, &median}, std::pair{QStringLiteral("  fastest"), &fastest}}) {
-            const double g = pick(gridTimes), e = std::max(0.01, pick(engineTimes));
-            out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+            const double g = pick(gridTimes), e = std::max(0.01, pick(engineTimes)), f = pick(filledTimes);
+            out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10\n")
                        .arg(engine, -11)
                        .arg(label, -22)
                        .arg(rows, 6)
-                       .arg(pick(filledTimes), 8, 'f', 1)
+                       .arg(f, 8, 'f', 1)
                        .arg(pick(paintTimes), 8, 'f', 1)
                        .arg(g, 10, 'f', 1)
                        .arg(e, 10, 'f', 1)
-                       .arg(g / e, 6, 'f', 2);
+                       .arg(g / e, 6, 'f', 2)
+                       .arg(f / e, 7, 'f', 2)
+                       .arg(g <= e + kFrameMs ? QStringLiteral("yes") : QStringLiteral("no"), 6);
         }
         out.flush();
     }
@@ -340,7 +384,7 @@ int measureMemory(const QString &connection, int days, const TextResources &text
     setUpCardGrid(grid, texts);
     showWindow(grid);
     const Memory before = memoryNow();
-    const ListQuery query = issuedWithin(days);
+    const GridQuery query = issuedWithin(days);
     grid.RunQuery(query.where, QString());
     for (const QVariant &p : query.parameters)
         grid.AddQueryParameter(p);
@@ -407,8 +451,9 @@ int main(int argc, char **argv)
     const QString dataDir = qEnvironmentVariableIsEmpty("OSTRELLE_BENCH_DATA")
                                 ? QStringLiteral(OSTRELLE_SOURCE_DIR "/build/bench-data")
                                 : qEnvironmentVariable("OSTRELLE_BENCH_DATA");
-    out << "Card list in the grid: " << size.cards << " cards, window 1280x1024 on " << QGuiApplication::platformName()
-        << ", median of " << repetitions << " runs, times in ms\n";
+    out << "Card and event lists in the grid: " << size.cards << " cards, " << size.events
+        << " events, window 1280x1024 on " << QGuiApplication::platformName() << ", median of " << repetitions
+        << " runs, times in ms\n";
     out.flush();
 
     int failures = 0;
@@ -433,7 +478,7 @@ int main(int argc, char **argv)
         ++failures;
     }
 
-    out << QStringLiteral("\n%1 %2 %3 %4 %5 %6 %7 %8\n")
+    out << QStringLiteral("\n%1 %2 %3 %4 %5 %6 %7 %8 %9 %10\n")
                .arg(QStringLiteral("engine"), -11)
                .arg(QStringLiteral("first screen"), -22)
                .arg(QStringLiteral("rows"), 6)
@@ -441,13 +486,18 @@ int main(int argc, char **argv)
                .arg(QStringLiteral("drawing"), 8)
                .arg(QStringLiteral("painted"), 10)
                .arg(QStringLiteral("QSqlQuery"), 10)
-               .arg(QStringLiteral("ratio"), 6);
+               .arg(QStringLiteral("ratio"), 6)
+               .arg(QStringLiteral("model/Q"), 7)
+               .arg(QStringLiteral("+16ms"), 6);
     out.flush();
-    for (const auto &[engine, prepared] : runs)
-        runFirstScreens(engine, *prepared->db, texts, repetitions);
+    for (const auto &[engine, prepared] : runs) {
+        runFirstScreens(engine, *prepared->db, texts, repetitions, &setUpCardGrid, firstScreenQueries());
+        runFirstScreens(engine, *prepared->db, texts, repetitions, &setUpEventGrid, eventQueries());
+    }
     out << "RecordGrid: from RunQuery until the rows are in the model, the view's drawing of them, and from\n"
            "RunQuery until they are painted; QSqlQuery: the same statement, forward only, reading every column\n"
-           "of as many rows; ratio = painted / QSqlQuery (target: at most 1.3)\n";
+           "of as many rows; ratio = painted / QSqlQuery (card list target: at most 1.3); model/Q = in model /\n"
+           "QSqlQuery (event list target: at most 1.3); +16ms: painted within QSqlQuery plus one 16 ms frame\n";
 
     out << QStringLiteral("\n%1 %2 %3 %4 %5 %6\n")
                .arg(QStringLiteral("engine"), -11)

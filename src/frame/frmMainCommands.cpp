@@ -265,6 +265,16 @@ void frmMain::openModal(const QString &kind)
 void frmMain::openList(const Command &command)
 {
     const QString kind = QLatin1String(command.kind);
+    if (!childWindow(kind) && kind != WindowKinds::CardList.name && *command.filterKind) {
+        // A list that asks for its filters first opens only when they were given.
+        FrameChild *window = openChild(kind, [](FrameChild &child) {
+            auto *list = dynamic_cast<SearchFirstWindow *>(&child);
+            return !list || list->AskSearchFilters();
+        });
+        if (auto *list = dynamic_cast<SearchFirstWindow *>(window))
+            list->StartSearch();
+        return;
+    }
     if (childWindow(kind) || kind != WindowKinds::CardList.name || !*command.filterKind) {
         openChild(kind, {});
         return;

@@ -134,6 +134,16 @@ public:
     virtual void StartSearch() = 0;
 };
 
+// A list that shows its search dialog before it first opens (the event list): the frame asks it
+// for its filters, shows it only when they were given, then starts the search.
+class SearchFirstWindow : public virtual FrameChild
+{
+public:
+    // Runs the search dialog modally; false when it was cancelled.
+    virtual bool AskSearchFilters() = 0;
+    virtual void StartSearch() = 0;
+};
+
 // Hands a chosen search to a list: its kinds through the list's kind filter, then its values.
 void ApplyCardSearch(CardListWindow &list, const CardSearchFilters &filters);
 
@@ -154,6 +164,11 @@ inline const WindowKind<WingDataWindow> WingData{QStringLiteral("frmWingData")};
 inline const WindowKind<ListWindow> DoorAreaList{QStringLiteral("frmDoorAreaList")};
 inline const WindowKind<DoorAreaDataWindow> DoorAreaData{QStringLiteral("frmDoorAreaData")};
 inline const WindowKind<FrameChild> Override{QStringLiteral("frmOverride")};
+inline const WindowKind<SearchFirstWindow> EventList{QStringLiteral("frmEventList")};
+inline const WindowKind<FrameChild> ReadoutList{QStringLiteral("frmReadoutList")};
+inline const WindowKind<FrameChild> GetEvents{QStringLiteral("frmGetEvents")};
+inline const WindowKind<FrameChild> VacantRooms{QStringLiteral("frmVacantRoomsList")};
+inline const WindowKind<FrameChild> OccupiedRooms{QStringLiteral("frmOccupiedRoomsList")};
 inline const WindowKind<OpTemplateDataWindow> OpTemplateData{QStringLiteral("frmOpTemplateData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {

@@ -22,6 +22,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -200,6 +201,27 @@ TEST_P(FrameCommandTest, TheContextMenuHoldsTheVisibleCommandsInGroups)
     setFlag(clsSystemParams::OpCardAtLogonKey, true);
     frame->SetupMenus();
     EXPECT_EQ(frame->contextMenu().keys(QStringLiteral("FUNCTION")), QStringList({"FC5", "FC6"}));
+}
+
+TEST_P(FrameCommandTest, TheEventListOpensOnlyAfterItsOwnSearchDialogWasLeftWithOK)
+{
+    bool given = false;
+    ws->frameWindows.windows.add(WindowKinds::EventList, [&given](QWidget *) {
+        auto *list = new RecordingWindow(QStringLiteral("frmEventList"));
+        list->searchGiven = given;
+        return list;
+    });
+    logOnDesk({{kTable + 64, 1}});
+    trigger("mnuViewEventList");
+    EXPECT_EQ(subWindows(), 0) << "a cancelled search opens nothing";
+    given = true;
+    trigger("mnuViewEventList");
+    RecordingWindow *list = open(QStringLiteral("frmEventList"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->calls.filter(QRegularExpression(QStringLiteral("Search"))),
+              QStringList({QStringLiteral("AskSearchFilters"), QStringLiteral("StartSearch")}));
+    trigger("mnuViewEventList");
+    EXPECT_EQ(list->count(QStringLiteral("AskSearchFilters")), 1) << "an open list is only brought forward";
 }
 
 TEST_P(FrameCommandTest, TheCardListOpensThroughItsSearchDialog)

@@ -15,6 +15,7 @@ class RecordingWindow : public QWidget,
                         public CardWindow,
                         public UserDataWindow,
                         public CardListWindow,
+                        public SearchFirstWindow,
                         public clsICameraWindow
 {
     Q_OBJECT
@@ -38,6 +39,11 @@ public:
     void SetCardNameFilter(qint32 kind) override;
     void SetSearchFilters(const CardSearchFilters &filters) override;
     void StartSearch() override { calls << QStringLiteral("StartSearch"); }
+    bool AskSearchFilters() override
+    {
+        calls << QStringLiteral("AskSearchFilters");
+        return searchGiven;
+    }
     int32_t CameraID() const override { return cameraID; }
     void CameraUpdated(const QString &name, const QString &address) override;
 
@@ -49,6 +55,7 @@ public:
     ChildRole childRole = ChildRole::List;
     int helpContext = 0;
     int32_t cameraID = 0;
+    bool searchGiven = true;   // AskSearchFilters: left with OK
     QList<qint32> kinds;       // the kind filter as set
     CardSearchFilters filters; // the last SetSearchFilters
     ChoiceRequest request;     // the last setChoiceRequest

@@ -16,11 +16,12 @@ void CardListTest::SetUp()
     if (IsSkipped() || HasFatalFailure())
         return;
     QList<Right> rights;
-    for (qint32 table : {0, 16, 48, 384})
+    for (qint32 table : {0, 16, 48, 64, 384})
         rights.append({Authority::TableRightsBase + table, Authority::Read});
     for (qint32 kind : kIssuableKinds)
         rights.append({Authority::CardKindBase + kind, 0, 1440});
     rights.append({Authority::FunctionBase + 10, 1});
+    rights.append({Authority::FunctionBase + 6, 1}); // read the handheld unit
     logOnDesk(rights);
 }
 

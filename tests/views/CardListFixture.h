@@ -7,7 +7,7 @@
 
 class frmCardList;
 
-// A test installation with an operator who may read cards, doors and door areas, issue a few kinds
+// A test installation with an operator who may read cards, doors, door areas and lock events, issue a few kinds
 // and open stored cards, logged on at WS1; cards are stored through RecordTable or issued on the
 // virtual encoder.
 class CardListTest : public SessionTest
@@ -35,6 +35,5 @@ protected:
 
     static const QList<qint32> kIssuableKinds;
 
-private:
     TestEncoder m_encoder; // installed by the first issueCard
 };

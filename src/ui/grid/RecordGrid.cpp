@@ -126,6 +126,38 @@ void RecordGrid::ClearGrid()
     m_model->clear();
 }
 
+bool RecordGrid::LoadReadData(const QString &text)
+{
+    return m_model->loadReadData(text.toUtf8());
+}
+
+qint32 RecordGrid::SourceCount() const
+{
+    return m_model->sourceCount();
+}
+
+qint32 RecordGrid::SourceKind(int index) const
+{
+    return m_model->sourceKind(index);
+}
+
+double RecordGrid::SourceTime(int index) const
+{
+    return m_model->sourceTime(index);
+}
+
+qint32 RecordGrid::SourceDoor(int index) const
+{
+    return m_model->sourceDoor(index);
+}
+
+bool RecordGrid::ShowSource(double readoutTime)
+{
+    m_sortColumn = -1;
+    horizontalHeader()->setSortIndicatorShown(false);
+    return m_model->showSource(readoutTime);
+}
+
 int RecordGrid::titledColumnCount() const
 {
     return static_cast<int>(qMin(m_model->captions().size(), m_model->fields().size()));

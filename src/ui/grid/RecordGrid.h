@@ -39,6 +39,14 @@ public:
     QVariant SelectedValue(const QString &field) const;
     void ReloadGrid();
     void ClearGrid();
+    // Read-out operations: the rows come from a handheld unit's read-out text (see
+    // RecordGridModel::loadReadData). Sources are numbered from 1; kind 2 is the read-out of a lock.
+    bool LoadReadData(const QString &text);
+    qint32 SourceCount() const;
+    qint32 SourceKind(int index) const;
+    double SourceTime(int index) const;
+    qint32 SourceDoor(int index) const;
+    bool ShowSource(double readoutTime);
 
     RecordGridModel *gridModel() const { return m_model; }
     bool gridOption() const { return m_option; }

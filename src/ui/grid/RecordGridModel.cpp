@@ -1,5 +1,7 @@
 #include "ui/grid/RecordGridModel.h"
 
+#include "components/cardserver/Readout.h"
+#include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
 #include "texts/LocaleFormat.h"
@@ -144,6 +146,8 @@ int RecordGridModel::readIndex(const QString &field) const
 
 void RecordGridModel::runQuery(const QString &where, const QString &orderBy)
 {
+    m_readout.reset();
+    m_shownSource.reset();
     m_where = where;
     m_orderBy = orderBy;
     m_params.clear();
@@ -172,6 +176,11 @@ void RecordGridModel::addQueryParameter(const QVariant &value)
 
 void RecordGridModel::reload()
 {
+    if (m_readout) {
+        if (m_shownSource)
+            showSource(*m_shownSource);
+        return;
+    }
     if (m_haveQuery && m_params.size() == m_markers)
         execute();
 }
@@ -188,6 +197,16 @@ void RecordGridModel::sortByColumn(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= m_fields.size())
         return;
+    if (m_readout) {
+        // A read-out's rows are all in memory: sorted here, by value, not by the shown text.
+        beginResetModel();
+        std::stable_sort(m_rows.begin(), m_rows.end(), [column, order](const QVariantList &a, const QVariantList &b) {
+            const QPartialOrdering c = QVariant::compare(a.at(column), b.at(column));
+            return order == Qt::AscendingOrder ? c == QPartialOrdering::Less : c == QPartialOrdering::Greater;
+        });
+        endResetModel();
+        return;
+    }
     m_orderBy = m_fields.at(column) + (order == Qt::AscendingOrder ? QStringLiteral(" asc") : QStringLiteral(" desc"));
     reload();
 }
@@ -279,6 +298,135 @@ bool RecordGridModel::readBatch(QList<QVariantList> &into)
         }
     }
     return m_status == RecordStatus::Ok;
+}
+
+bool RecordGridModel::loadReadData(const QByteArray &text)
+{
+    beginResetModel();
+    closeQuery();
+    m_rows.clear();
+    m_haveQuery = false;
+    m_shownSource.reset();
+    m_lookups.clear();
+    ReadoutParseResult parsed = parseReadout(text);
+    m_readStatus = parsed.status;
+    m_readout = std::make_unique<Readout>(std::move(parsed.readout));
+    endResetModel();
+    return m_readStatus == 0;
+}
+
+int RecordGridModel::sourceCount() const
+{
+    return m_readout ? static_cast<int>(m_readout->sources.size()) : 0;
+}
+
+qint32 RecordGridModel::sourceKind(int index) const
+{
+    return index >= 1 && index <= sourceCount() ? m_readout->sources.at(index - 1).kind : 0;
+}
+
+double RecordGridModel::sourceTime(int index) const
+{
+    return index >= 1 && index <= sourceCount() ? m_readout->sources.at(index - 1).readoutTime : 0.0;
+}
+
+qint32 RecordGridModel::sourceDoor(int index) const
+{
+    return index >= 1 && index <= sourceCount() ? m_readout->sources.at(index - 1).doorID : 0;
+}
+
+bool RecordGridModel::showSource(double readoutTime)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_shownSource.reset();
+    bool found = false;
+    if (m_readout) {
+        for (const ReadoutSource &source : std::as_const(m_readout->sources)) {
+            // Sources are told apart by their read-out time, kept to the second.
+            if (std::abs(source.readoutTime - readoutTime) * 86400.0 >= 0.5)
+                continue;
+            m_shownSource = source.readoutTime;
+            for (const ReadoutEvent &event : source.events)
+                m_rows << readoutRow(source, event);
+            // The events in time order, as the read-out list shows a stored read-out.
+            const int timeIndex = readIndex(Field::eventTime);
+            if (timeIndex >= 0)
+                std::stable_sort(m_rows.begin(), m_rows.end(),
+                                 [timeIndex](const QVariantList &a, const QVariantList &b) {
+                                     return a.at(timeIndex).toDouble() < b.at(timeIndex).toDouble();
+                                 });
+            found = true;
+            break;
+        }
+    }
+    endResetModel();
+    return found;
+}
+
+QVariantList RecordGridModel::readoutRow(const ReadoutSource &source, const ReadoutEvent &event)
+{
+    const QVariant card = event.hasCard ? QVariant(qint32(event.registrationNumber)) : QVariant();
+    const QVariant kind = event.hasCard ? QVariant(event.cardNameID) : QVariant();
+    const QVariant user = event.hasCard ? QVariant(event.userID) : QVariant();
+    QVariantList row;
+    row.reserve(m_readFields.size());
+    for (const QString &name : std::as_const(m_readFields)) {
+        const QString field = name.toLower();
+        QVariant value;
+        if (field == QLatin1String("doorid"))
+            value = source.doorID;
+        else if (field == QLatin1String("readouttime"))
+            value = source.readoutTime;
+        else if (field == QLatin1String("doorname"))
+            value = lookUp(TableId::Doors, Field::doorID, source.doorID, Field::doorName);
+        else if (field == QLatin1String("eventtime"))
+            value = event.eventTime;
+        else if (field == QLatin1String("eventcode"))
+            value = event.eventCode;
+        else if (field == QLatin1String("eventname"))
+            value = lookUp(TableId::EventNames, Field::eventCode, event.eventCode, Field::eventName);
+        else if (field == QLatin1String("repeatflag"))
+            value = event.repeat ? 1 : 0;
+        else if (field == QLatin1String("registrationnumber"))
+            value = card;
+        else if (field == QLatin1String("cardnameid"))
+            value = kind;
+        else if (field == QLatin1String("cardname"))
+            value = lookUp(TableId::CardNames, Field::cardNameID, kind, Field::cardName);
+        else if (field == QLatin1String("userid"))
+            value = user;
+        else if (field == QLatin1String("alphaid") || field == QLatin1String("surname") ||
+                 field == QLatin1String("firstname"))
+            value = lookUp(TableId::Users, Field::userID, user, name);
+        else if (field == QLatin1String("issueoperatoralphaid"))
+            value =
+                lookUp(TableId::Users, Field::userID,
+                       lookUp(TableId::Cards, Field::registrationNumber, card, Field::issueOperatorID), Field::alphaID);
+        row << value;
+    }
+    return row;
+}
+
+QVariant RecordGridModel::lookUp(qint32 tableId, const QString &keyField, const QVariant &key, const QString &field)
+{
+    if (key.isNull())
+        return QVariant();
+    const QString cacheKey = QStringLiteral("%1/%2/%3/%4").arg(tableId).arg(keyField, key.toString(), field);
+    const auto cached = m_lookups.constFind(cacheKey);
+    if (cached != m_lookups.constEnd())
+        return *cached;
+    RecordTable table(m_db);
+    if (!m_computerName.isEmpty())
+        table.SetComputerName(m_computerName);
+    table.SelectTable(tableId);
+    table.OpenQuery(keyField + QStringLiteral(" = ?"), QString());
+    table.AddParameter(key);
+    const QVariant value = table.Status() == RecordStatus::Ok ? table.GetField(field) : QVariant();
+    const QVariant found = table.Status() == RecordStatus::Ok ? value : QVariant();
+    table.CloseQuery();
+    m_lookups.insert(cacheKey, found);
+    return found;
 }
 
 qint32 RecordGridModel::rowTotal()

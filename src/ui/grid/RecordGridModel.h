@@ -8,8 +8,12 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
 class RecordDatabase;
+struct Readout;
+struct ReadoutEvent;
+struct ReadoutSource;
 class RecordTable;
 
 // The rows of one list view, read through RecordTable in batches as the view scrolls, with the
@@ -47,6 +51,20 @@ public:
     void clear();
     // Re-reads the last query ordered by that column.
     void sortByColumn(int column, Qt::SortOrder order);
+
+    // Read-out mode: the rows come from a handheld unit's read-out text instead of a query. The
+    // text's sources are kept; showSource shows the events of the source read out at that time,
+    // with the names (door, card kind, event, user, issuing operator) looked up in the database.
+    // False (and no sources) when the text does not parse; readStatus() then says why.
+    bool loadReadData(const QByteArray &text);
+    int sourceCount() const;
+    // 1-based; 0 for an index without a source.
+    qint32 sourceKind(int index) const;
+    double sourceTime(int index) const;
+    qint32 sourceDoor(int index) const;
+    // False when no source was read out at that time (the list is then empty).
+    bool showSource(double readoutTime);
+    qint32 readStatus() const { return m_readStatus; }
 
     qint32 rowTotal();
     QVariant rawValue(int row, const QString &field) const;
@@ -90,6 +108,8 @@ private:
     };
 
     void execute();
+    QVariantList readoutRow(const ReadoutSource &source, const ReadoutEvent &event);
+    QVariant lookUp(qint32 tableId, const QString &keyField, const QVariant &key, const QString &field);
     void closeQuery();
     bool readBatch(QList<QVariantList> &into);
     bool fail();
@@ -119,6 +139,10 @@ private:
     bool m_haveQuery = false;
     bool m_open = false; // rows remain to be read
     QList<QVariantList> m_rows;
+    std::unique_ptr<Readout> m_readout; // set in read-out mode
+    std::optional<double> m_shownSource;
+    qint32 m_readStatus = 0;
+    QHash<QString, QVariant> m_lookups; // "table/key field/key/field" -> value, for one read-out
     qint32 m_status = 0;
     QString m_errorText;
 };
