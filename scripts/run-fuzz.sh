@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the card-image and read-out fuzzers with clang (libFuzzer, address and undefined-behaviour
+# Builds the card-image, read-out and room-file fuzzers with clang (libFuzzer, address and undefined-behaviour
 # sanitizers) and runs each for a while from a seed corpus of valid images and read-outs.
 #   scripts/run-fuzz.sh              build if needed, then run every target
 #   scripts/run-fuzz.sh --build-only build if needed
-#   scripts/run-fuzz.sh cardimage    run one target
+#   scripts/run-fuzz.sh cardimage    run one target (cardimage, readout, roomfile)
 # OSTRELLE_FUZZ_SECONDS  seconds per target (default 20)
 # OSTRELLE_FUZZ_DIR      where binaries, corpus and findings go (default build/fuzz)
 # OSTRELLE_FUZZ_CXX      the clang++ to use (default clang++)
@@ -13,15 +13,15 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 SECONDS_EACH=${OSTRELLE_FUZZ_SECONDS:-20}
 OUT=${OSTRELLE_FUZZ_DIR:-$ROOT/build/fuzz}
 CXX=${OSTRELLE_FUZZ_CXX:-clang++}
-TARGETS=(cardimage readout)
+TARGETS=(cardimage readout roomfile)
 
 build_only=""
 selected=()
 for arg in "$@"; do
   case $arg in
     --build-only) build_only=1 ;;
-    cardimage|readout) selected+=("$arg") ;;
-    *) echo "usage: $0 [--build-only] [cardimage|readout]..." >&2; exit 2 ;;
+    cardimage|readout|roomfile) selected+=("$arg") ;;
+    *) echo "usage: $0 [--build-only] [cardimage|readout|roomfile]..." >&2; exit 2 ;;
   esac
 done
 [ ${#selected[@]} -eq 0 ] && selected=("${TARGETS[@]}")
@@ -38,6 +38,7 @@ LIB_SOURCES=(
   src/components/cardserver/Crc32.cpp
   src/components/cardserver/Readout.cpp
   src/components/cardserver/RegistrationNumber.cpp
+  src/cards/RoomOverrides.cpp
   tests/components/cardimage/CardSamples.cpp
 )
 read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Core)"
@@ -45,7 +46,7 @@ read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Core)"
 # Qt's headers require position-independent code.
 CXXFLAGS=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
   -fno-sanitize-recover=undefined -I"$ROOT/src" -I"$ROOT/tests/components/cardimage" "${QT_CFLAGS[@]}")
-HEADERS=("$ROOT"/src/components/cardserver/*.h "$ROOT"/tests/components/cardimage/*.h "$0")
+HEADERS=("$ROOT"/src/components/cardserver/*.h "$ROOT"/src/cards/RoomOverrides.h "$ROOT"/tests/components/cardimage/*.h "$0")
 
 # True when $1 is missing or older than any of the remaining files.
 stale() {

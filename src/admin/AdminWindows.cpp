@@ -1,9 +1,14 @@
 #include "admin/AdminWindows.h"
 
+#include "admin/frmDoorAreaData.h"
+#include "admin/frmDoorAreaList.h"
 #include "admin/frmOpTemplateData.h"
 #include "admin/frmOpTemplateList.h"
+#include "admin/frmOverride.h"
 #include "admin/frmUserData.h"
 #include "admin/frmUserList.h"
+#include "admin/frmWingData.h"
+#include "admin/frmWingList.h"
 #include "admin/frmXrefOpTemplate.h"
 #include "session/Workstation.h"
 
@@ -14,6 +19,21 @@ void RegisterAdminWindows(Workstation &ws)
     });
     ws.frameWindows.windows.add(WindowKinds::UserData, [&ws](QWidget *parent) {
         return new frmUserData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::WingList, [&ws](QWidget *parent) {
+        return new frmWingList(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::WingData, [&ws](QWidget *parent) {
+        return new frmWingData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::DoorAreaList, [&ws](QWidget *parent) {
+        return new frmDoorAreaList(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::DoorAreaData, [&ws](QWidget *parent) {
+        return new frmDoorAreaData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::Override, [&ws](QWidget *parent) {
+        return new frmOverride(ws.program, ws.db, ws.session, parent);
     });
     ws.frameWindows.windows.add(WindowKinds::OpTemplateData, [&ws](QWidget *parent) {
         return new frmOpTemplateData(ws.program, ws.db, ws.session, parent);

@@ -1,3 +1,4 @@
+#include "cards/OverrideStore.h"
 #include "components/recordtable/RecordTable.h"
 #include "core/OleDate.h"
 #include "frame/HelpTopics.h"
@@ -377,20 +378,16 @@ void frmMain::increaseOverride()
     QString digits;
     if (!askInput(request, digits) || digits.isEmpty())
         return;
-    // More digits than any step has are as much too large as 16.
-    if (digits.size() > 2 || digits.toInt() >= 16) {
+    const std::optional<int> step = OverrideStep(digits);
+    if (!step) {
         m_program.messages->error(-31080, {}, {}, this);
         return;
     }
     if (!m_db.database)
         return;
-    RecordTable doors(*m_db.database);
-    doors.SetComputerName(m_program.ComputerName);
-    doors.ExecuteCommand(QStringLiteral("update Doors set ") + QStringLiteral("overrideIncrement") +
-                         QStringLiteral(" = ") + digits);
-    if (doors.Status() != RecordStatus::Ok) {
+    if (const OverrideStore::Result set = OverrideStore(*m_db.database).setIncrement(*step); !set.ok()) {
         MessageRequest failure;
-        failure.appendix = doors.ErrorText(doors.Status());
+        failure.appendix = set.errorText;
         failure.replacesText = true;
         failure.style = MessageStyle::Error;
         m_program.messages->show(failure, this);

@@ -100,6 +100,24 @@ class UserListWindow : public ListWindow
 {
 };
 
+// The wing dialog: a stored wing by its code, or a new one.
+class WingDataWindow : public DataWindow
+{
+public:
+    virtual void setWingCode(const QString &wingCode) = 0;
+    // The wing was removed elsewhere: a dialog showing it closes.
+    virtual void NotifyRemove(const QString &wingCode) = 0;
+};
+
+// The door-area dialog: a stored area by its key, or a new one.
+class DoorAreaDataWindow : public DataWindow
+{
+public:
+    virtual void setDoorGroupID(qint32 doorGroupID) = 0;
+    // Closes the dialog once a new area is saved.
+    virtual void setCloseAfterSave(bool close) = 0;
+};
+
 // The operator list: an operator card just made shows in its rows after a refresh.
 class OperatorListWindow : public ListWindow
 {
@@ -141,6 +159,11 @@ namespace WindowKinds {
 inline const WindowKind<UserListWindow> UserList{QStringLiteral("frmUserList")};
 inline const WindowKind<UserDataWindow> UserData{QStringLiteral("frmUserData")};
 inline const WindowKind<CardListWindow> CardList{QStringLiteral("frmCardList")};
+inline const WindowKind<ListWindow> WingList{QStringLiteral("frmWingList")};
+inline const WindowKind<WingDataWindow> WingData{QStringLiteral("frmWingData")};
+inline const WindowKind<ListWindow> DoorAreaList{QStringLiteral("frmDoorAreaList")};
+inline const WindowKind<DoorAreaDataWindow> DoorAreaData{QStringLiteral("frmDoorAreaData")};
+inline const WindowKind<FrameChild> Override{QStringLiteral("frmOverride")};
 inline const WindowKind<SearchFirstWindow> EventList{QStringLiteral("frmEventList")};
 inline const WindowKind<FrameChild> ReadoutList{QStringLiteral("frmReadoutList")};
 inline const WindowKind<FrameChild> GetEvents{QStringLiteral("frmGetEvents")};

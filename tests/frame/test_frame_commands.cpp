@@ -320,6 +320,9 @@ TEST_P(FrameCommandTest, IncreaseOverrideSetsTheStepOfAllDoors)
     answer.clear();
     trigger("mnuToolsIncreaseOverride");
     EXPECT_EQ(steps(), QList<int>({5, 5}));
+    answer = QStringLiteral("015"); // leading zeros keep it a step
+    trigger("mnuToolsIncreaseOverride");
+    EXPECT_EQ(steps(), QList<int>({15, 15}));
 }
 
 TEST_P(FrameCommandTest, HelpOpensThePageOfTheActiveWindow)

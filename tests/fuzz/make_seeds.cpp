@@ -1,4 +1,5 @@
-// Writes the fuzzers' seed corpus: the sample card images and read-outs of the tests.
+// Writes the fuzzers' seed corpus: the sample card images and read-outs of the tests, and a room
+// file with a used, an unused and a part record.
 #include "CardSamples.h"
 
 #include <QDir>
@@ -38,5 +39,18 @@ int main(int argc, char **argv)
     QByteArray handWritten = "# written by hand\r\n" + readout;
     handWritten.replace("\n", "\r\n");
     ok &= save(out + QStringLiteral("/readout"), QStringLiteral("crlf.txt"), handWritten);
+
+    QByteArray roomFile(150, 'H');
+    const auto record = [](const char *room, char status, char overrideNumber, const char *door) {
+        QByteArray r(25, 'x');
+        r.replace(0, 4, room);
+        r[4] = status;
+        r[10] = overrideNumber;
+        r.replace(20, 5, door);
+        return r;
+    };
+    roomFile += record("0101", 0, char(250), "00101") + record("0102", 1, 7, "00102") + record("0103", 0, 3, "0010x");
+    roomFile += QByteArray(24, 'x');
+    ok &= save(out + QStringLiteral("/roomfile"), QStringLiteral("Roomfile.dat"), roomFile);
     return ok ? 0 : 1;
 }

@@ -1,0 +1,157 @@
+#include "admin/MasterDataRemoval.h"
+
+#include "admin/DoorAreaStore.h"
+#include "admin/WingStore.h"
+#include "components/recordtable/TableDefs.h"
+#include "platform/BusySignal.h"
+#include "session/Authority.h"
+#include "session/Notify.h"
+#include "texts/Messages.h"
+
+namespace {
+
+constexpr int16_t kWingWithRooms = -32479;
+constexpr int16_t kWingWithoutRooms = -32480;
+constexpr int16_t kAreaHasDoors = -31744;
+constexpr int16_t kAreaWithDoors = -32493;
+constexpr int16_t kAreaWithoutDoors = -32508;
+constexpr int16_t kNotAllowed = -31143;
+constexpr int16_t kRecordGone = -31227;
+constexpr int32_t kWingRemoveError = 4928;
+constexpr int32_t kAreaWithDoorsRemoveError = 4273;
+constexpr int32_t kAreaRemoveError = 4274;
+constexpr int32_t kAreaDoorsUnreadError = 4275;
+constexpr int16_t kStateRenamingDoors = 2;
+constexpr int16_t kStateRemovingDoors = 5;
+
+void showFailure(const RemovalContext &context, const RecordResult &failure, int32_t code)
+{
+    if (failure.status == RecordStatus::NoRecord && failure.failed == RecordResult::Step::Record)
+        context.messages.error(kRecordGone, {}, {}, context.parent);
+    else
+        context.messages.errorWithCode(code, failure.errorText, context.parent);
+}
+
+} // namespace
+
+RemoveAnswer AskRemoval(Messages &messages, int16_t text, const QVariantList &arguments, int16_t buttons,
+                        QWidget *parent)
+{
+    MessageRequest question;
+    question.textNumber = text;
+    question.arguments = arguments;
+    question.style = MessageStyle::Question;
+    question.buttons = buttons == kButtonsYesNo ? MessageButtons::YesNo : MessageButtons::YesNoCancel;
+    question.buttonNumbers = {buttons};
+    const int answer = messages.show(question, parent);
+    if (answer == 0)
+        return RemoveAnswer::Remove;
+    switch (buttons) {
+    case kButtonsYesNoCancel:
+        return answer == 2 ? RemoveAnswer::Cancel : RemoveAnswer::Skip;
+    case kButtonsYesAllNoCancel:
+        return answer == 1 ? RemoveAnswer::RemoveAll : answer == 2 ? RemoveAnswer::Skip : RemoveAnswer::Cancel;
+    default:
+        return RemoveAnswer::Cancel;
+    }
+}
+
+QStringList RemoveWings(const RemovalContext &context, const QStringList &codes)
+{
+    WingStore store(context.db);
+    const bool several = codes.size() > 1;
+    bool askNoMore = false; // "yes to all": wings without rooms go without a question
+    QStringList removed;
+    for (const QString &code : codes) {
+        WingStore::Wing wing;
+        if (const RecordResult loaded = store.load(code, wing); !loaded.ok()) {
+            showFailure(context, loaded, kWingRemoveError);
+            continue;
+        }
+        bool hasRooms = false;
+        if (const RecordResult read = store.hasGuestDoors(wing.number, hasRooms); !read.ok()) {
+            showFailure(context, read, kWingRemoveError);
+            return removed;
+        }
+        RemoveAnswer answer = RemoveAnswer::Remove;
+        if (hasRooms) {
+            answer = AskRemoval(context.messages, kWingWithRooms, {code}, several ? kButtonsYesNoCancel : kButtonsYesNo,
+                                context.parent);
+        } else if (!askNoMore) {
+            answer = AskRemoval(context.messages, kWingWithoutRooms, {},
+                                several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
+        }
+        if (answer == RemoveAnswer::Cancel)
+            return removed;
+        if (answer == RemoveAnswer::Skip)
+            continue;
+        askNoMore = askNoMore || answer == RemoveAnswer::RemoveAll;
+        if (hasRooms)
+            SetBusyState(context.busy, kStateRenamingDoors);
+        const RecordResult gone = store.remove(code);
+        SetBusyState(context.busy, 0);
+        if (!gone.ok()) {
+            showFailure(context, gone, kWingRemoveError);
+            continue;
+        }
+        removed << code;
+        if (hasRooms)
+            context.notify.NotifyDoorsRefresh();
+    }
+    return removed;
+}
+
+QList<qint32> RemoveDoorAreas(const RemovalContext &context, const QList<DoorAreaRow> &areas)
+{
+    DoorAreaStore store(context.db);
+    const bool several = areas.size() > 1;
+    bool askNoMore = false;
+    QList<qint32> removed;
+    for (const DoorAreaRow &area : areas) {
+        QList<qint32> doors;
+        if (const RecordResult read = store.doorsOf(area.doorGroupID, doors); !read.ok()) {
+            context.messages.errorWithCode(kAreaDoorsUnreadError, read.errorText, context.parent);
+            return removed;
+        }
+        const bool hasDoors = !doors.isEmpty();
+        if (hasDoors) {
+            context.messages.show(MessageRequest::fromStyle(kAreaHasDoors, 48, 0), context.parent);
+            const RemoveAnswer answer =
+                AskRemoval(context.messages, kAreaWithDoors, {area.name}, kButtonsYesNoCancel, context.parent);
+            if (answer == RemoveAnswer::Cancel)
+                return removed;
+            if (answer != RemoveAnswer::Remove)
+                continue;
+            // Doors go for good: only an operator who may delete doors removes them.
+            if (!context.authority.HasRight(TableId::Doors, Authority::Delete)) {
+                context.messages.error(kNotAllowed, {}, {}, context.parent);
+                continue;
+            }
+            const qsizetype total = doors.size();
+            const RecordResult doorsGone = store.removeDoors(area.doorGroupID, [&](qint32 doorID, int done) {
+                SetBusyState(context.busy, kStateRemovingDoors, int16_t(done * 100 / total));
+                context.notify.NotifyDoorRemoved(doorID, doorID);
+            });
+            SetBusyState(context.busy, 0);
+            if (!doorsGone.ok()) {
+                showFailure(context, doorsGone, kAreaWithDoorsRemoveError);
+                continue;
+            }
+        } else if (!askNoMore) {
+            const RemoveAnswer answer = AskRemoval(context.messages, kAreaWithoutDoors, {area.name},
+                                                   several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
+            if (answer == RemoveAnswer::Cancel)
+                return removed;
+            if (answer == RemoveAnswer::Skip)
+                continue;
+            askNoMore = answer == RemoveAnswer::RemoveAll;
+        }
+        if (const RecordResult gone = store.remove(area.doorGroupID); !gone.ok()) {
+            showFailure(context, gone, hasDoors ? kAreaWithDoorsRemoveError : kAreaRemoveError);
+            continue;
+        }
+        removed << area.doorGroupID;
+        context.notify.NotifyDoorGroupRemoved(area.doorGroupID);
+    }
+    return removed;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QtGlobal>
+
+#include <cstdint>
+
+class BusySignal;
+class Messages;
+class Notify;
+class QWidget;
+class RecordDatabase;
+class Authority;
+
+// Removing wings and door areas from their lists, one or several rows at a time, free of widgets
+// but for the parent of the questions.
+
+enum class RemoveAnswer { Remove, RemoveAll, Skip, Cancel };
+
+// Button sets of the removal questions: yes/no for a single row (no cancels), yes/no/cancel, and
+// yes/yes to all/no/cancel.
+inline constexpr int16_t kButtonsYesNo = 17001;
+inline constexpr int16_t kButtonsYesNoCancel = 17006;
+inline constexpr int16_t kButtonsYesAllNoCancel = 17008;
+RemoveAnswer AskRemoval(Messages &messages, int16_t text, const QVariantList &arguments, int16_t buttons,
+                        QWidget *parent);
+
+// What a removal run needs around it.
+struct RemovalContext
+{
+    RecordDatabase &db;
+    Messages &messages;
+    Notify &notify;
+    const Authority &authority;
+    BusySignal *busy = nullptr;
+    QWidget *parent = nullptr;
+};
+
+// Removes the wings in list order; a wing whose range holds guest doors is asked about with its
+// code, and its doors are named by their numbers again. Returns the codes removed.
+QStringList RemoveWings(const RemovalContext &context, const QStringList &codes);
+
+// Removes the door areas in list order, each with its doors and their notes; deleting doors
+// needs the operator's delete right on doors. Returns the areas removed.
+struct DoorAreaRow
+{
+    qint32 doorGroupID = 0;
+    QString name;
+};
+QList<qint32> RemoveDoorAreas(const RemovalContext &context, const QList<DoorAreaRow> &areas);
