@@ -12,6 +12,7 @@
 #include "ui/WindowPlacement.h"
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"
+#include "views/ListPrintPopup.h"
 #include "views/RoomListQuery.h"
 
 #include <QHBoxLayout>
@@ -80,13 +81,7 @@ RoomOccupancyList::RoomOccupancyList(Kind kind, ProgramServices &program, Databa
     layout->addLayout(buttons);
     RestoreWindowPlacement(m_program.registry, this, QLatin1String(setup.windowKey), 10500, 6000);
 
-    m_tlvRooms->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_tlvRooms, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        if (m_cmdPrint->isEnabled())
-            mnuPopupPrint_Click(m_tlvRooms->viewport()->mapToGlobal(pos));
-    });
-    connect(m_cmdPrint, &QPushButton::clicked, this,
-            [this] { mnuPopupPrint_Click(m_cmdPrint->mapToGlobal(QPoint(0, m_cmdPrint->height()))); });
+    WirePrintPopup(m_tlvRooms, m_cmdPrint, m_popup, *m_printMenu, kMenuRoot);
     connect(m_cmdClose, &QPushButton::clicked, this, &RoomOccupancyList::unload);
 
     SetBusyPointer(true);
@@ -170,16 +165,6 @@ void RoomOccupancyList::EvaluateAuthority()
 bool RoomOccupancyList::IsDialogAvailable()
 {
     return m_session.authority.IsTableDialogAvailable(TableId::Cards, this);
-}
-
-void RoomOccupancyList::mnuPopupPrint_Click(const QPoint &globalPos)
-{
-    m_popup.Clear();
-    m_popup.CreateRoot(QStringLiteral("HIDDEN"), kMenuRoot);
-    m_printMenu->AddItems(m_popup, kMenuRoot);
-    const QString key = m_popup.Show(kMenuRoot, globalPos);
-    if (!key.isEmpty())
-        m_printMenu->Run(key);
 }
 
 void RoomOccupancyList::unload()

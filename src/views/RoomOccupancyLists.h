@@ -32,7 +32,6 @@ public:
     bool IsDialogAvailable() override;
     ChildRole role() const override { return ChildRole::List; }
     int HelpContextID() const override;
-    void mnuPopupPrint_Click(const QPoint &globalPos);
 
     RecordGrid &grid() const { return *m_tlvRooms; }
     ListPrintMenu &printMenu() { return *m_printMenu; }

@@ -17,6 +17,7 @@
 #include "ui/grid/RecordGrid.h"
 #include "ui/grid/RecordGridModel.h"
 #include "views/CardKindWindows.h"
+#include "views/ListPrintPopup.h"
 #include "views/frmCardSearchFilters.h"
 
 #include <QHBoxLayout>
@@ -61,15 +62,9 @@ frmCardList::frmCardList(ProgramServices &program, DatabaseServices &db, CardSer
         if (m_cmdSelect->isEnabled())
             cmdSelect_Click();
     });
-    m_tlvCards->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_tlvCards, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        if (m_cmdPrint->isEnabled())
-            mnuPopupPrint_Click(m_tlvCards->viewport()->mapToGlobal(pos));
-    });
+    WirePrintPopup(m_tlvCards, m_cmdPrint, m_popup, *m_printMenu, kMenuRoot);
     connect(m_cmdSearch, &QPushButton::clicked, this, &frmCardList::cmdSearch_Click);
     connect(m_cmdSelect, &QPushButton::clicked, this, &frmCardList::cmdSelect_Click);
-    connect(m_cmdPrint, &QPushButton::clicked, this,
-            [this] { mnuPopupPrint_Click(m_cmdPrint->mapToGlobal(QPoint(0, m_cmdPrint->height()))); });
     connect(m_cmdClose, &QPushButton::clicked, this, &frmCardList::unload);
 
     m_session.notify.SubscribeUsers(this, Notify::handleOf(this));
@@ -269,16 +264,6 @@ void frmCardList::RefreshTableList()
     m_rows = m_tlvCards->RowTotal();
     m_cmdPrint->setEnabled(m_rows > 0);
     updateSelect();
-}
-
-void frmCardList::mnuPopupPrint_Click(const QPoint &globalPos)
-{
-    m_popup.Clear();
-    m_popup.CreateRoot(QStringLiteral("HIDDEN"), kMenuRoot);
-    m_printMenu->AddItems(m_popup, kMenuRoot);
-    const QString key = m_popup.Show(kMenuRoot, globalPos);
-    if (!key.isEmpty())
-        m_printMenu->Run(key);
 }
 
 void frmCardList::Add(int32_t, int16_t) {}

@@ -47,8 +47,6 @@ public:
     void SetCardNameFilters();
     // The window a chosen card goes back to, or null.
     QWidget *caller() const { return m_caller.data(); }
-    // The context menu of the list's print entries at a screen position.
-    void mnuPopupPrint_Click(const QPoint &globalPos);
 
     // clsIUsers
     void Add(int32_t userID, int16_t flag) override;

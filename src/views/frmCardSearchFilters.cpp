@@ -7,24 +7,20 @@
 #include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
-#include "ui/BusyIndicator.h"
 #include "ui/FormTexts.h"
-#include "ui/TickImages.h"
 #include "views/CardListQuery.h"
 #include "views/CardSearchQuery.h"
 #include "views/CardSearchRules.h"
+#include "views/SearchFilterParts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <optional>
@@ -37,9 +33,6 @@ constexpr int16_t kBadDate = -31199;
 constexpr int16_t kNoDoor = -31224;
 constexpr int16_t kTooLarge = -31223;
 constexpr int16_t kErrorTitle = -32767;
-constexpr int16_t kStateLoadingDoors = 1; // -31998
-constexpr int kKindRole = Qt::UserRole;
-constexpr int kKeyRole = Qt::UserRole + 1;
 constexpr int kStartRole = Qt::UserRole + 2;
 constexpr int kStopRole = Qt::UserRole + 3;
 constexpr qint32 kNoRegistrationLimit = 0x0FFFFFFF;
@@ -49,23 +42,7 @@ constexpr qint32 kOfferedKinds[] = {256, 258, 259, 266, 269, 263, 260, 271, 267,
                                     257, 262, 264, 265, 272, 261, 273, 276, 277, 278, 279};
 constexpr qint32 kOperatorCard = 270;
 
-QLineEdit *edit(QWidget *parent, const char *name, const QString &pattern = QString(), int maxLength = 32)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setMaxLength(maxLength);
-    if (!pattern.isEmpty())
-        e->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), e));
-    return e;
-}
-
-QLabel *label(QWidget *parent, int16_t text, QWidget *buddy = nullptr)
-{
-    auto *l = new QLabel(GetText(text), parent);
-    if (buddy)
-        l->setBuddy(buddy);
-    return l;
-}
+using namespace SearchFilterParts;
 
 } // namespace
 
@@ -91,15 +68,11 @@ frmCardSearchFilters::frmCardSearchFilters(ProgramServices &program, DatabaseSer
     setWindowTitle(GetText(kCaption));
     buildControls();
     loadKinds();
-    loadDoorGroups();
+    loadDoorGroups(*m_db.database, m_tvwDoors, 0);
     SetCardNameFilters();
     m_txtRoomTo->setText(QString::number(defaultRoomTo()));
 
-    connect(m_lvwCards, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        setTicked(item, item->data(0, kKeyRole).toString() != QStringLiteral("Y"));
-    });
-    connect(m_cmdCheckAll, &QPushButton::clicked, this, [this] { setAllTicked(true); });
-    connect(m_cmdUncheckAll, &QPushButton::clicked, this, [this] { setAllTicked(false); });
+    wireKindList(m_lvwCards, m_cmdCheckAll, m_cmdUncheckAll);
     connect(m_tvwDoors, &QTreeWidget::itemExpanded, this, &frmCardSearchFilters::groupExpanded);
     connect(m_tvwDoors, &QTreeWidget::currentItemChanged, this, &frmCardSearchFilters::doorChosen);
     connect(m_cmdClearDoorName, &QPushButton::clicked, this, &frmCardSearchFilters::cmdClearDoorName_Click);
@@ -177,66 +150,12 @@ void frmCardSearchFilters::buildControls()
     g->setColumnStretch(3, 1);
     g->setRowStretch(8, 1);
 
-    auto *dates = new QWidget;
-    dates->setObjectName(QStringLiteral("tabDates"));
-    auto *d = new QGridLayout(dates);
-    d->addWidget(label(dates, 22643), 0, 1);
-    d->addWidget(label(dates, 22644), 0, 2);
-    const std::tuple<int16_t, QLineEdit *, QLineEdit *> rows[] = {{20816, m_txtIssueFrom, m_txtIssueTo},
-                                                                  {20817, m_txtStartFrom, m_txtStartTo},
-                                                                  {20818, m_txtExpiryFrom, m_txtExpiryTo}};
-    int row = 1;
-    for (const auto &[caption, from, to] : rows) {
-        from->setPlaceholderText(searchDateFormat());
-        to->setPlaceholderText(searchDateFormat());
-        d->addWidget(label(dates, caption, from), row, 0);
-        d->addWidget(from, row, 1);
-        d->addWidget(to, row, 2);
-        ++row;
-    }
-    d->setColumnStretch(3, 1);
-    d->setRowStretch(row, 1);
-
-    auto *kinds = new QWidget;
-    kinds->setObjectName(QStringLiteral("tabKinds"));
-    m_lvwCards->setObjectName(QStringLiteral("lvwCards"));
-    m_lvwCards->setHeaderHidden(true);
-    m_lvwCards->setRootIsDecorated(false);
-    auto *k = new QVBoxLayout(kinds);
-    k->addWidget(m_lvwCards, 1);
-    auto *kindButtons = new QHBoxLayout;
-    kindButtons->addWidget(m_cmdCheckAll);
-    kindButtons->addWidget(m_cmdUncheckAll);
-    kindButtons->addStretch(1);
-    k->addLayout(kindButtons);
-
-    auto *doors = new QWidget;
-    doors->setObjectName(QStringLiteral("tabDoors"));
-    m_tvwDoors->setObjectName(QStringLiteral("tvwDoors"));
-    m_tvwDoors->setHeaderHidden(true);
-    m_txtDoorName->setReadOnly(true);
-    auto *o = new QVBoxLayout(doors);
-    o->addWidget(m_tvwDoors, 1);
-    auto *doorRow = new QHBoxLayout;
-    doorRow->addWidget(label(doors, 22647, m_tvwDoors));
-    doorRow->addWidget(m_txtDoorName, 1);
-    doorRow->addWidget(m_cmdClearDoorName);
-    o->addLayout(doorRow);
-
-    m_tabs->addTab(general, GetText(22631));
-    m_tabs->addTab(dates, GetText(22632));
-    m_tabs->addTab(kinds, GetText(22633));
-    m_tabs->addTab(doors, GetText(22634));
-
-    m_cmdOK->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_cmdClearAll);
-    buttons->addStretch(1);
-    buttons->addWidget(m_cmdOK);
-    buttons->addWidget(m_cmdCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs, 1);
-    layout->addLayout(buttons);
+    QWidget *dates = datesTab({{20816, m_txtIssueFrom, m_txtIssueTo},
+                               {20817, m_txtStartFrom, m_txtStartTo},
+                               {20818, m_txtExpiryFrom, m_txtExpiryTo}});
+    QWidget *kinds = kindsTab(m_lvwCards, m_cmdCheckAll, m_cmdUncheckAll);
+    QWidget *doors = doorsTab(m_tvwDoors, m_txtDoorName, m_cmdClearDoorName);
+    layOut(this, m_tabs, general, dates, kinds, doors, m_cmdClearAll, m_cmdOK, m_cmdCancel);
 
     QWidget *order[] = {m_tabs,         m_txtAlphaID,       m_txtSurname,   m_txtFirstname,  m_txtIssuedBy,
                         m_cboStatus,    m_txtRegFrom,       m_txtRegTo,     m_txtRoomFrom,   m_txtRoomTo,
@@ -275,62 +194,31 @@ void frmCardSearchFilters::loadKinds()
         if (!mayIssue(kind))
             continue;
         auto *item = new QTreeWidgetItem(m_lvwCards, {names.GetField(Field::cardName).toString()});
-        item->setData(0, kKindRole, kind);
+        item->setData(0, kIdRole, kind);
         setTicked(item, false);
-    }
-}
-
-void frmCardSearchFilters::loadDoorGroups()
-{
-    RecordTable groups(*m_db.database);
-    groups.SelectTable(TableId::DoorGroups);
-    groups.OpenQuery(QStringLiteral("doorGroupID >= ?"), Field::doorGroupName);
-    groups.AddParameter(0);
-    for (; groups.Status() == RecordStatus::Ok; groups.MoveNext()) {
-        const qint32 id = groups.GetField(Field::doorGroupID).toInt();
-        auto *item = new QTreeWidgetItem(m_tvwDoors, {groups.GetField(Field::doorGroupName).toString()});
-        item->setData(0, kKeyRole, QString::number(id) + QLatin1Char('A'));
-        item->setData(0, kKindRole, id);
-        new QTreeWidgetItem(item); // placeholder until the group is first opened
     }
 }
 
 void frmCardSearchFilters::groupExpanded(QTreeWidgetItem *item)
 {
-    if (!item->data(0, kKeyRole).toString().endsWith(QLatin1Char('A')))
+    if (!isGroup(item))
         return;
     if (!m_session.authority.HasRight(TableId::DoorGroups, Authority::Read) ||
         !m_session.authority.HasRight(TableId::Doors, Authority::Read)) {
         item->setExpanded(false);
         return;
     }
-    if (item->childCount() != 1 || !item->child(0)->data(0, kKeyRole).isNull())
-        return; // loaded before
-    delete item->takeChild(0);
-    SetBusyState(m_session.frame.busy, kStateLoadingDoors);
-    RecordTable doors(*m_db.database);
-    doors.SelectTable(TableId::Doors);
-    doors.OpenQuery(QStringLiteral("doorGroupID = ?"), Field::doorName);
-    doors.AddParameter(item->data(0, kKindRole).toInt());
-    for (; doors.Status() == RecordStatus::Ok; doors.MoveNext()) {
-        const qint32 id = doors.GetField(Field::doorID).toInt();
-        QString name = doors.GetField(Field::doorName).toString();
-        if (name.isEmpty())
-            name = QString::number(id);
-        auto *door = new QTreeWidgetItem(item, {name});
-        door->setData(0, kKeyRole, QString::number(id) + QLatin1Char('D'));
-        door->setData(0, kKindRole, id);
+    loadGroupDoors(*m_db.database, m_session.frame.busy, item, [](QTreeWidgetItem *door, RecordTable &doors) {
         door->setData(0, kStartRole, doors.GetField(Field::roomIntervalStart).toString().trimmed().toInt());
         door->setData(0, kStopRole, doors.GetField(Field::roomIntervalStop).toString().trimmed().toInt());
-    }
-    SetBusyState(m_session.frame.busy, 0);
+    });
 }
 
 void frmCardSearchFilters::doorChosen(QTreeWidgetItem *item)
 {
-    if (!item || !item->data(0, kKeyRole).toString().endsWith(QLatin1Char('D')))
+    if (!item || !isDoor(item))
         return;
-    m_doorID = item->data(0, kKindRole).toInt();
+    m_doorID = item->data(0, kIdRole).toInt();
     m_intervalStart = item->data(0, kStartRole).toInt();
     m_intervalStop = item->data(0, kStopRole).toInt();
     m_txtDoorName->setText(item->text(0));
@@ -343,39 +231,21 @@ void frmCardSearchFilters::cmdClearDoorName_Click()
     m_tvwDoors->setCurrentItem(nullptr);
 }
 
-void frmCardSearchFilters::setTicked(QTreeWidgetItem *item, bool ticked)
-{
-    item->setData(0, kKeyRole, ticked ? QStringLiteral("Y") : QStringLiteral("N"));
-    item->setIcon(0, TickImage(ticked ? Tick::Ticked : Tick::Unticked));
-}
-
-void frmCardSearchFilters::setAllTicked(bool ticked)
-{
-    for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i)
-        setTicked(m_lvwCards->topLevelItem(i), ticked);
-}
-
 QList<qint32> frmCardSearchFilters::tickedKinds() const
 {
-    QList<qint32> kinds;
-    for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = m_lvwCards->topLevelItem(i);
-        if (item->data(0, kKeyRole).toString() == QStringLiteral("Y"))
-            kinds << item->data(0, kKindRole).toInt();
-    }
-    return kinds;
+    return SearchFilterParts::tickedKinds(m_lvwCards);
 }
 
 void frmCardSearchFilters::ClearCardNameFilters()
 {
-    setAllTicked(false);
+    setAllTicked(m_lvwCards, false);
 }
 
 void frmCardSearchFilters::SetCardNameFilters()
 {
     for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = m_lvwCards->topLevelItem(i);
-        setTicked(item, mayIssue(item->data(0, kKindRole).toInt()));
+        setTicked(item, mayIssue(item->data(0, kIdRole).toInt()));
     }
 }
 
@@ -385,7 +255,7 @@ void frmCardSearchFilters::SetCardNameFilter(qint32 kind)
         return;
     for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = m_lvwCards->topLevelItem(i);
-        if (item->data(0, kKindRole).toInt() == kind)
+        if (item->data(0, kIdRole).toInt() == kind)
             setTicked(item, true);
     }
 }

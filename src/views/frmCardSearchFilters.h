@@ -58,11 +58,8 @@ protected:
 private:
     void buildControls();
     void loadKinds();
-    void loadDoorGroups();
     void groupExpanded(QTreeWidgetItem *item);
     void doorChosen(QTreeWidgetItem *item);
-    void setTicked(QTreeWidgetItem *item, bool ticked);
-    void setAllTicked(bool ticked);
     void cmdClearAll_Click();
     void cmdClearDoorName_Click();
     void applyDoorAccessDefaults();

@@ -10,6 +10,7 @@
 #include "ui/WindowPlacement.h"
 #include "ui/grid/ListPrintMenu.h"
 #include "ui/grid/RecordGrid.h"
+#include "views/ListPrintPopup.h"
 #include "views/frmEventSearchFilters.h"
 
 #include <QHBoxLayout>
@@ -48,14 +49,8 @@ frmEventList::frmEventList(ProgramServices &program, DatabaseServices &db, Sessi
     RestoreWindowPlacement(m_program.registry, this, kWindowKey, 13500, 7200);
     setUpGrid();
 
-    m_tlvEvents->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_tlvEvents, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        if (m_cmdPrint->isEnabled())
-            mnuPopupPrint_Click(m_tlvEvents->viewport()->mapToGlobal(pos));
-    });
+    WirePrintPopup(m_tlvEvents, m_cmdPrint, m_popup, *m_printMenu, kMenuRoot);
     connect(m_cmdSearch, &QPushButton::clicked, this, &frmEventList::cmdSearch_Click);
-    connect(m_cmdPrint, &QPushButton::clicked, this,
-            [this] { mnuPopupPrint_Click(m_cmdPrint->mapToGlobal(QPoint(0, m_cmdPrint->height()))); });
     connect(m_cmdClose, &QPushButton::clicked, this, &frmEventList::unload);
     m_cmdPrint->setEnabled(false);
 }
@@ -199,16 +194,6 @@ void frmEventList::RefreshTableList()
 {
     m_tlvEvents->ReloadGrid();
     m_cmdPrint->setEnabled(m_tlvEvents->RowTotal() > 0);
-}
-
-void frmEventList::mnuPopupPrint_Click(const QPoint &globalPos)
-{
-    m_popup.Clear();
-    m_popup.CreateRoot(QStringLiteral("HIDDEN"), kMenuRoot);
-    m_printMenu->AddItems(m_popup, kMenuRoot);
-    const QString key = m_popup.Show(kMenuRoot, globalPos);
-    if (!key.isEmpty())
-        m_printMenu->Run(key);
 }
 
 void frmEventList::cmdSearch_Click()

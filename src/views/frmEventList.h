@@ -45,7 +45,6 @@ public:
     // Every filter value but the kinds.
     void SetSearchFilters(const EventSearchFilters &filters);
     void RefreshTableList();
-    void mnuPopupPrint_Click(const QPoint &globalPos);
 
     const EventSearchFilters &filters() const { return m_filters; }
     RecordGrid &grid() const { return *m_tlvEvents; }

@@ -6,20 +6,16 @@
 #include "core/OleDate.h"
 #include "session/Services.h"
 #include "texts/Texts.h"
-#include "ui/BusyIndicator.h"
 #include "ui/FormTexts.h"
-#include "ui/TickImages.h"
 #include "views/CardSearchRules.h"
+#include "views/SearchFilterParts.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -27,30 +23,11 @@ constexpr int16_t kCaption = 28800;
 constexpr int kHelpContext = 1205; // the event list's page
 constexpr int16_t kBadDate = -31199;
 constexpr int16_t kTooWide = -31186;
-constexpr int16_t kStateLoadingDoors = 1; // -31998
-constexpr int kIdRole = Qt::UserRole;
-constexpr int kKeyRole = Qt::UserRole + 1;
 
 // The kinds whose events the search offers, in this order.
 constexpr qint32 kOfferedKinds[] = {256, 258, 259, 266, 260, 267, 268, 257, 276, 261, 273};
 
-QLineEdit *edit(QWidget *parent, const char *name, const QString &pattern = QString(), int maxLength = 32)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setMaxLength(maxLength);
-    if (!pattern.isEmpty())
-        e->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), e));
-    return e;
-}
-
-QLabel *label(QWidget *parent, int16_t text, QWidget *buddy = nullptr)
-{
-    auto *l = new QLabel(GetText(text), parent);
-    if (buddy)
-        l->setBuddy(buddy);
-    return l;
-}
+using namespace SearchFilterParts;
 
 } // namespace
 
@@ -73,14 +50,10 @@ frmEventSearchFilters::frmEventSearchFilters(ProgramServices &program, DatabaseS
     setWindowTitle(GetText(kCaption));
     buildControls();
     loadKinds();
-    loadDoorGroups();
-    setAllTicked(true);
+    loadDoorGroups(*m_db.database, m_tvwDoors, 1);
+    setAllTicked(m_lvwCards, true);
 
-    connect(m_lvwCards, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        setTicked(item, item->data(0, kKeyRole).toString() != QStringLiteral("Y"));
-    });
-    connect(m_cmdCheckAllCards, &QPushButton::clicked, this, [this] { setAllTicked(true); });
-    connect(m_cmdUncheckAllCards, &QPushButton::clicked, this, [this] { setAllTicked(false); });
+    wireKindList(m_lvwCards, m_cmdCheckAllCards, m_cmdUncheckAllCards);
     connect(m_tvwDoors, &QTreeWidget::itemExpanded, this, &frmEventSearchFilters::groupExpanded);
     connect(m_tvwDoors, &QTreeWidget::currentItemChanged, this, &frmEventSearchFilters::doorChosen);
     connect(m_cmdClearDoorName, &QPushButton::clicked, this, &frmEventSearchFilters::cmdClearDoorName_Click);
@@ -116,65 +89,10 @@ void frmEventSearchFilters::buildControls()
     g->setColumnStretch(3, 1);
     g->setRowStretch(5, 1);
 
-    auto *dates = new QWidget;
-    dates->setObjectName(QStringLiteral("tabDates"));
-    auto *d = new QGridLayout(dates);
-    d->addWidget(label(dates, 22643), 0, 1);
-    d->addWidget(label(dates, 22644), 0, 2);
-    const std::tuple<int16_t, QLineEdit *, QLineEdit *> rows[] = {{21204, m_txtEventFrom, m_txtEventTo},
-                                                                  {21206, m_txtReadoutFrom, m_txtReadoutTo}};
-    int row = 1;
-    for (const auto &[caption, from, to] : rows) {
-        from->setPlaceholderText(searchDateFormat());
-        to->setPlaceholderText(searchDateFormat());
-        d->addWidget(label(dates, caption, from), row, 0);
-        d->addWidget(from, row, 1);
-        d->addWidget(to, row, 2);
-        ++row;
-    }
-    d->setColumnStretch(3, 1);
-    d->setRowStretch(row, 1);
-
-    auto *kinds = new QWidget;
-    kinds->setObjectName(QStringLiteral("tabKinds"));
-    m_lvwCards->setObjectName(QStringLiteral("lvwCards"));
-    m_lvwCards->setHeaderHidden(true);
-    m_lvwCards->setRootIsDecorated(false);
-    auto *k = new QVBoxLayout(kinds);
-    k->addWidget(m_lvwCards, 1);
-    auto *kindButtons = new QHBoxLayout;
-    kindButtons->addWidget(m_cmdCheckAllCards);
-    kindButtons->addWidget(m_cmdUncheckAllCards);
-    kindButtons->addStretch(1);
-    k->addLayout(kindButtons);
-
-    auto *doors = new QWidget;
-    doors->setObjectName(QStringLiteral("tabDoors"));
-    m_tvwDoors->setObjectName(QStringLiteral("tvwDoors"));
-    m_tvwDoors->setHeaderHidden(true);
-    m_txtDoorName->setReadOnly(true);
-    auto *o = new QVBoxLayout(doors);
-    o->addWidget(m_tvwDoors, 1);
-    auto *doorRow = new QHBoxLayout;
-    doorRow->addWidget(label(doors, 22647, m_tvwDoors));
-    doorRow->addWidget(m_txtDoorName, 1);
-    doorRow->addWidget(m_cmdClearDoorName);
-    o->addLayout(doorRow);
-
-    m_tabs->addTab(general, GetText(22631));
-    m_tabs->addTab(dates, GetText(22632));
-    m_tabs->addTab(kinds, GetText(22633));
-    m_tabs->addTab(doors, GetText(22634));
-
-    m_cmdOK->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_cmdClearAll);
-    buttons->addStretch(1);
-    buttons->addWidget(m_cmdOK);
-    buttons->addWidget(m_cmdCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs, 1);
-    layout->addLayout(buttons);
+    QWidget *dates = datesTab({{21204, m_txtEventFrom, m_txtEventTo}, {21206, m_txtReadoutFrom, m_txtReadoutTo}});
+    QWidget *kinds = kindsTab(m_lvwCards, m_cmdCheckAllCards, m_cmdUncheckAllCards);
+    QWidget *doors = doorsTab(m_tvwDoors, m_txtDoorName, m_cmdClearDoorName);
+    layOut(this, m_tabs, general, dates, kinds, doors, m_cmdClearAll, m_cmdOK, m_cmdCancel);
     resize(520, 400);
 }
 
@@ -195,48 +113,15 @@ void frmEventSearchFilters::loadKinds()
     }
 }
 
-void frmEventSearchFilters::loadDoorGroups()
-{
-    RecordTable groups(*m_db.database);
-    groups.SelectTable(TableId::DoorGroups);
-    groups.OpenQuery(QStringLiteral("doorGroupID >= ?"), Field::doorGroupName);
-    groups.AddParameter(1);
-    for (; groups.Status() == RecordStatus::Ok; groups.MoveNext()) {
-        const qint32 id = groups.GetField(Field::doorGroupID).toInt();
-        auto *item = new QTreeWidgetItem(m_tvwDoors, {groups.GetField(Field::doorGroupName).toString()});
-        item->setData(0, kKeyRole, QString::number(id) + QLatin1Char('A'));
-        item->setData(0, kIdRole, id);
-        new QTreeWidgetItem(item); // placeholder until the area is first opened
-    }
-}
-
 void frmEventSearchFilters::groupExpanded(QTreeWidgetItem *item)
 {
-    if (!item->data(0, kKeyRole).toString().endsWith(QLatin1Char('A')))
-        return;
-    if (item->childCount() != 1 || !item->child(0)->data(0, kKeyRole).isNull())
-        return; // loaded before
-    delete item->takeChild(0);
-    SetBusyState(m_session.frame.busy, kStateLoadingDoors);
-    RecordTable doors(*m_db.database);
-    doors.SelectTable(TableId::Doors);
-    doors.OpenQuery(QStringLiteral("doorGroupID = ?"), Field::doorName);
-    doors.AddParameter(item->data(0, kIdRole).toInt());
-    for (; doors.Status() == RecordStatus::Ok; doors.MoveNext()) {
-        const qint32 id = doors.GetField(Field::doorID).toInt();
-        QString name = doors.GetField(Field::doorName).toString();
-        if (name.isEmpty())
-            name = QString::number(id);
-        auto *door = new QTreeWidgetItem(item, {name});
-        door->setData(0, kKeyRole, QString::number(id) + QLatin1Char('D'));
-        door->setData(0, kIdRole, id);
-    }
-    SetBusyState(m_session.frame.busy, 0);
+    if (isGroup(item))
+        loadGroupDoors(*m_db.database, m_session.frame.busy, item);
 }
 
 void frmEventSearchFilters::doorChosen(QTreeWidgetItem *item)
 {
-    if (!item || !item->data(0, kKeyRole).toString().endsWith(QLatin1Char('D')))
+    if (!item || !isDoor(item))
         return;
     m_doorID = item->data(0, kIdRole).toInt();
     m_txtDoorName->setText(item->text(0));
@@ -249,27 +134,9 @@ void frmEventSearchFilters::cmdClearDoorName_Click()
     m_tvwDoors->setCurrentItem(nullptr);
 }
 
-void frmEventSearchFilters::setTicked(QTreeWidgetItem *item, bool ticked)
-{
-    item->setData(0, kKeyRole, ticked ? QStringLiteral("Y") : QStringLiteral("N"));
-    item->setIcon(0, TickImage(ticked ? Tick::Ticked : Tick::Unticked));
-}
-
-void frmEventSearchFilters::setAllTicked(bool ticked)
-{
-    for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i)
-        setTicked(m_lvwCards->topLevelItem(i), ticked);
-}
-
 QList<qint32> frmEventSearchFilters::tickedKinds() const
 {
-    QList<qint32> kinds;
-    for (int i = 0; i < m_lvwCards->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = m_lvwCards->topLevelItem(i);
-        if (item->data(0, kKeyRole).toString() == QStringLiteral("Y"))
-            kinds << item->data(0, kIdRole).toInt();
-    }
-    return kinds;
+    return SearchFilterParts::tickedKinds(m_lvwCards);
 }
 
 void frmEventSearchFilters::SetOldFilters(const EventSearchFilters &f)

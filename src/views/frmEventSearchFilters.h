@@ -42,11 +42,8 @@ public:
 private:
     void buildControls();
     void loadKinds();
-    void loadDoorGroups();
     void groupExpanded(QTreeWidgetItem *item);
     void doorChosen(QTreeWidgetItem *item);
-    void setTicked(QTreeWidgetItem *item, bool ticked);
-    void setAllTicked(bool ticked);
     void cmdClearAll_Click();
     void cmdClearDoorName_Click();
     void refuse(int16_t text, int tab, QWidget *field);
