@@ -8,6 +8,7 @@
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -195,4 +196,15 @@ double CardDialog::serverNow()
 void CardDialog::cmdEdit_Click()
 {
     leaveReadBack();
+}
+
+QHBoxLayout *CardDialog::CommandRow(std::initializer_list<QPushButton *> commands)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton *command : commands) {
+        command->setMinimumWidth(100);
+        row->addWidget(command);
+    }
+    return row;
 }

@@ -9,9 +9,11 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include <initializer_list>
 #include <memory>
 
 class QAbstractButton;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -90,6 +92,8 @@ protected:
     void setCommands(QPushButton *issue, QPushButton *edit);
     void setOverrideNumberControls(QLabel *label, QLineEdit *box);
     void setIssueToControls(QLabel *label, QLineEdit *box);
+    // The dialog's command row: right-aligned, each command at least 100 wide.
+    static QHBoxLayout *CommandRow(std::initializer_list<QPushButton *> commands);
 
     // The dialog's own table object for its look-ups; the database clock.
     RecordTable &table();

@@ -176,16 +176,9 @@ void frmGuestCard::buildControls()
     top->addSpacing(12);
     top->addLayout(rooms, 2);
 
-    auto *commands = new QHBoxLayout;
-    commands->addStretch(1);
-    for (QPushButton *command : {m_cmdMakeCard, m_cmdEdit, m_cmdClose}) {
-        command->setMinimumWidth(100);
-        commands->addWidget(command);
-    }
-
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addLayout(commands);
+    layout->addLayout(CommandRow({m_cmdMakeCard, m_cmdEdit, m_cmdClose}));
 
     setTabOrder(m_txtRoomNumber, m_cmdGroupCheckIn);
     setTabOrder(m_cmdGroupCheckIn, m_txtNumNights);

@@ -13,7 +13,6 @@
 #include "texts/Texts.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,15 +97,9 @@ void frmOneTimeCard::buildControls()
     fields->setRowStretch(row, 1);
     fields->setColumnStretch(1, 1);
 
-    auto *commands = new QHBoxLayout;
-    commands->addStretch(1);
-    for (QPushButton *command : {m_cmdMakeCard, m_cmdEdit, m_cmdClose}) {
-        command->setMinimumWidth(100);
-        commands->addWidget(command);
-    }
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields, 1);
-    layout->addLayout(commands);
+    layout->addLayout(CommandRow({m_cmdMakeCard, m_cmdEdit, m_cmdClose}));
 
     for (QWidget *input :
          std::initializer_list<QWidget *>{m_txtRoomFrom, m_txtRoomTo, m_txtNumHours, m_txtIssueTo, m_cmdMakeCard})
