@@ -9,6 +9,7 @@
 #include "ui/ChildWindow.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -207,4 +208,22 @@ QHBoxLayout *CardDialog::CommandRow(std::initializer_list<QPushButton *> command
         row->addWidget(command);
     }
     return row;
+}
+
+bool CardDialog::handleCommandKey(QKeyEvent *event, QPushButton *issue, const std::function<void()> &close)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()); focused && focused->isEnabled())
+            focused->click();
+        else if (issue->isVisible() && issue->isEnabled())
+            issue->click();
+        return true;
+    case Qt::Key_Escape:
+        close();
+        return true;
+    default:
+        return false;
+    }
 }

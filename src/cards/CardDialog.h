@@ -9,11 +9,13 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
 class QAbstractButton;
 class QHBoxLayout;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -94,6 +96,9 @@ protected:
     void setIssueToControls(QLabel *label, QLineEdit *box);
     // The dialog's command row: right-aligned, each command at least 100 wide.
     static QHBoxLayout *CommandRow(std::initializer_list<QPushButton *> commands);
+    // Return and Enter click the focused command, else the issue command while it is shown and
+    // enabled; Escape calls close. False for any other key.
+    bool handleCommandKey(QKeyEvent *event, QPushButton *issue, const std::function<void()> &close);
 
     // The dialog's own table object for its look-ups; the database clock.
     RecordTable &table();

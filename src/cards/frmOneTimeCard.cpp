@@ -299,20 +299,8 @@ void frmOneTimeCard::showCard(const CardReadBack &card)
 
 void frmOneTimeCard::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()); focused && focused->isEnabled())
-            focused->click();
-        else if (m_cmdMakeCard->isVisible() && m_cmdMakeCard->isEnabled())
-            m_cmdMakeCard->click();
-        return;
-    case Qt::Key_Escape:
-        cmdClose_Click();
-        return;
-    default:
+    if (!handleCommandKey(event, m_cmdMakeCard, [this] { cmdClose_Click(); }))
         CardDialog::keyPressEvent(event);
-    }
 }
 
 // While a card is being made the command cancels it.
