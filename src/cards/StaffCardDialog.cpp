@@ -491,13 +491,6 @@ void StaffCardDialog::closeEvent(QCloseEvent *event)
 
 // Issue
 
-void StaffCardDialog::fail(int16_t message, QWidget *focus)
-{
-    m_program.messages->error(message, {}, {}, this);
-    if (focus)
-        focus->setFocus();
-}
-
 void StaffCardDialog::cmdMakeCard_Click()
 {
     if (m_session.cardOperationInProgress) {

@@ -3,12 +3,10 @@
 #include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
 #include "cards/GuestCardStore.h"
-#include "cards/GuestRules.h"
 #include "cards/RoomCardRules.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/TableDefs.h"
 #include "session/Services.h"
-#include "session/UserCreation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 
@@ -151,13 +149,6 @@ void frmOneTimeCard::txtNumHours_Change()
     m_txtExpirationDate->setText(m_expiration ? CardDateTimeText(*m_expiration) : QString());
 }
 
-void frmOneTimeCard::fail(int16_t message, QWidget *focus)
-{
-    m_program.messages->error(message, {}, {}, this);
-    if (focus)
-        focus->setFocus();
-}
-
 bool frmOneTimeCard::validate(qint32 &from, qint32 &to, double &expireTime)
 {
     const RoomCardRules::DoorRangeEntry range =
@@ -191,32 +182,9 @@ bool frmOneTimeCard::validate(qint32 &from, qint32 &to, double &expireTime)
         fail(-31179, m_txtRoomFrom);
         return false;
     }
-    if (m_db.SystemParams->IssueTo() != 0 && m_txtIssueTo->text().trimmed().isEmpty()) {
-        fail(-31155, m_txtIssueTo);
+    if (!checkIssueTo(m_txtIssueTo))
         return false;
-    }
-    if (m_txtIssueTo->text() != m_parsedIssueTo) {
-        const GuestRules::IssueToName name = GuestRules::ParseIssueTo(m_txtIssueTo->text());
-        if (name.error != 0) {
-            fail(name.error, m_txtIssueTo);
-            return false;
-        }
-        m_surname = name.surname;
-        m_firstname = name.firstname;
-        m_txtIssueTo->setText(name.boxText());
-        m_parsedIssueTo = m_txtIssueTo->text();
-        m_issueUser = 0;
-    }
     return IsDialogAvailable();
-}
-
-qint32 frmOneTimeCard::issueToUser()
-{
-    if (m_txtIssueTo->text().trimmed().isEmpty())
-        return 1;
-    if (m_issueUser == 0)
-        m_issueUser = CreateUserFromName(m_program, m_db, m_session, m_surname, m_firstname, this);
-    return m_issueUser;
 }
 
 void frmOneTimeCard::cmdMakeCard_Click()
@@ -244,7 +212,7 @@ void frmOneTimeCard::runIssue(qint32 from, qint32 to, double expireTime)
     if (!issue.begin())
         return;
     m_issue = &issue;
-    const qint32 userID = issueToUser();
+    const qint32 userID = issueToUser(m_txtIssueTo);
     if (issue.newCard()) {
         CardsIntf &cards = issue.cards();
         cards.BeginBlock(kOneTimeBlock);
