@@ -1,13 +1,17 @@
 #include "cards/CardDialog.h"
 
+#include "cards/GuestRules.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/RecordTable.h"
 #include "platform/MessageDialog.h"
 #include "session/Services.h"
+#include "session/UserCreation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
 
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -195,4 +199,70 @@ double CardDialog::serverNow()
 void CardDialog::cmdEdit_Click()
 {
     leaveReadBack();
+}
+
+QHBoxLayout *CardDialog::CommandRow(std::initializer_list<QPushButton *> commands)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton *command : commands) {
+        command->setMinimumWidth(100);
+        row->addWidget(command);
+    }
+    return row;
+}
+
+bool CardDialog::handleCommandKey(QKeyEvent *event, QPushButton *issue, const std::function<void()> &close)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()); focused && focused->isEnabled())
+            focused->click();
+        else if (issue->isVisible() && issue->isEnabled())
+            issue->click();
+        return true;
+    case Qt::Key_Escape:
+        close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CardDialog::fail(int16_t message, QWidget *focus)
+{
+    m_program.messages->error(message, {}, {}, this);
+    if (focus)
+        focus->setFocus();
+}
+
+bool CardDialog::checkIssueTo(QLineEdit *box)
+{
+    if (m_db.SystemParams->IssueTo() != 0 && box->text().trimmed().isEmpty()) {
+        fail(-31155, box);
+        return false;
+    }
+    if (box->text() != m_parsedIssueTo) {
+        const GuestRules::IssueToName name = GuestRules::ParseIssueTo(box->text());
+        if (name.error != 0) {
+            fail(name.error, box);
+            return false;
+        }
+        m_surname = name.surname;
+        m_firstname = name.firstname;
+        box->setText(name.boxText());
+        m_parsedIssueTo = box->text();
+        m_issueUser = 0;
+    }
+    return true;
+}
+
+qint32 CardDialog::issueToUser(QLineEdit *box)
+{
+    if (box->text().trimmed().isEmpty())
+        return 1;
+    if (m_issueUser == 0)
+        m_issueUser = CreateUserFromName(m_program, m_db, m_session, m_surname, m_firstname, this);
+    return m_issueUser;
 }

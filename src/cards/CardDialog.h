@@ -9,9 +9,13 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
 
 class QAbstractButton;
+class QHBoxLayout;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -90,6 +94,19 @@ protected:
     void setCommands(QPushButton *issue, QPushButton *edit);
     void setOverrideNumberControls(QLabel *label, QLineEdit *box);
     void setIssueToControls(QLabel *label, QLineEdit *box);
+    // The dialog's command row: right-aligned, each command at least 100 wide.
+    static QHBoxLayout *CommandRow(std::initializer_list<QPushButton *> commands);
+    // Return and Enter click the focused command, else the issue command while it is shown and
+    // enabled; Escape calls close. False for any other key.
+    bool handleCommandKey(QKeyEvent *event, QPushButton *issue, const std::function<void()> &close);
+
+    // Shows the message and puts the focus on the box it is about.
+    void fail(int16_t message, QWidget *focus);
+    // The issue-to box before issuing: required while the system issues to names (-31155); a
+    // changed text is parsed into m_surname and m_firstname and drops the user made before.
+    bool checkIssueTo(QLineEdit *box);
+    // The user the card goes to: 1 for an empty box, else the parsed name's user, made once.
+    qint32 issueToUser(QLineEdit *box);
 
     // The dialog's own table object for its look-ups; the database clock.
     RecordTable &table();
@@ -98,6 +115,9 @@ protected:
     // The surname and first name taken from the issue-to box.
     QString m_surname;
     QString m_firstname;
+    // The issue-to text last parsed, and the user made from it.
+    QString m_parsedIssueTo;
+    qint32 m_issueUser = 0;
 
     ProgramServices &m_program;
     DatabaseServices &m_db;

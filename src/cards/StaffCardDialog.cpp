@@ -18,7 +18,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,15 +120,9 @@ void StaffCardDialog::buildControls()
     m_cmdMakeCard = CommandButton(this, "cmdMakeCard", 28309);
     m_cmdEdit = CommandButton(this, "cmdEdit", 28310);
     m_cmdClose = CommandButton(this, "cmdClose", 16103);
-    auto *commands = new QHBoxLayout;
-    commands->addStretch(1);
-    for (QPushButton *command : {m_cmdMakeCard, m_cmdEdit, m_cmdClose}) {
-        command->setMinimumWidth(100);
-        commands->addWidget(command);
-    }
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_fraCard, 1);
-    layout->addLayout(commands);
+    layout->addLayout(CommandRow({m_cmdMakeCard, m_cmdEdit, m_cmdClose}));
 
     addInput(m_cmdMakeCard);
     setCommands(m_cmdMakeCard, m_cmdEdit);
@@ -497,13 +490,6 @@ void StaffCardDialog::closeEvent(QCloseEvent *event)
 }
 
 // Issue
-
-void StaffCardDialog::fail(int16_t message, QWidget *focus)
-{
-    m_program.messages->error(message, {}, {}, this);
-    if (focus)
-        focus->setFocus();
-}
 
 void StaffCardDialog::cmdMakeCard_Click()
 {

@@ -128,7 +128,6 @@ protected:
     QLabel *makeLabel(const char *name, int16_t caption);
     QLineEdit *makeBox(const char *name);
     StaffCardStore store() { return StaffCardStore(table()); }
-    void fail(int16_t message, QWidget *focus);
     // The current hour of the database clock.
     int currentHour();
     void focusFirstEmpty();

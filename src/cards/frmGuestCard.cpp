@@ -176,16 +176,9 @@ void frmGuestCard::buildControls()
     top->addSpacing(12);
     top->addLayout(rooms, 2);
 
-    auto *commands = new QHBoxLayout;
-    commands->addStretch(1);
-    for (QPushButton *command : {m_cmdMakeCard, m_cmdEdit, m_cmdClose}) {
-        command->setMinimumWidth(100);
-        commands->addWidget(command);
-    }
-
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addLayout(commands);
+    layout->addLayout(CommandRow({m_cmdMakeCard, m_cmdEdit, m_cmdClose}));
 
     setTabOrder(m_txtRoomNumber, m_cmdGroupCheckIn);
     setTabOrder(m_cmdGroupCheckIn, m_txtNumNights);
@@ -653,23 +646,10 @@ bool frmGuestCard::eventFilter(QObject *watched, QEvent *event)
 
 void frmGuestCard::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()); focused && focused->isEnabled())
-            focused->click();
-        else if (m_cmdMakeCard->isVisible() && m_cmdMakeCard->isEnabled())
-            m_cmdMakeCard->click();
-        return;
-    case Qt::Key_Escape:
-        cmdClose_Click();
-        return;
-    case Qt::Key_F2:
+    if (event->key() == Qt::Key_F2)
         newGuest();
-        return;
-    default:
+    else if (!handleCommandKey(event, m_cmdMakeCard, [this] { cmdClose_Click(); }))
         CardDialog::keyPressEvent(event);
-    }
 }
 
 void frmGuestCard::cancelIssue()

@@ -150,12 +150,10 @@ protected:
     void cmdClose_Click();
     void newGuest();
     bool validateIssue(QList<qint32> &rooms, qint32 &kind, double &startTime, double &expireTime);
-    void fail(int16_t message, QWidget *focus);
     // A question by text number with a button set (17001 yes/no, else three buttons); the answer's index.
     static int ask(ProgramServices &program, int16_t text, int16_t buttons, const QVariantList &arguments,
                    QWidget *parent);
     void runIssue(const QList<qint32> &rooms, qint32 kind, double startTime, double expireTime);
-    qint32 issueToUser();
     void setIssueLock(bool locked);
 
     const Setup m_setup;
@@ -167,11 +165,9 @@ protected:
     bool m_roomValidated = false;
     QString m_validatedEntry; // the room box's text as validated last
     GuestRules::WingSplit m_split;
-    QString m_parsedIssueTo;
     QList<qint32> m_connectedRooms;
     bool m_settingNights = false;
     CardIssue *m_issue = nullptr; // the run in progress, on the issue handler's stack
-    qint32 m_issueUser = 0;
     int m_pollInterval = 250;
     GroupChooser m_groupChooser;
     Track2::CounterPrompt m_track2Prompt;

@@ -6,7 +6,6 @@
 #include "components/cardserver/CardsIntf.h"
 #include "core/OleDate.h"
 #include "session/Services.h"
-#include "session/UserCreation.h"
 #include "settings/clsSystemParams.h"
 
 #include <QCheckBox>
@@ -39,13 +38,6 @@ int frmGuestCard::ask(ProgramServices &program, int16_t text, int16_t buttons, c
     question.buttons = buttons == kYesNo ? MessageButtons::YesNo : MessageButtons::AbortRetryIgnore;
     question.buttonNumbers = {buttons};
     return program.messages->show(question, parent);
-}
-
-void frmGuestCard::fail(int16_t message, QWidget *focus)
-{
-    m_program.messages->error(message, {}, {}, this);
-    if (focus)
-        focus->setFocus();
 }
 
 void frmGuestCard::cmdMakeCard_Click()
@@ -125,24 +117,7 @@ bool frmGuestCard::validateStay()
         fail(-29889, m_txtNumCards);
         return false;
     }
-    const bool issueTo = m_db.SystemParams->IssueTo() != 0;
-    if (issueTo && m_txtIssueTo->text().trimmed().isEmpty()) {
-        fail(-31155, m_txtIssueTo);
-        return false;
-    }
-    if (m_txtIssueTo->text() != m_parsedIssueTo) {
-        const GuestRules::IssueToName name = GuestRules::ParseIssueTo(m_txtIssueTo->text());
-        if (name.error != 0) {
-            fail(name.error, m_txtIssueTo);
-            return false;
-        }
-        m_surname = name.surname;
-        m_firstname = name.firstname;
-        m_txtIssueTo->setText(name.boxText());
-        m_parsedIssueTo = m_txtIssueTo->text();
-        m_issueUser = 0;
-    }
-    return true;
+    return checkIssueTo(m_txtIssueTo);
 }
 
 bool frmGuestCard::validateExpiry(double now, double &startTime, double &expireTime)
@@ -171,15 +146,6 @@ bool frmGuestCard::validateExpiry(double now, double &startTime, double &expireT
         return false;
     }
     return true;
-}
-
-qint32 frmGuestCard::issueToUser()
-{
-    if (m_txtIssueTo->text().trimmed().isEmpty())
-        return 1;
-    if (m_issueUser == 0)
-        m_issueUser = CreateUserFromName(m_program, m_db, m_session, m_surname, m_firstname, this);
-    return m_issueUser;
 }
 
 void frmGuestCard::setIssueLock(bool locked)
@@ -243,7 +209,7 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double star
         }
         double expire = expireTime;
         const QString description = dialogTitle() + QStringLiteral(", ") + roomText(room);
-        const qint32 userID = issueToUser();
+        const qint32 userID = issueToUser(m_txtIssueTo);
         for (;;) {
             if (!issue.newCard()) {
                 stopped = true;

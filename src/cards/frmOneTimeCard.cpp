@@ -3,17 +3,14 @@
 #include "cards/CardIssue.h"
 #include "cards/CardKinds.h"
 #include "cards/GuestCardStore.h"
-#include "cards/GuestRules.h"
 #include "cards/RoomCardRules.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/TableDefs.h"
 #include "session/Services.h"
-#include "session/UserCreation.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,15 +95,9 @@ void frmOneTimeCard::buildControls()
     fields->setRowStretch(row, 1);
     fields->setColumnStretch(1, 1);
 
-    auto *commands = new QHBoxLayout;
-    commands->addStretch(1);
-    for (QPushButton *command : {m_cmdMakeCard, m_cmdEdit, m_cmdClose}) {
-        command->setMinimumWidth(100);
-        commands->addWidget(command);
-    }
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields, 1);
-    layout->addLayout(commands);
+    layout->addLayout(CommandRow({m_cmdMakeCard, m_cmdEdit, m_cmdClose}));
 
     for (QWidget *input :
          std::initializer_list<QWidget *>{m_txtRoomFrom, m_txtRoomTo, m_txtNumHours, m_txtIssueTo, m_cmdMakeCard})
@@ -158,13 +149,6 @@ void frmOneTimeCard::txtNumHours_Change()
     m_txtExpirationDate->setText(m_expiration ? CardDateTimeText(*m_expiration) : QString());
 }
 
-void frmOneTimeCard::fail(int16_t message, QWidget *focus)
-{
-    m_program.messages->error(message, {}, {}, this);
-    if (focus)
-        focus->setFocus();
-}
-
 bool frmOneTimeCard::validate(qint32 &from, qint32 &to, double &expireTime)
 {
     const RoomCardRules::DoorRangeEntry range =
@@ -198,32 +182,9 @@ bool frmOneTimeCard::validate(qint32 &from, qint32 &to, double &expireTime)
         fail(-31179, m_txtRoomFrom);
         return false;
     }
-    if (m_db.SystemParams->IssueTo() != 0 && m_txtIssueTo->text().trimmed().isEmpty()) {
-        fail(-31155, m_txtIssueTo);
+    if (!checkIssueTo(m_txtIssueTo))
         return false;
-    }
-    if (m_txtIssueTo->text() != m_parsedIssueTo) {
-        const GuestRules::IssueToName name = GuestRules::ParseIssueTo(m_txtIssueTo->text());
-        if (name.error != 0) {
-            fail(name.error, m_txtIssueTo);
-            return false;
-        }
-        m_surname = name.surname;
-        m_firstname = name.firstname;
-        m_txtIssueTo->setText(name.boxText());
-        m_parsedIssueTo = m_txtIssueTo->text();
-        m_issueUser = 0;
-    }
     return IsDialogAvailable();
-}
-
-qint32 frmOneTimeCard::issueToUser()
-{
-    if (m_txtIssueTo->text().trimmed().isEmpty())
-        return 1;
-    if (m_issueUser == 0)
-        m_issueUser = CreateUserFromName(m_program, m_db, m_session, m_surname, m_firstname, this);
-    return m_issueUser;
 }
 
 void frmOneTimeCard::cmdMakeCard_Click()
@@ -251,7 +212,7 @@ void frmOneTimeCard::runIssue(qint32 from, qint32 to, double expireTime)
     if (!issue.begin())
         return;
     m_issue = &issue;
-    const qint32 userID = issueToUser();
+    const qint32 userID = issueToUser(m_txtIssueTo);
     if (issue.newCard()) {
         CardsIntf &cards = issue.cards();
         cards.BeginBlock(kOneTimeBlock);
@@ -306,20 +267,8 @@ void frmOneTimeCard::showCard(const CardReadBack &card)
 
 void frmOneTimeCard::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()); focused && focused->isEnabled())
-            focused->click();
-        else if (m_cmdMakeCard->isVisible() && m_cmdMakeCard->isEnabled())
-            m_cmdMakeCard->click();
-        return;
-    case Qt::Key_Escape:
-        cmdClose_Click();
-        return;
-    default:
+    if (!handleCommandKey(event, m_cmdMakeCard, [this] { cmdClose_Click(); }))
         CardDialog::keyPressEvent(event);
-    }
 }
 
 // While a card is being made the command cancels it.

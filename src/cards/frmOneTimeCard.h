@@ -36,8 +36,6 @@ private:
     void cmdMakeCard_Click();
     void cmdClose_Click();
     bool validate(qint32 &from, qint32 &to, double &expireTime);
-    void fail(int16_t message, QWidget *focus);
-    qint32 issueToUser();
     void runIssue(qint32 from, qint32 to, double expireTime);
     void setHours(const QString &text);
 
@@ -45,8 +43,6 @@ private:
     int m_pollInterval = 250;
     bool m_settingHours = false;
     std::optional<double> m_expiration; // shown in the expiration box
-    QString m_parsedIssueTo;
-    qint32 m_issueUser = 0;
 
     QLineEdit *m_txtRoomFrom;
     QLineEdit *m_txtRoomTo;

@@ -258,7 +258,7 @@ void frmSuiteCard::runSuiteIssue(qint32 room, double expireTime)
     const QList<qint32> common = tickedCommonRooms();
     const QString description = dialogTitle() + QStringLiteral(", ") + roomText(room);
     CardIssue::Outcome outcome = CardIssue::Outcome::Failed;
-    const qint32 userID = issueToUser();
+    const qint32 userID = issueToUser(m_txtIssueTo);
     if (issue.newCard()) {
         CardsIntf &cards = issue.cards();
         cards.BeginBlock(kGuestBlock);
