@@ -9,8 +9,10 @@
 #include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "ui/BusyIndicator.h"
+#include "ui/ChildWindow.h"
 #include "ui/FormTexts.h"
 #include "ui/TickImages.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -68,6 +70,8 @@ frmGuestCard::frmGuestCard(const Setup &setup, ProgramServices &program, Databas
     ApplyFormTexts(this, m_program.texts);
 
     loadSettings();
+    if (m_setup.placementKey)
+        RestoreWindowPlacement(m_program.registry, this, QLatin1String(m_setup.placementKey));
     CheckRoomList();
     UpdateCheckOutTime();
     EvaluateIssueTo();
@@ -225,6 +229,9 @@ void frmGuestCard::loadSettings()
 
 void frmGuestCard::saveSettings()
 {
+    if (m_setup.placementKey)
+        SaveWindowPlacement(m_program.registry, this, QLatin1String(m_setup.placementKey),
+                            LiteralErrorBox(*m_program.messages, nullptr));
     m_program.registry.WriteLong(QLatin1String(m_setup.track2Setting), m_chkTrack2->isChecked() ? 1 : 0);
     m_program.registry.WriteLong(QLatin1String(m_setup.clearSetting), m_chkClearFields->isChecked() ? 1 : 0);
 }

@@ -84,7 +84,8 @@ protected:
         qint32 errorCode;
         const char *track2Setting;
         const char *clearSetting;
-        bool validCardIsError; // status ValidCardInEncoder is shown as an error, not asked
+        bool validCardIsError;              // status ValidCardInEncoder is shown as an error, not asked
+        const char *placementKey = nullptr; // the guest and future-arrival dialogs keep no placement
     };
     frmGuestCard(const Setup &setup, ProgramServices &program, DatabaseServices &db, CardServers &cardServers,
                  Session &session, QWidget *parent);

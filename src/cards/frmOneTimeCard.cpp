@@ -9,6 +9,8 @@
 #include "session/Services.h"
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
+#include "ui/ChildWindow.h"
+#include "ui/WindowPlacement.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -27,6 +29,7 @@ constexpr int32_t kOneTimeBlock = 106;
 constexpr int32_t kRangeKind = 100;
 constexpr int16_t kClose = 16103;
 constexpr int16_t kCancel = 16118;
+const QString kPlacementKey = QStringLiteral("dlgOneTime");
 
 } // namespace
 
@@ -38,6 +41,12 @@ frmOneTimeCard::frmOneTimeCard(ProgramServices &program, DatabaseServices &db, C
     buildControls();
     EvaluateIssueTo();
     setWindowTitle(dialogTitle());
+    RestoreWindowPlacement(m_program.registry, this, kPlacementKey);
+}
+
+frmOneTimeCard::~frmOneTimeCard()
+{
+    SaveWindowPlacement(m_program.registry, this, kPlacementKey, LiteralErrorBox(*m_program.messages, nullptr));
 }
 
 void frmOneTimeCard::buildControls()

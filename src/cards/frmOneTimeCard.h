@@ -17,6 +17,7 @@ public:
 
     frmOneTimeCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
                    QWidget *parent = nullptr);
+    ~frmOneTimeCard() override;
 
     qint32 cardNameID() const override;
     int HelpContextID() const override;

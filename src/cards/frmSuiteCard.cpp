@@ -43,9 +43,9 @@ QList<qint32> frmSuiteCard::doorsOf(const QListWidget *list, bool tickedOnly)
 
 frmSuiteCard::frmSuiteCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
                            QWidget *parent)
-    : frmGuestCard(
-          Setup{"frmSuiteCard", kWindowNumber, kTitle, kHelpContext, kErrorCode, "fSuiteTrack2", "fSuiteClear", true},
-          program, db, cardServers, session, parent)
+    : frmGuestCard(Setup{"frmSuiteCard", kWindowNumber, kTitle, kHelpContext, kErrorCode, "fSuiteTrack2", "fSuiteClear",
+                         true, "dlgSuite"},
+                   program, db, cardServers, session, parent)
 {
     auto makeList = [this](const char *labelName, int16_t caption, const char *listName, QLabel *&label,
                            QListWidget *&list) {

@@ -137,6 +137,13 @@ void RestoreWindowPlacement(Registry &registry, QWidget *window, const QString &
     window->move(twipsToPixels(placement.left, perPixelX), twipsToPixels(placement.top, perPixelY));
 }
 
+void RestoreWindowPlacement(Registry &registry, QWidget *window, const QString &key)
+{
+    const QSize hint = window->sizeHint();
+    RestoreWindowPlacement(registry, window, key, pixelsToTwips(hint.width(), twipsPerPixelX(window)),
+                           pixelsToTwips(hint.height(), twipsPerPixelY(window)));
+}
+
 bool SaveWindowPlacement(Registry &registry, QWidget *window, const QString &key, const MessageDialogFn &show)
 {
     const QRect geometry = currentPlacement(window);

@@ -21,6 +21,8 @@ bool SaveWindowPosition(Registry &registry, QWidget *window, const QString &key,
 
 void RestoreWindowPlacement(Registry &registry, QWidget *window, const QString &key, int32_t defaultWidth,
                             int32_t defaultHeight);
+// Without a stored placement the window keeps the size its layout asks for.
+void RestoreWindowPlacement(Registry &registry, QWidget *window, const QString &key);
 bool SaveWindowPlacement(Registry &registry, QWidget *window, const QString &key, const MessageDialogFn &show);
 
 // List-view columns are numbered from 1 in the value names.

@@ -199,6 +199,26 @@ TEST_P(RoomCardTest, EachKindOpensReadOnlyInItsOwnDialogFromTheCardList)
     }
 }
 
+// The suite and one-time dialogs keep their size under their own keys; the future arrival keeps none.
+TEST_P(RoomCardTest, SuiteAndOneTimeDialogsReopenAtTheSizeTheyWereLeft)
+{
+    const auto reopened = [this](auto *first, const char *key) {
+        first->resize(first->width() + 40, first->height() + 30);
+        const QSize left = first->size();
+        delete first;
+        int32_t width = 0;
+        EXPECT_TRUE(ws->program.registry.ReadLong(QLatin1String(key) + QStringLiteral("Width"), width)) << key;
+        return std::pair(left, width);
+    };
+    auto [suiteLeft, suiteWidth] = reopened(open<frmSuiteCard>(), "dlgSuite");
+    EXPECT_EQ(open<frmSuiteCard>()->size(), suiteLeft);
+    delete form;
+    auto [oneTimeLeft, oneTimeWidth] = reopened(open<frmOneTimeCard>(), "dlgOneTime");
+    EXPECT_EQ(open<frmOneTimeCard>()->size(), oneTimeLeft);
+    EXPECT_GT(suiteWidth, 0);
+    EXPECT_GT(oneTimeWidth, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, RoomCardTest, ::testing::Values("sqlite", "postgresql"));
 
 } // namespace
