@@ -118,6 +118,20 @@ public:
     virtual void setCloseAfterSave(bool close) = 0;
 };
 
+// The camera dialog: a stored camera by its key, or a new one (0).
+class CameraDataWindow : public DataWindow
+{
+public:
+    virtual void setCameraID(qint32 cameraID) = 0;
+};
+
+// A camera's live picture.
+class CameraWindow : public virtual FrameChild
+{
+public:
+    virtual void setCameraID(qint32 cameraID) = 0;
+};
+
 // The operator list: an operator card just made shows in its rows after a refresh.
 class OperatorListWindow : public ListWindow
 {
@@ -170,6 +184,12 @@ inline const WindowKind<FrameChild> GetEvents{QStringLiteral("frmGetEvents")};
 inline const WindowKind<FrameChild> VacantRooms{QStringLiteral("frmVacantRoomsList")};
 inline const WindowKind<FrameChild> OccupiedRooms{QStringLiteral("frmOccupiedRoomsList")};
 inline const WindowKind<OpTemplateDataWindow> OpTemplateData{QStringLiteral("frmOpTemplateData")};
+inline const WindowKind<CameraDataWindow> CameraData{QStringLiteral("frmCameraData")};
+// One live picture per camera: the kind names the camera after "#" and is made by "frmCamera".
+inline WindowKind<CameraWindow> camera(qint32 cameraID)
+{
+    return {QStringLiteral("frmCamera#") + QString::number(cameraID)};
+}
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};
