@@ -1,6 +1,18 @@
+#include "FindChild.h"
 #include "SessionFixture.h"
 #include "admin/CameraStore.h"
 #include "admin/MasterDataRemoval.h"
+#include "admin/frmCamera.h"
+#include "admin/frmCameraData.h"
+#include "session/Authority.h"
+
+#include <QBuffer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
 
 namespace {
 
@@ -91,6 +103,112 @@ TEST_P(CameraStoreTest, RemovingACameraTakesItsNoteAndEverySubscription)
     EXPECT_EQ(rowCount(TableId::Cameras), 1);
 }
 
+TEST_P(CameraStoreTest, DialogKeepsAStoredPasswordOutOfSightUntilOneIsTyped)
+{
+    logOnDesk({{Authority::TableRightsBase + TableId::Cameras, 7}});
+    frmCameraData dialog(ws->program, ws->db, ws->session);
+    auto *password = child<QLineEdit>(&dialog, QStringLiteral("txtPassword"));
+    for (const char *name : {"txtName", "txtAddress", "txtUser"})
+        QTest::keyClicks(child<QLineEdit>(&dialog, QLatin1String(name)), QStringLiteral("cam1"));
+    QTest::keyClicks(password, QStringLiteral("s3cret"));
+    child<QPushButton>(&dialog, QStringLiteral("cmdSave"))->click();
+    ASSERT_NE(dialog.CameraID(), 0);
+    EXPECT_TRUE(password->text().isEmpty());
+    EXPECT_FALSE(password->placeholderText().isEmpty()) << "says a password is stored";
+    QTest::keyClicks(child<QLineEdit>(&dialog, QStringLiteral("txtName")), QStringLiteral("-2"));
+    child<QPushButton>(&dialog, QStringLiteral("cmdUpdate"))->click();
+    CameraStore::Source source;
+    ASSERT_TRUE(store.source(dialog.CameraID(), source).ok());
+    EXPECT_EQ(source.name, QStringLiteral("cam1-2"));
+    EXPECT_EQ(source.password, QStringLiteral("s3cret"));
+}
+
+// Answers each request with the next body, the last one again once they run out.
+class SnapshotServer : public QTcpServer
+{
+public:
+    explicit SnapshotServer(QList<QByteArray> bodies) : m_bodies(std::move(bodies))
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    requests << socket->readAll();
+                    const QByteArray body = m_bodies.at(std::min(requests.size(), m_bodies.size()) - 1);
+                    socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " +
+                                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+    QList<QByteArray> requests;
+
+private:
+    QList<QByteArray> m_bodies;
+};
+
+QByteArray jpeg(Qt::GlobalColor color)
+{
+    QImage image(32, 24, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    return bytes;
+}
+
+class CameraWindowTest : public CameraStoreTest
+{
+protected:
+    // The live window of a camera at the address, polling.
+    std::unique_ptr<frmCamera> open(const QString &address)
+    {
+        logOnDesk({{Authority::TableRightsBase + TableId::Cameras, 1}});
+        CameraStore::Camera camera{0, QStringLiteral("Lobby"), address, QStringLiteral("viewer"),
+                                   QStringLiteral("s3cret")};
+        EXPECT_TRUE(SaveNewCamera(store, camera).saved);
+        auto window = std::make_unique<frmCamera>(ws->program, ws->db, ws->session);
+        window->resize(320, 240);
+        window->setCameraID(camera.cameraID);
+        return window;
+    }
+    static QColor shown(frmCamera &window)
+    {
+        const QImage image = child<QLabel>(&window, QStringLiteral("picCamera"))->pixmap().toImage();
+        return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
+    }
+    static QString status(frmCamera &window) { return child<QLabel>(&window, QStringLiteral("lblStatus"))->text(); }
+};
+
+TEST_P(CameraWindowTest, ShowsEachSnapshotInTurnThenSaysWhenTheAnswerIsNoJpeg)
+{
+    SnapshotServer server({jpeg(Qt::red), jpeg(Qt::blue), "<html>login</html>"});
+    const QString url = QStringLiteral("http://127.0.0.1:%1/snapshot.jpg").arg(server.serverPort());
+    auto window = open(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown(*window).red() > 200 && shown(*window).blue() < 60; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown(*window).blue() > 200 && shown(*window).red() < 60; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !shown(*window).isValid(); }, 5000)) << "no stale picture";
+    EXPECT_EQ(status(*window), FormatText(GetText(-29758), {url}));
+    ASSERT_FALSE(server.requests.isEmpty());
+    EXPECT_TRUE(server.requests.front().startsWith("GET /snapshot.jpg "));
+    EXPECT_TRUE(server.requests.front().contains("Authorization: Basic " + QByteArray("viewer:s3cret").toBase64()));
+}
+
+TEST_P(CameraWindowTest, SaysSoWhenNoCameraAnswers)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    auto window = open(QStringLiteral("127.0.0.1:%1").arg(port));
+    const QString message = FormatText(GetText(-29759), {QStringLiteral("http://127.0.0.1:%1/snapshot.jpg").arg(port)});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status(*window) == message; }, 5000)) << status(*window).toStdString();
+    EXPECT_FALSE(shown(*window).isValid());
+}
+
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Engines, CameraStoreTest, ::testing::Values("sqlite", "postgresql"));
+INSTANTIATE_TEST_SUITE_P(Engines, CameraWindowTest, ::testing::Values("sqlite"));
