@@ -30,6 +30,7 @@ frmCamera::frmCamera(ProgramServices &program, DatabaseServices &db, Session &se
     setProperty("Tag", QStringLiteral("CAMERA"));
     m_picCamera->setObjectName(QStringLiteral("picCamera"));
     m_picCamera->setAlignment(Qt::AlignCenter);
+    m_picCamera->setWordWrap(true);
     m_picCamera->setMinimumSize(160, 120);
     m_picCamera->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
@@ -113,10 +114,10 @@ void frmCamera::showPicture(const QImage &picture)
 
 void frmCamera::showFailure(int message, const QVariantList &arguments)
 {
-    // An old picture is not shown as if it were live.
+    // An old picture is not shown as if it were live: the message takes its place.
     m_picture = {};
-    m_picCamera->clear();
-    m_lblStatus->setText(FormatText(GetText(int16_t(message)), arguments));
+    m_picCamera->setText(FormatText(GetText(int16_t(message)), arguments));
+    m_lblStatus->clear();
 }
 
 void frmCamera::scalePicture()

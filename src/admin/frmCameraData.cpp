@@ -40,6 +40,7 @@ frmCameraData::frmCameraData(ProgramServices &program, DatabaseServices &db, Ses
       m_txtUser(control<QLineEdit>(this, "txtUser")), m_txtPassword(control<QLineEdit>(this, "txtPassword")),
       m_cboDoor(control<QComboBox>(this, "cboDoor"))
 {
+    setFocusProxy(m_txtName); // the frame focuses the window as it shows it
     m_txtPassword->setEchoMode(QLineEdit::Password);
     m_lblSnapshotUrl->setTextInteractionFlags(Qt::TextSelectableByMouse);
     addField(label(this, "lblName", 29457), m_txtName);

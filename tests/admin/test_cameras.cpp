@@ -179,7 +179,7 @@ protected:
         const QImage image = child<QLabel>(&window, QStringLiteral("picCamera"))->pixmap().toImage();
         return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
     }
-    static QString status(frmCamera &window) { return child<QLabel>(&window, QStringLiteral("lblStatus"))->text(); }
+    static QString message(frmCamera &window) { return child<QLabel>(&window, QStringLiteral("picCamera"))->text(); }
 };
 
 TEST_P(CameraWindowTest, ShowsEachSnapshotInTurnThenSaysWhenTheAnswerIsNoJpeg)
@@ -190,7 +190,7 @@ TEST_P(CameraWindowTest, ShowsEachSnapshotInTurnThenSaysWhenTheAnswerIsNoJpeg)
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown(*window).red() > 200 && shown(*window).blue() < 60; }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown(*window).blue() > 200 && shown(*window).red() < 60; }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !shown(*window).isValid(); }, 5000)) << "no stale picture";
-    EXPECT_EQ(status(*window), FormatText(GetText(-29758), {url}));
+    EXPECT_EQ(message(*window), FormatText(GetText(-29758), {url}));
     ASSERT_FALSE(server.requests.isEmpty());
     EXPECT_TRUE(server.requests.front().startsWith("GET /snapshot.jpg "));
     EXPECT_TRUE(server.requests.front().contains("Authorization: Basic " + QByteArray("viewer:s3cret").toBase64()));
@@ -203,8 +203,8 @@ TEST_P(CameraWindowTest, SaysSoWhenNoCameraAnswers)
     const quint16 port = closed.serverPort();
     closed.close();
     auto window = open(QStringLiteral("127.0.0.1:%1").arg(port));
-    const QString message = FormatText(GetText(-29759), {QStringLiteral("http://127.0.0.1:%1/snapshot.jpg").arg(port)});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return status(*window) == message; }, 5000)) << status(*window).toStdString();
+    const QString text = FormatText(GetText(-29759), {QStringLiteral("http://127.0.0.1:%1/snapshot.jpg").arg(port)});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return message(*window) == text; }, 5000)) << message(*window).toStdString();
     EXPECT_FALSE(shown(*window).isValid());
 }
 
