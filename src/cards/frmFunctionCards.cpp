@@ -157,7 +157,11 @@ void frmFunctionCard::addBlocks(CardsIntf &cards)
     cards.AddBlockValue(kFunctions[m_function].blockValue);
     if (m_function == kClearList)
         cards.AddBlockValue(m_optClear[0]->isChecked() ? 0 : m_optClear[1]->isChecked() ? 1 : 2);
-    cards.AddDoorRange(kRangeKind, m_txtRoomFrom->text().toInt(), m_txtRoomTo->text().toInt());
+    // The communication card covers every room, whatever its boxes show.
+    if (m_function == 0)
+        cards.AddDoorRange(kRangeKind, 0, lastRoom(m_db));
+    else
+        cards.AddDoorRange(kRangeKind, m_txtRoomFrom->text().toInt(), m_txtRoomTo->text().toInt());
 }
 
 void frmFunctionCard::showOwnBlock(qint32 block, qint32 first, qint32 last)

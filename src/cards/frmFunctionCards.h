@@ -77,9 +77,6 @@ public:
     frmEmergencyCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
                      FrameWindows &frameWindows, QWidget *parent = nullptr);
 
-    // The first card's registration number of the last run; -1 before its first card.
-    qint32 firstRegistrationNumber() const { return m_first; }
-
 protected:
     void addBlocks(CardsIntf &cards) override;
     bool batchMode() const override { return true; }
