@@ -193,6 +193,7 @@ StaffCardDialog::OwnExpiry FixedValidityCard::ownExpiry(double &expiry)
 
 void FixedValidityCard::showNoExpiry()
 {
+    m_txtNumDays->setMaxLength(32767); // a text, not a number of days
     setDaysText(GetText(16130));
     m_txtExpirationDate->setText(GetText(16131));
 }
