@@ -273,7 +273,8 @@ void StaffCardDialog::loadUser(qint32 userID)
 void StaffCardDialog::focusFirstEmpty()
 {
     for (QLineEdit *box : {m_txtRoomFrom, m_txtRoomTo, m_txtTimeZoneFrom, m_txtTimeZoneTo, m_txtNumDays}) {
-        if (box && box->text().isEmpty()) {
+        // Boxes that only show (a looked-up validity, fixed rooms) take no typing.
+        if (box && !box->isReadOnly() && box->text().isEmpty()) {
             box->setFocus();
             return;
         }
