@@ -1,5 +1,7 @@
 #include "cards/CardWindows.h"
 
+#include "cards/frmCancelCard.h"
+#include "cards/frmFunctionCards.h"
 #include "cards/frmFutureArrivalCard.h"
 #include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
@@ -31,6 +33,10 @@ void RegisterCardWindows(Workstation &ws)
     addStaffWindow<frmMaintenanceCard>(ws);
     addStaffWindow<frmServiceCard>(ws);
     addStaffWindow<frmOperatorCard>(ws);
+    addStaffWindow<frmCancelCard>(ws);
+    addStaffWindow<frmFunctionCard>(ws);
+    addStaffWindow<frmSystemIDCard>(ws);
+    addStaffWindow<frmEmergencyCard>(ws);
     ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmSuiteCard")), [&ws](QWidget *parent) {
         return new frmSuiteCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
     });

@@ -44,7 +44,9 @@ StaffCardDialog::StaffCardDialog(ProgramServices &program, DatabaseServices &db,
 {
     setObjectName(QLatin1String(kind.objectName));
     m_track2Prompt = Track2::InputBoxPrompt(this);
-    m_printReceipt = [this] { PrintCardReceipt(m_program, m_db, m_cardServers, m_session, -1, this); };
+    m_printReceipt = [this] {
+        PrintCardReceipt(m_program, m_db, m_cardServers, m_session, receiptFirstNumber(), this);
+    };
 }
 
 StaffCardDialog::~StaffCardDialog()
@@ -271,7 +273,8 @@ void StaffCardDialog::loadUser(qint32 userID)
 void StaffCardDialog::focusFirstEmpty()
 {
     for (QLineEdit *box : {m_txtRoomFrom, m_txtRoomTo, m_txtTimeZoneFrom, m_txtTimeZoneTo, m_txtNumDays}) {
-        if (box && box->text().isEmpty()) {
+        // Boxes that only show (a looked-up validity, fixed rooms) take no typing.
+        if (box && !box->isReadOnly() && box->text().isEmpty()) {
             box->setFocus();
             return;
         }
@@ -518,7 +521,15 @@ bool StaffCardDialog::validate(double &expiry, StaffRules::TimeWindow &window)
         }
     }
     const double now = serverNow();
-    const qint32 maxMinutes = m_session.authority.MaxCardValidity(m_kind.cardNameID);
+    const qint32 maxMinutes = m_session.authority.MaxCardValidity(cardNameID());
+    switch (ownExpiry(expiry)) {
+    case OwnExpiry::Refused:
+        return false;
+    case OwnExpiry::Given:
+        return checkDoors() && IsCardDialogAvailable(m_program, m_session, cardNameID(), shownTables(), true, this);
+    case OwnExpiry::Typed:
+        break;
+    }
     if (m_kind.timeWindow) {
         window = m_kind.days ? StaffRules::DailyWindow(m_txtTimeZoneFrom->text(), m_txtTimeZoneTo->text())
                              : StaffRules::OneShotWindow(m_txtTimeZoneFrom->text(), m_txtTimeZoneTo->text(), now);
@@ -534,8 +545,7 @@ bool StaffCardDialog::validate(double &expiry, StaffRules::TimeWindow &window)
             fail(error, m_txtTimeZoneTo);
             return false;
         }
-        return checkDoors() &&
-               IsCardDialogAvailable(m_program, m_session, m_kind.cardNameID, shownTables(), true, this);
+        return checkDoors() && IsCardDialogAvailable(m_program, m_session, cardNameID(), shownTables(), true, this);
     }
 
     // The operator card takes the expiry as it stands; the staff cards apply the leave rule first.
@@ -558,7 +568,7 @@ bool StaffCardDialog::validate(double &expiry, StaffRules::TimeWindow &window)
         return false;
     }
     expiry = typed ? *typed : StaffRules::ExpiryAfterDays(now, days, 0);
-    return checkDoors() && IsCardDialogAvailable(m_program, m_session, m_kind.cardNameID, shownTables(), true, this);
+    return checkDoors() && IsCardDialogAvailable(m_program, m_session, cardNameID(), shownTables(), true, this);
 }
 
 bool StaffCardDialog::checkDoors()
@@ -597,7 +607,10 @@ void StaffCardDialog::runIssue(double expiry, const StaffRules::TimeWindow &wind
         setInputsLocked(locked);
         if (!locked && m_chkCommonRoom)
             m_chkCommonRoom->setEnabled(m_commonRoomDoor >= 0);
+        if (!locked)
+            inputsUnlocked();
     });
+    prepareIssue(issue);
     if (!issue.begin())
         return;
     m_issue = &issue;
@@ -605,13 +618,13 @@ void StaffCardDialog::runIssue(double expiry, const StaffRules::TimeWindow &wind
     const QString track2 = m_chkTrack2 && m_chkTrack2->isChecked()
                                ? Track2::BuildTrack2(false, *m_db.SystemParams, m_track2Prompt)
                                : QString();
-    const QString prompt = GetText(m_kind.prompt);
+    const QString prompt = dialogTitle();
     const qint32 user = cardUser();
     bool written = false;
     while (issue.newCard()) {
         addBlocks(issue.cards());
         CardFields fields;
-        fields.cardNameID = m_kind.cardNameID;
+        fields.cardNameID = cardNameID();
         fields.userID = user;
         fields.issueTime = fields.startTime = serverNow();
         fields.expireTime = expiry;
@@ -629,6 +642,8 @@ void StaffCardDialog::runIssue(double expiry, const StaffRules::TimeWindow &wind
         if (outcome == CardIssue::Outcome::Done) {
             written = true;
             afterCard();
+            if (anotherCard())
+                continue;
             if (m_chkReceipt && m_chkReceipt->isChecked() && m_printReceipt)
                 m_printReceipt();
             break;
@@ -677,7 +692,7 @@ void StaffCardDialog::clearFields()
 
 bool StaffCardDialog::offerEdit()
 {
-    return m_session.authority.MayIssueCardKind(m_kind.cardNameID);
+    return m_session.authority.MayIssueCardKind(cardNameID());
 }
 
 bool StaffCardDialog::ReadCardImageBag()
@@ -725,5 +740,6 @@ void StaffCardDialog::leaveReadBack()
         m_chkCommonRoom->setEnabled(m_commonRoomDoor >= 0);
     if (m_txtExpirationDate && !m_kind.days)
         m_txtExpirationDate->setReadOnly(true);
+    inputsUnlocked();
     EvaluateAuthority();
 }

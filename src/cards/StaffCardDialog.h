@@ -121,6 +121,18 @@ protected:
     virtual bool offerEdit();
     // The dialog's own rows, after the user's.
     virtual void addOwnRows() {}
+    // Dialogs whose expiry is looked up or fixed: Given (in expiry) replaces the days and expiry
+    // checks, Refused has told the operator why; Typed keeps the shared checks.
+    enum class OwnExpiry { Typed, Given, Refused };
+    virtual OwnExpiry ownExpiry(double &) { return OwnExpiry::Typed; }
+    // The run before it begins: the dialog's own status messages, a notice.
+    virtual void prepareIssue(CardIssue &) {}
+    // After a written card: true encodes the next card of the run before the receipt.
+    virtual bool anotherCard() { return false; }
+    // The inputs were unlocked; boxes that only show stay read-only.
+    virtual void inputsUnlocked() {}
+    // The first card's number on the receipt of a run; -1 for one card.
+    virtual qint32 receiptFirstNumber() const { return -1; }
 
     // The dialog's own controls go into the field grid, a row each.
     int addRow(const char *labelName, int16_t caption, QWidget *field, QWidget *second = nullptr,
