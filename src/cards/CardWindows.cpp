@@ -3,6 +3,7 @@
 #include "cards/frmFutureArrivalCard.h"
 #include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
+#include "cards/frmLockModeCards.h"
 #include "cards/frmOneTimeCard.h"
 #include "cards/frmOperatorCard.h"
 #include "cards/frmStaffCards.h"
@@ -31,6 +32,10 @@ void RegisterCardWindows(Workstation &ws)
     addStaffWindow<frmMaintenanceCard>(ws);
     addStaffWindow<frmServiceCard>(ws);
     addStaffWindow<frmOperatorCard>(ws);
+    addStaffWindow<frmClearanceCard>(ws);
+    addStaffWindow<frmStandOpenCard>(ws);
+    addStaffWindow<frmBlockingCard>(ws);
+    addStaffWindow<frmLockingCard>(ws);
     ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmSuiteCard")), [&ws](QWidget *parent) {
         return new frmSuiteCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
     });
