@@ -6,6 +6,8 @@
 #include "cards/frmLockModeCards.h"
 #include "cards/frmOneTimeCard.h"
 #include "cards/frmOperatorCard.h"
+#include "cards/frmPowerDownCard.h"
+#include "cards/frmPrivacyCard.h"
 #include "cards/frmStaffCards.h"
 #include "cards/frmSuiteCard.h"
 #include "session/Workstation.h"
@@ -36,6 +38,8 @@ void RegisterCardWindows(Workstation &ws)
     addStaffWindow<frmStandOpenCard>(ws);
     addStaffWindow<frmBlockingCard>(ws);
     addStaffWindow<frmLockingCard>(ws);
+    addStaffWindow<frmPrivacyCard>(ws);
+    addStaffWindow<frmPowerDownCard>(ws);
     ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmSuiteCard")), [&ws](QWidget *parent) {
         return new frmSuiteCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
     });
