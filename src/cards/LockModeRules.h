@@ -30,8 +30,7 @@ struct BlockingKind
 };
 QList<BlockingKind> BlockingKinds();
 
-// The range 0 to 0 means the card's own mode for every lock it is shown to, so no door is looked
-// up for it.
+// The range 0 to 0 is passed to the card as it stands: no door is looked up for it.
 bool SkipsDoorCheck(qint32 from, qint32 to);
 
 // The power-down card's range: From is required (-31207); To empty means From.

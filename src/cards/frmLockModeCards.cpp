@@ -49,6 +49,12 @@ LockModeCardDialog::LockModeCardDialog(ProgramServices &program, DatabaseService
 {
 }
 
+void LockModeCardDialog::keepRowsTogether()
+{
+    // Few rows: the space left over goes below them, not between them.
+    m_fields->setRowStretch(m_fields->rowCount(), 1);
+}
+
 QList<qint32> LockModeCardDialog::shownTables() const
 {
     return {TableId::Users};
@@ -91,6 +97,7 @@ frmClearanceCard::frmClearanceCard(ProgramServices &program, DatabaseServices &d
     : LockModeCardDialog(program, db, cardServers, session, frameWindows, kKind, parent)
 {
     buildControls();
+    keepRowsTogether();
     finishOpening();
 }
 
@@ -112,6 +119,7 @@ frmStandOpenCard::frmStandOpenCard(ProgramServices &program, DatabaseServices &d
     : LockModeCardDialog(program, db, cardServers, session, frameWindows, kKind, parent)
 {
     buildControls();
+    keepRowsTogether();
     finishOpening();
 }
 
@@ -191,6 +199,7 @@ frmBlockingCard::frmBlockingCard(ProgramServices &program, DatabaseServices &db,
     : LockModeCardDialog(program, db, cardServers, session, frameWindows, kKind, parent)
 {
     buildControls();
+    keepRowsTogether();
     finishOpening();
 }
 
@@ -223,5 +232,6 @@ frmLockingCard::frmLockingCard(ProgramServices &program, DatabaseServices &db, C
     : LockModeCardDialog(program, db, cardServers, session, frameWindows, kKind, parent)
 {
     buildControls();
+    keepRowsTogether();
     finishOpening();
 }

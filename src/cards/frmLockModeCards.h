@@ -18,6 +18,7 @@ public:
                        FrameWindows &frameWindows, const StaffDialogKind &kind, QWidget *parent = nullptr);
 
 protected:
+    void keepRowsTogether();
     QList<qint32> shownTables() const override;
     // Some door of the range, unless the range is 0 to 0 (-31179).
     bool checkDoors() override;

@@ -9,6 +9,7 @@
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,6 +48,7 @@ frmPowerDownCard::frmPowerDownCard(ProgramServices &program, DatabaseServices &d
     // The days here are how long the locks run without power, not a validity.
     findChild<QLabel *>(QStringLiteral("lblNumDays"))->setText(QString::number(28555));
     m_txtNumDays->setMaxLength(2);
+    m_fields->setRowStretch(m_fields->rowCount(), 1);
     finishOpening();
 }
 

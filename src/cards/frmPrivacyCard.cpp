@@ -3,6 +3,8 @@
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/TableDefs.h"
 
+#include <QGridLayout>
+
 namespace {
 
 constexpr qint32 kPrivacyBlock = 104;
@@ -29,6 +31,7 @@ frmPrivacyCard::frmPrivacyCard(ProgramServices &program, DatabaseServices &db, C
                                Session &session, FrameWindows &frameWindows, QWidget *parent)
     : frmServiceCard(program, db, cardServers, session, frameWindows, kKind, -31182, parent)
 {
+    m_fields->setRowStretch(m_fields->rowCount(), 1);
 }
 
 QList<qint32> frmPrivacyCard::shownTables() const
