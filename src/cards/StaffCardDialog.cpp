@@ -481,7 +481,8 @@ void StaffCardDialog::keyPressEvent(QKeyEvent *event)
             m_cmdMakeCard->click();
         return;
     }
-    CardDialog::keyPressEvent(event);
+    if (!handleCommandKey(event, m_cmdMakeCard, [this] { unload(); }))
+        CardDialog::keyPressEvent(event);
 }
 
 void StaffCardDialog::closeEvent(QCloseEvent *event)
