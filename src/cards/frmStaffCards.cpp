@@ -380,11 +380,11 @@ void frmServiceCard::showOwnBlock(qint32 block, qint32 first, qint32)
         showRoom(first);
 }
 
-void frmServiceCard::showRoom(qint32 first)
+void frmServiceCard::showRoom(qint32 room)
 {
-    m_room = first;
-    m_txtRoomNumber->setText(m_db.SystemParams->WingCodes() ? GuestCardStore(table()).splitRoom(first).text()
-                                                            : QString::number(first));
+    m_room = room;
+    m_txtRoomNumber->setText(m_db.SystemParams->WingCodes() ? GuestCardStore(table()).splitRoom(room).text()
+                                                            : QString::number(room));
     m_roomResolved = true;
 }
 
