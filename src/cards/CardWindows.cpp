@@ -5,8 +5,11 @@
 #include "cards/frmFutureArrivalCard.h"
 #include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
+#include "cards/frmLockModeCards.h"
 #include "cards/frmOneTimeCard.h"
 #include "cards/frmOperatorCard.h"
+#include "cards/frmPowerDownCard.h"
+#include "cards/frmPrivacyCard.h"
 #include "cards/frmStaffCards.h"
 #include "cards/frmSuiteCard.h"
 #include "session/Workstation.h"
@@ -37,6 +40,12 @@ void RegisterCardWindows(Workstation &ws)
     addStaffWindow<frmFunctionCard>(ws);
     addStaffWindow<frmSystemIDCard>(ws);
     addStaffWindow<frmEmergencyCard>(ws);
+    addStaffWindow<frmClearanceCard>(ws);
+    addStaffWindow<frmStandOpenCard>(ws);
+    addStaffWindow<frmBlockingCard>(ws);
+    addStaffWindow<frmLockingCard>(ws);
+    addStaffWindow<frmPrivacyCard>(ws);
+    addStaffWindow<frmPowerDownCard>(ws);
     ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmSuiteCard")), [&ws](QWidget *parent) {
         return new frmSuiteCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
     });

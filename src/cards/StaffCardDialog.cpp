@@ -94,13 +94,16 @@ void StaffCardDialog::buildControls()
         m_txtNumDays->setMaxLength(4);
         m_txtNumDays->setValidator(new QRegularExpressionValidator(digits, m_txtNumDays));
         addRow("lblNumDays", 28404, m_txtNumDays);
-        connect(m_txtNumDays, &QLineEdit::textEdited, this, &StaffCardDialog::txtNumDays_Change);
+        if (m_kind.expiry)
+            connect(m_txtNumDays, &QLineEdit::textEdited, this, &StaffCardDialog::txtNumDays_Change);
     }
-    m_txtExpirationDate = makeBox("txtExpirationDate");
-    addRow("lblExpirationDate", 28405, m_txtExpirationDate, nullptr, m_kind.days);
-    if (m_kind.days)
+    if (m_kind.expiry) {
+        m_txtExpirationDate = makeBox("txtExpirationDate");
+        addRow("lblExpirationDate", 28405, m_txtExpirationDate, nullptr, m_kind.days);
+    }
+    if (m_kind.days && m_kind.expiry)
         connect(m_txtExpirationDate, &QLineEdit::textEdited, this, &StaffCardDialog::txtExpirationDate_Change);
-    else
+    else if (m_kind.expiry)
         m_txtExpirationDate->setReadOnly(true);
 
     auto check = [this](const char *name, int16_t caption) {
@@ -481,7 +484,8 @@ void StaffCardDialog::keyPressEvent(QKeyEvent *event)
             m_cmdMakeCard->click();
         return;
     }
-    CardDialog::keyPressEvent(event);
+    if (!handleCommandKey(event, m_cmdMakeCard, [this] { unload(); }))
+        CardDialog::keyPressEvent(event);
 }
 
 void StaffCardDialog::closeEvent(QCloseEvent *event)
@@ -500,6 +504,8 @@ void StaffCardDialog::cmdMakeCard_Click()
         m_program.messages->error(-31197, {}, {}, this);
         return;
     }
+    if (issueOwnRun())
+        return;
     double expiry = 0;
     StaffRules::TimeWindow window;
     if (validate(expiry, window))
@@ -708,7 +714,8 @@ bool StaffCardDialog::ReadCardImageBag()
 void StaffCardDialog::showCard(const CardReadBack &card)
 {
     setDaysText(card.expireTime > 0 ? QString::number(card.nights()) : QString());
-    m_txtExpirationDate->setText(card.expireTime > 0 ? StaffRules::ExpiryText(card.expireTime) : QString());
+    if (m_txtExpirationDate)
+        m_txtExpirationDate->setText(card.expireTime > 0 ? StaffRules::ExpiryText(card.expireTime) : QString());
     if (m_chkCommonRoom)
         m_chkCommonRoom->setChecked(false);
     CardsIntf &cards = *m_cardServers.firstCardsIntf;
