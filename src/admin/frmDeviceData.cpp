@@ -4,8 +4,11 @@
 #include "session/Services.h"
 #include "texts/Texts.h"
 #include "ui/ChildWindow.h"
+#include "ui/WindowPlacement.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +21,7 @@ constexpr int16_t kCaption = 29210;
 constexpr int16_t kFolderLabel = 29217;
 constexpr int16_t kHostPortLabel = 29218;
 constexpr int32_t kLoadErrorCode = 4979;
+const QString kWindowKey = QStringLiteral("dlgDeviceData");
 
 QLabel *label(QWidget *parent, const char *name, int16_t text)
 {
@@ -57,7 +61,11 @@ frmDeviceData::frmDeviceData(ProgramServices &program, DatabaseServices &db, Ses
     addField(m_lblPort, m_txtPort);
     addField(label(this, "lblConnection", 29220), m_cboConnection);
     addField(label(this, "lblAddress", 29219), m_txtAddress);
-    resize(520, 360);
+    for (QComboBox *list : {m_cboType, m_cboComputer, m_cboConnection}) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(20);
+    }
+    RestoreWindowPlacement(program.registry, this, kWindowKey, 6900, 5100);
 
     const auto changed = [this] { setChanged(true); };
     connect(m_txtName, &QLineEdit::textChanged, this, changed);
@@ -126,9 +134,30 @@ void frmDeviceData::showType()
     m_cboConnection->setEnabled(pms);
 }
 
+void frmDeviceData::closeEvent(QCloseEvent *event)
+{
+    SaveWindowPlacement(m_program.registry, this, kWindowKey, LiteralErrorBox(*m_program.messages, nullptr));
+    MasterDataDialog::closeEvent(event);
+}
+
+void frmDeviceData::keyPressEvent(QKeyEvent *event)
+{
+    // Enter is the default command: Save for a new device, Update for a stored one.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        QPushButton *command = isStored() ? m_cmdUpdate : m_cmdSave;
+        if (command->isEnabled())
+            command->click();
+        return;
+    }
+    MasterDataDialog::keyPressEvent(event);
+}
+
 void frmDeviceData::Activate()
 {
     activate();
+    // The frame shows the dialog after it was filled: the name takes the focus then.
+    if (!isChanged())
+        m_txtName->setFocus();
     checkAuthority();
 }
 

@@ -39,6 +39,8 @@ public:
     void Refresh() override {}
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void focusField(SaveOutcome::Focus focus) override;
     void saveRecord() override;
     void updateRecord() override;

@@ -7,7 +7,11 @@
 #include "components/recordtable/TableDefs.h"
 #include "session/Workstation.h"
 #include "texts/Messages.h"
+#include "ui/ChildWindow.h"
 #include "ui/FrameHost.h"
+#include "ui/WindowPlacement.h"
+
+#include <QCloseEvent>
 
 namespace {
 
@@ -16,6 +20,7 @@ constexpr int16_t kInUse = -29792;
 constexpr int16_t kWorkstationDevice = -29791;
 constexpr int16_t kRemoveQuestion = -29788;
 constexpr int16_t kRemoveFailed = -29785;
+const QString kWindowKey = QStringLiteral("dlgDeviceList");
 
 } // namespace
 
@@ -34,6 +39,7 @@ frmDeviceList::frmDeviceList(ProgramServices &program, DatabaseServices &db, Car
                      program, db, session, frameWindows, parent),
       m_cardServers(cardServers)
 {
+    RestoreWindowPlacement(program.registry, this, kWindowKey, 9300, 5700);
     m_session.notify.SubscribeDevices(this, Notify::handleOf(this));
     runSearch();
 }
@@ -41,6 +47,12 @@ frmDeviceList::frmDeviceList(ProgramServices &program, DatabaseServices &db, Car
 frmDeviceList::~frmDeviceList()
 {
     m_session.notify.UnsubscribeDevices(Notify::handleOf(this));
+}
+
+void frmDeviceList::closeEvent(QCloseEvent *event)
+{
+    SaveWindowPlacement(m_program.registry, this, kWindowKey, LiteralErrorBox(*m_program.messages, nullptr));
+    MasterDataList::closeEvent(event);
 }
 
 MasterDataList::Query frmDeviceList::query(const QString &searchText) const

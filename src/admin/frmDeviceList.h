@@ -25,6 +25,7 @@ public:
     void Refresh() override { RefreshTableList(); }
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     Query query(const QString &searchText) const override;
     void addRecord() override;
     void removeRows(const QList<int> &rows) override;

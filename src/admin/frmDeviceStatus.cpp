@@ -29,6 +29,8 @@ constexpr int kWindowNumber = 42;
 constexpr int16_t kCaption = 29240;
 constexpr int16_t kStartFailed = -29787;
 constexpr int16_t kStopFailed = -29786;
+constexpr int32_t kDefaultWidth = 11400; // twips
+constexpr int32_t kDefaultHeight = 4800;
 const QString kWindowKey = QStringLiteral("dlgDeviceStatus");
 const QString kColumnKey = QStringLiteral("lvwDeviceStatusCol");
 enum Column { NameColumn, TypeColumn, PlaceColumn, StateColumn, SlotColumn };
@@ -107,7 +109,10 @@ frmDeviceStatus::frmDeviceStatus(ProgramServices &program, DatabaseServices &db,
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_lvwDevices, 1);
     layout->addLayout(buttons);
-    RestoreWindowPlacement(program.registry, this, kWindowKey, 760, 320);
+    RestoreWindowPlacement(program.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
+    for (const auto &[column, width] :
+         {std::pair{NameColumn, 170}, {TypeColumn, 120}, {PlaceColumn, 260}, {StateColumn, 120}})
+        m_lvwDevices->setColumnWidth(column, width);
     RestoreColumnWidths(program.registry, m_lvwDevices, kColumnKey);
 
     connect(m_lvwDevices, &QTreeWidget::currentItemChanged, this, &frmDeviceStatus::updateButtons);
