@@ -35,7 +35,8 @@ frmDeviceList::frmDeviceList(ProgramServices &program, DatabaseServices &db, Car
                       {29201, 29202, 29203, 29204},
                       QStringLiteral("deviceName,portName,address,noteText,deviceID,computerName,deviceType"),
                       QStringLiteral("tlvDevicesCol"),
-                      true},
+                      true,
+                      TableId::DeviceView},
                      program, db, session, frameWindows, parent),
       m_cardServers(cardServers)
 {

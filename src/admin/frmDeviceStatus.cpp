@@ -190,7 +190,7 @@ void frmDeviceStatus::updateButtons()
 
 bool frmDeviceStatus::IsDialogAvailable()
 {
-    return m_session.authority.IsTableDialogAvailable(TableId::Devices, this);
+    return m_session.authority.IsTableDialogAvailable(TableId::DeviceView, this);
 }
 
 void frmDeviceStatus::Activate()
@@ -201,7 +201,7 @@ void frmDeviceStatus::Activate()
 
 void frmDeviceStatus::EvaluateAuthority()
 {
-    if (!m_session.authority.HasRight(TableId::Devices, Authority::Read)) {
+    if (!m_session.authority.HasRight(TableId::DeviceView, Authority::Read)) {
         UnloadWindow(this);
         return;
     }

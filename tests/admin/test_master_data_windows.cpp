@@ -130,6 +130,8 @@ TEST_P(MasterDataWindowTest, DeviceDialogSavesAnAddressedDeviceAndTheListFollows
 {
     logOnDesk({{Authority::TableRightsBase + TableId::Devices, 15}});
     frmDeviceList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
+    messages->expect(-31143, 0);
+    EXPECT_FALSE(list.IsDialogAvailable()) << "the list reads under its view's right, 768";
     frmDeviceData dialog(ws->program, ws->db, ws->session);
     child<QLineEdit>(&dialog, QStringLiteral("txtName"))->setText(QStringLiteral("PMS link"));
     child<QComboBox>(&dialog, QStringLiteral("cboType"))->setCurrentIndex(2);
