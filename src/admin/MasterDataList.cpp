@@ -104,7 +104,7 @@ MasterDataList::~MasterDataList()
 
 bool MasterDataList::IsDialogAvailable()
 {
-    return m_session.authority.IsTableDialogAvailable(m_setup.tableId, this);
+    return m_session.authority.IsTableDialogAvailable(readTable(), this);
 }
 
 void MasterDataList::Activate()
@@ -115,7 +115,7 @@ void MasterDataList::Activate()
 
 void MasterDataList::EvaluateAuthority()
 {
-    if (!m_session.authority.HasRight(m_setup.tableId, Authority::Read)) {
+    if (!m_session.authority.HasRight(readTable(), Authority::Read)) {
         UnloadWindow(this);
         return;
     }

@@ -132,6 +132,13 @@ public:
     virtual void setCameraID(qint32 cameraID) = 0;
 };
 
+// The device dialog: a stored device by its key, or a new one (0).
+class DeviceDataWindow : public DataWindow
+{
+public:
+    virtual void setDeviceID(qint32 deviceID) = 0;
+};
+
 // The operator list: an operator card just made shows in its rows after a refresh.
 class OperatorListWindow : public ListWindow
 {
@@ -190,6 +197,7 @@ inline WindowKind<CameraWindow> camera(qint32 cameraID)
 {
     return {QStringLiteral("frmCamera#") + QString::number(cameraID)};
 }
+inline const WindowKind<DeviceDataWindow> DeviceData{QStringLiteral("frmDeviceData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};
