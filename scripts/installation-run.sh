@@ -42,7 +42,7 @@ wait_log() { # pid
   for _ in $(seq 1 120); do
     sleep 0.5
     # The question stands while "Required version" is the log's last line.
-    if [ "$(tr -d '\r' <"$C/startup.log" 2>/dev/null | tail -1 | cut -c1-16)" = "Required version" ]; then
+    if [ "$(tr -d '\r' 2>/dev/null <"$C/startup.log" | tail -1 | cut -c1-16)" = "Required version" ]; then
       sleep 1.5; xdotool key Return; sleep 1 # -32502: the first button updates
     fi
     grep -qsE 'FAILED|Prompt Logon|Closing log file' "$C/startup.log" && break

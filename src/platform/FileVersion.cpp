@@ -47,7 +47,14 @@ QString ReadFileVersion(const QString &path)
         return QString();
     static const QRegularExpression versioned(QStringLiteral("\\.so\\.(\\d+(?:\\.\\d+)*)$"));
     const QRegularExpressionMatch m = versioned.match(QFileInfo(info.canonicalFilePath()).fileName());
-    return m.hasMatch() ? m.captured(1) : QString();
+    if (!m.hasMatch())
+        return QString();
+    // Four numbers, as every version of the installation: the comparison reads a third number
+    // only when a "." follows it.
+    QStringList parts = m.captured(1).split(QLatin1Char('.'));
+    while (parts.size() < 4)
+        parts << QStringLiteral("0");
+    return parts.mid(0, 4).join(QLatin1Char('.'));
 }
 
 bool StampFileVersion(const QString &path, const QString &version)

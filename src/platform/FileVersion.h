@@ -12,7 +12,8 @@ inline constexpr char kFileVersionMarker[] = "\x01OSTRELLE-FILE-VERSION:";
 inline constexpr int kFileVersionFieldSize = 32;
 
 // The version of a file: its marker's text; for a system library without a marker, the numbers
-// its soname link resolves to ("libQt6Widgets.so.6" -> "6.4.2"). Empty when neither is there.
+// its soname link resolves to, in four parts ("libQt6Widgets.so.6" -> "6.4.2.0"). Empty when
+// neither is there.
 QString ReadFileVersion(const QString &path);
 
 // Rewrites the marker's field of the file in place; false when the file has no marker, the
