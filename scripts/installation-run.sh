@@ -48,7 +48,7 @@ wait_log() { # pid
     grep -qsE 'FAILED|Prompt Logon|Closing log file' "$C/startup.log" && break
   done
   sleep 0.5
-  kill "$1" 2>/dev/null; wait "$1" 2>/dev/null
+  kill -KILL "$1" 2>/dev/null; wait "$1" 2>/dev/null # unshare --fork ignores SIGTERM
 }
 show() { # title
   echo "== $1"
