@@ -45,14 +45,15 @@ wait_log() { # pid
     if [ "$(tr -d '\r' 2>/dev/null <"$C/startup.log" | tail -1 | cut -c1-16)" = "Required version" ]; then
       sleep 1.5; xdotool key Return; sleep 1 # -32502: the first button updates
     fi
-    grep -qsE 'FAILED|Prompt Logon|Closing log file' "$C/startup.log" && break
+    # Kept at once: after an update the restarted client writes a new log.
+    grep -qsE 'FAILED|Prompt Logon|Closing log file' "$C/startup.log" && cp "$C/startup.log" "$T/last.log" && break
   done
   sleep 0.5
   kill -KILL "$1" 2>/dev/null; wait "$1" 2>/dev/null # unshare --fork ignores SIGTERM
 }
 show() { # title
   echo "== $1"
-  tr -d '\r' <"$C/startup.log" | sed -n '/^Check if components/,/^Check fontsize/p;/^Validate/p;/^Check if client/,$p' |
+  tr -d '\r' <"$T/last.log" | sed -n '/^Check if components/,/^Check fontsize/p;/^Validate/p;/^Check if client/,$p' |
     grep -v '^Check fontsize'
 }
 start() { # title, program arguments
@@ -110,7 +111,8 @@ show "an older client (1.13.0) and a published 1.14.0"
 # The install script has run; the program starts again by itself once the old one has ended.
 for _ in $(seq 1 60); do
   sleep 0.5
-  grep -qs 'Prompt Logon' "$C/startup.log" && tr -d '\r' <"$C/startup.log" | grep -q 'Required version' && break
+  grep -qs 'Prompt Logon' "$C/startup.log" && tr -d '\r' <"$C/startup.log" | grep -q 'Required version' &&
+    cp "$C/startup.log" "$T/last.log" && break
 done
 echo "   client file now: $("$BIN/ostrelle-db" file-version "$C/ostrelle")"
 show "the restarted client"
