@@ -1,5 +1,8 @@
 #include "admin/AdminWindows.h"
 
+#include "admin/frmCamera.h"
+#include "admin/frmCameraData.h"
+#include "admin/frmCameraList.h"
 #include "admin/frmDeviceData.h"
 #include "admin/frmDeviceList.h"
 #include "admin/frmDeviceStatus.h"
@@ -46,6 +49,18 @@ void RegisterAdminWindows(Workstation &ws)
     });
     ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmXrefOpTemplate")}, [&ws](QWidget *parent) {
         return new frmXrefOpTemplate(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmCameraList")}, [&ws](QWidget *parent) {
+        return new frmCameraList(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::CameraData, [&ws](QWidget *parent) {
+        return new frmCameraData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmSubCameras")}, [&ws](QWidget *parent) {
+        return new frmSubCameras(ws.program, ws.db, ws.session, ws.frameWindows, ws.facts.ClientID, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<CameraWindow>{QStringLiteral("frmCamera")}, [&ws](QWidget *parent) {
+        return new frmCamera(ws.program, ws.db, ws.session, parent);
     });
     ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmDeviceList")}, [&ws](QWidget *parent) {
         return new frmDeviceList(ws.program, ws.db, ws.cardServers, ws.session, ws.frameWindows, parent);

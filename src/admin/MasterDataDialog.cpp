@@ -69,6 +69,8 @@ void MasterDataDialog::addField(QLabel *label, QWidget *field)
     label->setBuddy(field);
     m_fields->addWidget(label, row, 0);
     m_fields->addWidget(field, row, 1);
+    // The fields are made after the base's controls: Tab goes down the rows, then to the description.
+    setTabOrder(field, m_txtDescription);
 }
 
 void MasterDataDialog::setStored(bool stored)

@@ -33,7 +33,7 @@ MasterDataList::MasterDataList(const Setup &setup, ProgramServices &program, Dat
       m_grid(new RecordGrid(*db.database, this)), m_cmdAdd(CommandButton(this, "cmdAdd", 27006)),
       m_cmdRemove(CommandButton(this, "cmdRemove", 27007)),
       m_cmdProperties(CommandButton(this, "cmdProperties", 27008)), m_cmdPrint(CommandButton(this, "cmdPrint", 27009)),
-      m_cmdClose(CommandButton(this, "cmdClose", 27011)),
+      m_cmdClose(CommandButton(this, "cmdClose", 27011)), m_buttons(new QHBoxLayout),
       m_printMenu(std::make_unique<ListPrintMenu>(*m_grid, *program.messages, GetText(setup.caption))), m_popup(this)
 {
     setObjectName(QLatin1String(setup.objectName));
@@ -65,12 +65,11 @@ MasterDataList::MasterDataList(const Setup &setup, ProgramServices &program, Dat
         connect(m_txtSearch, &QLineEdit::textEdited, this, &MasterDataList::runSearch);
     }
     layout->addWidget(m_grid, 1);
-    auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {m_cmdAdd, m_cmdRemove, m_cmdProperties, m_cmdPrint})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    buttons->addWidget(m_cmdClose);
-    layout->addLayout(buttons);
+        m_buttons->addWidget(b);
+    m_buttons->addStretch(1);
+    m_buttons->addWidget(m_cmdClose);
+    layout->addLayout(m_buttons);
     resize(620, 380);
 
     connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MasterDataList::updateButtons);
@@ -146,6 +145,16 @@ void MasterDataList::runSearch()
     updateButtons();
 }
 
+QPushButton *MasterDataList::addRowCommand(const char *name, int16_t caption)
+{
+    QPushButton *command = CommandButton(this, name, caption);
+    m_buttons->insertWidget(m_buttons->indexOf(m_cmdProperties) + 1, command);
+    setTabOrder(m_cmdProperties, command);
+    m_rowCommands << command;
+    updateButtons();
+    return command;
+}
+
 QVariant MasterDataList::rowValue(int row, const QString &field) const
 {
     return m_grid->gridModel()->rawValue(row, field);
@@ -169,6 +178,8 @@ void MasterDataList::updateButtons()
     m_cmdAdd->setEnabled(rights.HasRight(m_setup.tableId, Authority::Write));
     m_cmdRemove->setEnabled(selected && rights.HasRight(m_setup.tableId, Authority::Delete));
     m_cmdProperties->setEnabled(selected);
+    for (QPushButton *command : std::as_const(m_rowCommands))
+        command->setEnabled(selected);
     m_cmdPrint->setEnabled(m_rows > 0);
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class ListPrintMenu;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -68,6 +69,8 @@ protected:
     virtual void openRow(int row) = 0;
 
     void runSearch();
+    // A command of the list beside Properties, enabled like it while a row is selected.
+    QPushButton *addRowCommand(const char *name, int16_t caption);
     QVariant rowValue(int row, const QString &field) const;
     QList<int> selectedRows() const;
     void keyPressEvent(QKeyEvent *event) override;
@@ -91,6 +94,8 @@ private:
     QPushButton *m_cmdProperties;
     QPushButton *m_cmdPrint;
     QPushButton *m_cmdClose;
+    QHBoxLayout *m_buttons;
+    QList<QPushButton *> m_rowCommands;
     std::unique_ptr<ListPrintMenu> m_printMenu;
     PopupMenu m_popup;
     qint32 m_rows = 0;

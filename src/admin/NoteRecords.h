@@ -32,7 +32,7 @@ RecordResult DeleteNote(RecordTable &table, qint32 noteID);
 // the focus (a text number, or an error code with the database's error text).
 struct SaveOutcome
 {
-    enum class Focus { None, Code, Number, Name };
+    enum class Focus { None, Code, Number, Name, Address };
     bool saved = false;
     int16_t message = 0;
     int32_t errorCode = 0;

@@ -429,7 +429,7 @@ void frmMain::showHelp(bool search)
 
 void frmMain::showAbout()
 {
-    frmAbout about(this);
+    frmAbout about(m_program, m_db, this);
     about.exec();
 }
 

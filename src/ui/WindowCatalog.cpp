@@ -9,7 +9,10 @@ void WindowCatalog::addDialog(const QString &kind, DialogFactory factory)
 
 FrameChild *WindowCatalog::create(const QString &kind, QWidget *parent) const
 {
-    const auto it = m_children.constFind(kind);
+    // "frmCamera#12": an instance of a kind that may be open several times, made by "frmCamera".
+    auto it = m_children.constFind(kind);
+    if (it == m_children.constEnd())
+        it = m_children.constFind(kind.section(QLatin1Char('#'), 0, 0));
     if (it == m_children.constEnd() || !*it)
         return nullptr;
     return (*it)(parent);

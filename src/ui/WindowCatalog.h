@@ -36,7 +36,8 @@ public:
     void setCardSearch(CardSearch search) { m_cardSearch = std::move(search); }
 
     bool has(const QString &kind) const { return m_children.contains(kind) || m_dialogs.contains(kind); }
-    // A new child window of the kind, or nullptr when no factory is known for it.
+    // A new child window of the kind, or nullptr when no factory is known for it. A kind
+    // "name#instance" is made by the factory of "name" when it has none of its own.
     FrameChild *create(const QString &kind, QWidget *parent = nullptr) const;
     // A new window of the kind when it implements Contract; nullptr otherwise.
     template <class Contract> Contract *create(const WindowKind<Contract> &kind, QWidget *parent = nullptr) const

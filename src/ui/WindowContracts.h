@@ -118,6 +118,20 @@ public:
     virtual void setCloseAfterSave(bool close) = 0;
 };
 
+// The camera dialog: a stored camera by its key, or a new one (0).
+class CameraDataWindow : public DataWindow
+{
+public:
+    virtual void setCameraID(qint32 cameraID) = 0;
+};
+
+// A camera's live picture.
+class CameraWindow : public virtual FrameChild
+{
+public:
+    virtual void setCameraID(qint32 cameraID) = 0;
+};
+
 // The device dialog: a stored device by its key, or a new one (0).
 class DeviceDataWindow : public DataWindow
 {
@@ -177,6 +191,12 @@ inline const WindowKind<FrameChild> GetEvents{QStringLiteral("frmGetEvents")};
 inline const WindowKind<FrameChild> VacantRooms{QStringLiteral("frmVacantRoomsList")};
 inline const WindowKind<FrameChild> OccupiedRooms{QStringLiteral("frmOccupiedRoomsList")};
 inline const WindowKind<OpTemplateDataWindow> OpTemplateData{QStringLiteral("frmOpTemplateData")};
+inline const WindowKind<CameraDataWindow> CameraData{QStringLiteral("frmCameraData")};
+// One live picture per camera: the kind names the camera after "#" and is made by "frmCamera".
+inline WindowKind<CameraWindow> camera(qint32 cameraID)
+{
+    return {QStringLiteral("frmCamera#") + QString::number(cameraID)};
+}
 inline const WindowKind<DeviceDataWindow> DeviceData{QStringLiteral("frmDeviceData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {

@@ -1,5 +1,7 @@
 #include "FindChild.h"
 #include "FrameFixture.h"
+#include "components/recordtable/RecordDatabase.h"
+#include "frame/frmAbout.h"
 #include "frame/frmNavWindow.h"
 #include "session/Authority.h"
 #include "settings/clsSystemParams.h"
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 #include <QToolBar>
 
 namespace {
@@ -217,6 +220,21 @@ TEST_P(FrameTest, MenusCarryTheirShortcuts)
 }
 
 // Window-level: the SQL under it is tested on both engines where it is written.
+TEST_P(FrameTest, TheAboutBoxNamesWorkstationAndDatabaseAndClosesOnEnterOrEsc)
+{
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        frmAbout about(ws->program, ws->db, frame.get());
+        about.show();
+        EXPECT_TRUE(child<QLabel>(&about, QStringLiteral("lblWorkstation"))->text().contains(QStringLiteral("WS1")));
+        const QString database = child<QLabel>(&about, QStringLiteral("lblDatabase"))->text();
+        EXPECT_TRUE(
+            database.contains(QStringLiteral("SQLite, schema version %1").arg(RecordDatabase::currentSchemaVersion())))
+            << database.toStdString();
+        QTest::keyClick(&about, key);
+        EXPECT_FALSE(about.isVisible()) << key;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Sqlite, FrameTest, ::testing::Values("sqlite"));
 
 } // namespace

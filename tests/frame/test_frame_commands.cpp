@@ -158,6 +158,15 @@ TEST_P(FrameCommandTest, UnavailableDialogsAndMissingWindowsOpenNothing)
     EXPECT_NE(messages->shown().front().text, QStringLiteral("-30000")) << "the message has a text";
 }
 
+TEST_P(FrameCommandTest, AKindWithAnInstanceOpensOneWindowPerInstance)
+{
+    registerFake(QStringLiteral("frmCamera"));
+    for (const char *kind : {"frmCamera#1", "frmCamera#2", "frmCamera#1"})
+        EXPECT_NE(frame->openChild(QLatin1String(kind), {}), nullptr) << kind;
+    EXPECT_EQ(created.value(QStringLiteral("frmCamera")), 2);
+    EXPECT_EQ(subWindows(), 2);
+}
+
 TEST_P(FrameCommandTest, CommandsPassTheirArguments)
 {
     for (const char *kind : {"frmGuestCard", "frmFunctionCard", "frmUserData"})
