@@ -16,11 +16,11 @@ constexpr int16_t kNameMissing = -29755;
 constexpr int16_t kAddressInvalid = -29756;
 constexpr int16_t kRemoveCamera = -29754;
 constexpr int16_t kRecordGone = -31227;
-constexpr int32_t kNoteInsertError = 4977;
-constexpr int32_t kCameraInsertError = 4978;
-constexpr int32_t kNoteUpdateError = 4979;
-constexpr int32_t kCameraUpdateError = 4980;
-constexpr int32_t kCameraRemoveError = 4981;
+constexpr int32_t kNoteInsertError = 4993;
+constexpr int32_t kCameraInsertError = 4994;
+constexpr int32_t kNoteUpdateError = 4995;
+constexpr int32_t kCameraUpdateError = 4996;
+constexpr int32_t kCameraRemoveError = 4997;
 
 std::optional<SaveOutcome> checkCamera(const CameraStore::Camera &camera)
 {

@@ -17,7 +17,7 @@ constexpr int16_t kCaption = 29465;
 constexpr int16_t kWaiting = 29466;
 constexpr int16_t kLivePicture = 29467;
 constexpr int kAddressInvalid = -29750;
-constexpr int32_t kLoadErrorCode = 4976;
+constexpr int32_t kLoadErrorCode = 4992;
 const QString kWindowKey = QStringLiteral("dlgCamera");
 
 } // namespace

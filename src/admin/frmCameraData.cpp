@@ -15,7 +15,7 @@ constexpr int kWindowNumber = 40;
 constexpr int16_t kCaption = 29456;
 constexpr int16_t kNoDoor = 29463;
 constexpr int16_t kPasswordStored = 29464;
-constexpr int32_t kLoadErrorCode = 4976;
+constexpr int32_t kLoadErrorCode = 4992;
 
 template <class Control> Control *control(QWidget *parent, const char *name)
 {

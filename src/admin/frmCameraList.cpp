@@ -14,7 +14,7 @@ namespace {
 
 constexpr int16_t kAllSubscribed = -29753;
 constexpr int16_t kStopShowing = -29752;
-constexpr int32_t kSubscriptionError = 4982;
+constexpr int32_t kSubscriptionError = 4998;
 const QString kMenuRoot = QStringLiteral("C0");
 
 QList<CameraStore::Choice> cameraRows(const QList<int> &rows,
