@@ -39,6 +39,7 @@ public:
         QString columns; // the captioned ones first, then hidden ones
         QString columnKey;
         bool withSearch;
+        const char *choiceField = nullptr; // the key handed back when the list serves as a chooser
     };
 
     MasterDataList(const Setup &setup, ProgramServices &program, DatabaseServices &db, Session &session,
@@ -46,7 +47,8 @@ public:
     ~MasterDataList() override;
 
     // ListWindow
-    void setChoiceRequest(const ChoiceRequest &) override {}
+    // Only a list with a choice field chooses; the others ignore the request.
+    void setChoiceRequest(const ChoiceRequest &request) override;
     bool IsDialogAvailable() override;
     void Activate() override;
     void EvaluateAuthority() override;
@@ -79,6 +81,7 @@ protected:
 private:
     void updateButtons();
     void showPrintMenu();
+    void choose();
 
     Setup m_setup;
     RecordGrid *m_grid;
@@ -88,7 +91,9 @@ private:
     QPushButton *m_cmdRemove;
     QPushButton *m_cmdProperties;
     QPushButton *m_cmdPrint;
+    QPushButton *m_cmdSelect;
     QPushButton *m_cmdClose;
+    ChoiceRequest m_request;
     std::unique_ptr<ListPrintMenu> m_printMenu;
     PopupMenu m_popup;
     qint32 m_rows = 0;

@@ -118,6 +118,20 @@ public:
     virtual void setCloseAfterSave(bool close) = 0;
 };
 
+// The door dialog: a stored door by its number, or a new door or interval of doors (0).
+class DoorDataWindow : public DataWindow
+{
+public:
+    virtual void setDoorID(qint32 doorID) = 0;
+};
+
+// The operator dialog: a stored operator by the user's key, or a new operator (0).
+class OperatorDataWindow : public DataWindow
+{
+public:
+    virtual void setOperatorUserID(qint32 userID) = 0;
+};
+
 // The operator list: an operator card just made shows in its rows after a refresh.
 class OperatorListWindow : public ListWindow
 {
@@ -170,6 +184,10 @@ inline const WindowKind<FrameChild> GetEvents{QStringLiteral("frmGetEvents")};
 inline const WindowKind<FrameChild> VacantRooms{QStringLiteral("frmVacantRoomsList")};
 inline const WindowKind<FrameChild> OccupiedRooms{QStringLiteral("frmOccupiedRoomsList")};
 inline const WindowKind<OpTemplateDataWindow> OpTemplateData{QStringLiteral("frmOpTemplateData")};
+inline const WindowKind<ListWindow> DoorList{QStringLiteral("frmDoorList")};
+inline const WindowKind<DoorDataWindow> DoorData{QStringLiteral("frmDoorData")};
+inline const WindowKind<OperatorListWindow> OperatorList{QStringLiteral("frmOperatorList")};
+inline const WindowKind<OperatorDataWindow> OperatorData{QStringLiteral("frmOperatorData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};
