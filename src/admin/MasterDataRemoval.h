@@ -61,3 +61,14 @@ struct DoorRow
     QString name;
 };
 QList<qint32> RemoveDoors(const RemovalContext &context, const QList<DoorRow> &doors);
+
+// Removes the operators in list order with their notes and passwords; the operator logged on
+// here is refused, and each removal needs the delete right on operators and, for an operator
+// with a password, on passwords. Returns the userIDs removed.
+struct OperatorRow
+{
+    qint32 userID = 0;
+    QString alphaID;
+};
+QList<qint32> RemoveOperators(const RemovalContext &context, const QList<OperatorRow> &operators,
+                              qint32 currentOperatorID);

@@ -1,7 +1,11 @@
 #include "SessionFixture.h"
 #include "admin/DoorStore.h"
 #include "admin/MasterDataRemoval.h"
+#include "admin/OperatorStore.h"
 #include "components/recordtable/RecordTable.h"
+#include "session/Authority.h"
+
+#include <tuple>
 
 namespace {
 
@@ -125,6 +129,85 @@ TEST_P(DoorTest, DoorsThatValidCardsOpenAreAskedAboutAndRunsAreAnnounced)
     EXPECT_EQ(removed, (QList<std::pair<int32_t, int32_t>>{{101, 102}, {104, 104}}));
     EXPECT_EQ(rowCount(TableId::Doors), 1);
     ws->session.notify.UnsubscribeDoors(Notify::handleOf(this));
+}
+
+} // namespace
+
+namespace {
+
+TEST(OperatorRules, PasswordsFollowThePinParameters)
+{
+    const struct
+    {
+        int32_t pinMin;
+        bool mandatory, stored;
+        const char *typed, *repeated;
+        int16_t message;
+        bool change;
+    } rows[] = {
+        {6, true, false, "", "", -29804, false},
+        {6, true, true, "", "", 0, false},
+        {6, false, false, "", "", 0, false},
+        {6, false, false, "secret", "secreT", -29803, false},
+        {6, false, false, "12345", "12345", -29802, false},
+        {6, false, false, "123456", "123456", 0, true},
+        {9, false, false, "1234", "1234", 0, true},
+        {3, false, false, "123", "123", -29802, false},
+    };
+    for (const auto &row : rows) {
+        const PasswordCheck check = CheckPassword(QLatin1String(row.typed), QLatin1String(row.repeated),
+                                                  PasswordRulesOf(row.pinMin, row.mandatory), row.stored);
+        EXPECT_EQ(check.message, row.message) << row.typed;
+        EXPECT_EQ(check.change, row.change) << row.typed;
+    }
+}
+
+TEST(OperatorRules, RightsOnOperatorsAndPasswords)
+{
+    const struct
+    {
+        qint32 operators, passwords;
+        bool stored, hasPassword;
+        OperatorRights expected; // save, update, password, remove
+    } rows[] = {
+        {3, 2, false, false, {true, false, true, false}}, {3, 4, false, false, {true, false, false, false}},
+        {5, 2, true, true, {false, true, false, false}},  {5, 4, true, true, {false, true, true, false}},
+        {9, 0, true, false, {false, false, false, true}}, {9, 7, true, true, {false, false, false, false}},
+        {9, 8, true, true, {false, false, false, true}},
+    };
+    for (const auto &row : rows) {
+        const OperatorRights r = OperatorRightsOf(row.operators, row.passwords, row.stored, row.hasPassword);
+        EXPECT_EQ(std::tie(r.save, r.update, r.password, r.remove),
+                  std::tie(row.expected.save, row.expected.update, row.expected.password, row.expected.remove))
+            << row.operators << "/" << row.passwords;
+    }
+}
+
+TEST_P(DoorTest, OperatorsAreSavedWithAHashedPasswordAndNeverRemoveThemselves)
+{
+    addTemplate(310, QStringLiteral("Night desk"));
+    logOnDesk({{Authority::TableRightsBase + TableId::Operators, 15}});
+    OperatorStore ops(db);
+    OperatorStore::Operator op{.userID = 0, .operatorTemplateID = 310, .expireTime = NoExpiry};
+    const PasswordRules rules{6, true};
+    EXPECT_EQ(SaveOperator(ops, op, false, {}, {}, rules, now).outcome.message, -29807);
+    op.userID = deskID;
+    EXPECT_EQ(SaveOperator(ops, op, false, {}, {}, rules, now).outcome.message, -29806);
+    ASSERT_TRUE(ops.load(deskID, op).ok());
+    op.operatorTemplateID = 310;
+    EXPECT_EQ(SaveOperator(ops, op, true, {}, {}, rules, now).outcome.message, 0) << "a stored password stays";
+    op.expireTime = now - 1;
+    EXPECT_EQ(SaveOperator(ops, op, true, {}, {}, rules, now).outcome.message, -29801);
+    op.expireTime = NoExpiry;
+    EXPECT_TRUE(
+        SaveOperator(ops, op, true, QStringLiteral("night-pw"), QStringLiteral("night-pw"), rules, now).outcome.saved);
+    EXPECT_EQ(rowCount(TableId::Passwords, QStringLiteral("password = ?"), {QStringLiteral("night-pw")}), 0);
+    EXPECT_EQ(rowCount(TableId::Operators, QStringLiteral("operatorTemplateID = ?"), {310}), 1);
+
+    messages->expect(-29800);
+    const RemovalContext context{db, *messages, ws->session.notify, ws->session.authority};
+    EXPECT_TRUE(RemoveOperators(context, {{deskID, QStringLiteral("desk")}}, deskID).isEmpty());
+    EXPECT_TRUE(hasRow(TableId::Operators, QStringLiteral("userID"), deskID));
 }
 
 } // namespace
