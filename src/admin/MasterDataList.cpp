@@ -176,6 +176,11 @@ void MasterDataList::choose()
         UnloadWindow(this);
 }
 
+void MasterDataList::setDateColumn(const QString &field)
+{
+    m_grid->SetDateColumn(field);
+}
+
 void MasterDataList::runSearch()
 {
     const Query q = query(m_txtSearch ? m_txtSearch->text() : QString());

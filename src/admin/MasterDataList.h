@@ -69,6 +69,8 @@ protected:
     virtual void openRow(int row) = 0;
 
     void runSearch();
+    // Shows the column's OLE dates as dates.
+    void setDateColumn(const QString &field);
     QVariant rowValue(int row, const QString &field) const;
     QList<int> selectedRows() const;
     void keyPressEvent(QKeyEvent *event) override;

@@ -21,6 +21,7 @@ frmOperatorList::frmOperatorList(ProgramServices &program, DatabaseServices &db,
                       "userID"},
                      program, db, session, frameWindows, parent)
 {
+    setDateColumn(Field::expireTime);
     m_session.notify.SubscribeOperators(this, Notify::handleOf(this));
     m_session.notify.SubscribeUsers(this, Notify::handleOf(this));
     runSearch();
