@@ -39,6 +39,7 @@ public:
         QString columns; // the captioned ones first, then hidden ones
         QString columnKey;
         bool withSearch;
+        qint32 readTableId = -1;           // the list's read right when not tableId's (a list view's own code)
         const char *choiceField = nullptr; // the key handed back when the list serves as a chooser
     };
 
@@ -81,6 +82,7 @@ protected:
     FrameWindows &m_frameWindows;
 
 private:
+    qint32 readTable() const { return m_setup.readTableId >= 0 ? m_setup.readTableId : m_setup.tableId; }
     void updateButtons();
     void showPrintMenu();
     void choose();

@@ -17,8 +17,7 @@ frmDoorList::frmDoorList(ProgramServices &program, DatabaseServices &db, Session
                       {29001, 29002, 29003, 29503},
                       QStringLiteral("doorName,doorID,doorCategory,noteText,doorGroupID"),
                       QStringLiteral("tlvDoorsCol"),
-                      true,
-                      nullptr},
+                      true},
                      program, db, session, frameWindows, parent)
 {
     m_session.notify.SubscribeDoors(this, Notify::handleOf(this));

@@ -132,6 +132,13 @@ public:
     virtual void setOperatorUserID(qint32 userID) = 0;
 };
 
+// The device dialog: a stored device by its key, or a new one (0).
+class DeviceDataWindow : public DataWindow
+{
+public:
+    virtual void setDeviceID(qint32 deviceID) = 0;
+};
+
 // The operator list: an operator card just made shows in its rows after a refresh.
 class OperatorListWindow : public ListWindow
 {
@@ -188,6 +195,7 @@ inline const WindowKind<ListWindow> DoorList{QStringLiteral("frmDoorList")};
 inline const WindowKind<DoorDataWindow> DoorData{QStringLiteral("frmDoorData")};
 inline const WindowKind<OperatorListWindow> OperatorList{QStringLiteral("frmOperatorList")};
 inline const WindowKind<OperatorDataWindow> OperatorData{QStringLiteral("frmOperatorData")};
+inline const WindowKind<DeviceDataWindow> DeviceData{QStringLiteral("frmDeviceData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};
