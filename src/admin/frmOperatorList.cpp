@@ -18,6 +18,7 @@ frmOperatorList::frmOperatorList(ProgramServices &program, DatabaseServices &db,
                       QStringLiteral("alphaID,surname,firstname,operatorTemplateName,expireTime,noteText,userID"),
                       QStringLiteral("tlvOperatorsCol"),
                       true,
+                      -1,
                       "userID"},
                      program, db, session, frameWindows, parent)
 {

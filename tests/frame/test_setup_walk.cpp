@@ -7,6 +7,7 @@
 #include "cards/frmGuestCard.h"
 #include "components/cardserver/CardImage.h"
 #include "components/cardserver/CardsIntf.h"
+#include "components/cardserver/VirtualDeviceFolder.h"
 #include "components/recordtable/RecordTable.h"
 #include "ostrelle-db/RequiredRows.h"
 #include "session/Logon.h"
@@ -96,12 +97,25 @@ TEST_P(SetupWalkTest, ANewInstallationIsSetUpThroughTheWindowsAndIssuesAGuestCar
     child<QLineEdit>(op, QStringLiteral("txtRepeatPassword"))->setText(QStringLiteral("night-pw"));
     save(op);
 
-    // Not in this program's windows yet: the encoder's device row and folder come from the store.
+    // The encoder's folder is the virtual device; its device row comes from the device dialog.
     TestEncoder encoder;
-    ASSERT_NO_FATAL_FAILURE(encoder.install(db));
+    ASSERT_TRUE(encoder.folder().create(VirtualDeviceFolder::Kind::Encoder));
+    ASSERT_NO_FATAL_FAILURE(encoder.setWriteTime(0));
+    QWidget *device = open("mnuAddNewDevice", "frmDeviceData");
+    child<QLineEdit>(device, QStringLiteral("txtName"))->setText(QStringLiteral("Front desk"));
+    child<QComboBox>(device, QStringLiteral("cboType"))->setCurrentIndex(0); // the card encoder
+    child<QLineEdit>(device, QStringLiteral("txtPort"))->setText(encoder.folder().path());
+    save(device);
+    RecordTable devices(db);
+    devices.SelectTable(TableId::Devices);
+    devices.OpenQuery(QStringLiteral("deviceName = ?"), QString());
+    devices.AddParameter(QStringLiteral("Front desk"));
+    ASSERT_STATUS(devices, RecordStatus::Ok);
+    const qint32 encoderID = devices.GetField(QStringLiteral("deviceID")).toInt();
+    devices.CloseQuery();
     ws->cardServers.firstCardsIntf = encoder.cardServer(*ws->db.database, ws->program.ComputerName);
     ws->cardServers.secondCardsIntf = encoder.cardServer(*ws->db.database, ws->program.ComputerName);
-    ws->program.LocalParams.setMagCardEncoderID(encoder.deviceID());
+    ws->program.LocalParams.setMagCardEncoderID(encoderID);
 
     ws->db.logonTable->Logon(QStringLiteral("admin"), QString());
     ws->session.logon = LogonState{};
