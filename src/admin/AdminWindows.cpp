@@ -8,8 +8,12 @@
 #include "admin/frmDeviceStatus.h"
 #include "admin/frmDoorAreaData.h"
 #include "admin/frmDoorAreaList.h"
+#include "admin/frmDoorData.h"
+#include "admin/frmDoorList.h"
 #include "admin/frmOpTemplateData.h"
 #include "admin/frmOpTemplateList.h"
+#include "admin/frmOperatorData.h"
+#include "admin/frmOperatorList.h"
 #include "admin/frmOverride.h"
 #include "admin/frmUserData.h"
 #include "admin/frmUserList.h"
@@ -37,6 +41,18 @@ void RegisterAdminWindows(Workstation &ws)
     });
     ws.frameWindows.windows.add(WindowKinds::DoorAreaData, [&ws](QWidget *parent) {
         return new frmDoorAreaData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::DoorList, [&ws](QWidget *parent) {
+        return new frmDoorList(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::DoorData, [&ws](QWidget *parent) {
+        return new frmDoorData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::OperatorList, [&ws](QWidget *parent) {
+        return new frmOperatorList(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::OperatorData, [&ws](QWidget *parent) {
+        return new frmOperatorData(ws.program, ws.db, ws.session, ws.frameWindows, parent);
     });
     ws.frameWindows.windows.add(WindowKinds::Override, [&ws](QWidget *parent) {
         return new frmOverride(ws.program, ws.db, ws.session, parent);

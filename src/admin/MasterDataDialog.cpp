@@ -110,7 +110,7 @@ bool MasterDataDialog::showOutcome(const SaveOutcome &outcome)
     if (outcome.saved)
         return true;
     if (outcome.message != 0)
-        m_program.messages->error(outcome.message, {}, {}, this);
+        m_program.messages->error(outcome.message, outcome.arguments, {}, this);
     else
         m_program.messages->errorWithCode(outcome.errorCode, outcome.errorText, this);
     focusField(outcome.focus);

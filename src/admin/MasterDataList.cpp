@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -33,7 +34,8 @@ MasterDataList::MasterDataList(const Setup &setup, ProgramServices &program, Dat
       m_grid(new RecordGrid(*db.database, this)), m_cmdAdd(CommandButton(this, "cmdAdd", 27006)),
       m_cmdRemove(CommandButton(this, "cmdRemove", 27007)),
       m_cmdProperties(CommandButton(this, "cmdProperties", 27008)), m_cmdPrint(CommandButton(this, "cmdPrint", 27009)),
-      m_cmdClose(CommandButton(this, "cmdClose", 27011)), m_buttons(new QHBoxLayout),
+      m_cmdSelect(CommandButton(this, "cmdSelect", 27010)), m_cmdClose(CommandButton(this, "cmdClose", 27011)),
+      m_buttons(new QHBoxLayout),
       m_printMenu(std::make_unique<ListPrintMenu>(*m_grid, *program.messages, GetText(setup.caption))), m_popup(this)
 {
     setObjectName(QLatin1String(setup.objectName));
@@ -68,12 +70,18 @@ MasterDataList::MasterDataList(const Setup &setup, ProgramServices &program, Dat
     for (QPushButton *b : {m_cmdAdd, m_cmdRemove, m_cmdProperties, m_cmdPrint})
         m_buttons->addWidget(b);
     m_buttons->addStretch(1);
+    m_buttons->addWidget(m_cmdSelect);
     m_buttons->addWidget(m_cmdClose);
+    m_cmdSelect->setVisible(false);
     layout->addLayout(m_buttons);
     resize(620, 380);
 
     connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MasterDataList::updateButtons);
     connect(m_grid, &QAbstractItemView::activated, this, [this] {
+        if (m_request.caller) {
+            choose();
+            return;
+        }
         if (m_cmdProperties->isEnabled() && !selectedRows().isEmpty())
             openRow(selectedRows().first());
     });
@@ -92,6 +100,7 @@ MasterDataList::MasterDataList(const Setup &setup, ProgramServices &program, Dat
             openRow(rows.first());
     });
     connect(m_cmdPrint, &QPushButton::clicked, this, &MasterDataList::showPrintMenu);
+    connect(m_cmdSelect, &QPushButton::clicked, this, &MasterDataList::choose);
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { UnloadWindow(this); });
     updateButtons();
 }
@@ -132,6 +141,44 @@ void MasterDataList::RefreshTableList()
     m_grid->ReloadGrid();
     m_rows = m_grid->RowTotal();
     updateButtons();
+}
+
+void MasterDataList::setChoiceRequest(const ChoiceRequest &request)
+{
+    if (!m_setup.choiceField)
+        return;
+    if (m_request.caller)
+        disconnect(m_request.caller, &QObject::destroyed, this, nullptr);
+    m_request = request.caller ? request : ChoiceRequest{};
+    QString title = GetText(m_setup.caption);
+    if (request.caller) {
+        connect(request.caller, &QObject::destroyed, this, [this] { setChoiceRequest({}); });
+        title += QStringLiteral(" (") + request.caller->windowTitle() + QLatin1Char(')');
+    }
+    setWindowTitle(title);
+    m_cmdSelect->setVisible(request.caller != nullptr);
+    updateButtons();
+}
+
+void MasterDataList::choose()
+{
+    const QList<int> rows = selectedRows();
+    if (!m_request.caller || rows.isEmpty())
+        return;
+    const qint32 chosen = rowValue(rows.first(), QLatin1String(m_setup.choiceField)).toInt();
+    QPointer<QWidget> caller = m_request.caller;
+    const ChoiceRequest request = m_request;
+    setChoiceRequest({});
+    if (request.handBack)
+        request.handBack(chosen);
+    BringWindowForward(caller);
+    if (request.autoClose)
+        UnloadWindow(this);
+}
+
+void MasterDataList::setDateColumn(const QString &field)
+{
+    m_grid->SetDateColumn(field);
 }
 
 void MasterDataList::runSearch()
@@ -181,6 +228,7 @@ void MasterDataList::updateButtons()
     for (QPushButton *command : std::as_const(m_rowCommands))
         command->setEnabled(selected);
     m_cmdPrint->setEnabled(m_rows > 0);
+    m_cmdSelect->setEnabled(m_request.caller && selected);
 }
 
 void MasterDataList::showPrintMenu()

@@ -40,7 +40,8 @@ public:
         QString columns; // the captioned ones first, then hidden ones
         QString columnKey;
         bool withSearch;
-        qint32 readTableId = -1; // the list's read right when not tableId's (a list view's own code)
+        qint32 readTableId = -1;           // the list's read right when not tableId's (a list view's own code)
+        const char *choiceField = nullptr; // the key handed back when the list serves as a chooser
     };
 
     MasterDataList(const Setup &setup, ProgramServices &program, DatabaseServices &db, Session &session,
@@ -48,7 +49,8 @@ public:
     ~MasterDataList() override;
 
     // ListWindow
-    void setChoiceRequest(const ChoiceRequest &) override {}
+    // Only a list with a choice field chooses; the others ignore the request.
+    void setChoiceRequest(const ChoiceRequest &request) override;
     bool IsDialogAvailable() override;
     void Activate() override;
     void EvaluateAuthority() override;
@@ -71,6 +73,8 @@ protected:
     void runSearch();
     // A command of the list beside Properties, enabled like it while a row is selected.
     QPushButton *addRowCommand(const char *name, int16_t caption);
+    // Shows the column's OLE dates as dates.
+    void setDateColumn(const QString &field);
     QVariant rowValue(int row, const QString &field) const;
     QList<int> selectedRows() const;
     void keyPressEvent(QKeyEvent *event) override;
@@ -84,6 +88,7 @@ private:
     qint32 readTable() const { return m_setup.readTableId >= 0 ? m_setup.readTableId : m_setup.tableId; }
     void updateButtons();
     void showPrintMenu();
+    void choose();
 
     Setup m_setup;
     RecordGrid *m_grid;
@@ -93,9 +98,11 @@ private:
     QPushButton *m_cmdRemove;
     QPushButton *m_cmdProperties;
     QPushButton *m_cmdPrint;
+    QPushButton *m_cmdSelect;
     QPushButton *m_cmdClose;
     QHBoxLayout *m_buttons;
     QList<QPushButton *> m_rowCommands;
+    ChoiceRequest m_request;
     std::unique_ptr<ListPrintMenu> m_printMenu;
     PopupMenu m_popup;
     qint32 m_rows = 0;

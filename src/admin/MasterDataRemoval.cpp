@@ -1,12 +1,16 @@
 #include "admin/MasterDataRemoval.h"
 
 #include "admin/DoorAreaStore.h"
+#include "admin/DoorStore.h"
+#include "admin/OperatorStore.h"
 #include "admin/WingStore.h"
 #include "components/recordtable/TableDefs.h"
 #include "platform/BusySignal.h"
 #include "session/Authority.h"
 #include "session/Notify.h"
 #include "texts/Messages.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +25,11 @@ constexpr int32_t kWingRemoveError = 4928;
 constexpr int32_t kAreaWithDoorsRemoveError = 4273;
 constexpr int32_t kAreaRemoveError = 4274;
 constexpr int32_t kAreaDoorsUnreadError = 4275;
+constexpr int16_t kDoorWithCards = -29809;
+constexpr int16_t kDoorRemove = -29808; // "Do you want to remove %s?", also for operators
+constexpr int32_t kDoorRemoveError = 4610;
+constexpr int16_t kRemoveSelf = -29800;
+constexpr int32_t kOperatorRemoveError = 4626;
 constexpr int16_t kStateRenamingDoors = 2;
 constexpr int16_t kStateRemovingDoors = 5;
 
@@ -152,6 +161,99 @@ QList<qint32> RemoveDoorAreas(const RemovalContext &context, const QList<DoorAre
         }
         removed << area.doorGroupID;
         context.notify.NotifyDoorGroupRemoved(area.doorGroupID);
+    }
+    return removed;
+}
+
+QList<qint32> RemoveDoors(const RemovalContext &context, const QList<DoorRow> &doors)
+{
+    DoorStore store(context.db);
+    const bool several = doors.size() > 1;
+    bool askNoMore = false;
+    QList<qint32> removed;
+    const auto announce = [&context](const QList<qint32> &ids) {
+        for (qsizetype i = 0; i < ids.size();) {
+            qsizetype j = i;
+            while (j + 1 < ids.size() && ids[j + 1] == ids[j] + 1)
+                ++j;
+            context.notify.NotifyDoorRemoved(ids[i], ids[j]);
+            i = j + 1;
+        }
+    };
+    for (const DoorRow &door : doors) {
+        bool hasCards = false;
+        if (const RecordResult read = store.hasValidCards(door.doorID, hasCards); !read.ok()) {
+            showFailure(context, read, kDoorRemoveError);
+            break;
+        }
+        RemoveAnswer answer = RemoveAnswer::Remove;
+        // A door valid cards still open is always asked about: its guests would be locked out.
+        if (hasCards) {
+            answer = AskRemoval(context.messages, kDoorWithCards, {door.name},
+                                several ? kButtonsYesNoCancel : kButtonsYesNo, context.parent);
+        } else if (!askNoMore) {
+            answer = AskRemoval(context.messages, kDoorRemove, {door.name},
+                                several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
+            askNoMore = answer == RemoveAnswer::RemoveAll;
+        }
+        if (answer == RemoveAnswer::Cancel)
+            break;
+        if (answer == RemoveAnswer::Skip)
+            continue;
+        if (const RecordResult gone = store.remove(door.doorID); !gone.ok()) {
+            showFailure(context, gone, kDoorRemoveError);
+            continue;
+        }
+        removed << door.doorID;
+    }
+    QList<qint32> sorted = removed;
+    std::sort(sorted.begin(), sorted.end());
+    announce(sorted);
+    return removed;
+}
+
+QList<qint32> RemoveOperators(const RemovalContext &context, const QList<OperatorRow> &operators,
+                              qint32 currentOperatorID)
+{
+    OperatorStore store(context.db);
+    const auto bits = [&context](qint32 tableId) {
+        qint32 rwed = 0;
+        for (qint32 bit : {Authority::Read, Authority::Write, Authority::Edit, Authority::Delete})
+            rwed |= context.authority.HasRight(tableId, bit) ? bit : 0;
+        return rwed;
+    };
+    const bool several = operators.size() > 1;
+    bool askNoMore = false;
+    QList<qint32> removed;
+    for (const OperatorRow &row : operators) {
+        if (row.userID == currentOperatorID) {
+            context.messages.error(kRemoveSelf, {}, {}, context.parent);
+            continue;
+        }
+        OperatorStore::Operator op;
+        if (const RecordResult loaded = store.load(row.userID, op); !loaded.ok()) {
+            showFailure(context, loaded, kOperatorRemoveError);
+            continue;
+        }
+        if (!OperatorRightsOf(bits(TableId::Operators), bits(TableId::Passwords), true, op.hasPassword).remove) {
+            context.messages.error(kNotAllowed, {}, {}, context.parent);
+            continue;
+        }
+        if (!askNoMore) {
+            const RemoveAnswer answer = AskRemoval(context.messages, kDoorRemove, {row.alphaID},
+                                                   several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
+            if (answer == RemoveAnswer::Cancel)
+                break;
+            if (answer == RemoveAnswer::Skip)
+                continue;
+            askNoMore = answer == RemoveAnswer::RemoveAll;
+        }
+        if (const RecordResult gone = store.remove(row.userID); !gone.ok()) {
+            showFailure(context, gone, kOperatorRemoveError);
+            continue;
+        }
+        removed << row.userID;
+        context.notify.NotifyOperatorRemoved(row.userID);
     }
     return removed;
 }

@@ -51,3 +51,24 @@ struct DoorAreaRow
     QString name;
 };
 QList<qint32> RemoveDoorAreas(const RemovalContext &context, const QList<DoorAreaRow> &areas);
+
+// Removes the doors in list order, each with its lock serial numbers and note; a door that valid
+// cards still open is asked about on its own. Each run of consecutive numbers removed is
+// announced as one range. Returns the doors removed.
+struct DoorRow
+{
+    qint32 doorID = 0;
+    QString name;
+};
+QList<qint32> RemoveDoors(const RemovalContext &context, const QList<DoorRow> &doors);
+
+// Removes the operators in list order with their notes and passwords; the operator logged on
+// here is refused, and each removal needs the delete right on operators and, for an operator
+// with a password, on passwords. Returns the userIDs removed.
+struct OperatorRow
+{
+    qint32 userID = 0;
+    QString alphaID;
+};
+QList<qint32> RemoveOperators(const RemovalContext &context, const QList<OperatorRow> &operators,
+                              qint32 currentOperatorID);

@@ -73,5 +73,5 @@ SaveOutcome SaveOutcome::failed(int32_t code, const RecordResult &result)
     constexpr int16_t kRecordGone = -31227;
     if (result.status == RecordStatus::NoRecord && result.failed == RecordResult::Step::Record)
         return refused(kRecordGone, Focus::None);
-    return {false, 0, code, result.errorText, Focus::None};
+    return {false, 0, code, result.errorText, Focus::None, {}};
 }

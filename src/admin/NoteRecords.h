@@ -3,6 +3,7 @@
 #include "components/recordtable/RecordTable.h"
 
 #include <QString>
+#include <QVariantList>
 #include <QtGlobal>
 
 #include <cstdint>
@@ -38,6 +39,7 @@ struct SaveOutcome
     int32_t errorCode = 0;
     QString errorText;
     Focus focus = Focus::None;
-    static SaveOutcome refused(int16_t message, Focus focus) { return {false, message, 0, {}, focus}; }
+    QVariantList arguments; // for the message's %s markers
+    static SaveOutcome refused(int16_t message, Focus focus) { return {false, message, 0, {}, focus, {}}; }
     static SaveOutcome failed(int32_t code, const RecordResult &result);
 };

@@ -314,6 +314,11 @@ void StaffCardDialog::cmdSelect_Click()
         if (self)
             self->UserID(chosen);
     };
+    openUserChooser(request);
+}
+
+void StaffCardDialog::openUserChooser(const ChoiceRequest &request)
+{
     OpenChild(m_frameWindows.frameHost, WindowKinds::UserList,
               [&request](UserListWindow &list) { list.setChoiceRequest(request); });
 }

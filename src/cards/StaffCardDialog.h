@@ -96,6 +96,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
+    // Opens the chooser of the card's user: the user list; the operator card chooses operators.
+    virtual void openUserChooser(const ChoiceRequest &request);
+
     // What the dialogs differ in.
     // The default time window (hours) at open; daily windows leave 0 and 24 unshown.
     virtual std::pair<int, int> defaultHours();

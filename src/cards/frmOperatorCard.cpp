@@ -3,7 +3,9 @@
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/TableDefs.h"
 #include "session/Services.h"
+#include "session/Workstation.h"
 #include "settings/clsSystemParams.h"
+#include "ui/FrameHost.h"
 
 #include <QLineEdit>
 
@@ -83,4 +85,10 @@ void frmOperatorCard::afterCard()
 bool frmOperatorCard::offerEdit()
 {
     return StaffCardDialog::offerEdit() && m_db.SystemParams->NeedOpCardAtLogon();
+}
+
+void frmOperatorCard::openUserChooser(const ChoiceRequest &request)
+{
+    OpenChild(m_frameWindows.frameHost, WindowKinds::OperatorList,
+              [&request](OperatorListWindow &list) { list.setChoiceRequest(request); });
 }

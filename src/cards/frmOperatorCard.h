@@ -31,6 +31,7 @@ protected:
     void afterCard() override;
     std::optional<QString> userText(qint32 userID) override;
     bool offerEdit() override;
+    void openUserChooser(const ChoiceRequest &request) override;
 
 private:
     QLineEdit *m_txtOpTemplate = nullptr;

@@ -132,6 +132,20 @@ public:
     virtual void setCameraID(qint32 cameraID) = 0;
 };
 
+// The door dialog: a stored door by its number, or a new door or interval of doors (0).
+class DoorDataWindow : public DataWindow
+{
+public:
+    virtual void setDoorID(qint32 doorID) = 0;
+};
+
+// The operator dialog: a stored operator by the user's key, or a new operator (0).
+class OperatorDataWindow : public DataWindow
+{
+public:
+    virtual void setOperatorUserID(qint32 userID) = 0;
+};
+
 // The device dialog: a stored device by its key, or a new one (0).
 class DeviceDataWindow : public DataWindow
 {
@@ -197,6 +211,10 @@ inline WindowKind<CameraWindow> camera(qint32 cameraID)
 {
     return {QStringLiteral("frmCamera#") + QString::number(cameraID)};
 }
+inline const WindowKind<ListWindow> DoorList{QStringLiteral("frmDoorList")};
+inline const WindowKind<DoorDataWindow> DoorData{QStringLiteral("frmDoorData")};
+inline const WindowKind<OperatorListWindow> OperatorList{QStringLiteral("frmOperatorList")};
+inline const WindowKind<OperatorDataWindow> OperatorData{QStringLiteral("frmOperatorData")};
 inline const WindowKind<DeviceDataWindow> DeviceData{QStringLiteral("frmDeviceData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
