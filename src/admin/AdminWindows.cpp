@@ -4,6 +4,7 @@
 #include "admin/frmDoorAreaList.h"
 #include "admin/frmOpTemplateData.h"
 #include "admin/frmOpTemplateList.h"
+#include "admin/frmOptions.h"
 #include "admin/frmOverride.h"
 #include "admin/frmUserData.h"
 #include "admin/frmUserList.h"
@@ -43,5 +44,8 @@ void RegisterAdminWindows(Workstation &ws)
     });
     ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmXrefOpTemplate")}, [&ws](QWidget *parent) {
         return new frmXrefOpTemplate(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmOptions")}, [&ws](QWidget *parent) {
+        return new frmOptions(ws.program, ws.db, ws.session, parent);
     });
 }
