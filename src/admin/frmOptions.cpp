@@ -39,8 +39,9 @@ constexpr int16_t kNotSaved = -29779;
 constexpr int kSettingsFunction = 3;
 constexpr int kConfirmWhenShared = 2;
 const QString kWindowKey = QStringLiteral("dlgOptions");
-constexpr int32_t kDefaultWidth = 9600; // twips
-constexpr int32_t kDefaultHeight = 8400;
+constexpr int kNumberWidth = 80;         // pixels, as wide as the spin boxes
+constexpr int32_t kDefaultWidth = 13200; // twips: every page tab shows
+constexpr int32_t kDefaultHeight = 10800;
 
 QLineEdit *typedBox(QWidget *parent, const QString &pattern, int maxLength)
 {
@@ -116,7 +117,7 @@ frmOptions::frmOptions(ProgramServices &program, DatabaseServices &db, Session &
         connect(m_cmdStandard, &QPushButton::clicked, this,
                 [guestTemplate] { guestTemplate->setText(Track2::StandardTemplate); });
     }
-    EvaluateAuthority();
+    setReadOnly(!m_session.authority.HasFunction(kSettingsFunction));
 }
 
 frmOptions::~frmOptions()
@@ -139,9 +140,11 @@ QWidget *frmOptions::makeControl(const Entry &entry, QWidget *page)
     }
     case Control::Digits:
         control = typedBox(page, QStringLiteral("[0-9]*"), entry.maximum);
+        control->setMaximumWidth(kNumberWidth);
         break;
     case Control::Clock:
         control = typedBox(page, QStringLiteral("[0-9]{0,2}:?[0-9]{0,2}"), entry.maximum);
+        control->setMaximumWidth(kNumberWidth);
         break;
     case Control::Text:
         control = typedBox(page, QString(), entry.maximum);
