@@ -148,12 +148,16 @@ bool CardIssue::setFields(const CardFields &fields)
     c.SetCardField(QStringLiteral("expireTime"), fields.expireTime);
     c.SetCardField(QStringLiteral("batteryWarningFlag"), int16Field(CardKinds::hasBatteryWarning(kind) ? 1 : 0));
     c.SetCardField(QStringLiteral("track2"), fields.track2);
-    // Room cards set their main room with the room block.
+    // Room cards set their main room with the room block; the cancel card names its copy count
+    // first.
+    const bool countFirst = kind == 269;
+    if (countFirst)
+        c.SetCardField(QStringLiteral("numCards"), int16Field(1));
     if (!known || !known->roomCard)
         c.SetCardField(QStringLiteral("mainGuestRoom"), int16Field(0));
     if (CardKinds::hasLongNumCards(kind))
         c.SetCardField(QStringLiteral("numCards"), fields.numCards);
-    else
+    else if (!countFirst)
         c.SetCardField(QStringLiteral("numCards"), int16Field(1));
     if (CardKinds::hasTextFamilyFlag(kind))
         c.SetCardField(QStringLiteral("familyFlag"), QStringLiteral("1"));
@@ -214,6 +218,12 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
         return Outcome::ValidCardInEncoder;
     }
     cards().SetActive(0);
+    for (const auto &[known, message] : m_statusMessages) {
+        if (known == status) {
+            m_program.messages->error(message, {}, {}, parent());
+            return Outcome::Failed;
+        }
+    }
     showError(status);
     return Outcome::Failed;
 }

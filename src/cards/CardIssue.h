@@ -61,6 +61,8 @@ public:
     // Statuses the dialog also shows without its error code (the guest dialog adds
     // CardServerStatus::Reserved67900037).
     void addPlainStatus(int32_t status) { m_extraPlain.push_back(status); }
+    // A status the dialog answers with its own message instead of the server's text.
+    void setStatusMessage(int32_t status, int16_t message) { m_statusMessages.push_back({status, message}); }
     // Locks (true) and unlocks the dialog's inputs.
     void setLockInputs(std::function<void(bool locked)> lock) { m_lock = std::move(lock); }
     // The command that gets the focus when the run ends.
@@ -129,6 +131,7 @@ private:
     int32_t m_errorCode;
     int m_pollInterval = 250;
     std::vector<int32_t> m_extraPlain;
+    std::vector<std::pair<int32_t, int16_t>> m_statusMessages;
     std::function<void(bool)> m_lock;
     std::function<void()> m_encoderSetup;
     bool m_validCardIsError = false;

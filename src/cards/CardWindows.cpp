@@ -1,10 +1,15 @@
 #include "cards/CardWindows.h"
 
+#include "cards/frmCancelCard.h"
+#include "cards/frmFunctionCards.h"
 #include "cards/frmFutureArrivalCard.h"
 #include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
+#include "cards/frmLockModeCards.h"
 #include "cards/frmOneTimeCard.h"
 #include "cards/frmOperatorCard.h"
+#include "cards/frmPowerDownCard.h"
+#include "cards/frmPrivacyCard.h"
 #include "cards/frmStaffCards.h"
 #include "cards/frmSuiteCard.h"
 #include "session/Workstation.h"
@@ -31,6 +36,16 @@ void RegisterCardWindows(Workstation &ws)
     addStaffWindow<frmMaintenanceCard>(ws);
     addStaffWindow<frmServiceCard>(ws);
     addStaffWindow<frmOperatorCard>(ws);
+    addStaffWindow<frmCancelCard>(ws);
+    addStaffWindow<frmFunctionCard>(ws);
+    addStaffWindow<frmSystemIDCard>(ws);
+    addStaffWindow<frmEmergencyCard>(ws);
+    addStaffWindow<frmClearanceCard>(ws);
+    addStaffWindow<frmStandOpenCard>(ws);
+    addStaffWindow<frmBlockingCard>(ws);
+    addStaffWindow<frmLockingCard>(ws);
+    addStaffWindow<frmPrivacyCard>(ws);
+    addStaffWindow<frmPowerDownCard>(ws);
     ws.frameWindows.windows.add(WindowKinds::card(QStringLiteral("frmSuiteCard")), [&ws](QWidget *parent) {
         return new frmSuiteCard(ws.program, ws.db, ws.cardServers, ws.session, parent);
     });

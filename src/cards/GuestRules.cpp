@@ -225,7 +225,9 @@ RoomCheck CheckRoom(RecordTable &table, CardsIntf &second, int32_t room, double 
 {
     RoomCheck check;
     table.SelectTable(TableId::DoorCardView);
-    table.OpenQuery(QStringLiteral("doorID = ? and startTime < ? and expireTime > ?"), QString(Field::startTime));
+    // A cancelled card (status 0) no longer holds the room.
+    table.OpenQuery(QStringLiteral("doorID = ? and startTime < ? and expireTime > ? and status <> 0"),
+                    QString(Field::startTime));
     table.AddParameter(room);
     table.AddParameter(now);
     table.AddParameter(now);

@@ -59,7 +59,9 @@ SuiteNeighbours FindSuiteNeighbours(RecordTable &table, int32_t mainRoom, bool f
 bool IsRoomOccupied(RecordTable &table, int32_t doorID, double now)
 {
     table.SelectTable(TableId::DoorCardView);
-    table.OpenQuery(QString(Field::doorID) + QStringLiteral(" = ? and ") + Field::expireTime + QStringLiteral(" > ?"),
+    // As the guest card's room check: a cancelled card (status 0) leaves the room vacant.
+    table.OpenQuery(QString(Field::doorID) + QStringLiteral(" = ? and ") + Field::expireTime +
+                        QStringLiteral(" > ? and status <> 0"),
                     QString(Field::startTime));
     table.AddParameter(doorID);
     table.AddParameter(now);

@@ -44,7 +44,9 @@ StaffCardDialog::StaffCardDialog(ProgramServices &program, DatabaseServices &db,
 {
     setObjectName(QLatin1String(kind.objectName));
     m_track2Prompt = Track2::InputBoxPrompt(this);
-    m_printReceipt = [this] { PrintCardReceipt(m_program, m_db, m_cardServers, m_session, -1, this); };
+    m_printReceipt = [this] {
+        PrintCardReceipt(m_program, m_db, m_cardServers, m_session, receiptFirstNumber(), this);
+    };
 }
 
 StaffCardDialog::~StaffCardDialog()
@@ -92,13 +94,16 @@ void StaffCardDialog::buildControls()
         m_txtNumDays->setMaxLength(4);
         m_txtNumDays->setValidator(new QRegularExpressionValidator(digits, m_txtNumDays));
         addRow("lblNumDays", 28404, m_txtNumDays);
-        connect(m_txtNumDays, &QLineEdit::textEdited, this, &StaffCardDialog::txtNumDays_Change);
+        if (m_kind.expiry)
+            connect(m_txtNumDays, &QLineEdit::textEdited, this, &StaffCardDialog::txtNumDays_Change);
     }
-    m_txtExpirationDate = makeBox("txtExpirationDate");
-    addRow("lblExpirationDate", 28405, m_txtExpirationDate, nullptr, m_kind.days);
-    if (m_kind.days)
+    if (m_kind.expiry) {
+        m_txtExpirationDate = makeBox("txtExpirationDate");
+        addRow("lblExpirationDate", 28405, m_txtExpirationDate, nullptr, m_kind.days);
+    }
+    if (m_kind.days && m_kind.expiry)
         connect(m_txtExpirationDate, &QLineEdit::textEdited, this, &StaffCardDialog::txtExpirationDate_Change);
-    else
+    else if (m_kind.expiry)
         m_txtExpirationDate->setReadOnly(true);
 
     auto check = [this](const char *name, int16_t caption) {
@@ -271,7 +276,8 @@ void StaffCardDialog::loadUser(qint32 userID)
 void StaffCardDialog::focusFirstEmpty()
 {
     for (QLineEdit *box : {m_txtRoomFrom, m_txtRoomTo, m_txtTimeZoneFrom, m_txtTimeZoneTo, m_txtNumDays}) {
-        if (box && box->text().isEmpty()) {
+        // Boxes that only show (a looked-up validity, fixed rooms) take no typing.
+        if (box && !box->isReadOnly() && box->text().isEmpty()) {
             box->setFocus();
             return;
         }
@@ -478,7 +484,8 @@ void StaffCardDialog::keyPressEvent(QKeyEvent *event)
             m_cmdMakeCard->click();
         return;
     }
-    CardDialog::keyPressEvent(event);
+    if (!handleCommandKey(event, m_cmdMakeCard, [this] { unload(); }))
+        CardDialog::keyPressEvent(event);
 }
 
 void StaffCardDialog::closeEvent(QCloseEvent *event)
@@ -497,6 +504,8 @@ void StaffCardDialog::cmdMakeCard_Click()
         m_program.messages->error(-31197, {}, {}, this);
         return;
     }
+    if (issueOwnRun())
+        return;
     double expiry = 0;
     StaffRules::TimeWindow window;
     if (validate(expiry, window))
@@ -518,7 +527,15 @@ bool StaffCardDialog::validate(double &expiry, StaffRules::TimeWindow &window)
         }
     }
     const double now = serverNow();
-    const qint32 maxMinutes = m_session.authority.MaxCardValidity(m_kind.cardNameID);
+    const qint32 maxMinutes = m_session.authority.MaxCardValidity(cardNameID());
+    switch (ownExpiry(expiry)) {
+    case OwnExpiry::Refused:
+        return false;
+    case OwnExpiry::Given:
+        return checkDoors() && IsCardDialogAvailable(m_program, m_session, cardNameID(), shownTables(), true, this);
+    case OwnExpiry::Typed:
+        break;
+    }
     if (m_kind.timeWindow) {
         window = m_kind.days ? StaffRules::DailyWindow(m_txtTimeZoneFrom->text(), m_txtTimeZoneTo->text())
                              : StaffRules::OneShotWindow(m_txtTimeZoneFrom->text(), m_txtTimeZoneTo->text(), now);
@@ -534,8 +551,7 @@ bool StaffCardDialog::validate(double &expiry, StaffRules::TimeWindow &window)
             fail(error, m_txtTimeZoneTo);
             return false;
         }
-        return checkDoors() &&
-               IsCardDialogAvailable(m_program, m_session, m_kind.cardNameID, shownTables(), true, this);
+        return checkDoors() && IsCardDialogAvailable(m_program, m_session, cardNameID(), shownTables(), true, this);
     }
 
     // The operator card takes the expiry as it stands; the staff cards apply the leave rule first.
@@ -558,7 +574,7 @@ bool StaffCardDialog::validate(double &expiry, StaffRules::TimeWindow &window)
         return false;
     }
     expiry = typed ? *typed : StaffRules::ExpiryAfterDays(now, days, 0);
-    return checkDoors() && IsCardDialogAvailable(m_program, m_session, m_kind.cardNameID, shownTables(), true, this);
+    return checkDoors() && IsCardDialogAvailable(m_program, m_session, cardNameID(), shownTables(), true, this);
 }
 
 bool StaffCardDialog::checkDoors()
@@ -597,7 +613,10 @@ void StaffCardDialog::runIssue(double expiry, const StaffRules::TimeWindow &wind
         setInputsLocked(locked);
         if (!locked && m_chkCommonRoom)
             m_chkCommonRoom->setEnabled(m_commonRoomDoor >= 0);
+        if (!locked)
+            inputsUnlocked();
     });
+    prepareIssue(issue);
     if (!issue.begin())
         return;
     m_issue = &issue;
@@ -605,13 +624,13 @@ void StaffCardDialog::runIssue(double expiry, const StaffRules::TimeWindow &wind
     const QString track2 = m_chkTrack2 && m_chkTrack2->isChecked()
                                ? Track2::BuildTrack2(false, *m_db.SystemParams, m_track2Prompt)
                                : QString();
-    const QString prompt = GetText(m_kind.prompt);
+    const QString prompt = dialogTitle();
     const qint32 user = cardUser();
     bool written = false;
     while (issue.newCard()) {
         addBlocks(issue.cards());
         CardFields fields;
-        fields.cardNameID = m_kind.cardNameID;
+        fields.cardNameID = cardNameID();
         fields.userID = user;
         fields.issueTime = fields.startTime = serverNow();
         fields.expireTime = expiry;
@@ -629,6 +648,8 @@ void StaffCardDialog::runIssue(double expiry, const StaffRules::TimeWindow &wind
         if (outcome == CardIssue::Outcome::Done) {
             written = true;
             afterCard();
+            if (anotherCard())
+                continue;
             if (m_chkReceipt && m_chkReceipt->isChecked() && m_printReceipt)
                 m_printReceipt();
             break;
@@ -677,7 +698,7 @@ void StaffCardDialog::clearFields()
 
 bool StaffCardDialog::offerEdit()
 {
-    return m_session.authority.MayIssueCardKind(m_kind.cardNameID);
+    return m_session.authority.MayIssueCardKind(cardNameID());
 }
 
 bool StaffCardDialog::ReadCardImageBag()
@@ -693,7 +714,8 @@ bool StaffCardDialog::ReadCardImageBag()
 void StaffCardDialog::showCard(const CardReadBack &card)
 {
     setDaysText(card.expireTime > 0 ? QString::number(card.nights()) : QString());
-    m_txtExpirationDate->setText(card.expireTime > 0 ? StaffRules::ExpiryText(card.expireTime) : QString());
+    if (m_txtExpirationDate)
+        m_txtExpirationDate->setText(card.expireTime > 0 ? StaffRules::ExpiryText(card.expireTime) : QString());
     if (m_chkCommonRoom)
         m_chkCommonRoom->setChecked(false);
     CardsIntf &cards = *m_cardServers.firstCardsIntf;
@@ -725,5 +747,6 @@ void StaffCardDialog::leaveReadBack()
         m_chkCommonRoom->setEnabled(m_commonRoomDoor >= 0);
     if (m_txtExpirationDate && !m_kind.days)
         m_txtExpirationDate->setReadOnly(true);
+    inputsUnlocked();
     EvaluateAuthority();
 }

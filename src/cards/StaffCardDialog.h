@@ -37,6 +37,7 @@ struct StaffDialogKind
     bool days = true;       // txtNumDays; without it the expiry is the end of the time window
     bool commonRoom = true; // chkCommonRoom: common room 1
     bool doors = true;      // follows door changes
+    bool expiry = true;     // txtExpirationDate; without it txtNumDays is a count of its own
 };
 
 // The staff card dialogs' shared part: who the card is for, its doors, its daily time window and
@@ -121,6 +122,21 @@ protected:
     virtual bool offerEdit();
     // The dialog's own rows, after the user's.
     virtual void addOwnRows() {}
+    // Dialogs whose expiry is looked up or fixed: Given (in expiry) replaces the days and expiry
+    // checks, Refused has told the operator why; Typed keeps the shared checks.
+    enum class OwnExpiry { Typed, Given, Refused };
+    virtual OwnExpiry ownExpiry(double &) { return OwnExpiry::Typed; }
+    // The run before it begins: the dialog's own status messages, a notice.
+    virtual void prepareIssue(CardIssue &) {}
+    // After a written card: true encodes the next card of the run before the receipt.
+    virtual bool anotherCard() { return false; }
+    // The inputs were unlocked; boxes that only show stay read-only.
+    virtual void inputsUnlocked() {}
+    // The first card's number on the receipt of a run; -1 for one card.
+    virtual qint32 receiptFirstNumber() const { return -1; }
+    // A dialog that makes a run of its own (a card per room) checks and issues it here instead of
+    // the shared checks and single card, and returns true.
+    virtual bool issueOwnRun() { return false; }
 
     // The dialog's own controls go into the field grid, a row each.
     int addRow(const char *labelName, int16_t caption, QWidget *field, QWidget *second = nullptr,
@@ -128,6 +144,7 @@ protected:
     QLabel *makeLabel(const char *name, int16_t caption);
     QLineEdit *makeBox(const char *name);
     StaffCardStore store() { return StaffCardStore(table()); }
+    int pollInterval() const { return m_pollInterval; }
     // The current hour of the database clock.
     int currentHour();
     void focusFirstEmpty();

@@ -255,7 +255,14 @@ const StaffDialogKind frmServiceCard::kKind = {.objectName = "frmServiceCard",
 
 frmServiceCard::frmServiceCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers,
                                Session &session, FrameWindows &frameWindows, QWidget *parent)
-    : StaffCardDialog(program, db, cardServers, session, frameWindows, kKind, parent)
+    : frmServiceCard(program, db, cardServers, session, frameWindows, kKind, -31206, parent)
+{
+}
+
+frmServiceCard::frmServiceCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers,
+                               Session &session, FrameWindows &frameWindows, const StaffDialogKind &kind,
+                               int16_t roomNotFound, QWidget *parent)
+    : StaffCardDialog(program, db, cardServers, session, frameWindows, kind, parent), m_roomNotFound(roomNotFound)
 {
     buildControls();
     finishOpening();
@@ -326,7 +333,7 @@ bool frmServiceCard::checkOwnInputs()
         return false;
     }
     if (!m_roomResolved && !resolveRoom()) {
-        fail(-31206, m_txtRoomNumber);
+        fail(m_roomNotFound, m_txtRoomNumber);
         return false;
     }
     if (m_db.SystemParams->IssueTo() == 0)
@@ -369,11 +376,15 @@ void frmServiceCard::clearOwnFields()
 
 void frmServiceCard::showOwnBlock(qint32 block, qint32 first, qint32)
 {
-    if (block != kStaffBlock)
-        return;
-    m_room = first;
-    m_txtRoomNumber->setText(m_db.SystemParams->WingCodes() ? GuestCardStore(table()).splitRoom(first).text()
-                                                            : QString::number(first));
+    if (block == kStaffBlock)
+        showRoom(first);
+}
+
+void frmServiceCard::showRoom(qint32 room)
+{
+    m_room = room;
+    m_txtRoomNumber->setText(m_db.SystemParams->WingCodes() ? GuestCardStore(table()).splitRoom(room).text()
+                                                            : QString::number(room));
     m_roomResolved = true;
 }
 

@@ -87,6 +87,9 @@ public:
     void CheckRoomList() override;
 
 protected:
+    // A dialog for one room of the same entry, with its own kind and message for a room not found.
+    frmServiceCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers, Session &session,
+                   FrameWindows &frameWindows, const StaffDialogKind &kind, int16_t roomNotFound, QWidget *parent);
     void addOwnRows() override;
     std::pair<int, int> defaultHours() override;
     bool checkOwnInputs() override;
@@ -96,16 +99,20 @@ protected:
     void clearOwnFields() override;
     void showOwnBlock(qint32 block, qint32 first, qint32 last) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The room of a card read back, with its wing code.
+    void showRoom(qint32 room);
+
+    qint32 m_room = 0;
+    bool m_roomResolved = false;
 
 private:
     bool resolveRoom();
     bool resolveIssueTo();
 
+    const int16_t m_roomNotFound;
     QLineEdit *m_txtRoomNumber = nullptr;
     QLabel *m_lblIssueTo = nullptr;
     QLineEdit *m_txtIssueToName = nullptr;
-    qint32 m_room = 0;
-    bool m_roomResolved = false;
     bool m_issueToResolved = false;
     qint32 m_issueToUser = 0;
 };

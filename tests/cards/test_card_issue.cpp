@@ -380,7 +380,7 @@ TEST_P(CardIssueTest, FieldsFollowTheFixedOrderWithTheTypesOfTheKind)
         {256, {"numCards", "familyFlag"}, {T::Int32, T::Text}, 0, 3},
         {258, {"numCards", "familyFlag"}, {T::Int32, T::Int16}, 0, 3},
         {260, {"mainGuestRoom", "numCards"}, {T::Int16, T::Int16}, 0, 1},
-        {269, {"mainGuestRoom", "numCards"}, {T::Int16, T::Int16}, 1, 1},
+        {269, {"numCards", "mainGuestRoom"}, {T::Int16, T::Int16}, 1, 1},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.kind);

@@ -3,8 +3,12 @@
 #include "cards/CardKinds.h"
 #include "cards/CardWindows.h"
 #include "cards/StaffRules.h"
+#include "cards/frmLockModeCards.h"
 #include "cards/frmOperatorCard.h"
+#include "cards/frmPowerDownCard.h"
+#include "cards/frmPrivacyCard.h"
 #include "cards/frmStaffCards.h"
+#include "components/cardserver/CardServerStatus.h"
 #include "core/OleDate.h"
 #include "texts/Texts.h"
 #include "views/frmCardList.h"
@@ -13,6 +17,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QRadioButton>
+#include <QTest>
 
 using StaffRules::ExpiryText;
 
@@ -34,7 +40,7 @@ protected:
                  .category = QStringLiteral("O"),
                  .intervalStart = 300,
                  .intervalStop = 350});
-        for (qint32 kind : {260, 261, 270, 273, 274, 276})
+        for (qint32 kind : {260, 261, 262, 263, 264, 265, 267, 270, 272, 273, 274, 276})
             addRight(kDeskTemplate, Authority::CardKindBase + kind, 0, kMaxValidityMinutes);
         addRight(kDeskTemplate, Authority::TableRightsBase + 48, Authority::Read);
         addRight(kDeskTemplate, Authority::FunctionBase + 10, 0);
@@ -79,7 +85,31 @@ protected:
 
     qint32 staff = 0;
     int receipts = 0;
+
+public:
+    // A lock-mode card for the staff member: rooms 0 to 0 for 2 days unless given; options chosen.
+    template <typename Dialog> StaffCardDialog *lockCard(const Texts &texts)
+    {
+        StaffCardDialog *form = open<Dialog>();
+        form->UserID(staff);
+        Texts all = {{"txtRoomFrom", "0"}, {"txtRoomTo", "0"}, {"txtNumDays", "2"}};
+        all.insert(all.end(), texts.begin(), texts.end());
+        for (const auto &[name, text] : all) {
+            if (auto *option = form->findChild<QRadioButton *>(QLatin1String(name)))
+                option->click();
+            else if (auto *field = form->findChild<QLineEdit *>(QLatin1String(name)))
+                field->setText(text);
+        }
+        return form;
+    }
+    using LockCard = StaffCardDialog *(StaffCardTest::*)(const Texts &);
+    std::function<StaffCardDialog *()> lock(LockCard make, const Texts &texts)
+    {
+        return [=, this] { return (this->*make)(texts); };
+    }
 };
+
+template <typename Dialog> constexpr StaffCardTest::LockCard card = &StaffCardTest::lockCard<Dialog>;
 
 TEST_P(StaffCardTest, TheIssueCommandChecksInOrderAndFocusesTheControlAtFault)
 {
@@ -140,6 +170,12 @@ TEST_P(StaffCardTest, TheIssueCommandChecksInOrderAndFocusesTheControlAtFault)
              return f;
          },
          -31201, "txtNumDays"},
+        {"stand-open 64 hours", lock(card<frmStandOpenCard>, {{"optForHours", ""}, {"txtForHours", "64"}}), -31185,
+         "txtForHours"},
+        {"clearance of no guest room", lock(card<frmClearanceCard>, {{"txtRoomFrom", "901"}}), -31232, "txtRoomFrom"},
+        {"locking without doors", lock(card<frmLockingCard>, {{"txtRoomTo", "9"}}), -31179, "txtRoomFrom"},
+        {"privacy for a common room", lock(card<frmPrivacyCard>, {{"txtRoomNumber", "901"}}), -31182, "txtRoomNumber"},
+        {"power-down without a room", lock(card<frmPowerDownCard>, {{"txtRoomFrom", ""}}), -31207, "txtRoomFrom"},
         {"another card operation runs",
          [&] {
              ws->session.cardOperationInProgress = true;
@@ -313,6 +349,118 @@ TEST_P(StaffCardTest, ClosingTheDialogEndsTheWaitForTheCard)
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(storedCards().isEmpty());
     EXPECT_FALSE(ws->session.cardOperationInProgress);
+}
+
+TEST_P(StaffCardTest, LockModeCardsWriteTheirBlockAndShowTheCardReadBack)
+{
+    const Texts wide = {{"txtRoomFrom", "100"}, {"txtRoomTo", "950"}},
+                one = {{"txtRoomFrom", "101"}, {"txtRoomTo", "101"}};
+    const Texts hours = {{"optForHours", ""}, {"txtForHours", "63"}}, midnight = {{"optUntilMidnight", ""}};
+    const Texts privacy = {{"txtRoomNumber", "A345"}, {"txtIssueTo", "Doe"}};
+    const struct
+    {
+        const char *what;
+        LockCard make;
+        Texts texts;
+        CardBlock block;
+        const char *shown, *text; // read back: a box's text, a list's value, "1" for a chosen option
+    } rows[] = {
+        {"clearance", card<frmClearanceCard>, wide, {101, {}, {}, {{100, 100, 950}}}, "txtRoomTo", "950"},
+        {"stand-open until used", card<frmStandOpenCard>, one, {103, {}, {}, {{100, 101, 101}}}, "optNextUse", "1"},
+        {"midnight", card<frmStandOpenCard>, midnight, {102, {192}, {}, {{100, 0, 0}}}, "optUntilMidnight", "1"},
+        {"stand-open 63 hours", card<frmStandOpenCard>, hours, {102, {63}, {}, {{100, 0, 0}}}, "txtForHours", "63"},
+        {"blocking as it opens", card<frmBlockingCard>, one, {105, {2}, {}, {{100, 101, 101}}}, "cboBlock", "2"},
+        {"locking", card<frmLockingCard>, {}, {111, {}, {}, {{100, 0, 0}}}, "txtRoomTo", "0"},
+        {"privacy", card<frmPrivacyCard>, privacy, {104, {}, {}, {{100, 12345, 12345}}}, "txtRoomNumber", "A345"},
+    };
+    setParameter(QStringLiteral("SYSTEM_ENABLEWINGS"), QStringLiteral("1"));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        StaffCardDialog *form = (this->*row.make)(row.texts);
+        command(form, "cmdMakeCard")->click();
+        EXPECT_TRUE(messages->shown().empty()) << messages->shown().front().text.toStdString();
+        delete form;
+        const CardImage image = storedImage(storedCards().back());
+        EXPECT_EQ(image.blocks(), QList<CardBlock>{row.block});
+        const bool named = row.block.type == 104; // to the user made from the name, in its room
+        const qint32 user = image.GetCardField(QStringLiteral("userID"))->integer;
+        EXPECT_TRUE(named ? user > staff : user == staff) << user;
+        EXPECT_EQ(image.GetCardField(QStringLiteral("mainGuestRoom"))->integer, named ? 12345 : 0);
+        EXPECT_DOUBLE_EQ(image.GetCardField(QStringLiteral("expireTime"))->date, OleDate::wholeDay(now) + 2);
+
+        ASSERT_NO_FATAL_FAILURE(readLastCardBack());
+        form = (this->*row.make)({});
+        ASSERT_TRUE(form->ReadCardImageBag());
+        const QLatin1String text(row.text);
+        QWidget *shown = child<QWidget>(form, QLatin1String(row.shown));
+        if (auto *option = qobject_cast<QRadioButton *>(shown))
+            EXPECT_EQ(option->isChecked(), text == QLatin1String("1"));
+        else if (auto *list = qobject_cast<QComboBox *>(shown))
+            EXPECT_EQ(list->currentData().toString(), text);
+        else
+            EXPECT_EQ(qobject_cast<QLineEdit *>(shown)->text(), text);
+        delete form;
+    }
+}
+
+TEST_P(StaffCardTest, TheStandOpenHoursBoxTakesInputOnlyForHours)
+{
+    StaffCardDialog *form = open<frmStandOpenCard>();
+    QLineEdit *hours = box(form, "txtForHours");
+    EXPECT_FALSE(hours->isEnabled()) << "next use is chosen at open";
+    child<QRadioButton>(form, QStringLiteral("optForHours"))->click();
+    EXPECT_TRUE(hours->isEnabled());
+    EXPECT_EQ(form->focusWidget(), hours);
+}
+
+// Rooms 106, 107, 108 and the common rooms between them; the encoder fails on 107.
+TEST_P(StaffCardTest, APowerDownRunOffersAFailedRoomAgainSkipsItOrStops)
+{
+    const struct
+    {
+        const char *what;
+        qint32 fault;
+        std::vector<int16_t> shown; // 0: the status text
+        int answer;                 // to -32488
+        QList<qint32> rooms;
+    } rows[] = {
+        {"retried", CardServerStatus::WriteFailed, {0, -32488}, 0, {106, 107, 108}},
+        {"skipped", CardServerStatus::WriteFailed, {0, -32488}, 1, {106, 108}},
+        {"stopped", CardServerStatus::WriteFailed, {0, -32488}, 2, {106}},
+        {"not stored: no question", CardServerStatus::NotStored, {0}, 0, {106}},
+        {"cancelled at the encoder", CardServerStatus::Cancelled, {-31196}, 0, {106}},
+    };
+    setWriteTime(40);
+    const QString failing = GetText(22100) + QStringLiteral(" - 107");
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        messages->clear();
+        for (int16_t number : row.shown)
+            messages->expect(number, number == -32488 ? row.answer : 0);
+        StaffCardDialog *form = lockCard<frmPowerDownCard>({{"txtRoomFrom", "106"}, {"txtRoomTo", "950"}});
+        bool faulted = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!faulted && folder().prompt() == failing)
+                faulted = folder().setNextStatus(row.fault);
+        });
+        watch.start(1);
+        const qsizetype before = storedCards().size();
+        QTest::keyClick(box(form, "txtNumDays"), Qt::Key_Return); // the issue is the default command
+        EXPECT_EQ(messages->shownNumbers(), row.shown);
+        QList<qint32> rooms;
+        for (qint32 card : storedCards().mid(before)) {
+            const CardImage image = storedImage(card);
+            rooms << image.GetCardField(QStringLiteral("mainGuestRoom"))->integer;
+            EXPECT_EQ(image.blocks(), (QList<CardBlock>{{107, {48}, {}, {{100, rooms.back(), rooms.back()}}}}));
+            EXPECT_EQ(image.GetCardField(QStringLiteral("userID"))->integer, 0);
+        }
+        EXPECT_EQ(rooms, row.rooms);
+        EXPECT_FALSE(ws->session.cardOperationInProgress);
+        EXPECT_FALSE(form->inputsLocked());
+        delete form;
+    }
 }
 
 TEST_P(StaffCardTest, AnEmployeeCardFromTheCardListOpensReadOnly)

@@ -43,6 +43,7 @@ inline constexpr qint32 CardNotFound = 0x67890019;     // LoadCard: no stored im
 // shows the others by their text alone. No meaning of ours is attached to them.
 inline constexpr qint32 CardReadReserved = 0x6789002F;
 inline constexpr qint32 Reserved67890011 = 0x67890011;
+inline constexpr qint32 Reserved67890030 = 0x67890030; // the cancel card answers it with -31149
 inline constexpr qint32 Reserved67900037 = 0x67900037;
 inline constexpr qint32 Reserved6790003A = 0x6790003A;
 inline constexpr qint32 Reserved6790005F = 0x6790005F;
