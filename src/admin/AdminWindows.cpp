@@ -1,5 +1,8 @@
 #include "admin/AdminWindows.h"
 
+#include "admin/frmDeviceData.h"
+#include "admin/frmDeviceList.h"
+#include "admin/frmDeviceStatus.h"
 #include "admin/frmDoorAreaData.h"
 #include "admin/frmDoorAreaList.h"
 #include "admin/frmOpTemplateData.h"
@@ -44,6 +47,15 @@ void RegisterAdminWindows(Workstation &ws)
     });
     ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmXrefOpTemplate")}, [&ws](QWidget *parent) {
         return new frmXrefOpTemplate(ws.program, ws.db, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmDeviceList")}, [&ws](QWidget *parent) {
+        return new frmDeviceList(ws.program, ws.db, ws.cardServers, ws.session, ws.frameWindows, parent);
+    });
+    ws.frameWindows.windows.add(WindowKinds::DeviceData, [&ws](QWidget *parent) {
+        return new frmDeviceData(ws.program, ws.db, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmDeviceStatus")}, [&ws](QWidget *parent) {
+        return new frmDeviceStatus(ws.program, ws.db, ws.cardServers, ws.session, parent);
     });
     ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmOptions")}, [&ws](QWidget *parent) {
         return new frmOptions(ws.program, ws.db, ws.session, parent);

@@ -105,7 +105,7 @@ MasterDataList::~MasterDataList()
 
 bool MasterDataList::IsDialogAvailable()
 {
-    return m_session.authority.IsTableDialogAvailable(m_setup.tableId, this);
+    return m_session.authority.IsTableDialogAvailable(readTable(), this);
 }
 
 void MasterDataList::Activate()
@@ -116,7 +116,7 @@ void MasterDataList::Activate()
 
 void MasterDataList::EvaluateAuthority()
 {
-    if (!m_session.authority.HasRight(m_setup.tableId, Authority::Read)) {
+    if (!m_session.authority.HasRight(readTable(), Authority::Read)) {
         UnloadWindow(this);
         return;
     }

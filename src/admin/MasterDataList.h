@@ -39,6 +39,7 @@ public:
         QString columns; // the captioned ones first, then hidden ones
         QString columnKey;
         bool withSearch;
+        qint32 readTableId = -1; // the list's read right when not tableId's (a list view's own code)
     };
 
     MasterDataList(const Setup &setup, ProgramServices &program, DatabaseServices &db, Session &session,
@@ -77,6 +78,7 @@ protected:
     FrameWindows &m_frameWindows;
 
 private:
+    qint32 readTable() const { return m_setup.readTableId >= 0 ? m_setup.readTableId : m_setup.tableId; }
     void updateButtons();
     void showPrintMenu();
 

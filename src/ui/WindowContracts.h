@@ -127,6 +127,13 @@ public:
     virtual void setCloseAfterSave(bool close) = 0;
 };
 
+// The device dialog: a stored device by its key, or a new one (0).
+class DeviceDataWindow : public DataWindow
+{
+public:
+    virtual void setDeviceID(qint32 deviceID) = 0;
+};
+
 // The operator list: an operator card just made shows in its rows after a refresh.
 class OperatorListWindow : public ListWindow
 {
@@ -179,6 +186,7 @@ inline const WindowKind<FrameChild> GetEvents{QStringLiteral("frmGetEvents")};
 inline const WindowKind<FrameChild> VacantRooms{QStringLiteral("frmVacantRoomsList")};
 inline const WindowKind<FrameChild> OccupiedRooms{QStringLiteral("frmOccupiedRoomsList")};
 inline const WindowKind<OpTemplateDataWindow> OpTemplateData{QStringLiteral("frmOpTemplateData")};
+inline const WindowKind<DeviceDataWindow> DeviceData{QStringLiteral("frmDeviceData")};
 inline WindowKind<CardWindow> card(const QString &name)
 {
     return {name};

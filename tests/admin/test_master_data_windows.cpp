@@ -1,14 +1,20 @@
 #include "FindChild.h"
 #include "SessionFixture.h"
+#include "TestEncoder.h"
 #include "admin/DoorAreaStore.h"
+#include "admin/frmDeviceData.h"
+#include "admin/frmDeviceList.h"
+#include "admin/frmDeviceStatus.h"
 #include "admin/frmDoorAreaList.h"
 #include "admin/frmOverride.h"
 #include "admin/frmWingData.h"
+#include "components/cardserver/CardServerStatus.h"
 #include "components/recordtable/RecordTable.h"
 #include "session/Authority.h"
 #include "ui/frmLog.h"
 #include "ui/grid/RecordGrid.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -118,6 +124,71 @@ TEST_P(MasterDataWindowTest, OverrideImportLoadsARoomFileAndSavesItOnce)
     EXPECT_TRUE(log->item(0)->text().contains(QStringLiteral("00102"))) << log->item(0)->text().toStdString();
     EXPECT_FALSE(save->isEnabled());
     dialog.logWindow()->close();
+}
+
+TEST_P(MasterDataWindowTest, DeviceDialogSavesAnAddressedDeviceAndTheListFollowsAndRemovesIt)
+{
+    logOnDesk({{Authority::TableRightsBase + TableId::Devices, 15}});
+    frmDeviceList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
+    messages->expect(-31143, 0);
+    EXPECT_FALSE(list.IsDialogAvailable()) << "the list reads under its view's right, 768";
+    frmDeviceData dialog(ws->program, ws->db, ws->session);
+    child<QLineEdit>(&dialog, QStringLiteral("txtName"))->setText(QStringLiteral("PMS link"));
+    child<QComboBox>(&dialog, QStringLiteral("cboType"))->setCurrentIndex(2);
+    child<QLineEdit>(&dialog, QStringLiteral("txtPort"))->setText(QStringLiteral("pms"));
+    auto *save = child<QPushButton>(&dialog, QStringLiteral("cmdSave"));
+    messages->expect(-29796, 0);
+    save->click();
+    EXPECT_EQ(dialog.DeviceID(), 0) << "no port";
+    child<QLineEdit>(&dialog, QStringLiteral("txtPort"))->setText(QStringLiteral("pms:5010"));
+    child<QLineEdit>(&dialog, QStringLiteral("txtAddress"))->setText(QStringLiteral("5"));
+    save->click();
+    EXPECT_EQ(dialog.DeviceID(), 1005);
+    EXPECT_TRUE(child<QLineEdit>(&dialog, QStringLiteral("txtAddress"))->isReadOnly());
+    auto *grid = child<RecordGrid>(&list, QStringLiteral("tlvDevices"));
+    EXPECT_EQ(grid->RowTotal(), 1) << "the Add notification refreshed the list";
+
+    // The workstation's own device: asked specially, and the workstation forgets it.
+    ws->program.LocalParams.setMagCardEncoderID(1005);
+    grid->selectAll();
+    messages->expect(-29791, 0);
+    child<QPushButton>(&list, QStringLiteral("cmdRemove"))->click();
+    EXPECT_EQ(rowCount(TableId::Devices), 0);
+    EXPECT_EQ(ws->program.LocalParams.MagCardEncoderID(), 0);
+    EXPECT_EQ(grid->RowTotal(), 0);
+}
+
+TEST_P(MasterDataWindowTest, DeviceStatusStopsAndStartsVirtualEncodersForTheIssuingServerToo)
+{
+    TestEncoder encoder;
+    ASSERT_NO_FATAL_FAILURE(encoder.install(db));
+    const qint32 back = addDevice(0, 0, QStringLiteral("back"), QStringLiteral("Back office"));
+    addDevice(0, 3, QStringLiteral("pms:5010"), QStringLiteral("PMS link"));
+    ws->cardServers.firstCardsIntf = encoder.cardServer(db, ws->program.ComputerName);
+    ws->cardServers.secondCardsIntf = encoder.cardServer(db, ws->program.ComputerName);
+    ASSERT_EQ(ws->cardServers.secondCardsIntf->StopDevice(back), 0);
+    ASSERT_TRUE(encoder.folder().insertCard({}));
+    logOnDesk({{Authority::TableRightsBase + TableId::Devices, 5}});
+    frmDeviceStatus window(ws->program, ws->db, ws->cardServers, ws->session);
+    auto *rows = child<QTreeWidget>(&window, QStringLiteral("lvwDevices"));
+    const auto column = [rows](int c) {
+        QStringList texts;
+        for (int i = 0; i < rows->topLevelItemCount(); ++i)
+            texts << rows->topLevelItem(i)->text(c);
+        return texts;
+    };
+    EXPECT_EQ(column(3), (QStringList{"Stopped", "Answers", "No state reported"}));
+    EXPECT_EQ(column(4), (QStringList{"Empty", "Blank card", ""}));
+    auto *start = child<QPushButton>(&window, QStringLiteral("cmdStart"));
+    auto *stop = child<QPushButton>(&window, QStringLiteral("cmdStop"));
+    rows->setCurrentItem(rows->topLevelItem(2));
+    EXPECT_FALSE(stop->isEnabled()) << "an interface is not started here";
+    rows->setCurrentItem(rows->topLevelItem(1));
+    stop->click();
+    ASSERT_EQ(ws->cardServers.firstCardsIntf->SelectDevice(encoder.deviceID()), CardServerStatus::DeviceNotReady);
+    rows->setCurrentItem(rows->topLevelItem(0));
+    start->click();
+    EXPECT_EQ(column(3), (QStringList{"Answers", "Stopped", "No state reported"}));
 }
 
 } // namespace

@@ -194,7 +194,7 @@ qint32 CardsIntf::SelectDevice(qint32 deviceNumber)
 
 qint32 CardsIntf::deviceState() const
 {
-    if (m_stopped.contains(m_driver->info().deviceID))
+    if (VirtualDeviceFolder(m_driver->info().folder).isStopped(m_driver->info().deviceID))
         return DeviceNotReady;
     return m_driver->state();
 }
@@ -210,17 +210,16 @@ qint32 CardsIntf::CheckEncoder()
 
 qint32 CardsIntf::QueryDevice(qint32 deviceNumber)
 {
-    if (m_stopped.contains(deviceNumber))
-        return setStatus(DeviceNotReady);
     if (m_driver && m_driver->info().deviceID == deviceNumber)
-        return setStatus(m_driver->state());
+        return setStatus(deviceState());
     DeviceInfo info;
     const qint32 status = deviceFor(deviceNumber, info);
     if (status != Ok)
         return setStatus(status, m_store.detail());
     if (info.deviceType != DeviceInfo::kEncoder && info.deviceType != DeviceInfo::kHandheld)
         return setStatus(NoEncoder);
-    return setStatus(VirtualDeviceFolder(info.folder).exists() ? Ok : DeviceNotReady);
+    const VirtualDeviceFolder folder(info.folder);
+    return setStatus(folder.exists() && !folder.isStopped(deviceNumber) ? Ok : DeviceNotReady);
 }
 
 qint32 CardsIntf::StartDevice(qint32 deviceNumber)
@@ -235,7 +234,8 @@ qint32 CardsIntf::StartDevice(qint32 deviceNumber)
                                                                : VirtualDeviceFolder::Kind::Encoder;
     if (!VirtualDeviceFolder(info.folder).create(kind))
         return setStatus(DeviceNotReady, QStringLiteral("The folder %1 cannot be made.").arg(info.folder));
-    m_stopped.remove(deviceNumber);
+    if (!VirtualDeviceFolder(info.folder).setStopped(deviceNumber, false))
+        return setStatus(DeviceNotReady, QStringLiteral("The stop of device %1 cannot be cleared.").arg(deviceNumber));
     return setStatus(Ok);
 }
 
@@ -245,7 +245,8 @@ qint32 CardsIntf::StopDevice(qint32 deviceNumber)
     const qint32 status = deviceFor(deviceNumber, info);
     if (status != Ok)
         return setStatus(status, m_store.detail());
-    m_stopped.insert(deviceNumber);
+    if (!VirtualDeviceFolder(info.folder).setStopped(deviceNumber, true))
+        return setStatus(DeviceNotReady, QStringLiteral("The folder %1 cannot be written.").arg(info.folder));
     if (m_driver && m_driver->info().deviceID == deviceNumber && m_job != Job::None) {
         m_driver->abandon();
         m_store.rollback();
@@ -386,6 +387,12 @@ void CardsIntf::onCardReady(const QByteArray &contents)
 {
     if (m_job != Job::Encode)
         return;
+    // Stopped by another server object while waiting for the card: write nothing.
+    if (deviceState() == DeviceNotReady) {
+        m_driver->abandon();
+        finish(DeviceNotReady, QStringLiteral("Device %1 was stopped.").arg(m_driver->info().deviceID));
+        return;
+    }
     if (m_copy == 0 && isValidCardOfRoom(contents)) {
         // Asked once: encoding again writes over this card.
         m_acknowledgedCard = contents;

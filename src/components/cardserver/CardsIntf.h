@@ -6,7 +6,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QVariant>
 
@@ -89,6 +88,7 @@ public:
     // Not part of the client interface.
     const CardImage &image() const { return m_image; }
     qint32 selectedDevice() const { return m_driver ? m_driver->info().deviceID : 0; }
+    QString deviceDirectory() const { return m_setup.deviceDirectory; }
 
 private:
     enum class Job { None, Encode, Read, Program, Readout };
@@ -125,7 +125,6 @@ private:
     QHash<QString, QVariant> m_storedFields; // read back from the database, not from the card
 
     std::unique_ptr<DeviceDriver> m_driver;
-    QSet<qint32> m_stopped;
 
     qint32 m_status = 0;
     qint32 m_detailStatus = 0;

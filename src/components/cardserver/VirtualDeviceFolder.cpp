@@ -180,6 +180,19 @@ bool VirtualDeviceFolder::pressCancel()
     return QDir().mkpath(m_path) && writeAtomically(file("cancel"), QByteArray());
 }
 
+bool VirtualDeviceFolder::setStopped(qint32 deviceId, bool stopped)
+{
+    const QString marker = QDir(m_path).filePath(QStringLiteral("stopped-%1").arg(deviceId));
+    if (!stopped)
+        return !QFileInfo::exists(marker) || QFile::remove(marker);
+    return QDir().mkpath(m_path) && writeAtomically(marker, QByteArray());
+}
+
+bool VirtualDeviceFolder::isStopped(qint32 deviceId) const
+{
+    return QFileInfo::exists(QDir(m_path).filePath(QStringLiteral("stopped-%1").arg(deviceId)));
+}
+
 bool VirtualDeviceFolder::takeCancel()
 {
     return QFileInfo::exists(file("cancel")) && QFile::remove(file("cancel"));

@@ -19,6 +19,7 @@
 //   prompt           the text the encoder shows
 //   readouts/        read-out texts waiting on the handheld unit; readouts/read/ after a read
 //   setup.txt        what the handheld unit was last programmed with
+//   stopped-<id>     device <id> was stopped; every server object and workstation sees it
 class VirtualDeviceFolder
 {
 public:
@@ -68,6 +69,11 @@ public:
     std::optional<qint32> takeNextStatus();
     bool pressCancel();
     bool takeCancel();
+
+    // A stop is kept in the folder, not in one server object: the workstation that stops a
+    // device and the one issuing cards on it are different objects (or processes).
+    bool setStopped(qint32 deviceId, bool stopped);
+    bool isStopped(qint32 deviceId) const;
 
     bool setPrompt(const QString &text); // "" clears
     QString prompt() const;

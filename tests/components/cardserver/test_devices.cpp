@@ -141,6 +141,14 @@ TEST_P(DeviceOnlyTest, StoppedDevicesAreNotReady)
     EXPECT_EQ(cards->SelectDevice(kEncoder), 0);
     EXPECT_EQ(encodeGuestCard(101, now + 1), 0);
 
+    // The status window stops a device on another server object than the one issuing cards.
+    CardsIntf monitor(db, CardsIntf::Setup{deviceDir()});
+    EXPECT_EQ(monitor.StopDevice(kEncoder), 0);
+    CARD_STATUS_EQ(cards->CheckEncoder(), DeviceNotReady);
+    CARD_STATUS_EQ(encodeGuestCard(101, now + 1), DeviceNotReady);
+    EXPECT_EQ(monitor.StartDevice(kEncoder), 0);
+    EXPECT_EQ(cards->QueryDevice(kEncoder), 0);
+
     // A device whose folder went away does not answer until it is started again.
     addDevice(4, 0, QStringLiteral("second"));
     ASSERT_EQ(cards->SelectDevice(4), 0);
