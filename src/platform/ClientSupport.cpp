@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <semaphore.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,8 +110,22 @@ bool IsOrlaStarterActive(const QString &processRoot)
 
 bool IsProcessRunning(const QString &name, const QString &processRoot)
 {
-    if (name.isEmpty())
+    return FindProcess(name, processRoot) > 0;
+}
+
+bool TerminateProcessByName(const QString &name, const QString &processRoot)
+{
+    const qint64 pid = FindProcess(name, processRoot);
+    if (pid <= 0 || ::kill(pid_t(pid), SIGKILL) != 0)
         return false;
+    ::usleep(100 * 1000);
+    return true;
+}
+
+qint64 FindProcess(const QString &name, const QString &processRoot)
+{
+    if (name.isEmpty())
+        return 0;
     const QStringList entries = QDir(processRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         bool isPid = false;
@@ -124,9 +139,9 @@ bool IsProcessRunning(const QString &name, const QString &processRoot)
         const QByteArray first = cmdline.read(4096).split('\0').value(0);
         const QString program = QFile::decodeName(first).section(QLatin1Char('/'), -1);
         if (program.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
+            return entry.toLongLong();
     }
-    return false;
+    return 0;
 }
 
 bool IsSystemLibraryPresent(const QByteArray &soname)

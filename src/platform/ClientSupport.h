@@ -52,6 +52,11 @@ bool IsOrlaStarterActive(const QString &processRoot = QStringLiteral("/proc"));
 // A process with this executable name (compared without letter case) runs on the computer.
 // Read from /proc/<pid>/cmdline, which every user may read; an empty name never runs.
 bool IsProcessRunning(const QString &name, const QString &processRoot = QStringLiteral("/proc"));
+// The first such process, or 0.
+qint64 FindProcess(const QString &name, const QString &processRoot = QStringLiteral("/proc"));
+// Ends the first such process (SIGKILL, the hard end the drivers get before an update) and
+// waits 100 ms; false when none runs or it could not be ended.
+bool TerminateProcessByName(const QString &name, const QString &processRoot = QStringLiteral("/proc"));
 
 // A shared library of the system that the dynamic loader finds (already loaded, or loadable).
 bool IsSystemLibraryPresent(const QByteArray &soname);

@@ -168,7 +168,8 @@ bool Registry::RegisteredServerDirectory(const QString &classId, QString &direct
         fail(RegistryError::ClassNotRegistered, rc);
         return false;
     }
-    const qsizetype slash = server.lastIndexOf(u'\\');
+    // The installation's own servers are registered with this platform's paths.
+    const qsizetype slash = qMax(server.lastIndexOf(u'\\'), server.lastIndexOf(u'/'));
     directory = slash < 0 ? server : server.left(slash);
     return true;
 }

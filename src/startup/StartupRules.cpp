@@ -113,3 +113,53 @@ QString ParametersLogLine(const QString &commandLine)
     return commandLine.trimmed().isEmpty() ? QStringLiteral("> No parameters passed")
                                            : QStringLiteral("> Parameters passed: ") + commandLine;
 }
+
+namespace {
+
+// The leading number of a text, as the installation's scripts read it: digits after blanks, 0 without.
+int leadingNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    qsizetype n = 0;
+    while (n < t.size() && t.at(n).isDigit())
+        ++n;
+    return t.left(n).toInt();
+}
+
+} // namespace
+
+QString NormalizeVersion(const QString &text)
+{
+    int parts[4] = {0, 0, 0, 0};
+    qsizetype pos = 0;
+    for (int &part : parts) {
+        qsizetype end = text.indexOf(QLatin1Char('.'), pos);
+        if (end < 0)
+            end = text.indexOf(QLatin1Char(' '), pos);
+        bool numeric = false;
+        const int value = text.mid(pos, end < 0 ? -1 : end - pos).toInt(&numeric);
+        if (!numeric)
+            break;
+        part = value;
+        if (end < 0)
+            break;
+        pos = end + 1;
+    }
+    return QStringLiteral("%1.%2.%3.%4").arg(parts[0]).arg(parts[1]).arg(parts[2]).arg(parts[3]);
+}
+
+int BetaNumber(const QString &text)
+{
+    const qsizetype at = text.indexOf(QStringLiteral("beta"));
+    return at < 0 ? 0 : leadingNumber(text.mid(at + 5));
+}
+
+QStringList SetupListEntries(const QByteArray &content)
+{
+    if (content.isEmpty())
+        return {};
+    QStringList entries = QString::fromLocal8Bit(content).split(QStringLiteral("\r\n"));
+    if (entries.last().isEmpty())
+        entries.removeLast();
+    return entries;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -30,3 +31,12 @@ QString WindowsVersionText(const OsVersionInfo &version);
 
 // The command line as start-up logs it: "> Parameters passed: " + line, or "> No parameters passed".
 QString ParametersLogLine(const QString &commandLine);
+
+// Up to four numbers separated by "." (or by " " where no "." follows), read until a part is not
+// a number; joined by "." with missing parts 0: "2.3.12 beta 4" gives "2.3.12.0".
+QString NormalizeVersion(const QString &text);
+// The beta number of a required version: the number after "beta " ("2.3.12 beta 4" gives 4), 0 without.
+int BetaNumber(const QString &text);
+// The entries of a setup list: separated by CR LF, the text after the last one when not empty.
+// Empty content gives none.
+QStringList SetupListEntries(const QByteArray &content);

@@ -6,6 +6,7 @@
 #include "components/recordtable/RecordDatabase.h"
 #include "components/recordtable/RecordTable.h"
 #include "frame/frmMain.h"
+#include "platform/FileVersion.h"
 #include "platform/InstanceGuard.h"
 #include "platform/OsVersion.h"
 #include "session/Logon.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 
 #include <exception>
@@ -30,16 +32,11 @@
 
 namespace {
 
-// The libraries the camera routines need, under the names the start-up log has always shown.
-struct NetworkLibrary
-{
-    const char *logName;
-    const char *soname;
-};
-const NetworkLibrary kNetworkLibraries[] = {
-    {"WinInet.dll", "libQt6Network.so.6"}, // HTTP: the cameras' live pictures
-    {"Ws2_32.dll", "libc.so.6"},           // sockets and the ICMP echo
-    {"Wsock32.dll", "libresolv.so.2"},     // host-name lookup of camera addresses
+// The libraries the camera routines need; the log names the files it looks for.
+const char *const kNetworkLibraries[] = {
+    "libQt6Network.so.6", // HTTP: the cameras' live pictures
+    "libc.so.6",          // sockets and the ICMP echo
+    "libresolv.so.2",     // host-name lookup of camera addresses
 };
 
 // The table objects the logon keeps open from start-up on; the first one's status tells whether
@@ -77,6 +74,7 @@ StartupEnvironment StartupEnvironment::forProgram(const QStringList &arguments, 
 {
     StartupEnvironment env;
     env.commandLine = arguments.mid(1).join(QLatin1Char(' '));
+    env.arguments = arguments.mid(1);
     env.applicationPath = applicationPath;
     env.ctrlHeld = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
     return env;
@@ -92,6 +90,30 @@ StartupSequence::StartupSequence(Workstation &workstation, StartupEnvironment en
         e.instanceName = InstanceGuard::defaultServerName();
     if (e.deviceDirectory.isEmpty())
         e.deviceDirectory = CardsIntf::defaultDeviceDirectory();
+    if (e.programFile.isEmpty())
+        e.programFile = QCoreApplication::applicationFilePath();
+    if (!e.runProcess)
+        e.runProcess = [](const QString &program, const QStringList &arguments) {
+            QProcess process;
+            process.start(program, arguments);
+            // Registration runs and the install script take moments; the check reads their result.
+            if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+                return -1;
+            return process.exitCode();
+        };
+    if (!e.startProcess)
+        e.startProcess = [](const QString &program, const QStringList &arguments) {
+            return QProcess::startDetached(program, arguments);
+        };
+    if (!e.restart)
+        e.restart = [](const QString &program, const QStringList &arguments) {
+            // The new start must not meet this instance: wait until this process has ended.
+            QStringList shellArguments = {QStringLiteral("-c"),
+                                          QStringLiteral("while kill -0 \"$0\" 2>/dev/null; do sleep 0.2; done; exec "
+                                                         "\"$@\""),
+                                          QString::number(QCoreApplication::applicationPid()), program};
+            return QProcess::startDetached(QStringLiteral("/bin/sh"), shellArguments + arguments);
+        };
     if (!e.showMessage)
         e.showMessage = [](const QString &text, DialogStyle style, const QString &title, const QStringList &buttons) {
             return ShowMessageDialog(text, style, title, buttons);
@@ -169,6 +191,12 @@ void StartupSequence::openLogs()
     m_ws.program.ProgramPath = m_env.applicationPath;
     m_ws.program.texts.setProgramPath(m_ws.program.ProgramPath);
     m_ws.program.OpenStartupLog();
+    // The client's version is the one its file carries, as for every file of the installation.
+    const QStringList own = NormalizeVersion(ReadFileVersion(m_env.programFile)).split(QLatin1Char('.'));
+    const bool embedded = own.value(0).toInt() > 0 || own.value(1).toInt() > 0;
+    m_version[0] = embedded ? own.value(0).toInt() : OSTRELLE_VERSION_MAJOR;
+    m_version[1] = embedded ? own.value(1).toInt() : OSTRELLE_VERSION_MINOR;
+    m_version[2] = embedded ? own.value(2).toInt() : OSTRELLE_VERSION_PATCH;
 
     int32_t registryLog = 0;
     if (m_ws.program.registry.ReadLong(QStringLiteral("registry.log"), registryLog) && registryLog != 0)
@@ -335,23 +363,20 @@ void StartupSequence::checkInstallation()
     m_ws.facts.StarterActive = m_env.servicePlatform && m_env.starterActive();
 
     bool present = true;
-    for (const NetworkLibrary &library : kNetworkLibraries) {
-        log(QStringLiteral("Checking '") + QLatin1String(library.logName) + QLatin1Char('\''));
-        const bool found = m_env.libraryPresent(QByteArray(library.soname));
+    for (const char *library : kNetworkLibraries) {
+        log(QStringLiteral("Checking '") + QLatin1String(library) + QLatin1Char('\''));
+        const bool found = m_env.libraryPresent(QByteArray(library));
         append(found ? QStringLiteral("...OK") : QStringLiteral("...missing!"));
         present = present && found;
     }
     m_ws.facts.NetworkLibrariesPresent = present;
 
     log(QStringLiteral("Check if components are registered"));
-    // The components are this program's own libraries and the card server inside it: nothing to
-    // register. The check of the installation's component list is still to come.
-    if (m_commandLine.skipRegistrationCheck)
-        log(QStringLiteral("> Skip checking components due to the parameter '/I'"));
+    if (!CheckComponent())
+        fail(-31189);
 
     checkScreen();
-    // Step 21 starts the encoder drivers only where no starter service runs them (a remote server
-    // on a system without services); this platform has services.
+    StartDriverProcesses();
 }
 
 void StartupSequence::checkScreen()
@@ -383,7 +408,9 @@ void StartupSequence::connectComponents()
         m_env.prepareDatabase(*m_ws.db.database);
     const clsLocalParams &params = m_ws.program.LocalParams;
     m_ws.db.database->open(
-        RecordDatabase::connectionStringFor(params.Server(), params.ODBCSource(), m_ws.program.ComputerName));
+        !m_env.connectionString.isEmpty()
+            ? m_env.connectionString
+            : RecordDatabase::connectionStringFor(params.Server(), params.ODBCSource(), m_ws.program.ComputerName));
     m_ws.cardServers.firstCardsIntf =
         std::make_unique<CardsIntf>(*m_ws.db.database, CardsIntf::Setup{m_env.deviceDirectory});
     m_ws.cardServers.secondCardsIntf =
@@ -465,12 +492,11 @@ void StartupSequence::checkDatabase()
 
     if (m_commandLine.skipVersionCheck)
         log(QStringLiteral("Version check skipped (due to parameter '/s')"));
+    else
+        CheckComponentVersions();
 
     log(QStringLiteral("Check if client needs to be updated"));
-    if (m_commandLine.skipClientUpdate)
-        log(QStringLiteral("Auto-update skipped due to '/U' switch"));
-    else if (IsLocalServer(m_ws.program.LocalParams.Server(), m_ws.program.ComputerName))
-        log(QStringLiteral("Local server -> no need to update client"));
+    UpdateClient();
 
     log(QStringLiteral("Read more system parameters"));
     m_ws.db.SystemParams = std::make_unique<clsSystemParams>(*m_ws.db.database, m_ws.program.texts);

@@ -31,6 +31,8 @@ struct ScreenMetrics
 struct StartupEnvironment
 {
     QString commandLine;     // as typed, without the program's name
+    QStringList arguments;   // the same, as the program received them (for a restart)
+    QString programFile;     // empty: this program's file; its embedded version is the client's
     QString applicationPath; // the program's folder
     bool ctrlHeld = false;   // the Ctrl key was down when the program started
 
@@ -41,14 +43,22 @@ struct StartupEnvironment
     // The system runs services (the NT family; Linux too), so the starter service is asked.
     bool servicePlatform = true;
 
-    MessageDialogFn showMessage;                                            // every start-up message box
-    std::function<bool(QString &)> editCommandLine;                         // frmCmdlineDialog
-    std::function<bool()> otherClientActive;                                // IsOrlaClientActive
-    std::function<bool()> starterActive;                                    // IsOrlaStarterActive
-    std::function<bool(const QByteArray &)> libraryPresent;                 // IsSystemLibraryPresent
-    std::function<ScreenMetrics()> screen;                                  // the primary screen
-    std::function<void(RecordDatabase &)> prepareDatabase;                  // before it connects (tests pin the clock)
-    std::function<int32_t(Workstation &)> databaseChecks;                   // RunStartupDatabaseChecks
+    MessageDialogFn showMessage;                            // every start-up message box
+    std::function<bool(QString &)> editCommandLine;         // frmCmdlineDialog
+    std::function<bool()> otherClientActive;                // IsOrlaClientActive
+    std::function<bool()> starterActive;                    // IsOrlaStarterActive
+    std::function<bool(const QByteArray &)> libraryPresent; // IsSystemLibraryPresent
+    std::function<ScreenMetrics()> screen;                  // the primary screen
+    std::function<void(RecordDatabase &)> prepareDatabase;  // before it connects (tests pin the clock)
+    std::function<int32_t(Workstation &)> databaseChecks;   // RunStartupDatabaseChecks
+    // The database: empty takes the one the workstation settings name.
+    QString connectionString;
+    // Runs a program of the installation to its end (registration runs, the install script);
+    // its exit code, or -1 when it could not run.
+    std::function<int(const QString &program, const QStringList &arguments)> runProcess;
+    std::function<bool(const QString &program, const QStringList &arguments)> startProcess; // not waited for
+    // Starts the program again with these arguments once this process has ended.
+    std::function<bool(const QString &program, const QStringList &arguments)> restart;
     std::function<std::unique_ptr<QWidget>(Workstation &)> createMainFrame; // frmMain
     // Opens the logon dialog in its start-up mode; the frame is its parent.
     std::function<bool(Workstation &, QWidget *mainFrame, const QString &passwordPreset)> promptLogon;
@@ -102,6 +112,16 @@ private:
     void loadTexts();
     void checkInstallation();
     void checkScreen();
+    // The installation (StartupInstallation.cpp).
+    bool CheckComponent();
+    bool RegisterComponent(const QString &file, bool localServer, bool withLine);
+    bool isRegisteredHere(const QString &classId, bool localServer, bool &registered);
+    bool skippedForNetwork(int condition) const;
+    void StartDriverProcesses();
+    void StopDriverProcesses();
+    void CheckComponentVersions();
+    void UpdateClient();
+    [[noreturn]] void endWithMessage(int16_t textNumber);
     void connectComponents();
     void initiateDBInterface();
     void checkDatabase();
@@ -123,6 +143,7 @@ private:
     StartupEnvironment m_env;
     CommandLine m_commandLine;
     bool m_odbcSourceKnown = false;
+    int m_version[3] = {}; // the client's own: major, minor, revision
     std::unique_ptr<InstanceGuard> m_guard;
     std::unique_ptr<frmSplash> m_splash;
     std::unique_ptr<QWidget> m_mainFrame;

@@ -3,11 +3,14 @@
 #include "DatabaseFixture.h"
 #include "components/recordtable/RecordDatabase.h"
 #include "ostrelle-db/DbTool.h"
+#include "platform/FileVersion.h"
+#include "platform/Installation.h"
 #include "texts/Texts.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QWidget>
 
 #include <unistd.h>
@@ -90,6 +93,14 @@ void StartupTest::SetUp()
     setMachineValue(QStringLiteral("ODBC Source"),
                     RegistryStore::Value::string(QStringLiteral("sqlite:") + m_database));
 
+    // An installation of this client: its own files of its version, each component registered here.
+    stampInstallation(QStringLiteral("%1.%2.%3.0")
+                          .arg(OSTRELLE_VERSION_MAJOR)
+                          .arg(OSTRELLE_VERSION_MINOR)
+                          .arg(OSTRELLE_VERSION_PATCH));
+    for (const Installation::Component &c : Installation::components())
+        registerComponent(c.file, m_programDir);
+
     m_instanceName = m_dir.filePath(QStringLiteral("instance"));
     static int counter = 0;
     m_semaphore.semaphore = "/ostrelle-test-" + QByteArray::number(getpid()) + "-" + QByteArray::number(++counter);
@@ -111,6 +122,22 @@ StartupEnvironment StartupTest::environment(const QString &commandLine)
     env.instanceName = m_instanceName;
     env.clientSemaphore = m_semaphore;
     env.deviceDirectory = m_dir.filePath(QStringLiteral("devices"));
+    env.programFile = QDir(m_programDir).filePath(QStringLiteral("ostrelle"));
+    env.arguments = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // What the installation's programs do: the servers and the registration tool register the file
+    // named; the install script runs.
+    env.runProcess = [this](const QString &program, const QStringList &arguments) {
+        m_processes << QFileInfo(program).fileName() + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+        if (program.endsWith(QLatin1String(Installation::kInstallScript)))
+            return QProcess::execute(program, arguments);
+        const QString file = arguments.value(0) == QLatin1String("/RegServer") ? program : arguments.value(2);
+        registerComponent(QFileInfo(file).fileName(), QFileInfo(file).path());
+        return 0;
+    };
+    env.restart = [this](const QString &program, const QStringList &arguments) {
+        m_restarts << program + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+        return true;
+    };
     env.showMessage = [this](const QString &text, DialogStyle style, const QString &title, const QStringList &buttons) {
         m_boxes.push_back({text, style, title, buttons});
         return 0;
@@ -198,4 +225,23 @@ void StartupTest::changeParameter(const QString &key, const QString *value)
         seeds.putParameter(key, *value);
     else
         seeds.removeParameter(key);
+}
+
+void StartupTest::stampInstallation(const QString &version, const QString &folder)
+{
+    const QDir dir(folder.isEmpty() ? m_programDir : folder);
+    for (const char *file : {"ostrelle", "ostrelle-encoder", "ostrelle-db"}) {
+        QFile binary(dir.filePath(QLatin1String(file)));
+        ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
+        binary.write(FileVersionMarkerBytes(version));
+    }
+    ASSERT_TRUE(StampFileVersion(dir.filePath(QStringLiteral("libctexts.so")), version));
+}
+
+void StartupTest::registerComponent(const QString &file, const QString &directory)
+{
+    RegistryStore store(m_hives.currentUser, m_hives.localMachine);
+    ASSERT_NE(Installation::findComponent(file), nullptr) << file.toStdString();
+    EXPECT_EQ(
+        Installation::RegisterClass(store, *Installation::findComponent(file), directory + QLatin1Char('/') + file), 0);
 }

@@ -48,6 +48,9 @@ public:
                                    const QString &key = QStringLiteral("Software\\Veltrix\\Ostrelle\\Settings")) const;
 
     void changeParameter(const QString &key, const QString *value); // null removes the row
+    // Gives the installation's own files (the client's among them) this version.
+    void stampInstallation(const QString &version, const QString &folder = QString());
+    void registerComponent(const QString &file, const QString &directory);
 
     QTemporaryDir m_dir;
     QString m_programDir;
@@ -56,6 +59,8 @@ public:
     QString m_instanceName;
     ClientSemaphore::Names m_semaphore;
     std::vector<Box> m_boxes;
+    QStringList m_processes; // the programs run, each with its arguments
+    QStringList m_restarts;
 
     std::unique_ptr<Workstation> m_ws;
     std::unique_ptr<StartupSequence> m_startup;

@@ -107,4 +107,24 @@ TEST(ParametersLogLine, TheWholeLineOrNone)
               QStringLiteral("> Parameters passed: /Oabc /N server1 "));
 }
 
+TEST(NormalizeVersion, ReadsNumbersUntilAPartIsNone)
+{
+    const struct
+    {
+        const char *text;
+        const char *normal;
+        int beta;
+    } cases[] = {
+        {"2.3.12 beta 4", "2.3.12.0", 4}, // a blank ends the last number
+        {"2.3.12", "2.3.12.0", 0},        // missing parts are 0
+        {"1.14.0.7", "1.14.0.7", 0},
+        {"1.x.3", "1.0.0.0", 0}, // stops at the first part that is no number
+        {"", "0.0.0.0", 0},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(NormalizeVersion(QLatin1String(c.text)), QLatin1String(c.normal)) << c.text;
+        EXPECT_EQ(BetaNumber(QLatin1String(c.text)), c.beta) << c.text;
+    }
+}
+
 } // namespace

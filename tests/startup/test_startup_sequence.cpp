@@ -40,10 +40,13 @@ QStringList linesThroughTheDatabase(const QString &programDir, const QString &cl
         QStringLiteral("Check for other active Orla clients"),
         QStringLiteral("Reading ODBC Source from registry"),
         QStringLiteral("Server is local"),
-        QStringLiteral("Checking 'WinInet.dll'...OK"),
-        QStringLiteral("Checking 'Ws2_32.dll'...OK"),
-        QStringLiteral("Checking 'Wsock32.dll'...OK"),
+        QStringLiteral("Checking 'libQt6Network.so.6'...OK"),
+        QStringLiteral("Checking 'libc.so.6'...OK"),
+        QStringLiteral("Checking 'libresolv.so.2'...OK"),
         QStringLiteral("Check if components are registered"),
+        QStringLiteral("> libctexts.so...OK"),
+        QStringLiteral("> ostrelle-encoder...OK"),
+        QStringLiteral("> ostrelle-db...OK"),
         QStringLiteral("Check fontsize"),
         QStringLiteral("Check color depth"),
         QStringLiteral("Launch splash screen"),
@@ -52,6 +55,12 @@ QStringList linesThroughTheDatabase(const QString &programDir, const QString &cl
         QStringLiteral("InitiateDBInterface()"),
         QStringLiteral("Read system parameters"),
         QStringLiteral("Checking 'HHCtrl.ocx'...not registered, online help disabled!"),
+        QStringLiteral("Validate ostrelle (workstation)"),
+        QStringLiteral("Validate libctexts.so (texts)"),
+        QStringLiteral("Validate ostrelle-encoder (virtual devices)"),
+        QStringLiteral("Validate ostrelle-db (database tool)"),
+        QStringLiteral("Validate libQt6Network.so.6 (cameras)"),
+        QStringLiteral("Validate libQt6Widgets.so.6 (windows)"),
         QStringLiteral("Check if client needs to be updated"),
         QStringLiteral("Local server -> no need to update client"),
         QStringLiteral("Read more system parameters"),
@@ -172,7 +181,8 @@ TEST_F(StartupTest, ProgramPathTextLibraryAndTextFileFromTheCommandLine)
     file.write("\t15010\t\"Night Desk\"\r\n");
     file.close();
 
-    ASSERT_EQ(run(QStringLiteral("/C \"%1\" /X hoteltexts.so /D \"%2\"").arg(other, textFile)),
+    // The other folder holds no installation: no registration or version check.
+    ASSERT_EQ(run(QStringLiteral("/C \"%1\" /X hoteltexts.so /D \"%2\" /I /S").arg(other, textFile)),
               StartupResult::Completed);
     const QStringList lines = logLines();
     const qsizetype at = lines.indexOf(QStringLiteral("> Path set to '%1'").arg(other));

@@ -2,8 +2,10 @@
 
 #include "components/recordtable/RecordTable.h"
 #include "ostrelle-db/DemoHotel.h"
+#include "ostrelle-db/PublishClient.h"
 #include "ostrelle-db/RequiredRows.h"
 #include "ostrelle-db/RowWriter.h"
+#include "platform/FileVersion.h"
 
 #include <cmath>
 
@@ -14,6 +16,7 @@ struct CommandLine
 {
     QString command;
     QString connection;
+    QString folder; // publish-client
     QHash<QString, QString> options;
 };
 
@@ -22,6 +25,7 @@ bool parse(const QStringList &arguments, CommandLine &line, QString &error)
     static const QHash<QString, QStringList> allowed = {
         {QStringLiteral("create"), {}},
         {QStringLiteral("upgrade"), {}},
+        {QStringLiteral("publish-client"), {QStringLiteral("--version")}},
         {QStringLiteral("demo"), {QStringLiteral("--cards"), QStringLiteral("--events")}},
         {QStringLiteral("fill"),
          {QStringLiteral("--cards"), QStringLiteral("--events"), QStringLiteral("--years"), QStringLiteral("--seed")}},
@@ -49,6 +53,8 @@ bool parse(const QStringList &arguments, CommandLine &line, QString &error)
             line.options.insert(arg, arguments.at(++i));
         } else if (line.connection.isEmpty()) {
             line.connection = arg;
+        } else if (line.command == QLatin1String("publish-client") && line.folder.isEmpty()) {
+            line.folder = arg;
         } else {
             error = QStringLiteral("Unexpected argument \"%1\".").arg(arg);
             return false;
@@ -59,7 +65,25 @@ bool parse(const QStringList &arguments, CommandLine &line, QString &error)
                     .arg(line.command);
         return false;
     }
+    if (line.command == QLatin1String("publish-client") && line.folder.isEmpty()) {
+        error = QStringLiteral("publish-client needs the folder of the client to publish.");
+        return false;
+    }
     return true;
+}
+
+// file-version <file> [<version>]: shows the version a file carries, or gives a copy another one.
+int fileVersion(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.size() == 2) {
+        const QString version = ReadFileVersion(arguments.at(1));
+        out << (version.isEmpty() ? QStringLiteral("(none)") : version) << "\n";
+        return version.isEmpty() ? Failed : Success;
+    }
+    if (arguments.size() == 3 && StampFileVersion(arguments.at(1), arguments.at(2)))
+        return Success;
+    err << "ostrelle-db: file-version needs a file with a version marker (and at most 31 characters of version).\n";
+    return arguments.size() == 2 || arguments.size() == 3 ? Failed : UsageError;
 }
 
 bool count(const CommandLine &line, const QString &option, qint64 &value, QString &error)
@@ -100,6 +124,9 @@ QString usage()
         "                                        create, then the demo hotel with 90 days of history\n"
         "  fill    <connection> --cards N --events M [--years Y] [--seed S]\n"
         "                                        add N cards and M lock events over the last Y years (default 3)\n"
+        "  publish-client <connection> <folder> [--version TEXT]\n"
+        "                                        store a client's files for the workstations' update\n"
+        "  file-version <file> [<version>]       show the version a file carries, or set it\n"
         "<connection>: sqlite:<path>, postgresql://user@host:port/database, or an ODBC data source name\n");
 }
 
@@ -187,6 +214,8 @@ bool createDemo(RecordDatabase &db, const TextResources &texts, const FillOption
 
 int run(const QStringList &arguments, const TextResources &texts, QTextStream &out, QTextStream &err)
 {
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("file-version"))
+        return fileVersion(arguments, out, err);
     CommandLine line;
     QString error;
     if (!parse(arguments, line, error)) {
@@ -245,6 +274,14 @@ int run(const QStringList &arguments, const TextResources &texts, QTextStream &o
                 out << "  " << logon.user.leftJustified(12) << logon.password.leftJustified(18) << logon.templateName
                     << " (template " << logon.templateId << ")\n";
         }
+    } else if (line.command == QLatin1String("publish-client")) {
+        QString version;
+        ok = db.schemaVersion() == RecordDatabase::currentSchemaVersion() &&
+             publishClient(db, line.folder, line.options.value(QStringLiteral("--version")), version, error);
+        if (ok)
+            out << "Published the client " << version << " from " << line.folder << ".\n";
+        else if (error.isEmpty())
+            error = QStringLiteral("the database needs the current schema; run upgrade first.");
     } else {
         if (db.schemaVersion() != RecordDatabase::currentSchemaVersion()) {
             err << "ostrelle-db: fill needs a database of the current schema; run create or upgrade first.\n";

@@ -1,4 +1,5 @@
 #include "ostrelle-db/DbTool.h"
+#include "platform/Installation.h"
 #include "texts/Texts.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,9 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // A local server of the installation registers itself.
+    if (app.arguments().mid(1) == QStringList{QStringLiteral("/RegServer")})
+        return Installation::RegisterFile(QCoreApplication::applicationFilePath()) ? 0 : 1;
     QTextStream out(stdout);
     QTextStream err(stderr);
     // The texts of a new installation (the language, the free-field captions) are the shipped ones.

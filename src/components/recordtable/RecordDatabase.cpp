@@ -64,6 +64,8 @@ QString defaultStatusText(qint32 status)
         return QStringLiteral("The database does not hold the schema this program needs.");
     case RecordStatus::Busy:
         return QStringLiteral("The database is busy with the work of another workstation.");
+    case RecordStatus::FileNotCopied:
+        return QStringLiteral("The file could not be copied from the server.");
     default:
         return QStringLiteral("Unknown status 0x%1.").arg(quint32(status), 8, 16, QLatin1Char('0'));
     }

@@ -40,6 +40,7 @@ inline constexpr qint32 NotAllowed = 0x6789010C;        // CheckRights / CheckFu
 inline constexpr qint32 MissingKey = 0x6789010D;        // find/delete/insert without the key value it needs
 inline constexpr qint32 SchemaMismatch = 0x6789010E;    // the database has no or a different schema
 inline constexpr qint32 Busy = 0x6789010F;              // rows held past the 5-second lock wait; try again
+inline constexpr qint32 FileNotCopied = 0x67890110;     // a server file is missing, unwritable or damaged
 // Logon statuses the client shows by their text alone although this component never gives them.
 // No meaning of ours is attached to them.
 inline constexpr qint32 Reserved67890016 = 0x67890016;
@@ -96,6 +97,15 @@ public:
     // "update Doors set overrideIncrement = N" (N 0..15), "CMD: COMPACT_DB_IMMEDIATE",
     // "CMD: LoadTexts"; anything else is refused with CommandRefused and never executed.
     void ExecuteCommand(const QString &text);
+
+    // The installation (RecordTableInstall.cpp). FileVersion: the version a local file carries,
+    // four dot-separated numbers, or a text without dots. ServerRegistryValue: "key\\value name" of
+    // the server's settings. CopyServerFile: a published file to a local path, its checksum
+    // checked; Status 0 = copied. InstallCheck: 0 when this user may write the program folder.
+    QString FileVersion(const QString &path);
+    QString ServerRegistryValue(const QString &keyAndValueName);
+    void CopyServerFile(const QString &source, const QString &destination);
+    qint32 InstallCheck(const QString &programFolder);
 
     // Logon and rights (per computer name, kept in the database)
     double Logon(const QString &user, const QString &password);

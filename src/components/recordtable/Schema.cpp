@@ -122,6 +122,18 @@ QStringList step(const Dialect &d, int v)
             << QStringLiteral("INSERT INTO \"RegistrationCounter\" (\"lastNumber\") SELECT "
                               "COALESCE(MAX(\"registrationNumber\") / 256, 0) FROM \"Cards\"");
     }
+    if (v == 5) {
+        // What the database server keeps for its workstations: the settings a client asks for
+        // (the client version it requires, where its installation lies) and the files of the
+        // client published there for the update.
+        const QString text = d.columnType(ColumnType::Text);
+        out << QStringLiteral("CREATE TABLE \"ServerSettings\" (\"keyPath\" %1 NOT NULL, \"valueName\" %1 NOT NULL, "
+                              "\"value\" %1, PRIMARY KEY (\"keyPath\", \"valueName\"))")
+                   .arg(text)
+            << QStringLiteral("CREATE TABLE \"ServerFiles\" (\"filePath\" %1 PRIMARY KEY, \"fileVersion\" %1, "
+                              "\"checksum\" %1 NOT NULL, \"fileMode\" %3 NOT NULL, \"fileData\" %2 NOT NULL)")
+                   .arg(text, d.columnType(ColumnType::Blob), d.columnType(ColumnType::Int32));
+    }
     return out;
 }
 
