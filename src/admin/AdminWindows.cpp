@@ -14,6 +14,7 @@
 #include "admin/frmOpTemplateList.h"
 #include "admin/frmOperatorData.h"
 #include "admin/frmOperatorList.h"
+#include "admin/frmOptions.h"
 #include "admin/frmOverride.h"
 #include "admin/frmUserData.h"
 #include "admin/frmUserList.h"
@@ -86,5 +87,8 @@ void RegisterAdminWindows(Workstation &ws)
     });
     ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmDeviceStatus")}, [&ws](QWidget *parent) {
         return new frmDeviceStatus(ws.program, ws.db, ws.cardServers, ws.session, parent);
+    });
+    ws.frameWindows.windows.add(WindowKind<FrameChild>{QStringLiteral("frmOptions")}, [&ws](QWidget *parent) {
+        return new frmOptions(ws.program, ws.db, ws.session, parent);
     });
 }

@@ -43,7 +43,7 @@ struct StaffDialogKind
 // The staff card dialogs' shared part: who the card is for, its doors, its daily time window and
 // validity, the issue with its checks, image, fields and outcomes, and the card shown read-only.
 // Each dialog states its differences through the virtual members.
-class StaffCardDialog : public CardDialog, public clsIUsers, public clsIDoors
+class StaffCardDialog : public CardDialog, public clsIUsers, public clsIDoors, public RoomListWindow
 {
     Q_OBJECT
 public:
@@ -63,7 +63,7 @@ public:
     void UpdateDoor(qint32 doorID);
     void RemoveDoor(qint32 doorID);
     // The room boxes take four digits, five with five-digit rooms.
-    virtual void CheckRoomList();
+    void CheckRoomList() override;
 
     void EvaluateAuthority() override;
     bool ReadCardImageBag() override;

@@ -23,7 +23,7 @@ class CardsIntf;
 // connected to it and the ticked common rooms, one card set per room for a group chosen in the
 // group check-in; shows a guest or joiner card read on the encoder. The suite and future-arrival
 // dialogs build on it: same room entry, nights, check-out, issue-to and common rooms.
-class frmGuestCard : public CardDialog, public clsIDoors
+class frmGuestCard : public CardDialog, public clsIDoors, public RoomListWindow
 {
     Q_OBJECT
 public:
@@ -41,7 +41,7 @@ public:
     qint32 cardNameID() const override;
 
     // Re-applies the room box's length and format.
-    void CheckRoomList();
+    void CheckRoomList() override;
     // Re-reads the default check-out hour.
     void UpdateCheckOutTime();
     // The common-room list follows door changes.

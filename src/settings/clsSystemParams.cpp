@@ -286,6 +286,49 @@ void clsSystemParams::setTicketFreeText(int index, const QString &value)
     setText(ticketTextKey(index), value);
 }
 
+QVariant clsSystemParams::value(Key key) const
+{
+    if (key == PrinterNote1Key)
+        return PrinterNote();
+    switch (keyType(key)) {
+    case Type::Boolean:
+        return int(flag(key));
+    case Type::Int32:
+        return number(key);
+    case Type::Int16:
+        return int(short16(key));
+    case Type::Text:
+        return text(key);
+    case Type::Date:
+        return date(key);
+    }
+    return {};
+}
+
+void clsSystemParams::setValue(Key key, const QVariant &value)
+{
+    if (isReadOnly(key))
+        return;
+    if (key == PrinterNote1Key)
+        return setPrinterNote(value.toString());
+    if (key == PinMinKey)
+        return setPINMinLength(value.toInt());
+    if (key >= User1NameKey && key <= User4NameKey)
+        return setNotDefined(key - User1NameKey, value.toString());
+    switch (keyType(key)) {
+    case Type::Boolean:
+        return setFlag(key, value.toInt() != 0);
+    case Type::Int32:
+        return setNumber(key, value.toInt());
+    case Type::Int16:
+        return setNumber(key, static_cast<int16_t>(value.toInt()));
+    case Type::Text:
+        return setText(key, value.toString());
+    case Type::Date:
+        return;
+    }
+}
+
 void clsSystemParams::store(Key key, const QVariant &stored)
 {
     const KeyDef &def = kKeys[key];

@@ -151,6 +151,12 @@ public:
     bool anyChanged() const { return m_anyChanged; }
     int changedCount() const { return static_cast<int>(m_changed.count()); }
 
+    // One setting by its key, for the windows that handle every setting alike: booleans and
+    // numbers as int, texts as QString, dates as double. PrinterNote1Key stands for the whole
+    // printer note. Setting goes through the property's own rules; read only keys ignore it.
+    QVariant value(Key key) const;
+    void setValue(Key key, const QVariant &value);
+
     // Properties, in load order.
     bool NeedOpCardAtLogon() const { return flag(OpCardAtLogonKey); }
     QString PropertyName() const { return text(PropertyNameKey); }

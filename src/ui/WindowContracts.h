@@ -63,6 +63,15 @@ public:
     virtual void setJoiner(bool joiner) = 0;
 };
 
+// A window whose room boxes follow the system parameters (five-digit rooms, wing codes): the
+// settings window tells the open ones after a save.
+class RoomListWindow
+{
+public:
+    virtual ~RoomListWindow() = default;
+    virtual void CheckRoomList() = 0;
+};
+
 // A window that edits one record.
 class DataWindow : public virtual FrameChild
 {

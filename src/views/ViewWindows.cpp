@@ -6,6 +6,7 @@
 #include "views/frmCardList.h"
 #include "views/frmCardSearchFilters.h"
 #include "views/frmEventList.h"
+#include "views/frmPreview.h"
 
 void RegisterViewWindows(Workstation &ws)
 {
@@ -29,5 +30,8 @@ void RegisterViewWindows(Workstation &ws)
     });
     ws.frameWindows.windows.setCardSearch([&ws](const CardSearchRequest &request, QWidget *parent) {
         return frmCardSearchFilters::Run(ws.program, ws.db, ws.session, request, parent);
+    });
+    ws.frameWindows.windows.addDialog(QStringLiteral("frmPreview"), [&ws](QWidget *parent) {
+        return new frmPreview(ws.program, ws.db, ws.session, parent);
     });
 }
