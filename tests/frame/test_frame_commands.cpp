@@ -11,6 +11,7 @@
 #include "ui/HelpViewer.h"
 #include "ui/WindowNumbers.h"
 #include "ui/frmHelp.h"
+#include "views/CardKindWindows.h"
 #include "views/ViewWindows.h"
 #include "views/frmCardSearchFilters.h"
 
@@ -165,6 +166,34 @@ TEST_P(FrameCommandTest, AKindWithAnInstanceOpensOneWindowPerInstance)
         EXPECT_NE(frame->openChild(QLatin1String(kind), {}), nullptr) << kind;
     EXPECT_EQ(created.value(QStringLiteral("frmCamera")), 2);
     EXPECT_EQ(subWindows(), 2);
+}
+
+TEST_P(FrameCommandTest, EveryCommandAndStoredCardKindOpensAWindowOfTheProgram)
+{
+    RegisterAdminWindows(*ws);
+    RegisterCardWindows(*ws);
+    RegisterViewWindows(*ws);
+    const WindowCatalog &catalog = ws->frameWindows.windows;
+    for (const FrameCommands::Command &c : FrameCommands::all()) {
+        const QString kind = QLatin1String(c.kind);
+        if (!kind.isEmpty() && c.action != FrameCommands::Action::About) {
+            EXPECT_TRUE(catalog.has(kind)) << c.name << " opens " << c.kind;
+        }
+        const QString filter = QLatin1String(c.filterKind);
+        if (filter == QLatin1String("frmCardSearchFilters")) {
+            EXPECT_TRUE(catalog.hasCardSearch()) << c.name;
+        } else if (!filter.isEmpty()) {
+            // Other lists ask for their filters themselves before the frame shows them.
+            FrameChild *list = catalog.create(kind);
+            EXPECT_NE(dynamic_cast<SearchFirstWindow *>(list), nullptr) << c.name;
+            delete WidgetOf(list);
+        }
+    }
+    // The card list opens every stored kind but the reserved 280 in a dialog of its own.
+    for (qint32 cardKind = 256; cardKind <= 279; ++cardKind) {
+        const QString kind = cardKindWindow(cardKind).kind;
+        EXPECT_TRUE(!kind.isEmpty() && catalog.has(kind)) << cardKind;
+    }
 }
 
 TEST_P(FrameCommandTest, CommandsPassTheirArguments)
