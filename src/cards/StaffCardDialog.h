@@ -28,9 +28,9 @@ struct StaffDialogKind
     int32_t errorCode;
     int helpContext;
     const char *placementKey;
-    const char *clearKey; // workstation check boxes; nullptr: the dialog has none
-    const char *receiptKey;
-    const char *track2Key;
+    const char *clearKey = nullptr; // workstation check boxes; nullptr: the dialog has none
+    const char *receiptKey = nullptr;
+    const char *track2Key = nullptr;
     bool user = true;       // issued to a user chosen in the user list
     bool roomRange = true;  // txtRoomFrom, txtRoomTo
     bool timeWindow = true; // txtTimeZoneFrom, txtTimeZoneTo

@@ -32,9 +32,6 @@ constexpr StaffDialogKind lockModeKind(const char *objectName, qint32 cardNameID
             .errorCode = errorCode,
             .helpContext = helpContext,
             .placementKey = placementKey,
-            .clearKey = nullptr,
-            .receiptKey = nullptr,
-            .track2Key = nullptr,
             .timeWindow = false,
             .commonRoom = false,
             .doors = false};

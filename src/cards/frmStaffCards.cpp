@@ -144,7 +144,6 @@ const StaffDialogKind frmCommonAreaCard::kKind = {.objectName = "frmCommonAreaCa
                                                   .placementKey = "dlgCommonArea",
                                                   .clearKey = "fCommonAreaClear",
                                                   .receiptKey = "fCommonAreaReceipt",
-                                                  .track2Key = nullptr,
                                                   .roomRange = false,
                                                   .commonRoom = false};
 
@@ -220,7 +219,6 @@ const StaffDialogKind frmMaintenanceCard::kKind = {.objectName = "frmMaintenance
                                                    .placementKey = "dlgMaintenance",
                                                    .clearKey = "fMaintenanceClear",
                                                    .receiptKey = "fMaintenanceReceipt",
-                                                   .track2Key = nullptr,
                                                    .days = false};
 
 frmMaintenanceCard::frmMaintenanceCard(ProgramServices &program, DatabaseServices &db, CardServers &cardServers,
@@ -248,7 +246,6 @@ const StaffDialogKind frmServiceCard::kKind = {.objectName = "frmServiceCard",
                                                .placementKey = "dlgService",
                                                .clearKey = "fServiceClear",
                                                .receiptKey = "fServiceReceipt",
-                                               .track2Key = nullptr,
                                                .user = false,
                                                .roomRange = false,
                                                .days = false};
