@@ -11,7 +11,9 @@
 #include "components/recordtable/RecordTable.h"
 #include "ostrelle-db/RequiredRows.h"
 #include "session/Logon.h"
+#include "settings/clsSystemParams.h"
 #include "ui/grid/RecordGrid.h"
+#include "ui/grid/RecordGridModel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -43,8 +45,9 @@ TEST_P(SetupWalkTest, ANewInstallationIsSetUpThroughTheWindowsAndIssuesAGuestCar
     QString error;
     ASSERT_TRUE(RequiredRows::seed(db, ws->program.texts, std::floor(now), error)) << error.toStdString();
     ASSERT_TRUE(ws->db.SystemParams->ReadSystemParameters());
-    // The tool creates no operator: the installer's first one is seeded here.
-    addOperatorNamed(QStringLiteral("admin"), RequiredRows::ReferenceTemplateId);
+    // The installation tool's first operator (create --admin).
+    ASSERT_TRUE(RequiredRows::addFirstOperator(db, QStringLiteral("admin"), QStringLiteral("pw"), error))
+        << error.toStdString();
     logOn({QStringLiteral("admin")});
     RegisterAdminWindows(*ws);
     RegisterCardWindows(*ws);
@@ -89,7 +92,12 @@ TEST_P(SetupWalkTest, ANewInstallationIsSetUpThroughTheWindowsAndIssuesAGuestCar
     ASSERT_NE(users, nullptr);
     users->setSearchDelay(0);
     ASSERT_TRUE(QTest::qWaitFor([users] { return !users->searchPending(); }, 1000));
-    child<RecordGrid>(users, QStringLiteral("tlvUsers"))->selectRow(0);
+    // The first operator is listed too; the night porter is chosen.
+    auto *grid = child<RecordGrid>(users, QStringLiteral("tlvUsers"));
+    for (int row = 0; row < grid->gridModel()->rowCount(); ++row) {
+        if (grid->gridModel()->rawValue(row, QStringLiteral("alphaID")).toString() == QLatin1String("NIGHT"))
+            grid->selectRow(row);
+    }
     child<QPushButton>(users, QStringLiteral("cmdSelect"))->click();
     EXPECT_TRUE(child<QLineEdit>(op, QStringLiteral("txtUser"))->text().startsWith(QLatin1String("NIGHT")));
     pick(op, "cboOpTemplate", RequiredRows::ReferenceTemplateId);
@@ -117,6 +125,13 @@ TEST_P(SetupWalkTest, ANewInstallationIsSetUpThroughTheWindowsAndIssuesAGuestCar
     ws->cardServers.secondCardsIntf = encoder.cardServer(*ws->db.database, ws->program.ComputerName);
     ws->program.LocalParams.setMagCardEncoderID(encoderID);
 
+    // The settings: this hotel does not ask whom a guest card is issued to.
+    QWidget *options = open("mnuToolsOptions", "frmOptions");
+    child<QCheckBox>(options, QStringLiteral("chkIssueTo"))->setChecked(false);
+    child<QPushButton>(options, QStringLiteral("cmdOK"))->click();
+    EXPECT_TRUE(messages->shown().empty());
+    EXPECT_EQ(ws->db.SystemParams->IssueTo(), 0);
+
     ws->db.logonTable->Logon(QStringLiteral("admin"), QString());
     ws->session.logon = LogonState{};
     ASSERT_EQ(RunLogonCommand(ws->program, ws->db, ws->cardServers, ws->session, 0, QStringLiteral("NIGHT"),
@@ -126,7 +141,6 @@ TEST_P(SetupWalkTest, ANewInstallationIsSetUpThroughTheWindowsAndIssuesAGuestCar
     ASSERT_NE(guest, nullptr);
     guest->setPollInterval(0);
     child<QLineEdit>(guest, QStringLiteral("txtRoomNumber"))->setText(QStringLiteral("101"));
-    child<QLineEdit>(guest, QStringLiteral("txtIssueTo"))->setText(QStringLiteral("Lind, Eva"));
     auto *common = child<QListWidget>(guest, QStringLiteral("lvwCommonRooms"));
     ASSERT_EQ(common->count(), 1);
     QTest::mouseClick(common->viewport(), Qt::LeftButton, {}, common->visualItemRect(common->item(0)).center());

@@ -1,4 +1,5 @@
 #include "ToolTest.h"
+#include "components/recordtable/Passwords.h"
 #include "components/recordtable/RecordTable.h"
 #include "ostrelle-db/DbTool.h"
 #include "ostrelle-db/RequiredRows.h"
@@ -6,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace {
 
@@ -180,6 +183,47 @@ TEST(DbToolProgram, CreatesOnceAndThenRefusesWithStatusAndExitCode)
     EXPECT_EQ(second.exitCode(), DbTool::Failed);
     EXPECT_TRUE(
         QString::fromUtf8(second.readAllStandardError()).contains("create failed: status " + schemaMismatchText()));
+}
+
+TEST(DbToolProgram, CreateWithAdminLeavesAFirstOperatorOrNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/ostrelle-db");
+    const auto create = [&](const QString &file, const QByteArray &input) {
+        QProcess tool;
+        tool.start(program, {QStringLiteral("create"), QStringLiteral("sqlite:") + dir.filePath(file),
+                             QStringLiteral("--admin"), QStringLiteral("OWNER")});
+        tool.write(input);
+        tool.closeWriteChannel();
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        return tool.exitCode();
+    };
+    // No password: refused before anything is created.
+    EXPECT_EQ(create(QStringLiteral("none.db"), QByteArray()), DbTool::UsageError);
+    {
+        auto sql = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("none"));
+        sql.setDatabaseName(dir.filePath(QStringLiteral("none.db")));
+        ASSERT_TRUE(sql.open());
+        EXPECT_TRUE(sql.tables().isEmpty());
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("none"));
+
+    ASSERT_EQ(create(QStringLiteral("hotel.db"), "first-pass\n"), DbTool::Success);
+    {
+        auto sql = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("hotel"));
+        sql.setDatabaseName(dir.filePath(QStringLiteral("hotel.db")));
+        ASSERT_TRUE(sql.open());
+        QSqlQuery q(sql);
+        ASSERT_TRUE(q.exec(QStringLiteral(
+            R"(SELECT o."operatorTemplateID", p."password" FROM "Users" u JOIN "Operators" o ON o."userID" = u."userID")"
+            R"( JOIN "Passwords" p ON p."userID" = u."userID" WHERE u."alphaID" = 'OWNER')")));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toInt(), RequiredRows::ReferenceTemplateId);
+        EXPECT_TRUE(Passwords::verify(q.value(1).toString(), QStringLiteral("first-pass")));
+        EXPECT_FALSE(Passwords::verify(q.value(1).toString(), QStringLiteral("first-pass\n")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("hotel"));
 }
 
 } // namespace

@@ -23,7 +23,7 @@ struct CommandLine
 bool parse(const QStringList &arguments, CommandLine &line, QString &error)
 {
     static const QHash<QString, QStringList> allowed = {
-        {QStringLiteral("create"), {}},
+        {QStringLiteral("create"), {QStringLiteral("--admin")}},
         {QStringLiteral("upgrade"), {}},
         {QStringLiteral("publish-client"), {QStringLiteral("--version")}},
         {QStringLiteral("demo"), {QStringLiteral("--cards"), QStringLiteral("--events")}},
@@ -118,7 +118,8 @@ QString usage()
 {
     return QStringLiteral(
         "Usage: ostrelle-db <command> <connection> [options]\n"
-        "  create  <connection>                  new database: schema and the rows every installation needs\n"
+        "  create  <connection> [--admin ID]     new database: schema and the rows every installation needs;\n"
+        "                                        --admin: the first operator, password read from standard input\n"
         "  upgrade <connection>                  bring an older database to the current schema\n"
         "  demo    <connection> [--cards N] [--events M]\n"
         "                                        create, then the demo hotel with 90 days of history\n"
@@ -212,7 +213,7 @@ bool createDemo(RecordDatabase &db, const TextResources &texts, const FillOption
     return DemoHotel::storeCardImages(db, error);
 }
 
-int run(const QStringList &arguments, const TextResources &texts, QTextStream &out, QTextStream &err)
+int run(const QStringList &arguments, const TextResources &texts, QTextStream &out, QTextStream &err, QTextStream *in)
 {
     if (!arguments.isEmpty() && arguments.first() == QLatin1String("file-version"))
         return fileVersion(arguments, out, err);
@@ -255,7 +256,19 @@ int run(const QStringList &arguments, const TextResources &texts, QTextStream &o
 
     bool ok = false;
     if (line.command == QLatin1String("create")) {
-        ok = createDatabase(db, texts, error);
+        const QString admin = line.options.value(QStringLiteral("--admin"));
+        // Read before anything is created, so a missing password leaves no half installation.
+        const QString password = admin.isEmpty() || !in ? QString() : in->readLine();
+        if (!admin.isEmpty() && password.isEmpty()) {
+            err << "ostrelle-db: --admin needs the password on the first line of standard input.\n";
+            return UsageError;
+        }
+        ok = createDatabase(db, texts, error) &&
+             (admin.isEmpty() || RequiredRows::addFirstOperator(db, admin, password, error));
+        if (ok && !admin.isEmpty())
+            out << "First operator: " << admin << " (system administrator).\n";
+        else if (ok)
+            out << "No operator was created: nobody can log on until one is added (--admin).\n";
         if (ok)
             out << "Created " << line.connection << " (DATABASEVERSION " << RecordDatabase::databaseVersionText()
                 << ").\n";

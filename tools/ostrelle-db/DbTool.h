@@ -11,7 +11,7 @@ class TextResources;
 
 // ostrelle-db: creates, upgrades and seeds installation databases.
 //
-//   ostrelle-db create  <connection>
+//   ostrelle-db create  <connection> [--admin ID]
 //   ostrelle-db upgrade <connection>
 //   ostrelle-db demo    <connection> [--cards N] [--events M]
 //   ostrelle-db fill    <connection> --cards N --events M [--years Y] [--seed S]
@@ -28,7 +28,9 @@ enum ExitCode : int {
 
 // Runs one command line (without the program name). Reports go to out, failures to err, each
 // failure with the component's status and text.
-int run(const QStringList &arguments, const TextResources &texts, QTextStream &out, QTextStream &err);
+// in: where create --admin reads the first operator's password (the first line).
+int run(const QStringList &arguments, const TextResources &texts, QTextStream &out, QTextStream &err,
+        QTextStream *in = nullptr);
 
 QString usage();
 

@@ -141,4 +141,36 @@ bool seed(RecordDatabase &db, const TextResources &texts, double today, QString 
     return writer.ok();
 }
 
+bool addFirstOperator(RecordDatabase &db, const QString &alphaId, const QString &password, QString &error)
+{
+    if (alphaId.trimmed().isEmpty() || password.isEmpty()) {
+        error = StatusMessage(RecordStatus::InvalidValue,
+                              QStringLiteral("The first operator needs a user ID and a password."));
+        return false;
+    }
+    RecordDatabase::Transaction transaction(db);
+    RowWriter w(db);
+    if (w.exists(TableId::Users, QStringLiteral("alphaID"), alphaId.trimmed())) {
+        error = StatusMessage(RecordStatus::DuplicateKey,
+                              QStringLiteral("The user ID %1 is taken.").arg(alphaId.trimmed()));
+        return false;
+    }
+    w.insert(TableId::Users, {{QStringLiteral("alphaID"), alphaId.trimmed()},
+                              {QStringLiteral("surname"), alphaId.trimmed()},
+                              {QStringLiteral("userGroupID"), static_cast<qint16>(1)}});
+    const qint32 userId = w.lastKey();
+    w.insert(TableId::Operators,
+             {{QStringLiteral("userID"), userId}, {QStringLiteral("operatorTemplateID"), ReferenceTemplateId}}, true);
+    w.insert(TableId::Passwords, {{QStringLiteral("userID"), userId}, {QStringLiteral("password"), password}}, true);
+    if (!w.ok()) {
+        error = w.error();
+        return false;
+    }
+    if (!transaction.commit()) {
+        error = StatusMessage(RecordStatus::SqlError, QStringLiteral("The first operator could not be committed."));
+        return false;
+    }
+    return true;
+}
+
 } // namespace RequiredRows

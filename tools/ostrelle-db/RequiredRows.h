@@ -67,4 +67,9 @@ bool writeTemplate(RowWriter &writer, qint32 templateId, const QString &name, co
 // installation starts on.
 bool seed(RecordDatabase &db, const TextResources &texts, double today, QString &error);
 
+// The installation's first operator: a user with the ID, under the system administrator's
+// template, with the password (stored hashed). Without one nobody could log on to set the
+// installation up. Refuses an empty ID or password and an ID that is taken.
+bool addFirstOperator(RecordDatabase &db, const QString &alphaId, const QString &password, QString &error);
+
 } // namespace RequiredRows

@@ -23,5 +23,6 @@ int main(int argc, char **argv)
             << QCoreApplication::applicationDirPath() << "\n";
         return DbTool::Failed;
     }
-    return DbTool::run(app.arguments().mid(1), texts, out, err);
+    QTextStream in(stdin);
+    return DbTool::run(app.arguments().mid(1), texts, out, err, &in);
 }
