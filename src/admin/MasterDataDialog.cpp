@@ -144,5 +144,12 @@ void MasterDataDialog::keyPressEvent(QKeyEvent *event)
         UnloadWindow(this);
         return;
     }
+    // Enter is the default command: Save for a new record, Update for a stored one.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        QPushButton *command = m_stored ? m_cmdUpdate : m_cmdSave;
+        if (command->isEnabled())
+            command->click();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }

@@ -8,7 +8,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -138,18 +137,6 @@ void frmDeviceData::closeEvent(QCloseEvent *event)
 {
     SaveWindowPlacement(m_program.registry, this, kWindowKey, LiteralErrorBox(*m_program.messages, nullptr));
     MasterDataDialog::closeEvent(event);
-}
-
-void frmDeviceData::keyPressEvent(QKeyEvent *event)
-{
-    // Enter is the default command: Save for a new device, Update for a stored one.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        QPushButton *command = isStored() ? m_cmdUpdate : m_cmdSave;
-        if (command->isEnabled())
-            command->click();
-        return;
-    }
-    MasterDataDialog::keyPressEvent(event);
 }
 
 void frmDeviceData::Activate()

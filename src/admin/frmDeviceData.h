@@ -40,7 +40,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void focusField(SaveOutcome::Focus focus) override;
     void saveRecord() override;
     void updateRecord() override;

@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -47,7 +48,7 @@ TEST_P(MasterDataWindowTest, WingDialogShowsTheRangeAndSavesANewWing)
     child<QLineEdit>(&dialog, QStringLiteral("txtNumber"))->setText(QStringLiteral("12"));
     EXPECT_EQ(child<QLineEdit>(&dialog, QStringLiteral("txtInterval"))->text(), QStringLiteral("12000 - 12999"));
     ASSERT_TRUE(save->isEnabled());
-    save->click();
+    QTest::keyClick(child<QLineEdit>(&dialog, QStringLiteral("txtNumber")), Qt::Key_Return); // Enter saves
     EXPECT_EQ(doorField(12345, "doorName").toString(), QStringLiteral("A345"));
     EXPECT_EQ(dialog.WingCode(), QStringLiteral("A"));
     EXPECT_FALSE(child<QLineEdit>(&dialog, QStringLiteral("txtNumber"))->isEnabled()) << "the wing holds a room now";
