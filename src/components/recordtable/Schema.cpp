@@ -134,6 +134,21 @@ QStringList step(const Dialect &d, int v)
                               "\"checksum\" %1 NOT NULL, \"fileMode\" %3 NOT NULL, \"fileData\" %2 NOT NULL)")
                    .arg(text, d.columnType(ColumnType::Blob), d.columnType(ColumnType::Int32));
     }
+    if (v == 6) {
+        // What the property-management interface service keeps: the state of each link, seen by
+        // every workstation's device status, and every key request with its answer, so a request
+        // the PMS sends again is answered again instead of issuing a second set of cards.
+        const QString text = d.columnType(ColumnType::Text);
+        const QString int32 = d.columnType(ColumnType::Int32);
+        const QString date = d.columnType(ColumnType::Date);
+        out << QStringLiteral("CREATE TABLE \"PmsLinks\" (\"deviceID\" %1 PRIMARY KEY, \"linkState\" %1 NOT NULL, "
+                              "\"stateTime\" %3, \"peer\" %2, \"serviceComputer\" %2, \"lastRecords\" %2)")
+                   .arg(int32, text, date)
+            << QStringLiteral("CREATE TABLE \"PmsRequests\" (\"requestKey\" %2 PRIMARY KEY, \"deviceID\" %1 NOT NULL, "
+                              "\"recordType\" %2 NOT NULL, \"receivedTime\" %3 NOT NULL, \"state\" %1 NOT NULL, "
+                              "\"answer\" %2, \"registrationNumbers\" %2)")
+                   .arg(int32, text, date);
+    }
     return out;
 }
 

@@ -10,7 +10,7 @@ class Dialect;
 // triggers are derived objects: they are dropped before and rebuilt after every create or upgrade.
 namespace Schema {
 
-inline constexpr int CurrentVersion = 5;
+inline constexpr int CurrentVersion = 6;
 
 QString databaseVersionText(int version);
 
