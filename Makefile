@@ -1,11 +1,13 @@
 # make run   - install what is missing, build, start the workstation on the demo installation
 # make test  - install what is missing, build, run every test (SQLite always, PostgreSQL too)
 # make bench - build and run the benchmarks
+# make test-asan - build the asan preset and run every test under the address and
+#                  undefined-behaviour sanitizers (slow; not part of make test)
 PRESET ?= ci
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test test-asan bench format clean
 
 all: build
 
@@ -23,6 +25,12 @@ run: build
 
 test: build
 	@bash scripts/run-tests.sh $(BUILD)
+
+# Its own build directory, so it never disturbs the ci build of make test.
+test-asan: deps
+	@[ -f build/asan/build.ninja ] || cmake --preset asan
+	@cmake --build build/asan -j $(JOBS)
+	@bash scripts/run-tests.sh build/asan --sanitizers
 
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)

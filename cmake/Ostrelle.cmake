@@ -17,6 +17,11 @@ function(ostrelle_test name)
   target_link_libraries(test_${name} PRIVATE ${ARG_LINKS} Ostrelle::TestSupport Ostrelle::Warnings)
   set_target_properties(test_${name} PROPERTIES AUTOMOC ON)
   add_test(NAME ${name} COMMAND test_${name} --gtest_brief=1)
-  # A window test that waits on a box nobody answers must fail, not hang the run.
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTRELLE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  # A window test that waits on a box nobody answers must fail, not hang the run. The sanitizers
+  # make a test several times slower, so their builds give it longer.
+  set(timeout 600)
+  if(OSTRELLE_SANITIZE)
+    set(timeout 1800)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTRELLE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
