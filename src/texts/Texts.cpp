@@ -85,12 +85,17 @@ bool TextResources::LoadTextFile()
     const QByteArray bytes = file.read(3 * kTextFileLimit + 3);
     if (file.error() != QFileDevice::NoError)
         return false;
-    QStringDecoder decode(QStringDecoder::Utf8);
-    m_fileContents = QString(decode(bytes)).left(kTextFileLimit);
+    m_fileContents = decodeTextFile(bytes);
     return true;
 }
 
-QString TextResources::lookupFile(int16_t number) const
+QString TextResources::decodeTextFile(QByteArrayView bytes)
+{
+    QStringDecoder decode(QStringDecoder::Utf8);
+    return QString(decode(bytes)).left(kTextFileLimit);
+}
+
+QString TextResources::findInTextFile(QStringView contents, int16_t number)
 {
     QString key;
     if (number < 0)
@@ -99,16 +104,16 @@ QString TextResources::lookupFile(int16_t number) const
         key = QString::number(number);
 
     // First match in file order wins, even when the key is only a prefix of a longer one.
-    const qsizetype at = m_fileContents.indexOf(QLatin1Char('\t') + key);
+    const qsizetype at = contents.indexOf(QString(QLatin1Char('\t') + key));
     if (at < 0)
         return {};
-    const qsizetype open = m_fileContents.indexOf(QLatin1Char('"'), at + 1 + key.size());
+    const qsizetype open = contents.indexOf(QLatin1Char('"'), at + 1 + key.size());
     if (open < 0)
         return {};
-    const qsizetype close = m_fileContents.indexOf(QLatin1Char('"'), open + 1);
+    const qsizetype close = contents.indexOf(QLatin1Char('"'), open + 1);
     if (close < 0)
         return {};
-    QString text = m_fileContents.mid(open + 1, close - open - 1);
+    QString text = contents.mid(open + 1, close - open - 1).toString();
     text.replace(QStringLiteral("\\n"), QStringLiteral("\r\n"));
     return text;
 }
@@ -127,7 +132,7 @@ QString TextResources::lookupLibrary(int16_t number) const
 QString TextResources::GetText(int16_t number) const
 {
     if (m_textFileMode) {
-        QString text = lookupFile(number);
+        QString text = findInTextFile(m_fileContents, number);
         if (!text.isEmpty())
             return text;
     }
