@@ -13,7 +13,7 @@ PACKAGES=(
   unixodbc odbc-postgresql
   xvfb xauth x11-utils xdotool imagemagick poppler-utils fonts-dejavu-core
   binutils-mingw-w64-x86-64
-  clang-format clang libclang-rt-14-dev
+  clang-format clang libclang-rt-14-dev libsqlite3-dev
 )
 
 missing=()
