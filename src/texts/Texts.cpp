@@ -1,5 +1,7 @@
 #include "texts/Texts.h"
 
+#include "texts/TextFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -85,17 +87,17 @@ bool TextResources::LoadTextFile()
     const QByteArray bytes = file.read(3 * kTextFileLimit + 3);
     if (file.error() != QFileDevice::NoError)
         return false;
-    m_fileContents = decodeTextFile(bytes);
+    m_fileContents = DecodeTextFile(bytes);
     return true;
 }
 
-QString TextResources::decodeTextFile(QByteArrayView bytes)
+QString DecodeTextFile(QByteArrayView bytes)
 {
     QStringDecoder decode(QStringDecoder::Utf8);
     return QString(decode(bytes)).left(kTextFileLimit);
 }
 
-QString TextResources::findInTextFile(QStringView contents, int16_t number)
+QString FindInTextFile(QStringView contents, int16_t number)
 {
     QString key;
     if (number < 0)
@@ -118,6 +120,11 @@ QString TextResources::findInTextFile(QStringView contents, int16_t number)
     return text;
 }
 
+QString TextResources::lookupFile(int16_t number) const
+{
+    return FindInTextFile(m_fileContents, number);
+}
+
 QString TextResources::lookupLibrary(int16_t number) const
 {
     if (!m_library)
@@ -132,7 +139,7 @@ QString TextResources::lookupLibrary(int16_t number) const
 QString TextResources::GetText(int16_t number) const
 {
     if (m_textFileMode) {
-        QString text = findInTextFile(m_fileContents, number);
+        QString text = lookupFile(number);
         if (!text.isEmpty())
             return text;
     }

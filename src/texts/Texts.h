@@ -30,17 +30,13 @@ public:
     bool LoadTextFile();
     QString GetText(int16_t number) const;
 
-    // Text-file mode on its own: the characters it reads of a file's bytes, and the text it finds
-    // for a number in them (empty when none).
-    static QString decodeTextFile(QByteArrayView bytes);
-    static QString findInTextFile(QStringView contents, int16_t number);
-
     // The text resources GetText() below reads; the program installs its own at start.
     static void install(TextResources *resources);
     static TextResources *installed();
 
 private:
     struct Library;
+    QString lookupFile(int16_t number) const;
     QString lookupLibrary(int16_t number) const;
 
     QString m_programPath;

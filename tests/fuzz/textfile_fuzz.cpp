@@ -2,7 +2,7 @@
 // entry the text-library generator accepts is found by text-file mode with the very same text,
 // since the program reads the same file both ways.
 #include "components/textlib/RcFile.h"
-#include "texts/Texts.h"
+#include "texts/TextFile.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -21,10 +21,10 @@ void check(bool ok)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
-    const QString contents = TextResources::decodeTextFile(QByteArrayView(bytes.data(), qsizetype(size)));
+    const QString contents = DecodeTextFile(QByteArrayView(bytes.data(), qsizetype(size)));
     // A few numbers the bytes themselves suggest, so lookups of present and absent keys both run.
     for (size_t i = 0; i + 1 < size && i < 8; i += 2)
-        TextResources::findInTextFile(contents, int16_t(data[i] | data[i + 1] << 8));
+        FindInTextFile(contents, int16_t(data[i] | data[i + 1] << 8));
 
     rcfile::Parsed parsed;
     try {
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(!parsed.entries.empty());
     for (const rcfile::Entry &entry : parsed.entries) {
         check(entry.id >= -32768 && entry.id <= 32767);
-        check(TextResources::findInTextFile(contents, int16_t(entry.id)) == QString::fromStdU16String(entry.text));
+        check(FindInTextFile(contents, int16_t(entry.id)) == QString::fromStdU16String(entry.text));
     }
     return 0;
 }
