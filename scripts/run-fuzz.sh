@@ -136,9 +136,10 @@ run() {
 
 # Other compiler flags: everything is compiled again.
 mkdir -p "$OUT/obj"
-if [ "$(cat "$OUT/obj/flags" 2>/dev/null || true)" != "$CXX ${CXXFLAGS[*]}" ]; then
+flags="$(readlink -f "$(command -v "$CXX")") ${CXXFLAGS[*]}"
+if [ "$(cat "$OUT/obj/flags" 2>/dev/null || true)" != "$flags" ]; then
   [ -e "$OUT/obj/flags" ] && rm -f "$OUT"/obj/*.o
-  echo "$CXX ${CXXFLAGS[*]}" >"$OUT/obj/flags"
+  echo "$flags" >"$OUT/obj/flags"
 fi
 build
 [ -n "$build_only" ] && exit 0
