@@ -14,6 +14,7 @@ void PmsKeyTest::SetUp()
     ASSERT_NO_FATAL_FAILURE(encoder.install(db));
     ws->cardServers.firstCardsIntf = encoder.cardServer(*ws->db.database, ws->program.ComputerName);
     ws->cardServers.secondCardsIntf = encoder.cardServer(*ws->db.database, ws->program.ComputerName);
+    ws->program.LocalParams.setMagCardEncoderID(encoder.deviceID());
     for (qint32 room = 101; room <= 103; ++room)
         addDoor(room, QStringLiteral("Room %1").arg(room), QStringLiteral("G"));
     addDoor(901, QStringLiteral("Pool"), QStringLiteral("C"), 1);
