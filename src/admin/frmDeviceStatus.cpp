@@ -6,6 +6,7 @@
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
 #include "session/Authority.h"
 #include "session/Workstation.h"
 #include "texts/Messages.h"
@@ -65,10 +66,30 @@ int16_t stateText(DeviceState::State state)
         return 29249;
     case State::UnknownDevice:
         return 29257;
+    case State::Listening:
+        return 29530;
+    case State::Connecting:
+        return 29531;
+    case State::Linked:
+        return 29532;
+    case State::Broken:
+        return 29533;
     case State::NoStateReported:
         break;
     }
     return 29250;
+}
+
+// A PMS link's state with its peer and since when: "Linked with 10.0.0.5:4711 since ...".
+QString stateColumn(const DeviceState &state)
+{
+    const QString text = GetText(stateText(state.state));
+    if (state.since == 0)
+        return text;
+    const QString since =
+        OleDate::formatShortDate(state.since) + QLatin1Char(' ') + OleDate::formatShortTime(state.since);
+    return state.peer.isEmpty() ? FormatText(GetText(29534), {text, since})
+                                : FormatText(GetText(29535), {text, state.peer, since});
 }
 
 QString slotText(DeviceState::Slot slot)
@@ -154,9 +175,14 @@ void frmDeviceStatus::RefreshStatus()
 
     m_lvwDevices->clear();
     for (const Row &row : rows) {
-        const DeviceState state = QueryDeviceState(cards, row.deviceID, row.deviceType, row.port);
+        const DeviceState state = QueryDeviceState(
+            cards, row.deviceID, row.deviceType, row.port,
+            row.deviceType == DeviceType::PmsInterface ? readPmsLinkRow(*m_db.database, row.deviceID) : std::nullopt);
         auto *item = new QTreeWidgetItem(m_lvwDevices, {row.name, GetText(typeText(row.deviceType)), state.place,
-                                                        GetText(stateText(state.state)), slotText(state.slot)});
+                                                        stateColumn(state), slotText(state.slot)});
+        if (!state.lastRecords.isEmpty())
+            item->setToolTip(StateColumn,
+                             GetText(29536) + QLatin1Char('\n') + state.lastRecords.join(QLatin1Char('\n')));
         item->setData(0, kIdRole, row.deviceID);
         item->setData(0, kTypeRole, row.deviceType);
         if (row.deviceID == current)
