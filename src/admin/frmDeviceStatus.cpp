@@ -30,7 +30,7 @@ constexpr int kWindowNumber = 42;
 constexpr int16_t kCaption = 29240;
 constexpr int16_t kStartFailed = -29787;
 constexpr int16_t kStopFailed = -29786;
-constexpr int32_t kDefaultWidth = 11400; // twips
+constexpr int32_t kDefaultWidth = 13000; // twips
 constexpr int32_t kDefaultHeight = 4800;
 const QString kWindowKey = QStringLiteral("dlgDeviceStatus");
 const QString kColumnKey = QStringLiteral("lvwDeviceStatusCol");
@@ -80,16 +80,20 @@ int16_t stateText(DeviceState::State state)
     return 29250;
 }
 
-// A PMS link's state with its peer and since when: "Linked with 10.0.0.5:4711 since ...".
+// A PMS link's state and since when: "Linked since ...".
 QString stateColumn(const DeviceState &state)
 {
     const QString text = GetText(stateText(state.state));
     if (state.since == 0)
         return text;
-    const QString since =
-        OleDate::formatShortDate(state.since) + QLatin1Char(' ') + OleDate::formatShortTime(state.since);
-    return state.peer.isEmpty() ? FormatText(GetText(29534), {text, since})
-                                : FormatText(GetText(29535), {text, state.peer, since});
+    return FormatText(GetText(29534), {text, OleDate::formatShortDate(state.since) + QLatin1Char(' ') +
+                                                 OleDate::formatShortTime(state.since)});
+}
+
+// A PMS link's port with the PMS's address: "127.0.0.1:5010, PMS at 10.0.0.5:4711".
+QString placeColumn(const DeviceState &state)
+{
+    return state.peer.isEmpty() ? state.place : FormatText(GetText(29535), {state.place, state.peer});
 }
 
 QString slotText(DeviceState::Slot slot)
@@ -132,7 +136,7 @@ frmDeviceStatus::frmDeviceStatus(ProgramServices &program, DatabaseServices &db,
     layout->addLayout(buttons);
     RestoreWindowPlacement(program.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
     for (const auto &[column, width] :
-         {std::pair{NameColumn, 170}, {TypeColumn, 120}, {PlaceColumn, 260}, {StateColumn, 120}})
+         {std::pair{NameColumn, 170}, {TypeColumn, 120}, {PlaceColumn, 260}, {StateColumn, 200}})
         m_lvwDevices->setColumnWidth(column, width);
     RestoreColumnWidths(program.registry, m_lvwDevices, kColumnKey);
 
@@ -178,7 +182,7 @@ void frmDeviceStatus::RefreshStatus()
         const DeviceState state = QueryDeviceState(
             cards, row.deviceID, row.deviceType, row.port,
             row.deviceType == DeviceType::PmsInterface ? readPmsLinkRow(*m_db.database, row.deviceID) : std::nullopt);
-        auto *item = new QTreeWidgetItem(m_lvwDevices, {row.name, GetText(typeText(row.deviceType)), state.place,
+        auto *item = new QTreeWidgetItem(m_lvwDevices, {row.name, GetText(typeText(row.deviceType)), placeColumn(state),
                                                         stateColumn(state), slotText(state.slot)});
         if (!state.lastRecords.isEmpty())
             item->setToolTip(StateColumn,

@@ -189,8 +189,9 @@ TEST_P(MasterDataWindowTest, DeviceStatusStopsAndStartsVirtualEncodersForTheIssu
         return texts;
     };
     ASSERT_EQ(column(3).mid(0, 3), (QStringList{"Stopped", "Answers", "No state reported"}));
-    EXPECT_TRUE(column(3)[3].startsWith("Linked with 10.0.0.5:4711 since ")) << column(3)[3].toStdString();
-    EXPECT_TRUE(column(3)[3].endsWith("10:40 AM")) << column(3)[3].toStdString();
+    EXPECT_EQ(column(2)[3], "127.0.0.1:5011, PMS at 10.0.0.5:4711");
+    EXPECT_TRUE(column(3)[3].startsWith("Linked since ") && column(3)[3].endsWith("10:40 AM"))
+        << column(3)[3].toStdString();
     EXPECT_TRUE(rows->topLevelItem(3)->toolTip(3).endsWith("\nin KR|GN***|"));
     EXPECT_EQ(column(4), (QStringList{"Empty", "Blank card", "", ""}));
     auto *start = child<QPushButton>(&window, QStringLiteral("cmdStart"));
