@@ -1,6 +1,7 @@
 #include "admin/DeviceRules.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <limits>
 

@@ -12,8 +12,9 @@
 class QTcpServer;
 class QTcpSocket;
 
-enum class PmsLinkState { Listening, Connecting, Linked, Broken, Stopped };
-// The state as PmsLinks.linkState stores it: "listening", "connecting", ...
+// PmsLinks.linkState stores these numbers.
+enum class PmsLinkState { Listening = 0, Connecting = 1, Linked = 2, Broken = 3, Stopped = 4 };
+// The state as the log writes it: "listening", "connecting", ...
 QString pmsLinkStateName(PmsLinkState state);
 
 struct PmsLinkConfig

@@ -33,7 +33,7 @@ bool writePmsLinkRow(RecordDatabase &db, const PmsLinkRow &row, QString *error)
         return false;
     }
     const QVariantList values{
-        row.linkState, row.stateTime, row.peer, row.serviceComputer, row.lastRecords.join(QLatin1Char('\n')),
+        int(row.linkState), row.stateTime, row.peer, row.serviceComputer, row.lastRecords.join(QLatin1Char('\n')),
         row.deviceID};
     QSqlQuery q(db.sqlDatabase());
     auto run = [&](const QString &sql) {
@@ -67,7 +67,10 @@ std::optional<PmsLinkRow> readPmsLinkRow(RecordDatabase &db, qint32 deviceID)
         return std::nullopt;
     PmsLinkRow row;
     row.deviceID = deviceID;
-    row.linkState = q.value(0).toString();
+    const int state = q.value(0).toInt();
+    if (state < int(PmsLinkState::Listening) || state > int(PmsLinkState::Stopped))
+        return std::nullopt;
+    row.linkState = PmsLinkState(state);
     row.stateTime = q.value(1).toDouble();
     row.peer = q.value(2).toString();
     row.serviceComputer = q.value(3).toString();
@@ -77,7 +80,8 @@ std::optional<PmsLinkRow> readPmsLinkRow(RecordDatabase &db, qint32 deviceID)
     return row;
 }
 
-PmsLinkJournal::PmsLinkJournal(PmsLink &link, RecordDatabase *db, QString serviceComputer, LogSink logSink, QObject *parent)
+PmsLinkJournal::PmsLinkJournal(PmsLink &link, RecordDatabase *db, QString serviceComputer, LogSink logSink,
+                               QObject *parent)
     : QObject(parent), m_link(link), m_db(db), m_log(std::move(logSink))
 {
     m_row.deviceID = link.deviceID();
@@ -86,10 +90,11 @@ PmsLinkJournal::PmsLinkJournal(PmsLink &link, RecordDatabase *db, QString servic
     connect(&link, &PmsLink::recordOut, this, [this](const PmsRecord &r) { record("out", r); });
     connect(&link, &PmsLink::note, this, [this](const QString &text) { log(text); });
     connect(&link, &PmsLink::stateChanged, this, [this](PmsLinkState state, const QString &peer) {
-        m_row.linkState = pmsLinkStateName(state);
+        m_row.linkState = state;
         m_row.stateTime = m_db ? m_db->cheapNow() : OleDate::fromDateTime(QDateTime::currentDateTime());
         m_row.peer = peer;
-        log(peer.isEmpty() ? m_row.linkState : m_row.linkState + QLatin1Char(' ') + peer);
+        const QString name = pmsLinkStateName(state);
+        log(peer.isEmpty() ? name : name + QLatin1Char(' ') + peer);
         writeRow();
     });
 }

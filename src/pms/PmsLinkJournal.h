@@ -17,7 +17,7 @@ QString maskedPmsRecord(const PmsRecord &record);
 struct PmsLinkRow
 {
     qint32 deviceID = 0;
-    QString linkState;    // pmsLinkStateName()
+    PmsLinkState linkState = PmsLinkState::Stopped;
     double stateTime = 0; // OLE date, server time
     QString peer;
     QString serviceComputer;
