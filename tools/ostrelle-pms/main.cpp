@@ -1,5 +1,5 @@
 #include "ostrelle-pms/PmsService.h"
-#include "texts/Texts.h"
+#include "pms/PmsKeyService.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,28 +23,11 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
 }
 
-// Until the key requests are built in, every request is answered that keys are not available.
-class KeysUnavailable : public PmsRequestHandler
-{
-public:
-    QList<PmsRecordDescription> records() const override { return {{"KA", {"AS", "CT"}}}; }
-    void handle(const PmsRecord &request, std::function<void(const PmsRecord &)> reply) override
-    {
-        PmsRecord answer;
-        answer.type = "KA";
-        answer.add("AS", QStringLiteral("NA")).add("CT", GetText(-29729));
-        for (const char *id : {"RN", "WS", "G#", "ID"}) {
-            if (request.has(id))
-                answer.add(id, request.value(id));
-        }
-        reply(answer);
-    }
-};
-
 // The one place that decides what answers the key requests of a device row.
-std::unique_ptr<PmsRequestHandler> makeHandler(PmsService &, qint32)
+std::unique_ptr<PmsRequestHandler> makeHandler(PmsService &service, qint32 deviceID)
 {
-    return std::make_unique<KeysUnavailable>();
+    return std::make_unique<PmsKeyService>(service.program(), service.db(), service.cardServers(), service.session(),
+                                           deviceID);
 }
 
 } // namespace
