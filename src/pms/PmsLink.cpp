@@ -90,6 +90,7 @@ void PmsLink::stop()
         m_socket->abort();
         m_socket = nullptr;
     }
+    m_peer.clear();
     setState(PmsLinkState::Stopped);
     if (!closing || closing->state() == QAbstractSocket::UnconnectedState)
         signalStopped();

@@ -36,7 +36,7 @@ struct Pms
     QStringList read(int count)
     {
         QStringList got;
-        for (int wait = 0; got.size() < count && wait < 40; ++wait) {
+        for (int wait = 0; got.size() < count && wait < 120; ++wait) {
             QTest::qWait(25);
             reader.append(socket->readAll());
             while (auto r = reader.next()) {
