@@ -1,13 +1,16 @@
 # make run   - install what is missing, build, start the workstation on the demo installation
 # make test  - install what is missing, build, run every test (SQLite always, PostgreSQL too)
 # make bench - build and run the benchmarks
+# make fuzz  - build the fuzzers (clang) and run each for FUZZ_SECONDS (and at most FUZZ_RUNS inputs)
 # make test-asan - build the asan preset and run every test under the address and
 #                  undefined-behaviour sanitizers (slow; not part of make test)
 PRESET ?= ci
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
 
-.PHONY: all deps configure build run test test-asan bench format clean
+.PHONY: all deps configure build run test test-asan bench fuzz format clean
 
 all: build
 
@@ -34,6 +37,10 @@ test-asan: deps
 
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)
+
+fuzz: deps
+	@OSTRELLE_FUZZ_SECONDS=$(FUZZ_SECONDS) OSTRELLE_FUZZ_RUNS=$(FUZZ_RUNS) OSTRELLE_FUZZ_DIR=$(CURDIR)/build/fuzz \
+	  bash scripts/run-fuzz.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
