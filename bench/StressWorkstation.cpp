@@ -105,19 +105,16 @@ QStringList ownParameterKeys()
             QStringLiteral("DEFAULTSTAY"),       QStringLiteral("CATH_STARTTIME")};
 }
 
-QString sharedParameterKey()
-{
-    return QStringLiteral("PROPERTYNAME");
-}
-
 qint32 ownValue(int index, int round)
 {
     return (index + 1) * 100000 + round;
 }
 
-QString sharedValue(int index, int round)
+QString sharedNote(int index, int round)
 {
-    return QStringLiteral("Saved by workstation %1, round %2").arg(index).arg(round);
+    const QString tag = QStringLiteral("[workstation %1, save %2] ").arg(index).arg(round);
+    return tag.repeated(clsSystemParams::PrinterNoteLength / int(tag.size()) + 1)
+        .left(clsSystemParams::PrinterNoteLength);
 }
 
 int runIssuer(const IssuerSetup &setup)
@@ -198,8 +195,7 @@ int runSaver(const SaverSetup &setup, const TextResources &texts)
     }
     const QStringList keys = ownParameterKeys();
     const std::optional<clsSystemParams::Key> own = keyNamed(keys.at(setup.index % keys.size()));
-    const std::optional<clsSystemParams::Key> shared = keyNamed(sharedParameterKey());
-    if (!own || !shared) {
+    if (!own) {
         out << "ERROR no such parameter\n";
         return 3;
     }
@@ -215,7 +211,7 @@ int runSaver(const SaverSetup &setup, const TextResources &texts)
             continue;
         }
         params.setValue(*own, ownValue(setup.index, round));
-        params.setValue(*shared, sharedValue(setup.index, round));
+        params.setPrinterNote(sharedNote(setup.index, round));
         if (params.WriteSystemParameters()) {
             ++saved;
             lastSaved = round;

@@ -48,11 +48,11 @@ struct SaverSetup
 
 // The parameters the savers change: keys of their own change flag, none read while issuing.
 QStringList ownParameterKeys();
-// The parameter every saver changes.
-QString sharedParameterKey();
-// What saver `index` writes in save `round`: its own key's value and the shared key's text.
+// What saver `index` writes in save `round`: its own key's value, and the printer note, which every
+// saver changes. The note is one setting kept in three rows: a save that is not all-or-nothing can
+// leave pieces of two saves.
 qint32 ownValue(int index, int round);
-QString sharedValue(int index, int round);
+QString sharedNote(int index, int round);
 
 // Runs the workstation; the process's exit code.
 int runIssuer(const IssuerSetup &setup);

@@ -6,7 +6,7 @@
 //
 //   bench_workstations [--engine sqlite|postgresql|both] [--processes N] [--cards M]
 //                      [--savers K] [--saves S] [--save-pause-ms P] [--poll-ms P] [--write-ms W]
-//                      [--keep DIR]
+//                      [--keep DIR] [--devices DIR]
 //
 // Defaults: both engines, OSTRELLE_BENCH_WORKSTATIONS (8) processes of OSTRELLE_BENCH_WORKSTATION_CARDS
 // (1000) cards, 4 savers of 100 saves 50 ms apart. PostgreSQL: OSTRELLE_BENCH_PG or
@@ -54,7 +54,8 @@ struct Options
     int savePauseMs = 50;
     int pollMs = 1;
     int writeMs = 0;
-    QString keepDir; // empty: a temporary folder, removed with the databases
+    QString keepDir;    // empty: a temporary folder, removed with the databases
+    QString devicesDir; // the encoders' folders; empty: in the work folder
 };
 
 QTextStream &out()
@@ -269,6 +270,8 @@ bool runEngine(const QString &name, const QString &connection, const QString &de
     out().flush();
     Installation installation(options, texts);
     QString error;
+    // Cards left from an earlier run would count as this run's.
+    QDir(deviceDirectory).removeRecursively();
     if (!installation.prepare(connection, deviceDirectory, error)) {
         out() << "  set-up failed: " << error << "\n";
         return false;
@@ -403,7 +406,7 @@ bool runEngine(const QString &name, const QString &connection, const QString &de
             savingLast = std::max(savingLast, r.number(QStringLiteral("last_ms")));
             const int lastSaved = int(r.number(QStringLiteral("last_saved")));
             if (lastSaved >= 0)
-                sharedCandidates << sharedValue(child.index, lastSaved);
+                sharedCandidates << sharedNote(child.index, lastSaved);
             QSqlQuery q(db.sqlDatabase());
             q.prepare(QStringLiteral("SELECT \"parameter\" FROM \"Parameters\" WHERE \"parameterID\" = ?"));
             q.addBindValue(keys.at(child.index % keys.size()));
@@ -417,22 +420,25 @@ bool runEngine(const QString &name, const QString &connection, const QString &de
                                 .arg(ownValue(child.index, lastSaved));
         }
         QSqlQuery q(db.sqlDatabase());
-        q.prepare(QStringLiteral("SELECT \"parameter\" FROM \"Parameters\" WHERE \"parameterID\" = ?"));
-        q.addBindValue(sharedParameterKey());
-        const QString shared = q.exec() && q.next() ? q.value(0).toString() : QString();
+        QString shared;
+        for (const char *piece : {"PRINTER_NOTE", "PRINTER_NOTE2", "PRINTER_NOTE3"}) {
+            q.prepare(QStringLiteral("SELECT \"parameter\" FROM \"Parameters\" WHERE \"parameterID\" = ?"));
+            q.addBindValue(QString::fromLatin1(piece));
+            shared += q.exec() && q.next() ? q.value(0).toString() : QString();
+        }
         const bool sharedFromLastSave = sharedCandidates.isEmpty() || sharedCandidates.contains(shared);
         const bool overlapped = savingFirst < lastMs && savingLast > firstMs;
         out() << "  parameter saves: " << saved << " saved, " << failedSaves << " failed, " << failedLoads
               << " loads failed; " << (overlapped ? "while cards were issued" : "NOT while cards were issued") << "\n";
         out() << "  parameter rows: " << installation.parametersBefore().size() << " before, " << after.size()
               << " after; " << lost << " lost, " << added << " added, " << doubled << " doubled; own values kept "
-              << ownKept << " of " << options.savers << "; the shared value "
-              << (sharedFromLastSave ? "is a saver's last save" : "is no saver's last save") << "\n";
+              << ownKept << " of " << options.savers << "; the printer note "
+              << (sharedFromLastSave ? "is a saver's last save" : "mixes saves") << "\n";
         if (lost || added || doubled)
             failures
                 << QStringLiteral("parameter rows: %1 lost, %2 added, %3 doubled").arg(lost).arg(added).arg(doubled);
         if (!sharedFromLastSave)
-            failures << QStringLiteral("%1 holds \"%2\"").arg(sharedParameterKey(), shared);
+            failures << QStringLiteral("the printer note mixes saves: \"%1\"").arg(shared.left(200));
     }
 
     for (const QString &f : failures)
@@ -501,7 +507,7 @@ int main(int argc, char **argv)
     if (!parseOptions(app.arguments(), values)) {
         QTextStream(stderr) << "usage: bench_workstations [--engine sqlite|postgresql|both] [--processes N] "
                                "[--cards M] [--savers K] [--saves S] [--save-pause-ms P] [--poll-ms P] "
-                               "[--write-ms W] [--keep DIR]\n";
+                               "[--write-ms W] [--keep DIR] [--devices DIR]\n";
         return 2;
     }
     if (values.contains(QStringLiteral("--child-issuer"))) {
@@ -544,6 +550,7 @@ int main(int argc, char **argv)
     options.pollMs = number(values, QStringLiteral("--poll-ms"), options.pollMs);
     options.writeMs = number(values, QStringLiteral("--write-ms"), options.writeMs);
     options.keepDir = values.value(QStringLiteral("--keep"));
+    options.devicesDir = values.value(QStringLiteral("--devices"));
     const bool sqlite = options.engine != QStringLiteral("postgresql");
     const bool postgres = options.engine != QStringLiteral("sqlite");
 
@@ -553,14 +560,16 @@ int main(int argc, char **argv)
         QTextStream(stderr) << "bench_workstations: cannot make " << work << "\n";
         return 2;
     }
-    out() << "bench_workstations: " << QThread::idealThreadCount() << " cores; work folder " << work << "\n";
+    const QString devices = options.devicesDir.isEmpty() ? work : options.devicesDir;
+    out() << "bench_workstations: " << QThread::idealThreadCount() << " cores; work folder " << work
+          << "; encoder folders in " << devices << "\n";
     bool passed = true;
     if (sqlite) {
         const QString file = QDir(work).filePath(QStringLiteral("workstations.db"));
         for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
             QFile::remove(file + suffix);
         passed = runEngine(QStringLiteral("SQLite ") + file, QStringLiteral("sqlite:") + file,
-                           QDir(work).filePath(QStringLiteral("devices-sqlite")), options, texts) &&
+                           QDir(devices).filePath(QStringLiteral("devices-sqlite")), options, texts) &&
                  passed;
     }
     if (postgres) {
@@ -577,7 +586,7 @@ int main(int argc, char **argv)
                 passed = false;
             } else {
                 passed = runEngine(QStringLiteral("PostgreSQL ") + name, connection,
-                                   QDir(work).filePath(QStringLiteral("devices-postgresql")), options, texts) &&
+                                   QDir(devices).filePath(QStringLiteral("devices-postgresql")), options, texts) &&
                          passed;
                 if (options.keepDir.isEmpty())
                     dropPostgresDatabase(server, name);
@@ -585,6 +594,10 @@ int main(int argc, char **argv)
                     out() << "  kept " << connection << "\n";
             }
         }
+    }
+    if (options.keepDir.isEmpty() && !options.devicesDir.isEmpty()) {
+        for (const char *engine : {"devices-sqlite", "devices-postgresql"})
+            QDir(QDir(devices).filePath(QString::fromLatin1(engine))).removeRecursively();
     }
     return passed ? 0 : 1;
 }
