@@ -373,7 +373,22 @@ QString RecordDatabase::databaseVersionText(int version)
 
 RecordDatabase::Transaction::Transaction(RecordDatabase &db) : m_db(db)
 {
-    m_active = m_db.sqlDatabase().transaction();
+    if (m_db.engine() == Engine::SQLite && m_db.sqlDatabase().driverName() == QLatin1String("QSQLITE"))
+        m_active = QSqlQuery(m_db.sqlDatabase()).exec(QStringLiteral("BEGIN IMMEDIATE"));
+    else
+        m_active = m_db.sqlDatabase().transaction();
+}
+
+bool RecordDatabase::Transaction::serialize(qint32 tableId)
+{
+    const TableDef *table = tableDef(tableId);
+    if (!m_active || !table)
+        return false;
+    if (!m_db.dialect().isPostgreSQL())
+        return true;
+    // SHARE ROW EXCLUSIVE conflicts with itself and with every row change, not with reads.
+    return QSqlQuery(m_db.sqlDatabase())
+        .exec(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(Dialect::quote(table->name)));
 }
 
 RecordDatabase::Transaction::~Transaction()
