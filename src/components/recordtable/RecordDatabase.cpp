@@ -375,7 +375,9 @@ RecordDatabase::Transaction::Transaction(RecordDatabase &db) : m_db(db)
 {
     if (m_db.engine() == Engine::SQLite && m_db.sqlDatabase().driverName() == QLatin1String("QSQLITE"))
         m_active = QSqlQuery(m_db.sqlDatabase()).exec(QStringLiteral("BEGIN IMMEDIATE"));
-    else
+    // Another workstation held the write lock past the busy time-out: a deferred transaction still
+    // keeps the statements together (its first write waits, and may fail, as any write would).
+    if (!m_active)
         m_active = m_db.sqlDatabase().transaction();
 }
 

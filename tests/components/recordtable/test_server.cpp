@@ -289,6 +289,19 @@ TEST_P(ServerTest, ATransactionThatReadsFirstStillWritesWhenAnotherWorkstationWr
     EXPECT_TRUE(transaction.commit());
 }
 
+TEST_P(ServerTest, ATransactionBegunWhileAnotherWorkstationWritesStillHoldsItsStatements)
+{
+    std::unique_ptr<RecordDatabase> other = openSecond();
+    QSqlQuery(db.sqlDatabase())
+        .exec(isPostgres() ? QStringLiteral("SET lock_timeout = 100") : QStringLiteral("PRAGMA busy_timeout = 100"));
+    RecordDatabase::Transaction theirs(*other); // on SQLite it holds the write lock
+    ASSERT_TRUE(theirs.active());
+    {
+        RecordDatabase::Transaction mine(db);
+        EXPECT_TRUE(mine.active()) << "statements after it must not each commit on their own";
+    }
+}
+
 TEST_P(ServerTest, UnreachableDatabaseGivesAStatus)
 {
     RecordDatabase nowhere;
