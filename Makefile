@@ -1,11 +1,14 @@
 # make run   - install what is missing, build, start the workstation on the demo installation
 # make test  - install what is missing, build, run every test (SQLite always, PostgreSQL too)
 # make bench - build and run the benchmarks
+# make fuzz  - build the fuzzers (clang) and run each for FUZZ_SECONDS (and at most FUZZ_RUNS inputs)
 PRESET ?= ci
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench fuzz format clean
 
 all: build
 
@@ -26,6 +29,10 @@ test: build
 
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)
+
+fuzz: deps
+	@OSTRELLE_FUZZ_SECONDS=$(FUZZ_SECONDS) OSTRELLE_FUZZ_RUNS=$(FUZZ_RUNS) OSTRELLE_FUZZ_DIR=$(CURDIR)/build/fuzz \
+	  bash scripts/run-fuzz.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -15,12 +15,25 @@ namespace {
 const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00");
 const QString kOldHeader = QStringLiteral("REGEDIT4");
 
+// UTF-16 may hold a surrogate without its partner, which the UTF-8 file we write cannot keep;
+// read as U+FFFD, a rewrite of the hive keeps what was read.
+QString withoutLoneSurrogates(QString text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (text.at(i).isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 // regedit writes UTF-16LE with a byte-order mark; hand-made files are usually UTF-8.
 QString decodeText(const QByteArray &bytes)
 {
     auto decodeWith = [](QStringConverter::Encoding encoding, QByteArrayView data) {
         QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-        return QString(decoder(data));
+        return withoutLoneSurrogates(decoder(data));
     };
     if (bytes.startsWith("\xFF\xFE"))
         return decodeWith(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
@@ -86,7 +99,7 @@ std::optional<QByteArray> parseHexList(QStringView list)
 QString utf16le(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
-    return decoder(bytes);
+    return withoutLoneSurrogates(decoder(bytes));
 }
 
 // The value part after "="; std::nullopt for a line regedit would reject.
@@ -260,10 +273,12 @@ std::optional<RegistryStore::Document> RegistryStore::parse(const QByteArray &by
             }
             continue;
         }
-        // Long hex data continues on the next line after a trailing backslash.
-        while (line.endsWith(u'\\') && i + 1 < lines.size()) {
+        // Long hex data continues on the next line after a trailing backslash; at the end of the
+        // file the backslash continues nothing, as after a file's last line break.
+        while (line.endsWith(u'\\')) {
             line.chop(1);
-            line += lines.at(++i).trimmed();
+            if (i + 1 < lines.size())
+                line += lines.at(++i).trimmed();
         }
         if (current < 0)
             continue;

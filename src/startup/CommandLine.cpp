@@ -126,8 +126,10 @@ QString CommandLineHelpText()
 
 int32_t SwitchNumber(const QString &value)
 {
+    // Digits of other scripts end the number: toInt() reads ASCII digits only.
+    const auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
     qsizetype n = 0;
-    while (n < value.size() && (value.at(n).isDigit() || (n == 0 && value.at(0) == QLatin1Char('-'))))
+    while (n < value.size() && (digit(value.at(n)) || (n == 0 && value.at(0) == QLatin1Char('-'))))
         ++n;
     return value.left(n).toInt();
 }

@@ -1,5 +1,7 @@
 #include "texts/Texts.h"
 
+#include "texts/TextFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -85,12 +87,17 @@ bool TextResources::LoadTextFile()
     const QByteArray bytes = file.read(3 * kTextFileLimit + 3);
     if (file.error() != QFileDevice::NoError)
         return false;
-    QStringDecoder decode(QStringDecoder::Utf8);
-    m_fileContents = QString(decode(bytes)).left(kTextFileLimit);
+    m_fileContents = DecodeTextFile(bytes);
     return true;
 }
 
-QString TextResources::lookupFile(int16_t number) const
+QString DecodeTextFile(QByteArrayView bytes)
+{
+    QStringDecoder decode(QStringDecoder::Utf8);
+    return QString(decode(bytes)).left(kTextFileLimit);
+}
+
+QString FindInTextFile(QStringView contents, int16_t number)
 {
     QString key;
     if (number < 0)
@@ -99,18 +106,23 @@ QString TextResources::lookupFile(int16_t number) const
         key = QString::number(number);
 
     // First match in file order wins, even when the key is only a prefix of a longer one.
-    const qsizetype at = m_fileContents.indexOf(QLatin1Char('\t') + key);
+    const qsizetype at = contents.indexOf(QString(QLatin1Char('\t') + key));
     if (at < 0)
         return {};
-    const qsizetype open = m_fileContents.indexOf(QLatin1Char('"'), at + 1 + key.size());
+    const qsizetype open = contents.indexOf(QLatin1Char('"'), at + 1 + key.size());
     if (open < 0)
         return {};
-    const qsizetype close = m_fileContents.indexOf(QLatin1Char('"'), open + 1);
+    const qsizetype close = contents.indexOf(QLatin1Char('"'), open + 1);
     if (close < 0)
         return {};
-    QString text = m_fileContents.mid(open + 1, close - open - 1);
+    QString text = contents.mid(open + 1, close - open - 1).toString();
     text.replace(QStringLiteral("\\n"), QStringLiteral("\r\n"));
     return text;
+}
+
+QString TextResources::lookupFile(int16_t number) const
+{
+    return FindInTextFile(m_fileContents, number);
 }
 
 QString TextResources::lookupLibrary(int16_t number) const

@@ -1,5 +1,7 @@
-// libFuzzer target for the room-file parser: no crash on any bytes, nothing from a file without a
-// whole record, and every room it keeps is one whole, used record with digit-only numbers.
+// libFuzzer target for the override import: the room-file parser takes any bytes without crashing,
+// gives nothing from a file without a whole record, and every room it keeps is one whole, used
+// record with digit-only numbers; the step typed for the doors, read from the same bytes as digits,
+// is its decimal value from 0 to 15 and nothing otherwise.
 #include "cards/RoomOverrides.h"
 
 #include <cstdint>
@@ -26,8 +28,28 @@ bool digitsOnly(const QString &text, qsizetype length)
 
 } // namespace
 
+// Digits from the bytes, mostly zeros so that long runs of leading zeros come up.
+void checkStep(const uint8_t *data, size_t size)
+{
+    QString digits;
+    for (size_t i = 0; i < size && i < 40; ++i)
+        digits += QLatin1Char(char('0' + (data[i] < 128 ? 0 : data[i] % 10)));
+    if (digits.isEmpty())
+        return;
+    qsizetype first = 0;
+    while (first < digits.size() && digits.at(first) == u'0')
+        ++first;
+    const QString significant = digits.mid(first);
+    const std::optional<int> step = OverrideStep(digits);
+    if (significant.size() > 2 || significant.toInt() > 15)
+        check(!step.has_value());
+    else
+        check(step == significant.toInt());
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    checkStep(data, size);
     const QByteArrayView file(reinterpret_cast<const char *>(data), qsizetype(size));
     const std::optional<QList<RoomOverride>> rooms = ParseRoomFile(file);
     const qsizetype records = size > 150 ? qsizetype(size - 150) / 25 : 0;

@@ -211,6 +211,30 @@ TEST_F(RegistryStoreTest, ParsesTheRulesOfTheFormat)
     }
 }
 
+// Every write rewrites the hive from what was read, so what a file says must survive being
+// written and read again.
+TEST(RegistryStoreFormat, ARewriteKeepsWhatWasRead)
+{
+    const std::pair<const char *, QByteArray> files[] = {
+        {"a surrogate without its partner",
+         utf16le(kHeader + QStringLiteral("[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"a") + QChar(0xD800) +
+                     QStringLiteral("b\"\r\n\"y\"=hex(1):00,dc,41,00\r\n"),
+                 true)},
+        {"a backslash that ends the file", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:0a,00,\\"},
+    };
+    for (const auto &[name, bytes] : files) {
+        const std::optional<RegistryStore::Document> read = RegistryStore::parse(bytes);
+        ASSERT_TRUE(read && read->keys.size() == 1) << name;
+        const std::optional<RegistryStore::Document> again = RegistryStore::parse(RegistryStore::serialize(*read));
+        ASSERT_TRUE(again && again->keys.size() == 1) << name;
+        const QList<RegistryStore::Entry> &before = read->keys.at(0).entries;
+        const QList<RegistryStore::Entry> &after = again->keys.at(0).entries;
+        ASSERT_EQ(after.size(), before.size()) << name;
+        for (qsizetype i = 0; i < before.size(); ++i)
+            EXPECT_EQ(after.at(i).value, before.at(i).value) << name << " " << before.at(i).name.toStdString();
+    }
+}
+
 TEST_F(RegistryStoreTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
 {
     RegistryStore store(user, machine);

@@ -68,9 +68,9 @@ TEST(CommandLine, NumericValues)
     {
         const char *value;
         int32_t number;
-    } cases[] = {{"3", 3}, {"12x", 12}, {"", 0}, {"x1", 0}, {"-2", -2}, {"007", 7}};
+    } cases[] = {{"3", 3}, {"12x", 12}, {"", 0}, {"x1", 0}, {"-2", -2}, {"007", 7}, {"12\u0663", 12}};
     for (const auto &c : cases)
-        EXPECT_EQ(SwitchNumber(QString::fromLatin1(c.value)), c.number) << c.value;
+        EXPECT_EQ(SwitchNumber(QString::fromUtf8(c.value)), c.number) << c.value;
 }
 
 } // namespace
