@@ -8,11 +8,15 @@
 #include "texts/Texts.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTextStream>
 
 #include <algorithm>
+#include <sys/resource.h>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -87,9 +91,28 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// Reads every row as the list window does; returns the milliseconds and the row count.
-double runComponent(RecordDatabase &db, const ListQuery &query, qint64 &rows)
+// CPU milliseconds of this process, and of its ended children: on a machine shared with other
+// jobs the wall-clock figures wait for the processor, the CPU figures do not.
+double ownCpuMs()
 {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double childrenCpuMs()
+{
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    const auto ms = [](const timeval &v) { return static_cast<double>(v.tv_sec) * 1e3 + v.tv_usec / 1e3; };
+    return ms(u.ru_utime) + ms(u.ru_stime);
+}
+
+// Reads every row as the list window does; returns the milliseconds and the row count, cpu the
+// CPU milliseconds.
+double runComponent(RecordDatabase &db, const ListQuery &query, qint64 &rows, double *cpu = nullptr)
+{
+    const double cpuStart = ownCpuMs();
     QElapsedTimer timer;
     timer.start();
     RecordTable table(db);
@@ -109,6 +132,8 @@ double runComponent(RecordDatabase &db, const ListQuery &query, qint64 &rows)
         rows = -1;
     }
     table.CloseQuery();
+    if (cpu)
+        *cpu = ownCpuMs() - cpuStart;
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
@@ -140,9 +165,11 @@ struct Client
     QStringList arguments; // the SQL is appended
 };
 
-// Runs the client once; the milliseconds from start to the last byte of output.
-double runClient(const Client &client, const QString &sql, qint64 *lines = nullptr)
+// Runs the client once; the milliseconds from start to the last byte of output, cpu its CPU
+// milliseconds (the server's work, on PostgreSQL, is in neither figure of either side).
+double runClient(const Client &client, const QString &sql, qint64 *lines = nullptr, double *cpu = nullptr)
 {
+    const double cpuStart = childrenCpuMs();
     QProcess process;
     QElapsedTimer timer;
     timer.start();
@@ -150,6 +177,8 @@ double runClient(const Client &client, const QString &sql, qint64 *lines = nullp
     process.waitForFinished(-1);
     const QByteArray output = process.readAllStandardOutput();
     const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    if (cpu)
+        *cpu = childrenCpuMs() - cpuStart;
     if (process.exitCode() != 0)
         QTextStream(stderr) << "  " << client.program << ": " << process.readAllStandardError() << "\n";
     if (lines)
@@ -160,36 +189,62 @@ double runClient(const Client &client, const QString &sql, qint64 *lines = nullp
 void bench(const QString &engine, BenchDatabases::Prepared &prepared, const Client &client, int repetitions)
 {
     QTextStream out(stdout);
-    std::vector<double> startup;
-    for (int i = 0; i < repetitions; ++i)
-        startup.push_back(runClient(client, QStringLiteral("SELECT 1")));
-    const double start = median(startup);
+    std::vector<double> startup, startupCpu;
+    for (int i = 0; i < repetitions; ++i) {
+        double cpu = 0;
+        startup.push_back(runClient(client, QStringLiteral("SELECT 1"), nullptr, &cpu));
+        startupCpu.push_back(cpu);
+    }
+    const double start = median(startup), startCpu = median(startupCpu);
     for (const ListQuery &query : listQueries()) {
         const QString sql = literalSql(*prepared.db, query);
         qint64 rows = 0, lines = 0;
         runComponent(*prepared.db, query, rows); // warm the caches for both
         runClient(client, sql, &lines);
-        std::vector<double> component, engineTimes;
+        std::vector<double> component, engineTimes, componentCpu, engineCpu;
         for (int i = 0; i < repetitions; ++i) {
-            component.push_back(runComponent(*prepared.db, query, rows));
-            engineTimes.push_back(runClient(client, sql) - start);
+            double cpu = 0;
+            component.push_back(runComponent(*prepared.db, query, rows, &cpu));
+            componentCpu.push_back(cpu);
+            engineTimes.push_back(runClient(client, sql, nullptr, &cpu) - start);
+            engineCpu.push_back(cpu - startCpu);
         }
         const double c = median(component), e = std::max(0.01, median(engineTimes));
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6%7\n")
+        const double cc = median(componentCpu), ec = std::max(0.01, median(engineCpu));
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %8 %9 %10%7\n")
                    .arg(engine, -11)
                    .arg(query.name, -29)
                    .arg(rows, 8)
                    .arg(c, 12, 'f', 1)
                    .arg(e, 10, 'f', 1)
                    .arg(c / e, 6, 'f', 2)
-                   .arg(rows == lines ? QString() : QStringLiteral("  (client printed %1 rows)").arg(lines));
+                   .arg(rows == lines ? QString() : QStringLiteral("  (client printed %1 rows)").arg(lines))
+                   .arg(cc, 8, 'f', 1)
+                   .arg(ec, 8, 'f', 1)
+                   .arg(cc / ec, 6, 'f', 2);
         out.flush();
     }
-    out << QStringLiteral("%1 %2 %3 %4\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5\n")
                .arg(engine, -11)
                .arg(QStringLiteral("(client start-up, subtracted)"), -29)
                .arg(QString(), 8)
-               .arg(start, 23, 'f', 1);
+               .arg(start, 23, 'f', 1)
+               .arg(startCpu, 24, 'f', 1);
+}
+
+// psql itself: Debian's /usr/bin/psql is a Perl wrapper that picks a version first, costing about
+// 100 ms of CPU per start, whose scatter would swamp the query's own figures.
+QString psqlProgram()
+{
+    QDir versions(QStringLiteral("/usr/lib/postgresql"));
+    QStringList names = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+    for (auto it = names.crbegin(); it != names.crend(); ++it) {
+        const QString program = versions.filePath(*it + QStringLiteral("/bin/psql"));
+        if (QFileInfo(program).isExecutable())
+            return program;
+    }
+    return QStringLiteral("psql");
 }
 
 } // namespace
@@ -243,7 +298,7 @@ int main(int argc, char **argv)
         if (BenchDatabases::preparePostgres(server, size, texts, postgres, error)) {
             runs.append({QStringLiteral("PostgreSQL"),
                          {&postgres,
-                          {QStringLiteral("psql"),
+                          {psqlProgram(),
                            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"), QStringLiteral("-t"),
                             QStringLiteral("-d"), postgres.clientTarget, QStringLiteral("-c")}}}});
         } else {
@@ -252,16 +307,20 @@ int main(int argc, char **argv)
         }
     }
 
-    out << QStringLiteral("\n%1 %2 %3 %4 %5 %6\n")
+    out << QStringLiteral("\n%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                .arg(QStringLiteral("engine"), -11)
                .arg(QStringLiteral("query"), -29)
                .arg(QStringLiteral("rows"), 8)
                .arg(QStringLiteral("RecordTable"), 12)
                .arg(QStringLiteral("client"), 10)
+               .arg(QStringLiteral("ratio"), 6)
+               .arg(QStringLiteral("RT cpu"), 8)
+               .arg(QStringLiteral("cl. cpu"), 8)
                .arg(QStringLiteral("ratio"), 6);
     out.flush();
     for (auto &[engine, run] : runs)
         bench(engine, *run.first, run.second, repetitions);
-    out << "ratio = RecordTable / the engine's own client (target: at most 1.3)\n";
+    out << "ratio = RecordTable / the engine's own client (target: at most 1.3); wall-clock ms, then the\n"
+           "CPU ms of this process and of the client process (each without the server's work)\n";
     return failures == 0 ? 0 : 1;
 }

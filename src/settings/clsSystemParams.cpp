@@ -198,7 +198,7 @@ bool clsSystemParams::isWriteOnly(Key key)
 }
 
 clsSystemParams::clsSystemParams(RecordDatabase &db, const TextResources &texts)
-    : m_texts(texts), m_table(std::make_unique<RecordTable>(db))
+    : m_db(db), m_texts(texts), m_table(std::make_unique<RecordTable>(db))
 {
 }
 
@@ -418,13 +418,20 @@ bool clsSystemParams::ReadSystemParameters()
 
 bool clsSystemParams::WriteSystemParameters()
 {
+    if (m_changed.none())
+        return true;
     RecordTable &table = *m_table;
-    std::bitset<ChangeFlagCount> failed;
     struct CloseAtEnd
     {
         RecordTable &table;
         ~CloseAtEnd() { table.CloseQuery(); }
     } closeAtEnd{table};
+    // All or nothing, and one workstation's save after the other's: a setting kept in several rows
+    // (the printer note) or settings that only make sense together (the number range) never end up
+    // with pieces of two saves, or half of one.
+    RecordDatabase::Transaction transaction(m_db);
+    if (!transaction.serialize(TableId::Parameters))
+        return false;
     table.SelectTable(TableId::Parameters);
     for (int k = 0; k < KeyCount; ++k) {
         const Key key = static_cast<Key>(k);
@@ -439,15 +446,14 @@ bool clsSystemParams::WriteSystemParameters()
             table.SetField(Field::parameter, storedValue(key));
             table.UpdateRecord();
         }
-        if (table.Status() != RecordStatus::Ok) {
-            failed.set(flag);
-            // A failed call may leave the selection behind; start the next key afresh.
-            table.SelectTable(TableId::Parameters);
-        }
+        if (table.Status() != RecordStatus::Ok)
+            return false; // rolled back: every change stays marked for the next save
     }
-    m_changed = failed;
-    m_anyChanged = failed.any();
-    return failed.none();
+    if (!transaction.commit())
+        return false;
+    m_changed.reset();
+    m_anyChanged = false;
+    return true;
 }
 
 bool clsSystemParams::TableChangedSinceLoad()

@@ -137,8 +137,9 @@ public:
     // Loads every key in order. A missing row stops the load and returns false: keys before it
     // keep their new values, keys after it their old ones. Missing statistics ("TEMP_") read -1.
     bool ReadSystemParameters();
-    // Saves the changed settings to rows that exist; never inserts. False when a find or update
-    // failed for another reason than a missing row; those settings stay marked as changed.
+    // Saves the changed settings to rows that exist, in one transaction; never inserts. False when a
+    // find or update failed for another reason than a missing row: then nothing is saved and every
+    // change stays marked.
     bool WriteSystemParameters();
 
     // TableChangeTime of the Parameters table at the start and at the end of the last good load.
@@ -323,6 +324,7 @@ private:
     void store(Key key, const QVariant &stored);
     QVariant storedValue(Key key) const;
 
+    RecordDatabase &m_db;
     const TextResources &m_texts;
     std::unique_ptr<RecordTable> m_table;
     std::array<Value, KeyCount> m_values;

@@ -8,6 +8,8 @@
 
 #include <QMap>
 #include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -174,6 +176,29 @@ TEST_P(SystemParams, SavingNeverInsertsAMissingRow)
     EXPECT_EQ(rowCount(), rows);
     // The other changed setting of the same save still lands.
     EXPECT_EQ(raw(P::PurgeLimitEventsKey), "60");
+}
+
+TEST_P(SystemParams, ASaveRefusedHalfwaySavesNothing)
+{
+    auto params = loaded();
+    // The database refuses REGNUM_LAST; REGNUM_FIRST saved alone would leave the range empty.
+    const QStringList refuse =
+        isPostgres()
+            ? QStringList{"CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RAISE EXCEPTION "
+                          "'refused'; END $$",
+                          "CREATE TRIGGER refuse BEFORE UPDATE ON \"Parameters\" FOR EACH ROW WHEN "
+                          "(new.\"parameterID\" = 'REGNUM_LAST') EXECUTE FUNCTION refuse()"}
+            : QStringList{"CREATE TRIGGER refuse BEFORE UPDATE ON \"Parameters\" WHEN new.\"parameterID\" = "
+                          "'REGNUM_LAST' BEGIN SELECT RAISE(ABORT, 'refused'); END"};
+    QSqlQuery q(db.sqlDatabase());
+    for (const QString &sql : refuse)
+        ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+    const QString first = raw(P::RegNumFirstKey);
+    params->setRegNoFirst(params->RegNoLast() + 1000);
+    params->setRegNoLast(params->RegNoLast() + 2000);
+    EXPECT_FALSE(params->WriteSystemParameters());
+    EXPECT_EQ(raw(P::RegNumFirstKey), first);
+    EXPECT_EQ(params->changedCount(), 2) << "nothing was saved, so both wait for the next save";
 }
 
 TEST_P(SystemParams, EmptyUserFieldCaptionIsRewrittenDuringTheLoad)

@@ -373,7 +373,24 @@ QString RecordDatabase::databaseVersionText(int version)
 
 RecordDatabase::Transaction::Transaction(RecordDatabase &db) : m_db(db)
 {
-    m_active = m_db.sqlDatabase().transaction();
+    if (m_db.engine() == Engine::SQLite && m_db.sqlDatabase().driverName() == QLatin1String("QSQLITE"))
+        m_active = QSqlQuery(m_db.sqlDatabase()).exec(QStringLiteral("BEGIN IMMEDIATE"));
+    // Another workstation held the write lock past the busy time-out: a deferred transaction still
+    // keeps the statements together (its first write waits, and may fail, as any write would).
+    if (!m_active)
+        m_active = m_db.sqlDatabase().transaction();
+}
+
+bool RecordDatabase::Transaction::serialize(qint32 tableId)
+{
+    const TableDef *table = tableDef(tableId);
+    if (!m_active || !table)
+        return false;
+    if (!m_db.dialect().isPostgreSQL())
+        return true;
+    // SHARE ROW EXCLUSIVE conflicts with itself and with every row change, not with reads.
+    return QSqlQuery(m_db.sqlDatabase())
+        .exec(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(Dialect::quote(table->name)));
 }
 
 RecordDatabase::Transaction::~Transaction()

@@ -81,12 +81,17 @@ public:
     QSqlDatabase sqlDatabase() const;
     const Dialect &dialect() const { return *m_dialect; }
 
-    // RAII transaction; rolls back unless commit() was called.
+    // RAII transaction; rolls back unless commit() was called. On SQLite it holds the database's
+    // write lock from the start (BEGIN IMMEDIATE): a transaction that reads before it writes would
+    // otherwise fail at its first write, without waiting, whenever another workstation wrote since.
     class Transaction
     {
     public:
         explicit Transaction(RecordDatabase &db);
         ~Transaction();
+        // Other writers of the table wait until this transaction ends; readers go on. PostgreSQL
+        // locks the table; SQLite's write lock covers it already.
+        bool serialize(qint32 tableId);
         bool commit();
         bool active() const { return m_active; } // begun and neither committed nor rolled back
         Transaction(const Transaction &) = delete;

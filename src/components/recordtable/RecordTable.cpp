@@ -81,7 +81,28 @@ const ColumnDef *RecordTable::column(const QString &field) const
 void RecordTable::clearRow()
 {
     m_row.clear();
+    m_rowRead.clear();
     m_hasRow = false;
+}
+
+void RecordTable::setRow(QVariantList row)
+{
+    m_row = std::move(row);
+    m_rowRead.assign(m_row.size(), true);
+    m_hasRow = true;
+}
+
+// A list reads a few of many columns per row, and the drivers convert each value they hand out:
+// a row of the open query is taken from the driver column by column, when first asked for.
+const QVariant &RecordTable::rowValue(int i)
+{
+    if (!m_rowRead[i]) {
+        // A lost connection took the query's row with it: the value stays null.
+        if (m_query && m_queryGeneration == m_db.generation())
+            m_row[i] = m_query->value(i);
+        m_rowRead[i] = true;
+    }
+    return m_row.at(i);
 }
 
 void RecordTable::clearQuery()
@@ -147,9 +168,8 @@ bool RecordTable::fetchRow()
             clearRow();
             return fail(RecordStatus::NoRecord);
         }
-        m_row = std::move(m_ahead.front());
+        setRow(std::move(m_ahead.front()));
         m_ahead.pop_front();
-        m_hasRow = true;
         return true;
     }
     if (m_queryGeneration != m_db.generation()) {
@@ -163,9 +183,8 @@ bool RecordTable::fetchRow()
         return fail(RecordStatus::NoRecord);
     }
     const int n = m_table->columns.size();
-    m_row.resize(n);
-    for (int i = 0; i < n; ++i)
-        m_row[i] = m_query->value(i);
+    m_row.fill(QVariant(), n);
+    m_rowRead.assign(n, false);
     m_hasRow = true;
     return true;
 }
@@ -296,6 +315,8 @@ void RecordTable::FindRecord()
 void RecordTable::readAhead()
 {
     const int n = m_table->columns.size();
+    for (int i = 0; m_hasRow && i < n; ++i)
+        rowValue(i);
     while (m_query->next()) {
         QVariantList row;
         row.reserve(n);
@@ -382,10 +403,10 @@ void RecordTable::InsertRecord()
         return;
     }
     const int n = m_table->columns.size();
-    m_row.resize(n);
+    QVariantList row(n);
     for (int i = 0; i < n; ++i)
-        m_row[i] = q.value(i);
-    m_hasRow = true;
+        row[i] = q.value(i);
+    setRow(std::move(row));
     q.finish();
     if (assigned && useGiven) {
         for (const QString &sqlText : m_db.dialect().afterGivenKeyInsert(*m_table)) {
@@ -424,7 +445,7 @@ void RecordTable::UpdateRecord()
     }
     QList<QVariant> keyValues;
     for (const QString &k : m_table->primaryKey)
-        keyValues << m_row.at(m_table->columnIndex(k));
+        keyValues << rowValue(m_table->columnIndex(k));
     const QString where = matchCondition(m_table->primaryKey, keyValues, binds);
     QSqlQuery q(m_db.sqlDatabase());
     if (!execute(q,
@@ -436,8 +457,11 @@ void RecordTable::UpdateRecord()
         fail(RecordStatus::NoRecord, QStringLiteral("The record no longer exists."));
         return;
     }
-    for (const Pending &p : values)
-        m_row[m_table->columnIndex(p.field)] = p.value;
+    for (const Pending &p : values) {
+        const int i = m_table->columnIndex(p.field);
+        m_row[i] = p.value;
+        m_rowRead[i] = true;
+    }
 }
 
 void RecordTable::DeleteRecord()
@@ -463,7 +487,7 @@ void RecordTable::DeleteRecord()
     } else if (m_hasRow) {
         fields = m_table->primaryKey;
         for (const QString &k : fields)
-            match << m_row.at(m_table->columnIndex(k));
+            match << rowValue(m_table->columnIndex(k));
     } else {
         fail(RecordStatus::MissingKey, QStringLiteral("Set %1 or find a record before deleting.")
                                            .arg(m_keyField.isEmpty() ? m_table->keyField() : m_keyField));
@@ -541,7 +565,9 @@ QVariant RecordTable::GetField(const QString &field)
     m_detail.clear();
     if (!needTable())
         return QVariant();
-    const int i = m_table->columnIndex(field.trimmed());
+    int i = m_table->columnIndex(field);
+    if (i < 0)
+        i = m_table->columnIndex(field.trimmed());
     if (i < 0) {
         fail(RecordStatus::InvalidField, QStringLiteral("%1 has no field %2.").arg(m_table->name, field));
         return QVariant();
@@ -555,7 +581,12 @@ QVariant RecordTable::GetField(const QString &field)
         fail(RecordStatus::NoRecord);
         return QVariant();
     }
-    return Values::fromDriver(m_table->columns.at(i).type, m_row.at(i));
+    if (!m_rowRead[i] && m_queryGeneration != m_db.generation()) {
+        clearQuery();
+        fail(RecordStatus::ConnectionLost, QStringLiteral("The query ended with the lost connection."));
+        return QVariant();
+    }
+    return Values::fromDriver(m_table->columns.at(i).type, rowValue(i));
 }
 
 void RecordTable::MoveNext()

@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <memory>
+#include <vector>
 
 // Status values of RecordTable. 0 and the 0x678900xx values named by the client are fixed;
 // 0x67890003/0x67890007 are the connection statuses the client shows without an error number;
@@ -158,6 +159,8 @@ private:
     bool needTable();
     const ColumnDef *column(const QString &field) const;
     void clearRow();
+    void setRow(QVariantList row);
+    const QVariant &rowValue(int i);
     void clearQuery();
     void readAhead();
     bool execute(QSqlQuery &q, const QString &sql, const QVariantList &binds);
@@ -215,7 +218,8 @@ private:
     QVariantList m_params;
     bool m_queryPending = false; // opened, waiting for its parameters
     qint32 m_rowCount = -1;
-    QVariantList m_row; // current row in table-definition column order
+    QVariantList m_row;          // current row in table-definition column order
+    std::vector<bool> m_rowRead; // which values of m_row are taken from the open query
     // Rows of a find read ahead on SQLite, whose open statement would pin the reader's snapshot.
     std::deque<QVariantList> m_ahead;
     bool m_readAhead = false;

@@ -164,6 +164,13 @@ QVariant fromDriver(ColumnType type, const QVariant &raw)
 {
     if (!raw.isValid() || raw.isNull())
         return QVariant();
+    // Most values arrive in the column's own type and are handed on as they are.
+    const int have = raw.typeId();
+    if ((type == ColumnType::Int32 && have == QMetaType::Int) ||
+        ((type == ColumnType::Double || type == ColumnType::Date) && have == QMetaType::Double) ||
+        (type == ColumnType::Text && have == QMetaType::QString) ||
+        (type == ColumnType::Blob && have == QMetaType::QByteArray))
+        return raw;
     bool ok = true;
     switch (type) {
     case ColumnType::Int32: {

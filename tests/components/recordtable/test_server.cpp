@@ -265,6 +265,43 @@ TEST_P(ServerTest, AFailedStatementInsideATransactionKeepsTheConnection)
     EXPECT_STATUS(after, RecordStatus::Ok);
 }
 
+TEST_P(ServerTest, ATransactionThatReadsFirstStillWritesWhenAnotherWorkstationWrites)
+{
+    const qint32 user = addUser(QStringLiteral("A"));
+    std::unique_ptr<RecordDatabase> other = openSecond();
+    QSqlQuery(other->sqlDatabase())
+        .exec(isPostgres() ? QStringLiteral("SET lock_timeout = 100") : QStringLiteral("PRAGMA busy_timeout = 100"));
+    RecordDatabase::Transaction transaction(db);
+    ASSERT_TRUE(transaction.active());
+    RecordTable mine(db);
+    mine.SelectTable(TableId::Users);
+    mine.SetField(QStringLiteral("userID"), user);
+    mine.FindRecord();
+    ASSERT_STATUS(mine, RecordStatus::Ok);
+    // The other workstation's insert comes between the read and the write (and may have to wait).
+    RecordTable theirs(*other);
+    theirs.SelectTable(TableId::Users);
+    theirs.SetField(QStringLiteral("alphaID"), QStringLiteral("B"));
+    theirs.InsertRecord();
+    mine.SetField(QStringLiteral("alphaID"), QStringLiteral("A2"));
+    mine.UpdateRecord();
+    EXPECT_STATUS(mine, RecordStatus::Ok);
+    EXPECT_TRUE(transaction.commit());
+}
+
+TEST_P(ServerTest, ATransactionBegunWhileAnotherWorkstationWritesStillHoldsItsStatements)
+{
+    std::unique_ptr<RecordDatabase> other = openSecond();
+    QSqlQuery(db.sqlDatabase())
+        .exec(isPostgres() ? QStringLiteral("SET lock_timeout = 100") : QStringLiteral("PRAGMA busy_timeout = 100"));
+    RecordDatabase::Transaction theirs(*other); // on SQLite it holds the write lock
+    ASSERT_TRUE(theirs.active());
+    {
+        RecordDatabase::Transaction mine(db);
+        EXPECT_TRUE(mine.active()) << "statements after it must not each commit on their own";
+    }
+}
+
 TEST_P(ServerTest, UnreachableDatabaseGivesAStatus)
 {
     RecordDatabase nowhere;
