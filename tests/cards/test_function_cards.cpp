@@ -154,8 +154,8 @@ TEST_P(FunctionCardTest, EachKindWritesItsBlockAndValidityOrIsRefused)
         delete form;
     }
     EXPECT_EQ(rowCount(TableId::Cards, QStringLiteral("status = 0")), 2) << "only the cards found changed";
-    EXPECT_EQ(rowCount(TableId::Cards, QStringLiteral("status = 0 and registrationNumber in(?,?)"), {0x1A2B01, 0x1A2E00}),
-              2);
+    EXPECT_EQ(
+        rowCount(TableId::Cards, QStringLiteral("status = 0 and registrationNumber in(?,?)"), {0x1A2B01, 0x1A2E00}), 2);
 
     // A clear-cancel-list card from the card list opens the function dialog on its function.
     frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);

@@ -220,7 +220,7 @@ QList<qint32> CardStore::roomsOf(const CardImage &image)
     return sorted;
 }
 
-qint32 CardStore::setNotYetIssued(quint32 stored, qint32 status)
+qint32 CardStore::settleNotYetIssued(quint32 stored, qint32 status)
 {
     m_rt.SelectTable(TableId::Cards);
     m_rt.SetField(Field::registrationNumber, qint32(stored));
@@ -252,7 +252,7 @@ qint32 CardStore::markIssued(const CardImage &image, quint32 stored, const std::
         rollback();
         return CardServerStatus::DatabaseError;
     };
-    if (setNotYetIssued(stored, CardRecordState::Valid) != RecordStatus::Ok)
+    if (settleNotYetIssued(stored, CardRecordState::Valid) != RecordStatus::Ok)
         return fail();
     // The room checks and the occupancy lists find a card through its rooms, so only once it is issued.
     for (qint32 door : roomsOf(image)) {
@@ -280,7 +280,7 @@ bool CardStore::markNeverIssued(quint32 stored)
         m_detail = m_numbers.errorText();
         return false;
     }
-    if (setNotYetIssued(stored, CardRecordState::NeverIssued) != RecordStatus::Ok) {
+    if (settleNotYetIssued(stored, CardRecordState::NeverIssued) != RecordStatus::Ok) {
         rollback();
         return false;
     }

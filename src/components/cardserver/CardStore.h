@@ -71,7 +71,7 @@ public:
 private:
     qint32 dbFail(const QString &what);
     // Moves a not-yet-issued row on to status; NoRecord when the row is missing or was changed.
-    qint32 setNotYetIssued(quint32 stored, qint32 status);
+    qint32 settleNotYetIssued(quint32 stored, qint32 status);
     static QList<qint32> roomsOf(const CardImage &image);
 
     RecordDatabase &m_db;

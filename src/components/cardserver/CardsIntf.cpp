@@ -2,8 +2,8 @@
 
 #include "components/cardserver/CardRecordState.h"
 #include "components/cardserver/CardServerStatus.h"
-#include "components/cardserver/RegistrationNumber.h"
 #include "components/cardserver/Readout.h"
+#include "components/cardserver/RegistrationNumber.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 
 #include <QDir>

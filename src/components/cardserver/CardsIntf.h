@@ -28,11 +28,11 @@ class CardsIntf : public QObject
 public:
     // The steps of issuing one copy, in order (docs/card-server.md, "Card records").
     enum class IssueStep {
-        Storing,             // the transaction is open, the rows are not written yet
-        CommitNotYetIssued,  // the rows are written, their commit comes next
-        Writing,             // the rows are committed as not yet issued, the card is written next
-        Written,             // the card is written, the row is marked issued next
-        CommitIssued,        // the row is marked issued, its commit comes next
+        Storing,            // the transaction is open, the rows are not written yet
+        CommitNotYetIssued, // the rows are written, their commit comes next
+        Writing,            // the rows are committed as not yet issued, the card is written next
+        Written,            // the card is written, the row is marked issued next
+        CommitIssued,       // the row is marked issued, its commit comes next
     };
 
     struct Setup

@@ -13,7 +13,6 @@
 #include <QUrlQuery>
 
 #include <sodium.h>
-
 #include <utility>
 
 namespace {

@@ -232,16 +232,18 @@ TEST_P(IssuingTest, EveryFaultPointLeavesTheRowTheCardNeeds)
         ASSERT_EQ(faulty.EncodeCard(QStringLiteral("Guest card, 101")), 0);
         CARD_STATUS_EQ(waitWhileBusy(faulty), c.status);
         const QStringList row = cardRow(qint32(stored));
-        EXPECT_EQ(row.filter(QStringLiteral("status=")), c.row ? QStringList{QStringLiteral("status=%1").arg(*c.row)}
-                                                                : QStringList());
+        EXPECT_EQ(row.filter(QStringLiteral("status=")),
+                  c.row ? QStringList{QStringLiteral("status=%1").arg(*c.row)} : QStringList());
         // Only an issued card is found through its room.
         EXPECT_EQ(rowCount(TableId::CardDoors, QStringLiteral("registrationNumber = ?"), {qint32(stored)}),
                   c.row == 1 ? 1 : 0);
         EXPECT_EQ(trayFiles(slot).size(), c.slot == Slot::Out ? 1 : 0);
         EXPECT_EQ(slot.card(), c.slot == Slot::Blank ? std::optional<QByteArray>(QByteArray()) : std::nullopt);
-        if (c.status == CardErased || c.status == NotConfirmed)
-            EXPECT_TRUE(faulty.GetStatusText(c.status).section(QLatin1Char('|'), 1).contains(
-                QStringLiteral("Do not hand out this card")));
+        if (c.status == CardErased || c.status == NotConfirmed) {
+            EXPECT_TRUE(faulty.GetStatusText(c.status)
+                            .section(QLatin1Char('|'), 1)
+                            .contains(QStringLiteral("Do not hand out this card")));
+        }
         QDir(slot.cardPath()).removeRecursively();
         slot.removeCard();
         QDir(slot.trayPath()).removeRecursively();
