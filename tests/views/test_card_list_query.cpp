@@ -47,8 +47,6 @@ const auto kTexts = [](CardSearchFilters &f) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Filters, CardListWhere, testing::Values(
     WhereCase{"Current", [](CardSearchFilters &) {}, QStringLiteral(" and status in(1,2,3,8)"), {}},
-    WhereCase{"All", [](CardSearchFilters &f) { f.statusGroup = 0; }, QStringLiteral(" and status in(0,1,2,3,4,5,8,9)"), {}},
-    WhereCase{"Past", [](CardSearchFilters &f) { f.statusGroup = 2; }, QStringLiteral(" and status in(0,4,5)"), {}},
     WhereCase{"TextsInFixedOrder", kTexts,
               QStringLiteral(" and status in(1,2,3,8) and alphaID like ? and surname like ? and firstname like ? and issueOperatorAlphaID like ?"),
               {QStringLiteral("G1%"), QStringLiteral("Sm%"), QStringLiteral("An%"), QStringLiteral("OP%")}},
