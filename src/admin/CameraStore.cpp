@@ -227,19 +227,13 @@ SaveOutcome UpdateCamera(CameraStore &store, CameraStore::Camera &camera)
 QList<qint32> RemoveCameras(const RemovalContext &context, const QList<CameraStore::Choice> &cameras)
 {
     CameraStore store(context.db);
-    const bool several = cameras.size() > 1;
-    bool askNoMore = false;
+    RemovalQuestions questions(context.messages, context.parent, cameras.size());
     QList<qint32> removed;
     for (const CameraStore::Choice &camera : cameras) {
-        if (!askNoMore) {
-            const RemoveAnswer answer = AskRemoval(context.messages, kRemoveCamera, {camera.name},
-                                                   several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
-            if (answer == RemoveAnswer::Cancel)
-                return removed;
-            if (answer == RemoveAnswer::Skip)
-                continue;
-            askNoMore = answer == RemoveAnswer::RemoveAll;
-        }
+        if (const RemoveAnswer answer = questions.ask(kRemoveCamera, {camera.name}); answer == RemoveAnswer::Cancel)
+            return removed;
+        else if (answer == RemoveAnswer::Skip)
+            continue;
         if (const RecordResult gone = store.remove(camera.id); !gone.ok()) {
             if (gone.status == RecordStatus::NoRecord && gone.failed == RecordResult::Step::Record)
                 context.messages.error(kRecordGone, {}, {}, context.parent);

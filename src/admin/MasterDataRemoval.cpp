@@ -65,11 +65,27 @@ RemoveAnswer AskRemoval(Messages &messages, int16_t text, const QVariantList &ar
     }
 }
 
+RemoveAnswer RemovalQuestions::ask(int16_t text, const QVariantList &arguments)
+{
+    if (m_all)
+        return RemoveAnswer::Remove;
+    const RemoveAnswer answer =
+        AskRemoval(m_messages, text, arguments, m_several ? kButtonsYesAllNoCancel : kButtonsYesNo, m_parent);
+    if (answer != RemoveAnswer::RemoveAll)
+        return answer;
+    m_all = true;
+    return RemoveAnswer::Remove;
+}
+
+RemoveAnswer RemovalQuestions::askAlways(int16_t text, const QVariantList &arguments)
+{
+    return AskRemoval(m_messages, text, arguments, m_several ? kButtonsYesNoCancel : kButtonsYesNo, m_parent);
+}
+
 QStringList RemoveWings(const RemovalContext &context, const QStringList &codes)
 {
     WingStore store(context.db);
-    const bool several = codes.size() > 1;
-    bool askNoMore = false; // "yes to all": wings without rooms go without a question
+    RemovalQuestions questions(context.messages, context.parent, codes.size());
     QStringList removed;
     for (const QString &code : codes) {
         WingStore::Wing wing;
@@ -82,19 +98,12 @@ QStringList RemoveWings(const RemovalContext &context, const QStringList &codes)
             showFailure(context, read, kWingRemoveError);
             return removed;
         }
-        RemoveAnswer answer = RemoveAnswer::Remove;
-        if (hasRooms) {
-            answer = AskRemoval(context.messages, kWingWithRooms, {code}, several ? kButtonsYesNoCancel : kButtonsYesNo,
-                                context.parent);
-        } else if (!askNoMore) {
-            answer = AskRemoval(context.messages, kWingWithoutRooms, {},
-                                several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
-        }
+        const RemoveAnswer answer =
+            hasRooms ? questions.askAlways(kWingWithRooms, {code}) : questions.ask(kWingWithoutRooms, {});
         if (answer == RemoveAnswer::Cancel)
             return removed;
         if (answer == RemoveAnswer::Skip)
             continue;
-        askNoMore = askNoMore || answer == RemoveAnswer::RemoveAll;
         if (hasRooms)
             SetBusyState(context.busy, kStateRenamingDoors);
         const RecordResult gone = store.remove(code);
@@ -113,8 +122,7 @@ QStringList RemoveWings(const RemovalContext &context, const QStringList &codes)
 QList<qint32> RemoveDoorAreas(const RemovalContext &context, const QList<DoorAreaRow> &areas)
 {
     DoorAreaStore store(context.db);
-    const bool several = areas.size() > 1;
-    bool askNoMore = false;
+    RemovalQuestions questions(context.messages, context.parent, areas.size());
     QList<qint32> removed;
     for (const DoorAreaRow &area : areas) {
         QList<qint32> doors;
@@ -146,14 +154,12 @@ QList<qint32> RemoveDoorAreas(const RemovalContext &context, const QList<DoorAre
                 showFailure(context, doorsGone, kAreaWithDoorsRemoveError);
                 continue;
             }
-        } else if (!askNoMore) {
-            const RemoveAnswer answer = AskRemoval(context.messages, kAreaWithoutDoors, {area.name},
-                                                   several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
+        } else {
+            const RemoveAnswer answer = questions.ask(kAreaWithoutDoors, {area.name});
             if (answer == RemoveAnswer::Cancel)
                 return removed;
             if (answer == RemoveAnswer::Skip)
                 continue;
-            askNoMore = answer == RemoveAnswer::RemoveAll;
         }
         if (const RecordResult gone = store.remove(area.doorGroupID); !gone.ok()) {
             showFailure(context, gone, hasDoors ? kAreaWithDoorsRemoveError : kAreaRemoveError);
@@ -168,8 +174,7 @@ QList<qint32> RemoveDoorAreas(const RemovalContext &context, const QList<DoorAre
 QList<qint32> RemoveDoors(const RemovalContext &context, const QList<DoorRow> &doors)
 {
     DoorStore store(context.db);
-    const bool several = doors.size() > 1;
-    bool askNoMore = false;
+    RemovalQuestions questions(context.messages, context.parent, doors.size());
     QList<qint32> removed;
     const auto announce = [&context](const QList<qint32> &ids) {
         for (qsizetype i = 0; i < ids.size();) {
@@ -186,16 +191,9 @@ QList<qint32> RemoveDoors(const RemovalContext &context, const QList<DoorRow> &d
             showFailure(context, read, kDoorRemoveError);
             break;
         }
-        RemoveAnswer answer = RemoveAnswer::Remove;
         // A door valid cards still open is always asked about: its guests would be locked out.
-        if (hasCards) {
-            answer = AskRemoval(context.messages, kDoorWithCards, {door.name},
-                                several ? kButtonsYesNoCancel : kButtonsYesNo, context.parent);
-        } else if (!askNoMore) {
-            answer = AskRemoval(context.messages, kDoorRemove, {door.name},
-                                several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
-            askNoMore = answer == RemoveAnswer::RemoveAll;
-        }
+        const RemoveAnswer answer =
+            hasCards ? questions.askAlways(kDoorWithCards, {door.name}) : questions.ask(kDoorRemove, {door.name});
         if (answer == RemoveAnswer::Cancel)
             break;
         if (answer == RemoveAnswer::Skip)
@@ -222,8 +220,7 @@ QList<qint32> RemoveOperators(const RemovalContext &context, const QList<Operato
             rwed |= context.authority.HasRight(tableId, bit) ? bit : 0;
         return rwed;
     };
-    const bool several = operators.size() > 1;
-    bool askNoMore = false;
+    RemovalQuestions questions(context.messages, context.parent, operators.size());
     QList<qint32> removed;
     for (const OperatorRow &row : operators) {
         if (row.userID == currentOperatorID) {
@@ -239,15 +236,10 @@ QList<qint32> RemoveOperators(const RemovalContext &context, const QList<Operato
             context.messages.error(kNotAllowed, {}, {}, context.parent);
             continue;
         }
-        if (!askNoMore) {
-            const RemoveAnswer answer = AskRemoval(context.messages, kDoorRemove, {row.alphaID},
-                                                   several ? kButtonsYesAllNoCancel : kButtonsYesNo, context.parent);
-            if (answer == RemoveAnswer::Cancel)
-                break;
-            if (answer == RemoveAnswer::Skip)
-                continue;
-            askNoMore = answer == RemoveAnswer::RemoveAll;
-        }
+        if (const RemoveAnswer answer = questions.ask(kDoorRemove, {row.alphaID}); answer == RemoveAnswer::Cancel)
+            break;
+        else if (answer == RemoveAnswer::Skip)
+            continue;
         if (const RecordResult gone = store.remove(row.userID); !gone.ok()) {
             showFailure(context, gone, kOperatorRemoveError);
             continue;

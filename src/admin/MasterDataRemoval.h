@@ -28,6 +28,27 @@ inline constexpr int16_t kButtonsYesAllNoCancel = 17008;
 RemoveAnswer AskRemoval(Messages &messages, int16_t text, const QVariantList &arguments, int16_t buttons,
                         QWidget *parent);
 
+// The questions of one removal run: with several rows each is asked with "yes to all", and once
+// that is answered the remaining rows go without a question.
+class RemovalQuestions
+{
+public:
+    RemovalQuestions(Messages &messages, QWidget *parent, qsizetype rows)
+        : m_messages(messages), m_parent(parent), m_several(rows > 1)
+    {
+    }
+    // Remove, Skip or Cancel; Remove without asking after "yes to all".
+    RemoveAnswer ask(int16_t text, const QVariantList &arguments);
+    // For a row whose removal takes something more with it: asked even after "yes to all".
+    RemoveAnswer askAlways(int16_t text, const QVariantList &arguments);
+
+private:
+    Messages &m_messages;
+    QWidget *m_parent;
+    bool m_several;
+    bool m_all = false;
+};
+
 // What a removal run needs around it.
 struct RemovalContext
 {

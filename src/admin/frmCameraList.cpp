@@ -144,17 +144,12 @@ void frmSubCameras::removeRows(const QList<int> &rows)
     CameraStore store(*m_db.database);
     const QList<CameraStore::Choice> cameras =
         cameraRows(rows, [this](int row, const QString &field) { return rowValue(row, field); });
-    bool askNoMore = false;
+    RemovalQuestions questions(*m_program.messages, this, cameras.size());
     for (const CameraStore::Choice &camera : cameras) {
-        if (!askNoMore) {
-            const RemoveAnswer answer = AskRemoval(*m_program.messages, kStopShowing, {camera.name},
-                                                   cameras.size() > 1 ? kButtonsYesAllNoCancel : kButtonsYesNo, this);
-            if (answer == RemoveAnswer::Cancel)
-                break;
-            if (answer == RemoveAnswer::Skip)
-                continue;
-            askNoMore = answer == RemoveAnswer::RemoveAll;
-        }
+        if (const RemoveAnswer answer = questions.ask(kStopShowing, {camera.name}); answer == RemoveAnswer::Cancel)
+            break;
+        else if (answer == RemoveAnswer::Skip)
+            continue;
         if (const RecordResult gone = store.unsubscribe(camera.id, m_clientID); !gone.ok()) {
             m_program.messages->errorWithCode(kSubscriptionError, gone.errorText, this);
             break;

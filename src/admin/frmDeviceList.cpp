@@ -78,14 +78,14 @@ void frmDeviceList::removeRows(const QList<int> &rows)
     QList<QPair<qint32, QString>> devices;
     for (int row : rows)
         devices.append({rowValue(row, Field::deviceID).toInt(), rowValue(row, Field::deviceName).toString()});
-    bool all = false;
+    RemovalQuestions questions(*m_program.messages, this, devices.size());
     for (const auto &[deviceID, name] : devices) {
-        if (!removeDevice(deviceID, name, all, devices.size() > 1))
+        if (!removeDevice(deviceID, name, questions))
             break;
     }
 }
 
-bool frmDeviceList::removeDevice(qint32 deviceID, const QString &name, bool &all, bool several)
+bool frmDeviceList::removeDevice(qint32 deviceID, const QString &name, RemovalQuestions &questions)
 {
     Messages &messages = *m_program.messages;
     DeviceStore store(*m_db.database);
@@ -108,22 +108,14 @@ bool frmDeviceList::removeDevice(qint32 deviceID, const QString &name, bool &all
         return true;
     case DeviceRemoval::AskWorkstationDevice: {
         // Asked each time, also after "yes to all": the workstation loses its device.
-        const RemoveAnswer answer =
-            AskRemoval(messages, kWorkstationDevice, {name}, several ? kButtonsYesNoCancel : kButtonsYesNo, this);
+        const RemoveAnswer answer = questions.askAlways(kWorkstationDevice, {name});
         if (answer != RemoveAnswer::Remove)
             return answer == RemoveAnswer::Skip;
         break;
     }
     case DeviceRemoval::Ask:
-        if (!all) {
-            const RemoveAnswer answer =
-                AskRemoval(messages, kRemoveQuestion, {name}, several ? kButtonsYesAllNoCancel : kButtonsYesNo, this);
-            if (answer == RemoveAnswer::Skip)
-                return true;
-            if (answer == RemoveAnswer::Cancel)
-                return false;
-            all = answer == RemoveAnswer::RemoveAll;
-        }
+        if (const RemoveAnswer answer = questions.ask(kRemoveQuestion, {name}); answer != RemoveAnswer::Remove)
+            return answer == RemoveAnswer::Skip;
         break;
     }
     if (const RecordResult removed = store.remove(deviceID); !removed.ok()) {

@@ -3,6 +3,7 @@
 #include "admin/MasterDataList.h"
 #include "session/NotifyInterfaces.h"
 
+class RemovalQuestions;
 struct CardServers;
 
 // The devices in name order, searched by the first letters of the name. A device that doors name
@@ -33,7 +34,7 @@ protected:
 
 private:
     // false: stop removing the rest.
-    bool removeDevice(qint32 deviceID, const QString &name, bool &all, bool several);
+    bool removeDevice(qint32 deviceID, const QString &name, RemovalQuestions &questions);
 
     CardServers &m_cardServers;
 };
