@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   sqlite3 postgresql postgresql-client
   unixodbc odbc-postgresql
-  xvfb xauth x11-utils xdotool imagemagick poppler-utils fonts-dejavu-core
+  xvfb xauth x11-utils xdotool imagemagick poppler-utils fonts-dejavu-core netcat-openbsd
   binutils-mingw-w64-x86-64
   clang-format clang libclang-rt-14-dev
 )

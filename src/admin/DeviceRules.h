@@ -1,25 +1,13 @@
 #pragma once
 
+#include "pms/PmsDevices.h"
+
 #include <QString>
 #include <QtGlobal>
 
 #include <optional>
 
 // What a device record may hold and when it may go, free of widgets and the database.
-
-// Devices.deviceType. Encoders and handheld units are virtual devices whose port is their folder;
-// an interface to a property-management system (PMS) has "host:port" as its port.
-namespace DeviceType {
-inline constexpr qint32 Encoder = 0;
-inline constexpr qint32 Handheld = 2;
-inline constexpr qint32 PmsInterface = 3;
-} // namespace DeviceType
-
-// Devices.componentType of a PMS interface: who opens the connection.
-namespace PmsConnection {
-inline constexpr qint32 Listen = 0;  // the interface service listens on host:port
-inline constexpr qint32 Connect = 1; // it connects to the PMS at host:port
-} // namespace PmsConnection
 
 bool IsVirtualDevice(qint32 deviceType);
 
@@ -36,14 +24,6 @@ struct DeviceEntry
     qint32 noteID = 0;
     QString note;
 };
-
-struct HostPort
-{
-    QString host;
-    int port = 0;
-};
-// "host:port" with a host name, an IPv4 address or a bracketed IPv6 address and a port 1 to 65535.
-std::optional<HostPort> ParseHostPort(const QString &text);
 
 // A virtual device's folder: empty (the server names it after the device), an absolute path, or a
 // path below the device directory that does not climb out of it.

@@ -5,11 +5,41 @@
 #include "components/cardserver/CardsIntf.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 
-DeviceState QueryDeviceState(CardsIntf *cards, qint32 deviceID, qint32 deviceType, const QString &portName)
+namespace {
+
+DeviceState::State linkState(PmsLinkState state)
+{
+    using State = DeviceState::State;
+    switch (state) {
+    case PmsLinkState::Listening:
+        return State::Listening;
+    case PmsLinkState::Connecting:
+        return State::Connecting;
+    case PmsLinkState::Linked:
+        return State::Linked;
+    case PmsLinkState::Broken:
+        return State::Broken;
+    case PmsLinkState::Stopped:
+        break;
+    }
+    return State::Stopped;
+}
+
+} // namespace
+
+DeviceState QueryDeviceState(CardsIntf *cards, qint32 deviceID, qint32 deviceType, const QString &portName,
+                             const std::optional<PmsLinkRow> &link)
 {
     using State = DeviceState::State;
     DeviceState result;
     result.place = portName;
+    if (deviceType == DeviceType::PmsInterface && link) {
+        result.state = linkState(link->linkState);
+        result.since = link->stateTime;
+        result.peer = link->peer;
+        result.lastRecords = link->lastRecords;
+        return result;
+    }
     if (!IsVirtualDevice(deviceType))
         return result;
     if (!cards) {

@@ -6,6 +6,7 @@
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
+#include "core/OleDate.h"
 #include "session/Authority.h"
 #include "session/Workstation.h"
 #include "texts/Messages.h"
@@ -29,7 +30,7 @@ constexpr int kWindowNumber = 42;
 constexpr int16_t kCaption = 29240;
 constexpr int16_t kStartFailed = -29787;
 constexpr int16_t kStopFailed = -29786;
-constexpr int32_t kDefaultWidth = 11400; // twips
+constexpr int32_t kDefaultWidth = 13000; // twips
 constexpr int32_t kDefaultHeight = 4800;
 const QString kWindowKey = QStringLiteral("dlgDeviceStatus");
 const QString kColumnKey = QStringLiteral("lvwDeviceStatusCol");
@@ -65,10 +66,34 @@ int16_t stateText(DeviceState::State state)
         return 29249;
     case State::UnknownDevice:
         return 29257;
+    case State::Listening:
+        return 29530;
+    case State::Connecting:
+        return 29531;
+    case State::Linked:
+        return 29532;
+    case State::Broken:
+        return 29533;
     case State::NoStateReported:
         break;
     }
     return 29250;
+}
+
+// A PMS link's state and since when: "Linked since ...".
+QString stateColumn(const DeviceState &state)
+{
+    const QString text = GetText(stateText(state.state));
+    if (state.since == 0)
+        return text;
+    return FormatText(GetText(29534), {text, OleDate::formatShortDate(state.since) + QLatin1Char(' ') +
+                                                 OleDate::formatShortTime(state.since)});
+}
+
+// A PMS link's port with the PMS's address: "127.0.0.1:5010, PMS at 10.0.0.5:4711".
+QString placeColumn(const DeviceState &state)
+{
+    return state.peer.isEmpty() ? state.place : FormatText(GetText(29535), {state.place, state.peer});
 }
 
 QString slotText(DeviceState::Slot slot)
@@ -111,7 +136,7 @@ frmDeviceStatus::frmDeviceStatus(ProgramServices &program, DatabaseServices &db,
     layout->addLayout(buttons);
     RestoreWindowPlacement(program.registry, this, kWindowKey, kDefaultWidth, kDefaultHeight);
     for (const auto &[column, width] :
-         {std::pair{NameColumn, 170}, {TypeColumn, 120}, {PlaceColumn, 260}, {StateColumn, 120}})
+         {std::pair{NameColumn, 170}, {TypeColumn, 120}, {PlaceColumn, 260}, {StateColumn, 200}})
         m_lvwDevices->setColumnWidth(column, width);
     RestoreColumnWidths(program.registry, m_lvwDevices, kColumnKey);
 
@@ -154,9 +179,14 @@ void frmDeviceStatus::RefreshStatus()
 
     m_lvwDevices->clear();
     for (const Row &row : rows) {
-        const DeviceState state = QueryDeviceState(cards, row.deviceID, row.deviceType, row.port);
-        auto *item = new QTreeWidgetItem(m_lvwDevices, {row.name, GetText(typeText(row.deviceType)), state.place,
-                                                        GetText(stateText(state.state)), slotText(state.slot)});
+        const DeviceState state = QueryDeviceState(
+            cards, row.deviceID, row.deviceType, row.port,
+            row.deviceType == DeviceType::PmsInterface ? readPmsLinkRow(*m_db.database, row.deviceID) : std::nullopt);
+        auto *item = new QTreeWidgetItem(m_lvwDevices, {row.name, GetText(typeText(row.deviceType)), placeColumn(state),
+                                                        stateColumn(state), slotText(state.slot)});
+        if (!state.lastRecords.isEmpty())
+            item->setToolTip(StateColumn,
+                             GetText(29536) + QLatin1Char('\n') + state.lastRecords.join(QLatin1Char('\n')));
         item->setData(0, kIdRole, row.deviceID);
         item->setData(0, kTypeRole, row.deviceType);
         if (row.deviceID == current)

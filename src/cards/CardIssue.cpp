@@ -50,6 +50,11 @@ CardIssue::CardIssue(ProgramServices &program, CardServers &cardServers, Session
 {
 }
 
+CardIssue::CardIssue(ProgramServices &program, CardServers &cardServers, Session &session)
+    : CardIssue(program, cardServers, session, nullptr, nullptr, 0)
+{
+}
+
 CardIssue::~CardIssue()
 {
     // A handler that returns early still leaves the workstation able to make the next card.
@@ -97,7 +102,7 @@ bool CardIssue::endsRun(int32_t status)
 bool CardIssue::begin()
 {
     if (m_session.cardOperationInProgress) {
-        m_program.messages->error(-31197, {}, {}, parent());
+        error(-31197);
         return false;
     }
     m_session.cardOperationInProgress = true;
@@ -110,7 +115,7 @@ bool CardIssue::begin()
 
 bool CardIssue::selectEncoder()
 {
-    const int32_t number = m_program.LocalParams.MagCardEncoderID();
+    const int32_t number = m_device != 0 ? m_device : m_program.LocalParams.MagCardEncoderID();
     if (number == 0)
         return false;
     cards().SelectDevice(number);
@@ -122,6 +127,10 @@ bool CardIssue::newCard()
     cards().NewCard();
     if (selectEncoder())
         return true;
+    if (windowless()) {
+        m_failureText = shortText(cards().GetStatusText(cards().GetStatus()));
+        return false;
+    }
     if (m_encoderSetup)
         m_encoderSetup();
     else
@@ -134,8 +143,13 @@ bool CardIssue::setFields(const CardFields &fields)
     CardsIntf &c = cards();
     const int32_t kind = fields.cardNameID;
     // A staff card left without an expiry is not bounded by the maximum; its dialog decides that.
-    if (fields.expireTime != NoExpiry &&
-        !m_session.authority.CheckCardValidity(kind, std::max(fields.issueTime, fields.startTime), fields.expireTime))
+    const double from = std::max(fields.issueTime, fields.startTime);
+    if (fields.expireTime != NoExpiry && windowless() &&
+        !m_session.authority.WithinCardValidity(kind, from, fields.expireTime)) {
+        m_failureText = GetText(-31225);
+        return false;
+    }
+    if (fields.expireTime != NoExpiry && !m_session.authority.CheckCardValidity(kind, from, fields.expireTime))
         return false;
     const bool guestDialog = kind == CardKinds::Guest || kind == CardKinds::Joiner;
     const CardKind *known = CardKinds::find(kind);
@@ -178,7 +192,7 @@ int32_t CardIssue::poll()
         if (m_session.applicationClosing || !m_cardServers.firstCardsIntf)
             break;
         // A dialog closed meanwhile ends the run like a cancel.
-        if (m_dialog.isNull())
+        if (!windowless() && m_dialog.isNull())
             m_cancelled = true;
         status = cards().GetStatus();
     }
@@ -204,13 +218,20 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
     if (CardServerStatus::isBusy(status) || status == CardServerStatus::Cancelled) {
         m_cancelled = true;
         cards().SetActive(0);
-        m_program.messages->information(-31196, {}, parent());
+        if (windowless())
+            m_failureText = GetText(-31196);
+        else
+            m_program.messages->information(-31196, {}, parent());
         return Outcome::Cancelled;
     }
     if (status == CardServerStatus::Ok)
         return Outcome::Done;
     if (status == CardServerStatus::ValidCardInEncoder && !m_validCardIsError) {
         m_validExpire = cards().GetCardExpireTime();
+        if (windowless()) {
+            m_reencode = m_validCardAnswer;
+            return Outcome::ValidCardInEncoder;
+        }
         MessageRequest question;
         question.textNumber = -32507;
         question.arguments = {CardDateTimeText(m_validExpire)};
@@ -223,7 +244,7 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
     cards().SetActive(0);
     for (const auto &[known, message] : m_statusMessages) {
         if (known == status) {
-            m_program.messages->error(message, {}, {}, parent());
+            error(message);
             return Outcome::Failed;
         }
     }
@@ -234,6 +255,10 @@ CardIssue::Outcome CardIssue::encode(const QString &description, bool batch)
 void CardIssue::showError(int32_t status)
 {
     const QString text = cards().GetStatusText(status);
+    if (windowless()) {
+        m_failureText = shortText(text);
+        return;
+    }
     bool plain = isPlainStatus(status);
     for (int32_t extra : m_extraPlain)
         plain = plain || extra == status;
@@ -246,6 +271,14 @@ void CardIssue::showError(int32_t status)
     request.replacesText = true;
     request.style = MessageStyle::Error;
     m_program.messages->show(request, parent());
+}
+
+void CardIssue::error(int16_t text)
+{
+    if (windowless())
+        m_failureText = GetText(text);
+    else
+        m_program.messages->error(text, {}, {}, parent());
 }
 
 void CardIssue::waitUntilReady()

@@ -52,6 +52,10 @@ public:
         // Called only while m_dialog says the window still exists.
         m_closeDialog = [dialog]() { dialog->close(); };
     }
+    // A run without a window (the PMS interface): no message box, no encoder selection; the text a
+    // box would have shown is kept in failureText() and the valid-card question is answered by
+    // setValidCardAnswer().
+    CardIssue(ProgramServices &program, CardServers &cardServers, Session &session);
     ~CardIssue();
     CardIssue(const CardIssue &) = delete;
     CardIssue &operator=(const CardIssue &) = delete;
@@ -76,6 +80,10 @@ public:
     void setValidCardIsError(bool error) { m_validCardIsError = error; }
     // Opens the encoder selection; by default the encoder setup dialog, which stores its choice.
     void setEncoderSetup(std::function<void()> open) { m_encoderSetup = std::move(open); }
+    // The encoder (device number) to write on instead of the workstation's.
+    void setDevice(int32_t device) { m_device = device; }
+    // Windowless: whether a valid card of the room in the encoder is written over.
+    void setValidCardAnswer(bool reencode) { m_validCardAnswer = reencode; }
 
     // Refuses with message -31197 while another card operation runs; otherwise sets the flag and
     // locks the inputs.
@@ -99,6 +107,9 @@ public:
     void finish();
 
     bool dialogOpen() const { return !m_dialog.isNull(); }
+    bool windowless() const { return m_dialogWidget == nullptr; }
+    // Windowless: the message or status text of the last refusal or failure.
+    QString failureText() const { return m_failureText; }
     bool cancelled() const { return m_cancelled; }
     int32_t lastStatus() const { return m_lastStatus; }
     // After ValidCardInEncoder: the valid card's expiry and whether the operator wants a new card.
@@ -119,6 +130,8 @@ private:
     bool selectEncoder();
     int32_t poll();
     void showError(int32_t status);
+    // An error box by text number, or its text kept when windowless.
+    void error(int16_t text);
     QWidget *parent() const { return m_dialog.isNull() ? nullptr : m_dialogWidget; }
 
     ProgramServices &m_program;
@@ -141,4 +154,7 @@ private:
     int32_t m_lastStatus = 0;
     double m_validExpire = 0;
     bool m_reencode = false;
+    int32_t m_device = 0;
+    bool m_validCardAnswer = false;
+    QString m_failureText;
 };

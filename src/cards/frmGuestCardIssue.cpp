@@ -1,5 +1,6 @@
 // The issue and group commands of the guest card dialog.
 #include "cards/CardIssue.h"
+#include "cards/GuestCardEncode.h"
 #include "cards/frmGroupCheckIn.h"
 #include "cards/frmGuestCard.h"
 #include "components/cardserver/CardServerStatus.h"
@@ -20,10 +21,6 @@ constexpr int16_t kMakeSkipStop = 17005;
 constexpr int16_t kRetrySkipStop = 17007;
 constexpr int16_t kClose = 16103;
 constexpr int16_t kCancel = 16118;
-constexpr int32_t kGuestBlock = 97;
-constexpr int32_t kCommonBlock = 98;
-constexpr int32_t kConnectedDistance = 5;
-constexpr int32_t kRangeKind = 100;
 const QString kGroupRoomText = QStringLiteral("--->");
 
 } // namespace
@@ -156,17 +153,7 @@ void frmGuestCard::setIssueLock(bool locked)
 
 void frmGuestCard::addRoomBlock(CardsIntf &cards, qint32 room, bool joiner, const QList<qint32> &connected)
 {
-    cards.BeginBlock(kGuestBlock);
-    if (joiner)
-        cards.SetCardField(QStringLiteral("joinerFlag"), QStringLiteral("1"));
-    cards.AddDoorRange(kRangeKind, room, room);
-    cards.SetCardField(QStringLiteral("mainGuestRoom"), room);
-    if (joiner) {
-        for (qint32 door : connected) {
-            if (std::abs(door - room) < kConnectedDistance)
-                cards.AddDoorRange(kRangeKind, door, door);
-        }
-    }
+    AddGuestRoomBlock(cards, room, joiner, connected);
 }
 
 void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double startTime, double expireTime)
@@ -211,30 +198,28 @@ void frmGuestCard::runIssue(const QList<qint32> &rooms, qint32 kind, double star
         const QString description = dialogTitle() + QStringLiteral(", ") + roomText(room);
         const qint32 userID = issueToUser(m_txtIssueTo);
         for (;;) {
-            if (!issue.newCard()) {
+            const auto blocks = [&](CardsIntf &cards) {
+                addRoomBlock(cards, room, joiner, connected);
+                AddCommonRoomBlock(cards, common);
+            };
+            const auto fields = [&]() {
+                CardFields f;
+                f.cardNameID = kind;
+                f.userID = userID;
+                f.issueTime = serverNow();
+                f.startTime = startTime > 0 ? startTime : f.issueTime;
+                f.expireTime = expire;
+                f.track2 = track2;
+                f.numCards = numCards;
+                return f;
+            };
+            const std::optional<CardIssue::Outcome> encoded =
+                EncodeGuestCard(issue, blocks, fields, description, group);
+            if (!encoded) {
                 stopped = true;
                 break;
             }
-            CardsIntf &cards = issue.cards();
-            addRoomBlock(cards, room, joiner, connected);
-            cards.BeginBlock(kCommonBlock);
-            for (qint32 number : common)
-                cards.AddDoorRange(kRangeKind, number, number);
-            CardFields fields;
-            fields.cardNameID = kind;
-            fields.userID = userID;
-            fields.issueTime = serverNow();
-            fields.startTime = startTime > 0 ? startTime : fields.issueTime;
-            fields.expireTime = expire;
-            fields.track2 = track2;
-            fields.numCards = numCards;
-            if (!issue.setFields(fields)) {
-                stopped = true;
-                break;
-            }
-            if (!group)
-                cards.SetBatchMode(0);
-            const CardIssue::Outcome outcome = issue.encode(description, group);
+            const CardIssue::Outcome outcome = *encoded;
             if (outcome == CardIssue::Outcome::Closing) {
                 if (issue.dialogOpen())
                     m_issue = nullptr;

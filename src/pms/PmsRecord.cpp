@@ -1,10 +1,25 @@
 #include "pms/PmsRecord.h"
 
+#include <QStringDecoder>
+
 #include <cctype>
 
 namespace {
 constexpr char Stx = '\x02';
 constexpr char Etx = '\x03';
+// A key request is a few hundred bytes; a frame this long is a peer that never sends ETX.
+constexpr qsizetype MaxFrame = 8192;
+
+// Most PMSs send UTF-8 today; older ones send Latin-1 names, which would otherwise turn into
+// replacement characters on the card and in the log.
+QString decodeValue(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString s = utf8(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return s;
+}
 } // namespace
 
 QString PmsRecord::value(const char *id) const
@@ -67,6 +82,12 @@ std::optional<PmsRecord> PmsFrameReader::next()
         m_error = QStringLiteral("A frame without its end was dropped");
         return PmsRecord{};
     }
+    if ((end < 0 ? m_buffer.size() : end) - start > MaxFrame) {
+        // Keep the ETX, if any: bytes outside a frame are dropped by the next call.
+        m_buffer.remove(0, end < 0 ? m_buffer.size() : end);
+        m_error = QStringLiteral("A frame longer than %1 bytes was dropped").arg(MaxFrame);
+        return PmsRecord{};
+    }
     if (end < 0) {
         m_buffer.remove(0, start);
         return std::nullopt;
@@ -91,7 +112,7 @@ std::optional<PmsRecord> PmsFrameReader::next()
             m_error = QStringLiteral("A field without a two-character id was dropped with its record");
             return PmsRecord{};
         }
-        record.fields.append({p.left(2), QString::fromUtf8(p.mid(2))});
+        record.fields.append({p.left(2), decodeValue(p.mid(2))});
     }
     return record;
 }

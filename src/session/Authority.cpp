@@ -148,11 +148,16 @@ bool Authority::HasFunction(int n, Set set) const
     return n >= 0 && n < FunctionCount && rights(set).functions.test(n);
 }
 
-bool Authority::CheckCardValidity(qint32 cardNameID, double now, double expireTime)
+bool Authority::WithinCardValidity(qint32 cardNameID, double now, double expireTime) const
 {
     // A thousandth of a minute absorbs the rounding of the day fractions.
     const double minutes = (expireTime - now) * 1440.0;
-    if (minutes <= MaxCardValidity(cardNameID) + 0.001)
+    return minutes <= MaxCardValidity(cardNameID) + 0.001;
+}
+
+bool Authority::CheckCardValidity(qint32 cardNameID, double now, double expireTime)
+{
+    if (WithinCardValidity(cardNameID, now, expireTime))
         return true;
     if (m_program.messages)
         m_program.messages->error(-31225);

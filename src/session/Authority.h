@@ -72,6 +72,8 @@ public:
     // Card issuing: a card valid from now until expireTime (OLE dates, now from ServerNow) longer
     // than the operator's maximum for its kind is refused with message -31225.
     bool CheckCardValidity(qint32 cardNameID, double now, double expireTime);
+    // The same check without the message, for issuing without a window.
+    bool WithinCardValidity(qint32 cardNameID, double now, double expireTime) const;
 
     // A full logon when the logon has ended; else, with confirm, a password confirmation.
     bool EnsureLogon(bool confirm);

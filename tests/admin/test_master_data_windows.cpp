@@ -10,6 +10,8 @@
 #include "admin/frmWingData.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/recordtable/RecordTable.h"
+#include "core/OleDate.h"
+#include "pms/PmsLinkJournal.h"
 #include "session/Authority.h"
 #include "ui/frmLog.h"
 #include "ui/grid/RecordGrid.h"
@@ -165,6 +167,14 @@ TEST_P(MasterDataWindowTest, DeviceStatusStopsAndStartsVirtualEncodersForTheIssu
     ASSERT_NO_FATAL_FAILURE(encoder.install(db));
     const qint32 back = addDevice(0, 0, QStringLiteral("back"), QStringLiteral("Back office"));
     addDevice(0, 3, QStringLiteral("pms:5010"), QStringLiteral("PMS link"));
+    PmsLinkRow linked{addDevice(0, 3, QStringLiteral("127.0.0.1:5011"), QStringLiteral("PMS west")),
+                      PmsLinkState::Linked,
+                      OleDate::fromDateTime(QDate(2026, 12, 6), QTime(10, 40)),
+                      "10.0.0.5:4711",
+                      "PMS-WS",
+                      {"in KR|GN***|"}};
+    QString error;
+    ASSERT_TRUE(writePmsLinkRow(db, linked, &error)) << error.toStdString();
     ws->cardServers.firstCardsIntf = encoder.cardServer(db, ws->program.ComputerName);
     ws->cardServers.secondCardsIntf = encoder.cardServer(db, ws->program.ComputerName);
     ASSERT_EQ(ws->cardServers.secondCardsIntf->StopDevice(back), 0);
@@ -178,8 +188,12 @@ TEST_P(MasterDataWindowTest, DeviceStatusStopsAndStartsVirtualEncodersForTheIssu
             texts << rows->topLevelItem(i)->text(c);
         return texts;
     };
-    EXPECT_EQ(column(3), (QStringList{"Stopped", "Answers", "No state reported"}));
-    EXPECT_EQ(column(4), (QStringList{"Empty", "Blank card", ""}));
+    ASSERT_EQ(column(3).mid(0, 3), (QStringList{"Stopped", "Answers", "No state reported"}));
+    EXPECT_EQ(column(2)[3], "127.0.0.1:5011, PMS at 10.0.0.5:4711");
+    EXPECT_TRUE(column(3)[3].startsWith("Linked since ") && column(3)[3].endsWith("10:40 AM"))
+        << column(3)[3].toStdString();
+    EXPECT_TRUE(rows->topLevelItem(3)->toolTip(3).endsWith("\nin KR|GN***|"));
+    EXPECT_EQ(column(4), (QStringList{"Empty", "Blank card", "", ""}));
     auto *start = child<QPushButton>(&window, QStringLiteral("cmdStart"));
     auto *stop = child<QPushButton>(&window, QStringLiteral("cmdStop"));
     rows->setCurrentItem(rows->topLevelItem(2));
@@ -189,7 +203,7 @@ TEST_P(MasterDataWindowTest, DeviceStatusStopsAndStartsVirtualEncodersForTheIssu
     ASSERT_EQ(ws->cardServers.firstCardsIntf->SelectDevice(encoder.deviceID()), CardServerStatus::DeviceNotReady);
     rows->setCurrentItem(rows->topLevelItem(0));
     start->click();
-    EXPECT_EQ(column(3), (QStringList{"Answers", "Stopped", "No state reported"}));
+    EXPECT_EQ(column(3).mid(0, 3), (QStringList{"Answers", "Stopped", "No state reported"}));
 }
 
 } // namespace

@@ -260,6 +260,12 @@ bool seed(RecordDatabase &db, QString &error)
                            {QStringLiteral("portName"), QStringLiteral("VIRTUAL")},
                            {QStringLiteral("deviceType"), QString::fromLatin1(device[1]).toInt()}});
     }
+    // The PMS interface service (ostrelle-pms) listens here for the demo's key requests.
+    w.insert(Devices, {{QStringLiteral("deviceName"), text("PMS interface")},
+                       {QStringLiteral("computerName"), QStringLiteral("$LOCAL")},
+                       {QStringLiteral("portName"), QStringLiteral("127.0.0.1:5010")},
+                       {QStringLiteral("componentType"), 0},
+                       {QStringLiteral("deviceType"), 3}});
 
     if (!w.ok())
         error = w.error();
