@@ -1,6 +1,7 @@
 #include "cards/CancelCardStore.h"
 
 #include "cards/CancelCardRules.h"
+#include "components/cardserver/CardRecordState.h"
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
 #include "components/recordtable/TableDefs.h"
@@ -15,11 +16,13 @@ std::optional<std::pair<quint32, double>> CancelCardStore::latestCopy(quint32 nu
 {
     const CancelCardRules::CopyRange copies = CancelCardRules::CopiesOf(number);
     m_table.SelectTable(TableId::Cards);
+    // A copy whose write failed is no card: a cancel card naming it would leave the real copies open.
     m_table.OpenQuery(QString(Field::registrationNumber) + QStringLiteral(" >= ? and ") + Field::registrationNumber +
-                          QStringLiteral(" <= ?"),
+                          QStringLiteral(" <= ? and ") + Field::status + QStringLiteral(" <> ?"),
                       QString(Field::expireTime) + QStringLiteral(" desc"));
     m_table.AddParameter(qint32(copies.first));
     m_table.AddParameter(qint32(copies.last));
+    m_table.AddParameter(CardRecordState::NeverIssued);
     std::optional<std::pair<quint32, double>> found;
     if (m_table.Status() == RecordStatus::Ok)
         found = std::pair{quint32(m_table.GetField(Field::registrationNumber).toInt()),

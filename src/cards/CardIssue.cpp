@@ -93,7 +93,10 @@ bool CardIssue::isPlainStatus(int32_t status)
 bool CardIssue::endsRun(int32_t status)
 {
     using namespace CardServerStatus;
-    return status == RangeExhausted || status == NotStored || status == NoRange || status == ImageIncomplete;
+    // A written card whose record could not be completed is in the operator's hand: he deals with
+    // it (the long text says how) before another card is made.
+    return status == RangeExhausted || status == NotStored || status == NoRange || status == ImageIncomplete ||
+           status == CardErased || status == NotConfirmed;
 }
 
 bool CardIssue::begin()

@@ -120,7 +120,8 @@ public:
     // The statuses every card dialog shows with the short text and without an error code.
     static bool isPlainStatus(int32_t status);
     // Failures that the next card of a run would meet again (no registration numbers, a card not
-    // stored, an image the server refuses): the run ends instead of offering a retry.
+    // stored, an image the server refuses), and a written card without its completed record: the
+    // run ends instead of offering a retry.
     static bool endsRun(int32_t status);
 
 private:

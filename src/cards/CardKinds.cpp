@@ -1,8 +1,15 @@
 #include "cards/CardKinds.h"
 
+#include "components/cardserver/CardRecordState.h"
 #include "components/cardserver/RegistrationNumber.h"
 #include "core/OleDate.h"
 #include "texts/Texts.h"
+
+namespace {
+// Card records the server left not yet issued, or marked never issued (docs/card-server.md).
+constexpr int16_t kNotConfirmedText = 29700;
+constexpr int16_t kNeverIssuedText = 29701;
+} // namespace
 
 namespace CardKinds {
 
@@ -77,6 +84,10 @@ int16_t CardStatusTextNumber(int32_t status, double expireTime, double now)
 {
     constexpr int32_t valid = 1;
     constexpr int32_t expired = 4;
+    if (status == CardRecordState::NotYetIssued)
+        return kNotConfirmedText;
+    if (status == CardRecordState::NeverIssued)
+        return kNeverIssuedText;
     if ((status == valid && expireTime < now) || status == 7)
         status = expired;
     return static_cast<int16_t>(16000 + status);

@@ -44,7 +44,8 @@ QString RegistrationNumberText(quint32 stored);
 QString CardDateTimeText(double ole);
 
 // The text number of a card's status as a read-back card shows it: 16000 + status, except that a
-// valid card past its expiry and a status-7 card show as expired (16004).
+// valid card past its expiry and a status-7 card show as expired (16004), and the records not yet
+// issued and never issued have texts of their own (CardRecordState).
 int16_t CardStatusTextNumber(int32_t status, double expireTime, double now);
 
 // The caption of a dialog showing a card read back: title " - " number " (" status ")".

@@ -7,12 +7,13 @@ namespace {
 QString statusClause(qint32 group)
 {
     switch (group) {
+    // A record not yet issued may be out there: it is a current card until it is cancelled.
     case 1:
-        return QStringLiteral("status in(1,2,3)");
+        return QStringLiteral("status in(1,2,3,8)");
     case 2:
         return QStringLiteral("status in(0,4,5)");
     default:
-        return QStringLiteral("status >= 0 and status <= 5");
+        return QStringLiteral("status in(0,1,2,3,4,5,8,9)");
     }
 }
 

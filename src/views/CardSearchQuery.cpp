@@ -85,7 +85,8 @@ CardTotals ReadCardTotals(RecordDatabase &db, qint32 statusGroup)
 {
     RecordTable stats(db);
     stats.SelectTable(TableId::CardStatistics);
-    stats.OpenQuery(statusGroup == 1 ? QStringLiteral("cardStatus in(1,2,3)") : QStringLiteral("cardStatus in(0,4,5)"),
+    stats.OpenQuery(statusGroup == 1 ? QStringLiteral("cardStatus in(1,2,3,8)")
+                                     : QStringLiteral("cardStatus in(0,4,5)"),
                     QString());
     CardTotals totals;
     for (; stats.Status() == RecordStatus::Ok; stats.MoveNext()) {

@@ -1,6 +1,8 @@
 #include "views/frmCardList.h"
 
+#include "cards/CardKinds.h"
 #include "cards/CardNames.h"
+#include "components/cardserver/CardRecordState.h"
 #include "components/cardserver/CardsIntf.h"
 #include "components/recordtable/FieldNames.h"
 #include "components/recordtable/RecordTable.h"
@@ -137,8 +139,8 @@ void frmCardList::setUpGrid()
          {Field::alphaID, Field::surname, Field::firstname, Field::cardName, Field::issueOperatorAlphaID})
         m_tlvCards->SetEmptyText(GetText(16128), text);
     m_tlvCards->SetEmptyText(GetText(16125), Field::cancelOperatorAlphaID);
-    for (int status = 0; status <= 5; ++status)
-        m_tlvCards->SetValueText(Field::status, status, GetText(int16_t(16000 + status)));
+    for (int status : {0, 1, 2, 3, 4, 5, CardRecordState::NotYetIssued, CardRecordState::NeverIssued})
+        m_tlvCards->SetValueText(Field::status, status, GetText(CardStatusTextNumber(status, NoExpiry, 0)));
     m_tlvCards->SetValueText(Field::mainGuestRoom, 0, GetText(20804));
     m_tlvCards->SetValueText(Field::expireTime, NoExpiry, GetText(16131));
     m_tlvCards->SetListText(GetText(kListText));

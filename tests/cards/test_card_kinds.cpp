@@ -41,8 +41,8 @@ TEST(CardKinds, ReadBackStatusShowsExpiredForValidCardsPastTheirExpiry)
         double expire;
         int16_t text;
     } rows[] = {
-        {1, now - minute, 16004}, {1, now + minute, 16001}, {7, now + 10, 16004},
-        {0, now - 1, 16000},      {5, now - 1, 16005},      {2, now + 1, 16002},
+        {1, now - minute, 16004}, {1, now + minute, 16001}, {7, now + 10, 16004}, {0, now - 1, 16000},
+        {5, now - 1, 16005},      {2, now + 1, 16002},      {8, now + 1, 29700},  {9, now - 1, 29701},
     };
     for (const auto &row : rows)
         EXPECT_EQ(CardStatusTextNumber(row.status, row.expire, now), row.text) << row.status;

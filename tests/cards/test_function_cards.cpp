@@ -77,6 +77,8 @@ TEST_P(FunctionCardTest, EachKindWritesItsBlockAndValidityOrIsRefused)
     setParameter(QStringLiteral("9420_FIVEDIGITS"), QStringLiteral("1"));
     addCard({.registrationNumber = 0x1A2B00, .expireTime = now + 1});
     addCard({.registrationNumber = 0x1A2B01, .expireTime = now + 2});
+    addCard({.registrationNumber = 0x1A2B02, .status = 9, .expireTime = now + 3}); // never issued: no card
+    addCard({.registrationNumber = 0x1A2E00, .status = 8, .expireTime = now + 1}); // may be out there
     addCard({.registrationNumber = 0x1A2C00, .expireTime = now - 1.0 / 1440});
     addCard({.registrationNumber = 0x1A2D00, .expireTime = now + 8});
     const auto cancel = [this](const char *typed) {
@@ -114,6 +116,7 @@ TEST_P(FunctionCardTest, EachKindWritesItsBlockAndValidityOrIsRefused)
         int cards;
     } rows[] = {
         {"cancel: latest copy", cancel("1a2b"), {}, 269, block(109, {0x1A2B01}), now + 2, 1},
+        {"cancel: a card not confirmed", cancel("1A2E"), {}, 269, block(109, {0x1A2E00}), now + 1, 1},
         {"cancel: no card, yes", cancel("5"), {{-31104, 0}, {-32504, 0}}, 269, block(109, {0x500}), NoExpiry, 1},
         {"cancel: no card, no", cancel("6"), {{-31104, 0}, {-32504, 1}}, 0, {}, 0, 0},
         {"cancel: expired", cancel("1A2C"), {{-31159, 0}}, 0, {}, 0, 0},
@@ -150,8 +153,9 @@ TEST_P(FunctionCardTest, EachKindWritesItsBlockAndValidityOrIsRefused)
         EXPECT_EQ(receipts, row.kind == 268 ? 1 : 0) << "one receipt for both emergency cards";
         delete form;
     }
-    EXPECT_EQ(rowCount(TableId::Cards, QStringLiteral("status = 0")), 1) << "only the card found changed";
-    EXPECT_EQ(rowCount(TableId::Cards, QStringLiteral("status = 0 and registrationNumber = ?"), {0x1A2B01}), 1);
+    EXPECT_EQ(rowCount(TableId::Cards, QStringLiteral("status = 0")), 2) << "only the cards found changed";
+    EXPECT_EQ(
+        rowCount(TableId::Cards, QStringLiteral("status = 0 and registrationNumber in(?,?)"), {0x1A2B01, 0x1A2E00}), 2);
 
     // A clear-cancel-list card from the card list opens the function dialog on its function.
     frmCardList list(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);

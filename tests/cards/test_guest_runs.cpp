@@ -182,6 +182,8 @@ TEST_P(GuestCardTest, AFailedCardIsOfferedAgainOrSkippedOrEndsTheRun)
         {"skip after a write error", CardServerStatus::WriteFailed, true, 1, 2},
         {"no retry when the numbers are used up", CardServerStatus::RangeExhausted, false, 0, 0},
         {"no retry when the card was not stored", CardServerStatus::NotStored, false, 0, 0},
+        {"no retry when a written card was erased", CardServerStatus::CardErased, false, 0, 0},
+        {"no retry when a written card is not confirmed", CardServerStatus::NotConfirmed, false, 0, 0},
         {"no retry without a number range", CardServerStatus::NoRange, false, 0, 0},
         {"no retry of a card the server refuses", CardServerStatus::ImageIncomplete, false, 0, 0},
     };

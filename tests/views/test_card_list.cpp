@@ -34,6 +34,8 @@ protected:
         storeCard({0x19FF, QStringLiteral("Asmith"), 258, 1, 45450.0, 201, {201, 202}});
         storeCard({0x1B00, QStringLiteral("smart"), 260, 1, NoExpiry, 0, {}});
         storeCard({0x2000, QStringLiteral("Brown"), 266, 4, 45300.0, 105, {}});
+        storeCard({0x3100, QStringLiteral("Grey"), 266, 8, 45460.0, 0, {}});  // not yet issued: may be out there
+        storeCard({0x3200, QStringLiteral("Green"), 266, 9, 45460.0, 0, {}}); // never issued
         for (qint32 kind : kIssuableKinds)
             addCardName(kind, QStringLiteral("Kind %1").arg(kind));
         list = std::make_unique<frmCardList>(ws->program, ws->db, ws->cardServers, ws->session, ws->frameWindows);
@@ -71,16 +73,16 @@ TEST_P(CardSearchTest, ListsTheCardsThatMatchTheFilters)
         QSet<qint32> cards;
     } rows[] = {
         // clang-format off
-        {"everything", [](CardSearchFilters &, frmCardList &) {}, {0x1A00, 0x1AFF, 0x19FF, 0x1B00, 0x2000}},
+        {"everything", [](CardSearchFilters &, frmCardList &) {}, {0x1A00, 0x1AFF, 0x19FF, 0x1B00, 0x2000, 0x3100, 0x3200}},
         {"a two-letter surname prefix, never a later match", [](CardSearchFilters &f, frmCardList &) { f.surname = QStringLiteral("Sm"); }, {0x1A00, 0x1AFF, 0x1B00}},
         {"expiry up to May 31 includes 23:59 that day", [](CardSearchFilters &f, frmCardList &) { f.expiryTo = 45443.0; }, {0x1A00, 0x2000}},
-        {"expiry from June 1", [](CardSearchFilters &f, frmCardList &) { f.expiryFrom = 45444.0; }, {0x1AFF, 0x19FF, 0x1B00}},
+        {"expiry from June 1", [](CardSearchFilters &f, frmCardList &) { f.expiryFrom = 45444.0; }, {0x1AFF, 0x19FF, 0x1B00, 0x3100, 0x3200}},
         {"the copies of card number 1A", [](CardSearchFilters &f, frmCardList &) { f.registrationFrom = 0x1A00, f.registrationTo = 0x1AFF; }, {0x1A00, 0x1AFF}},
-        {"current cards", [](CardSearchFilters &f, frmCardList &) { f.statusGroup = 1; }, {0x1A00, 0x1AFF, 0x19FF, 0x1B00}},
+        {"current cards, one not yet issued", [](CardSearchFilters &f, frmCardList &) { f.statusGroup = 1; }, {0x1A00, 0x1AFF, 0x19FF, 0x1B00, 0x3100}},
         {"past cards", [](CardSearchFilters &f, frmCardList &) { f.statusGroup = 2; }, {0x2000}},
         {"main rooms 100 to 199", [](CardSearchFilters &f, frmCardList &) { f.roomFrom = 100, f.roomTo = 199; }, {0x1A00, 0x1AFF, 0x2000}},
         {"one kind; a kind the operator may not issue is ignored", [](CardSearchFilters &, frmCardList &l) { l.SetCardNameFilter(256), l.SetCardNameFilter(257); }, {0x1A00, 0x1AFF}},
-        {"every kind the operator may issue", [](CardSearchFilters &, frmCardList &l) { l.SetCardNameFilters(); }, {0x1A00, 0x1AFF, 0x19FF, 0x1B00, 0x2000}},
+        {"every kind the operator may issue", [](CardSearchFilters &, frmCardList &l) { l.SetCardNameFilters(); }, {0x1A00, 0x1AFF, 0x19FF, 0x1B00, 0x2000, 0x3100, 0x3200}},
         {"the first-floor stair door", [](CardSearchFilters &f, frmCardList &) { f.doorID = 9101, f.intervalStart = 101, f.intervalStop = 130; }, {0x1A00, 0x1AFF}},
         {"a room of the suite", [](CardSearchFilters &f, frmCardList &) { f.doorID = 202; }, {0x19FF}},
         // clang-format on

@@ -46,16 +46,14 @@ const auto kTexts = [](CardSearchFilters &f) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Filters, CardListWhere, testing::Values(
-    WhereCase{"Current", [](CardSearchFilters &) {}, QStringLiteral(" and status in(1,2,3)"), {}},
-    WhereCase{"All", [](CardSearchFilters &f) { f.statusGroup = 0; }, QStringLiteral(" and status >= 0 and status <= 5"), {}},
-    WhereCase{"Past", [](CardSearchFilters &f) { f.statusGroup = 2; }, QStringLiteral(" and status in(0,4,5)"), {}},
+    WhereCase{"Current", [](CardSearchFilters &) {}, QStringLiteral(" and status in(1,2,3,8)"), {}},
     WhereCase{"TextsInFixedOrder", kTexts,
-              QStringLiteral(" and status in(1,2,3) and alphaID like ? and surname like ? and firstname like ? and issueOperatorAlphaID like ?"),
+              QStringLiteral(" and status in(1,2,3,8) and alphaID like ? and surname like ? and firstname like ? and issueOperatorAlphaID like ?"),
               {QStringLiteral("G1%"), QStringLiteral("Sm%"), QStringLiteral("An%"), QStringLiteral("OP%")}},
-    WhereCase{"EmptyTextsAddNothing", [](CardSearchFilters &f) { f.surname = QStringLiteral("Sm"); }, QStringLiteral(" and status in(1,2,3) and surname like ?"), {QStringLiteral("Sm%")}},
-    WhereCase{"KindsAscendingWhileActive", kKinds, QStringLiteral(" and status in(1,2,3) and cardNameID in(256,271,280)"), {}},
-    WhereCase{"FlagsWithoutActiveFilterAddNothing", [](CardSearchFilters &f) { f.setKind(256, true); }, QStringLiteral(" and status in(1,2,3)"), {}},
-    WhereCase{"ActiveFilterWithoutKinds", [](CardSearchFilters &f) { f.kindFilterActive = true; }, QStringLiteral(" and status in(1,2,3) and cardNameID in()"), {}}),
+    WhereCase{"EmptyTextsAddNothing", [](CardSearchFilters &f) { f.surname = QStringLiteral("Sm"); }, QStringLiteral(" and status in(1,2,3,8) and surname like ?"), {QStringLiteral("Sm%")}},
+    WhereCase{"KindsAscendingWhileActive", kKinds, QStringLiteral(" and status in(1,2,3,8) and cardNameID in(256,271,280)"), {}},
+    WhereCase{"FlagsWithoutActiveFilterAddNothing", [](CardSearchFilters &f) { f.setKind(256, true); }, QStringLiteral(" and status in(1,2,3,8)"), {}},
+    WhereCase{"ActiveFilterWithoutKinds", [](CardSearchFilters &f) { f.kindFilterActive = true; }, QStringLiteral(" and status in(1,2,3,8) and cardNameID in()"), {}}),
     [](const testing::TestParamInfo<WhereCase> &info) { return std::string(info.param.name); });
 // clang-format on
 

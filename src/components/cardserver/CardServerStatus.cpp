@@ -84,6 +84,14 @@ QString text(qint32 status)
     case ReadoutNotStored:
         return QStringLiteral("Read-out not stored|The read-out was read from the handheld unit but could not be "
                               "stored in the database. It stays on the unit; read it again later.");
+    case CardErased:
+        return QStringLiteral("Card erased|The card was written, but its record could not be completed in the "
+                              "database, so the encoder erased the card again. Do not hand out this card; make it "
+                              "again when the database is reachable.");
+    case NotConfirmed:
+        return QStringLiteral("Card not confirmed|The card was written, but its record could not be completed in the "
+                              "database and the encoder could not erase it. Do not hand out this card: destroy it. "
+                              "The card list shows it as not confirmed until it is cancelled.");
     default:
         return QString();
     }

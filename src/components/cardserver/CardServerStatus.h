@@ -39,6 +39,9 @@ inline constexpr qint32 NoReadout = 0x67890052;        // the handheld unit hold
 inline constexpr qint32 DatabaseError = 0x67890053;    // the database failed before the card was written
 inline constexpr qint32 ReadoutNotStored = 0x67890054; // the read-out was read but could not be stored
 inline constexpr qint32 CardNotFound = 0x67890019;     // LoadCard: no stored image with that number
+// The card was written but its record could not be completed: erased again, or left as it is.
+inline constexpr qint32 CardErased = 0x67890055;
+inline constexpr qint32 NotConfirmed = 0x67890056;
 // Numbers the client knows but this server never gives: it counts 0x6789002F as a card read and
 // shows the others by their text alone. No meaning of ours is attached to them.
 inline constexpr qint32 CardReadReserved = 0x6789002F;

@@ -1,6 +1,7 @@
 #include "components/cardserver/CardStore.h"
 
 #include "components/cardserver/CardImage.h"
+#include "components/cardserver/CardRecordState.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/Crc32.h"
 #include "components/cardserver/Readout.h"
@@ -178,7 +179,7 @@ qint32 CardStore::storeCopy(const CardImage &image, quint32 stored, int copies, 
     m_rt.SetField(Field::issueTime, issued);
     m_rt.SetField(Field::startTime, cardFieldDate(image, QStringLiteral("startTime"), issued));
     m_rt.SetField(Field::expireTime, cardFieldDate(image, QStringLiteral("expireTime"), NoExpiry));
-    m_rt.SetField(Field::status, 1);
+    m_rt.SetField(Field::status, CardRecordState::NotYetIssued);
     m_rt.SetField(Field::mainGuestRoom, room);
     m_rt.SetField(Field::issueOperatorID, operatorId);
     m_rt.SetField(Field::numberOfIdenticallyIssuedCards, copies);
@@ -194,11 +195,15 @@ qint32 CardStore::storeCopy(const CardImage &image, quint32 stored, int copies, 
     if (m_rt.Status() != RecordStatus::Ok)
         return dbFail(QStringLiteral("CardImages"));
     m_rt.CloseQuery();
+    return CardServerStatus::Ok;
+}
 
-    if (!isOccupancyKind(kind))
-        return CardServerStatus::Ok;
+QList<qint32> CardStore::roomsOf(const CardImage &image)
+{
+    if (!isOccupancyKind(cardFieldInt(image, QStringLiteral("cardNameID"), 0)))
+        return {};
     QSet<qint32> doors;
-    if (room > 0)
+    if (const qint32 room = cardFieldInt(image, QStringLiteral("mainGuestRoom"), 0); room > 0)
         doors.insert(room);
     for (const CardBlock &block : image.blocks()) {
         if (block.type != 97 && block.type != 99)
@@ -212,16 +217,74 @@ qint32 CardStore::storeCopy(const CardImage &image, quint32 stored, int copies, 
     }
     QList<qint32> sorted(doors.cbegin(), doors.cend());
     std::sort(sorted.begin(), sorted.end());
-    for (qint32 door : sorted) {
+    return sorted;
+}
+
+qint32 CardStore::settleNotYetIssued(quint32 stored, qint32 status)
+{
+    m_rt.SelectTable(TableId::Cards);
+    m_rt.SetField(Field::registrationNumber, qint32(stored));
+    m_rt.FindRecord();
+    if (m_rt.Status() != RecordStatus::Ok)
+        return dbFail(QStringLiteral("Cards"));
+    // Cancelled meanwhile (the card list shows the row): the cancel stands.
+    if (m_rt.GetField(Field::status).toInt() != CardRecordState::NotYetIssued) {
+        m_rt.CloseQuery();
+        m_detail = QStringLiteral("The card's record was changed meanwhile.");
+        return RecordStatus::NoRecord;
+    }
+    m_rt.SetField(Field::status, status);
+    m_rt.UpdateRecord();
+    if (m_rt.Status() != RecordStatus::Ok)
+        return dbFail(QStringLiteral("Cards"));
+    m_rt.CloseQuery();
+    return RecordStatus::Ok;
+}
+
+qint32 CardStore::markIssued(const CardImage &image, quint32 stored, const std::function<void()> &beforeCommit)
+{
+    m_detail.clear();
+    if (!m_numbers.begin()) {
+        m_detail = m_numbers.errorText();
+        return CardServerStatus::DatabaseError;
+    }
+    auto fail = [&] {
+        rollback();
+        return CardServerStatus::DatabaseError;
+    };
+    if (settleNotYetIssued(stored, CardRecordState::Valid) != RecordStatus::Ok)
+        return fail();
+    // The room checks and the occupancy lists find a card through its rooms, so only once it is issued.
+    for (qint32 door : roomsOf(image)) {
         m_rt.SelectTable(TableId::CardDoors);
         m_rt.SetField(Field::registrationNumber, qint32(stored));
         m_rt.SetField(Field::doorID, door);
         m_rt.InsertRecord();
-        if (m_rt.Status() != RecordStatus::Ok)
-            return dbFail(QStringLiteral("CardDoors"));
+        if (m_rt.Status() != RecordStatus::Ok) {
+            dbFail(QStringLiteral("CardDoors"));
+            return fail();
+        }
         m_rt.CloseQuery();
     }
+    if (beforeCommit)
+        beforeCommit();
+    if (!commit())
+        return CardServerStatus::DatabaseError;
     return CardServerStatus::Ok;
+}
+
+bool CardStore::markNeverIssued(quint32 stored)
+{
+    m_detail.clear();
+    if (!m_numbers.begin()) {
+        m_detail = m_numbers.errorText();
+        return false;
+    }
+    if (settleNotYetIssued(stored, CardRecordState::NeverIssued) != RecordStatus::Ok) {
+        rollback();
+        return false;
+    }
+    return commit();
 }
 
 bool CardStore::commit()

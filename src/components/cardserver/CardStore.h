@@ -5,8 +5,10 @@
 #include "components/recordtable/RegistrationNumbers.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class CardImage;
@@ -40,7 +42,8 @@ public:
     qint32 findDevice(qint32 deviceID, DeviceInfo &info);
 
     // Issuing one copy: beginCopy opens the transaction (copy 0 also allocates the number),
-    // storeCopy writes the rows, and the caller commits once the card is written.
+    // storeCopy writes the rows as not yet issued, and the caller commits them before the card is
+    // written. After the write markIssued or markNeverIssued settles the row (CardRecordState).
     qint32 beginCopy(int copyIndex, qint32 &number);
     // The override number a room card of this kind carries; the first copy of a new occupancy moves
     // the door's number on by its step.
@@ -48,6 +51,12 @@ public:
     qint32 storeCopy(const CardImage &image, quint32 stored, int copies, const QByteArray &bytes);
     bool commit();
     void rollback();
+    // Valid, with the rooms the card opens (CardDoors), in one transaction; beforeCommit is the
+    // fault seam. DatabaseError with detail() when it fails: the row stays not yet issued.
+    qint32 markIssued(const CardImage &image, quint32 stored, const std::function<void()> &beforeCommit);
+    // The card does not exist (the write failed or the card was erased); false when the row could
+    // not be changed and stays not yet issued.
+    bool markNeverIssued(quint32 stored);
 
     // Stored cards.
     qint32 loadImage(quint32 stored, QByteArray &bytes);
@@ -61,6 +70,9 @@ public:
 
 private:
     qint32 dbFail(const QString &what);
+    // Moves a not-yet-issued row on to status; NoRecord when the row is missing or was changed.
+    qint32 settleNotYetIssued(quint32 stored, qint32 status);
+    static QList<qint32> roomsOf(const CardImage &image);
 
     RecordDatabase &m_db;
     RecordTable m_rt;

@@ -1,7 +1,9 @@
 #include "components/cardserver/CardsIntf.h"
 
+#include "components/cardserver/CardRecordState.h"
 #include "components/cardserver/CardServerStatus.h"
 #include "components/cardserver/Readout.h"
+#include "components/cardserver/RegistrationNumber.h"
 #include "components/cardserver/VirtualDeviceFolder.h"
 
 #include <QDir>
@@ -374,9 +376,10 @@ bool CardsIntf::isValidCardOfRoom(const QByteArray &contents)
     const double expire = cardFieldDate(old, kExpireTime, 0);
     if (expire <= m_store.now())
         return false;
-    // A card cancelled at the desk no longer opens the room, whatever it says.
+    // A card cancelled at the desk, or one whose issue was never confirmed, is no valid card,
+    // whatever it says. A card the database no longer knows counts as issued.
     if (const std::optional<quint32> reg = old.registrationNumber()) {
-        if (m_store.cardStatus(*reg) == 0)
+        if (!CardRecordState::countsAsValid(m_store.cardStatus(*reg).value_or(CardRecordState::Valid)))
             return false;
     }
     m_validCardExpire = expire;
@@ -404,6 +407,12 @@ void CardsIntf::onCardReady(const QByteArray &contents)
     m_driver->write([this](QByteArray &bytes) { return makeCopy(bytes); });
 }
 
+void CardsIntf::step(IssueStep step)
+{
+    if (m_setup.onIssueStep)
+        m_setup.onIssueStep(step, quint32(m_number) * 256u + quint32(m_copy));
+}
+
 qint32 CardsIntf::makeCopy(QByteArray &bytes)
 {
     m_status = BusyStoring;
@@ -416,6 +425,7 @@ qint32 CardsIntf::makeCopy(QByteArray &bytes)
     qint32 status = m_store.beginCopy(m_copy, m_number);
     if (status != Ok)
         return fail(status, m_store.detail());
+    step(IssueStep::Storing);
     const qint32 kind = cardFieldInt(m_work, kCardNameID, 0);
     const qint32 room = cardFieldInt(m_work, kMainGuestRoom, 0);
     if (m_copy == 0 && isGuestKind(kind) && room > 0) {
@@ -436,6 +446,12 @@ qint32 CardsIntf::makeCopy(QByteArray &bytes)
     status = m_store.storeCopy(image, stored, m_copies, bytes);
     if (status != Ok)
         return fail(DatabaseError, m_store.detail());
+    // The record is committed before the card exists: whatever happens next, no card is without it.
+    step(IssueStep::CommitNotYetIssued);
+    if (!m_store.commit())
+        return fail(DatabaseError, m_store.detail());
+    m_written = image;
+    step(IssueStep::Writing);
     return Ok;
 }
 
@@ -443,14 +459,19 @@ void CardsIntf::onWritten(qint32 status)
 {
     if (m_job != Job::Encode)
         return;
+    const quint32 stored = quint32(m_number) * 256u + quint32(m_copy);
     if (status != Ok) {
-        m_store.rollback();
-        finish(status);
+        QString detail;
+        if (!m_store.markNeverIssued(stored)) {
+            detail = QStringLiteral("The card's record stays not confirmed (%1): %2")
+                         .arg(FormatRegistrationNumber(stored), m_store.detail());
+        }
+        finish(status, detail);
         return;
     }
-    const quint32 stored = quint32(m_number) * 256u + quint32(m_copy);
-    if (!m_store.commit()) {
-        finish(NotStored, m_store.detail());
+    step(IssueStep::Written);
+    if (m_store.markIssued(m_written, stored, [this] { step(IssueStep::CommitIssued); }) != Ok) {
+        notConfirmed(m_written);
         return;
     }
     m_lastRegistration = qint32(stored);
@@ -463,6 +484,20 @@ void CardsIntf::onWritten(qint32 status)
         finish(Ok);
     else
         m_status = BusyEjecting;
+}
+
+void CardsIntf::notConfirmed(const CardImage &image)
+{
+    const quint32 stored = image.registrationNumber().value_or(0);
+    const QString failure = m_store.detail();
+    if (!m_driver->erase()) {
+        finish(NotConfirmed, QStringLiteral("Card %1: %2").arg(FormatRegistrationNumber(stored), failure));
+        return;
+    }
+    // Erased, no such card exists; when the database answers again the row says so.
+    const QString row = m_store.markNeverIssued(stored) ? QStringLiteral("its record is marked never issued")
+                                                        : QStringLiteral("its record stays not confirmed");
+    finish(CardErased, QStringLiteral("Card %1, %2: %3").arg(FormatRegistrationNumber(stored), row, failure));
 }
 
 void CardsIntf::onEjected()
@@ -489,7 +524,7 @@ qint32 CardsIntf::takeImage(const QByteArray &bytes)
     m_storedFields.clear();
     if (const std::optional<quint32> reg = m_image.registrationNumber()) {
         // The card status lives in the database; a card it no longer knows counts as issued.
-        m_storedFields.insert(kStatus, m_store.cardStatus(*reg).value_or(1));
+        m_storedFields.insert(kStatus, m_store.cardStatus(*reg).value_or(CardRecordState::Valid));
     }
     return Ok;
 }
@@ -571,7 +606,8 @@ qint32 CardsIntf::LogonOperator(qint32 &userID, double &expireTime)
     const double expire = cardFieldDate(card, kExpireTime, 0);
     const std::optional<quint32> reg = card.registrationNumber();
     if (card.installationId() != m_store.installationId() || cardFieldInt(card, kCardNameID, 0) != kOperatorCard ||
-        expire <= m_store.now() || (reg && m_store.cardStatus(*reg) == 0))
+        expire <= m_store.now() ||
+        (reg && !CardRecordState::countsAsValid(m_store.cardStatus(*reg).value_or(CardRecordState::Valid))))
         return NotOperatorCard;
     userID = cardFieldInt(card, kUserID, 0);
     expireTime = expire;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class RecordDatabase;
@@ -25,10 +26,21 @@ class CardsIntf : public QObject
 {
     Q_OBJECT
 public:
+    // The steps of issuing one copy, in order (docs/card-server.md, "Card records").
+    enum class IssueStep {
+        Storing,            // the transaction is open, the rows are not written yet
+        CommitNotYetIssued, // the rows are written, their commit comes next
+        Writing,            // the rows are committed as not yet issued, the card is written next
+        Written,            // the card is written, the row is marked issued next
+        CommitIssued,       // the row is marked issued, its commit comes next
+    };
+
     struct Setup
     {
         // Where the folders of virtual devices with a relative port lie.
         QString deviceDirectory;
+        // Fault seam (ostrelle-faults, tests): called at each step with the copy's stored number.
+        std::function<void(IssueStep, quint32 stored)> onIssueStep = {};
     };
 
     CardsIntf(RecordDatabase &db, Setup setup, QObject *parent = nullptr);
@@ -105,6 +117,9 @@ private:
     void startCopy();
     bool isValidCardOfRoom(const QByteArray &contents);
     qint32 makeCopy(QByteArray &bytes);
+    void step(IssueStep step);
+    // The written copy's record could not be completed: erase the card and say so.
+    void notConfirmed(const CardImage &image);
     // Decodes a card or stored image into the current image; the card-format status on failure.
     qint32 takeImage(const QByteArray &bytes);
 
@@ -135,7 +150,8 @@ private:
     Job m_job = Job::None;
     EncodeStep m_step = EncodeStep::WaitForCard;
     bool m_ejectPending = false;
-    CardImage m_work; // the image being encoded, safe from NewCard during a batch
+    CardImage m_work;    // the image being encoded, safe from NewCard during a batch
+    CardImage m_written; // the copy on the card, as stored
     int m_copies = 1;
     int m_copy = 0;
     qint32 m_number = 0;

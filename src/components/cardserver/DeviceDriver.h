@@ -54,6 +54,9 @@ public:
     virtual void read() {}
     // The card in the slot right now (no waiting); false when there is none.
     virtual bool peekCard(QByteArray &) const { return false; }
+    // At once: blanks the card this driver just wrote while it is still in the slot. False when it
+    // could not (the card is gone, or the slot cannot be written).
+    virtual bool erase() { return false; }
     virtual void showPrompt(const QString &) {}
 
     // Handheld units. program → programmed(status); readOut → readoutReady(files, texts) or failed.

@@ -65,6 +65,18 @@ bool VirtualEncoder::peekCard(QByteArray &bytes) const
     return true;
 }
 
+bool VirtualEncoder::erase()
+{
+    const std::optional<QByteArray> card = m_folder.card();
+    if (!card || !m_lastWritten || *card != *m_lastWritten)
+        return false;
+    // Read back as every write is: only a blank slot counts as erased.
+    if (!m_folder.insertCard(QByteArray()) || m_folder.card() != QByteArray())
+        return false;
+    m_lastWritten.reset();
+    return true;
+}
+
 void VirtualEncoder::showPrompt(const QString &text)
 {
     m_folder.setPrompt(text);

@@ -27,6 +27,7 @@ public:
     void eject() override;
     void read() override;
     bool peekCard(QByteArray &bytes) const override;
+    bool erase() override;
     void showPrompt(const QString &text) override;
 
 private:

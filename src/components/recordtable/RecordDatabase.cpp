@@ -13,6 +13,7 @@
 #include <QUrlQuery>
 
 #include <sodium.h>
+#include <utility>
 
 namespace {
 
@@ -254,6 +255,11 @@ qint32 RecordDatabase::ensureConnected()
 {
     if (isOpen())
         return RecordStatus::Ok;
+    if (std::exchange(m_dropped, false)) {
+        m_status = RecordStatus::ConnectionLost;
+        m_errorText = QStringLiteral("The connection to the database was lost.");
+        return m_status;
+    }
     if (m_connectionString.isEmpty() || !QSqlDatabase::contains(m_connectionName)) {
         m_status = RecordStatus::NotConnected;
         m_errorText = QStringLiteral("No database has been opened.");
@@ -265,6 +271,7 @@ qint32 RecordDatabase::ensureConnected()
 
 bool RecordDatabase::checkConnectionLost()
 {
+    m_dropped = false; // noticed: the next call reconnects
     if (m_engine == Engine::SQLite && !sqlDatabase().driverName().contains(QStringLiteral("ODBC")))
         return !sqlDatabase().isOpen();
     if (sqlDatabase().isOpen()) {
@@ -280,6 +287,16 @@ bool RecordDatabase::checkConnectionLost()
     sqlDatabase().close(); // invalidates every open query of this connection
     ++m_generation;
     return true;
+}
+
+void RecordDatabase::dropConnection()
+{
+    if (!isOpen())
+        return;
+    m_lost = true;
+    m_dropped = true;
+    sqlDatabase().close();
+    ++m_generation;
 }
 
 void RecordDatabase::measureClockOffset()

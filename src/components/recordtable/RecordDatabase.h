@@ -110,6 +110,9 @@ public:
     qint32 ensureConnected();
     // After a failed statement: true (and the connection marked lost) when the server is gone.
     bool checkConnectionLost();
+    // Fault injection (ostrelle-faults, tests): the connection goes as a lost server takes it, with
+    // its open transaction. The next call that needs it fails with ConnectionLost, later ones reconnect.
+    void dropConnection();
 
     // Activity of the logons of one computer name (calls within this process).
     void touch(const QString &computerName);
@@ -134,6 +137,7 @@ private:
     qint32 m_status = 0;
     QString m_errorText;
     bool m_lost = false;
+    bool m_dropped = false; // dropConnection(): the next ensureConnected() fails once
     quint64 m_generation = 0;
     int m_schemaVersion = -1;
     QString m_computerName;
