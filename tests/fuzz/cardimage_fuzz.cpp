@@ -1,6 +1,7 @@
 // libFuzzer target for the card-image decoder. Whatever the bytes, decode() must not crash or read
 // out of bounds, a refused image leaves nothing behind, and an accepted one encodes back to the
 // very same bytes and walks without surprises.
+#include "FuzzCheck.h"
 #include "components/cardserver/CardImage.h"
 #include "components/cardserver/Crc32.h"
 
@@ -8,16 +9,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t *data, size_t size, size_t maxSize);
 

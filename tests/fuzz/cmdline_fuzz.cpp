@@ -2,18 +2,13 @@
 // letters; switches built from the input with their values in double quotes come back in order
 // with the very same values, "/" and spaces included; and a switch number is the decimal number
 // its value starts with.
+#include "FuzzCheck.h"
 #include "startup/CommandLine.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 // The number the value starts with: an optional "-" and ASCII digits; nullopt when it would not
 // fit in 32 bits, where the result is left open.

@@ -1,19 +1,10 @@
 // libFuzzer target for the handheld read-out parser: no crash on any text, a refusal names a line
 // and a reason and keeps no sources, and an accepted read-out survives writing and reading again.
+#include "FuzzCheck.h"
 #include "components/cardserver/Readout.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,21 +1,12 @@
 // libFuzzer target for the .reg reader: no crash on any bytes, and a document read from a file is
 // written out so that reading it back gives the same document, since every registry write
 // rewrites the whole hive file from what was read.
+#include "FuzzCheck.h"
 #include "platform/RegistryStore.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -2,18 +2,13 @@
 // gives nothing from a file without a whole record, and every room it keeps is one whole, used
 // record with digit-only numbers; the step typed for the doors, read from the same bytes as digits,
 // is its decimal value from 0 to 15 and nothing otherwise.
+#include "FuzzCheck.h"
 #include "cards/RoomOverrides.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 bool digitsOnly(const QString &text, qsizetype length)
 {

@@ -1,22 +1,13 @@
 // libFuzzer target for the text files: text-file mode reads any bytes without crashing, and every
 // entry the text-library generator accepts is found by text-file mode with the very same text,
 // since the program reads the same file both ways.
+#include "FuzzCheck.h"
 #include "components/textlib/RcFile.h"
 #include "texts/TextFile.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
