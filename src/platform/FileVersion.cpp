@@ -14,7 +14,7 @@ const QByteArray &marker()
 
 // The offset of the marker's field, or -1. The marker string itself lies in the reading code of
 // every binary that links this file, so only a marker followed by a version counts.
-qint64 fieldOffset(const QByteArray &content)
+qint64 fieldOffset(QByteArrayView content)
 {
     qsizetype from = 0;
     while (true) {
@@ -28,16 +28,30 @@ qint64 fieldOffset(const QByteArray &content)
     }
 }
 
+// The field's offset in an open file. The file is mapped, not read: the version lies near the start
+// of a binary, and reading a whole program with its debug information took most of the start-up.
+qint64 fieldOffset(QFile &file)
+{
+    const qint64 size = file.size();
+    if (size <= 0)
+        return -1;
+    if (uchar *mapped = file.map(0, size)) {
+        const qint64 field = fieldOffset(QByteArrayView(reinterpret_cast<const char *>(mapped), qsizetype(size)));
+        file.unmap(mapped);
+        return field;
+    }
+    return fieldOffset(QByteArrayView(file.readAll()));
+}
+
 } // namespace
 
 QString ReadFileVersion(const QString &path)
 {
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray content = file.readAll();
-        const qint64 field = fieldOffset(content);
-        if (field >= 0) {
-            const QByteArray text = content.mid(field, kFileVersionFieldSize);
+        const qint64 field = fieldOffset(file);
+        if (field >= 0 && file.seek(field)) {
+            const QByteArray text = file.read(kFileVersionFieldSize);
             return QString::fromLatin1(text.left(text.indexOf('\0') < 0 ? text.size() : text.indexOf('\0')));
         }
     }
@@ -65,7 +79,7 @@ bool StampFileVersion(const QString &path, const QString &version)
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return false;
-    const qint64 field = fieldOffset(file.readAll());
+    const qint64 field = fieldOffset(file);
     if (field < 0)
         return false;
     QByteArray padded = text;
