@@ -25,11 +25,11 @@ protected:
     // Presses Enter in the logon dialog once it is up, keeping what it was preset with.
     void answerLogon()
     {
-        auto attempt = std::make_shared<std::function<void()>>();
-        *attempt = [this, attempt] {
+        // Kept in the fixture: a function holding a pointer to itself would never be freed.
+        m_attempt = [this] {
             auto *dialog = qobject_cast<frmLogon *>(QApplication::activeModalWidget());
             if (!dialog) {
-                QTimer::singleShot(20, *attempt);
+                QTimer::singleShot(20, m_attempt);
                 return;
             }
             m_logonShown = true;
@@ -37,9 +37,10 @@ protected:
             m_presetUser = child<QLineEdit>(dialog, "txtUserID")->text();
             QTest::keyClick(child<QLineEdit>(dialog, "txtPassword"), Qt::Key_Return);
         };
-        QTimer::singleShot(0, *attempt);
+        QTimer::singleShot(0, m_attempt);
     }
 
+    std::function<void()> m_attempt;
     bool m_logonShown = false;
     QString m_presetUser;
     QString m_presetPassword;
