@@ -87,6 +87,12 @@ protected:
         QApplication::setActiveWindow(frame.get());
         return window;
     }
+    // The windows go before the session they were opened in, as the frame's do.
+    void TearDown() override
+    {
+        frame.reset();
+        SessionTest::TearDown();
+    }
     std::unique_ptr<QWidget> frame;
     RoomWindow *rooms = nullptr;
 };
