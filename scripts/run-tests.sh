@@ -12,7 +12,9 @@ cd "$(dirname "$0")/.."
 
 ctest_args=()
 if [ "$SANITIZERS" = --sanitizers ]; then
-  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:strict_string_checks=1
+  # No strict_string_checks: with it the X keyboard library's strndup of a length-bounded name
+  # counts as an overflow, and every test on a real X display stops in that system library.
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
   ctest_args+=(-E '^fuzz')
