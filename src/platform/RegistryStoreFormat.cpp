@@ -96,9 +96,11 @@ std::optional<QByteArray> parseHexList(QStringView list)
     return bytes;
 }
 
+// Value data: a leading U+FEFF is a character of the value, not a byte-order mark.
 QString utf16le(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(QStringConverter::Utf16LE,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     return withoutLoneSurrogates(decoder(bytes));
 }
 
@@ -274,11 +276,13 @@ std::optional<RegistryStore::Document> RegistryStore::parse(const QByteArray &by
             continue;
         }
         // Long hex data continues on the next line after a trailing backslash; at the end of the
-        // file the backslash continues nothing, as after a file's last line break.
+        // file the backslash continues nothing, as after a file's last line break. What is left
+        // never ends in a backslash or a space, or its next read would continue it.
         while (line.endsWith(u'\\')) {
             line.chop(1);
             if (i + 1 < lines.size())
                 line += lines.at(++i).trimmed();
+            line = line.trimmed();
         }
         if (current < 0)
             continue;

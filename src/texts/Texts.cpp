@@ -133,7 +133,8 @@ QString TextResources::lookupLibrary(int16_t number) const
     const int copied = m_library->loadString(number, buffer, kLookupBufferLength);
     if (copied <= 0)
         return {};
-    return QString::fromUtf16(buffer, std::min(copied, kLookupBufferLength - 1));
+    // Not fromUtf16: that takes a leading U+FEFF for a byte-order mark and drops it.
+    return QString(reinterpret_cast<const QChar *>(buffer), std::min(copied, kLookupBufferLength - 1));
 }
 
 QString TextResources::GetText(int16_t number) const

@@ -6,6 +6,7 @@
 #include "texts/TextFile.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -29,7 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(!parsed.entries.empty());
     for (const rcfile::Entry &entry : parsed.entries) {
         check(entry.id >= -32768 && entry.id <= 32767);
-        check(FindInTextFile(contents, int16_t(entry.id)) == QString::fromStdU16String(entry.text));
+        // Not fromStdU16String: that drops a leading U+FEFF as a byte-order mark.
+        const QString text(reinterpret_cast<const QChar *>(entry.text.data()), qsizetype(entry.text.size()));
+        const QString found = FindInTextFile(contents, int16_t(entry.id));
+        if (found != text)
+            std::fprintf(stderr, "text %d: the generator has \"%s\", text-file mode \"%s\"\n", entry.id,
+                         text.toUtf8().toPercentEncoding(" ").constData(),
+                         found.toUtf8().toPercentEncoding(" ").constData());
+        check(found == text);
     }
     return 0;
 }

@@ -221,6 +221,10 @@ TEST(RegistryStoreFormat, ARewriteKeepsWhatWasRead)
                      QStringLiteral("b\"\r\n\"y\"=hex(1):00,dc,41,00\r\n"),
                  true)},
         {"a backslash that ends the file", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:0a,00,\\"},
+        {"backslashes left after the last one", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01\\\\\r\\"},
+        {"a backslash before spaces", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01\\ \\\n\n\"y\"=\"b\"\n"},
+        {"a text that begins with a byte-order mark",
+         "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"\xEF\xBB\xBF\ra\"\n"},
     };
     for (const auto &[name, bytes] : files) {
         const std::optional<RegistryStore::Document> read = RegistryStore::parse(bytes);
