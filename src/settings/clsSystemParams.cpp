@@ -386,28 +386,44 @@ bool clsSystemParams::ReadSystemParameters()
     } closeAtEnd{table};
     m_parametersTimeStamp = table.TableChangeTime(TableId::Parameters);
 
+    // One query for the whole table: one snapshot on either engine, so a save another workstation
+    // commits meanwhile is seen whole or not at all (and one round trip instead of one per key).
+    QHash<QString, QVariant> stored;
     table.SelectTable(TableId::Parameters);
+    table.OpenQuery(QString(), QString());
+    for (; table.Status() == RecordStatus::Ok; table.MoveNext())
+        stored.insert(table.GetField(Field::parameterID).toString(), table.GetField(Field::parameter));
+    if (table.Status() != RecordStatus::NoRecord)
+        return false;
+    table.CloseQuery();
+
+    QList<Key> unnamed;
     for (int k = 0; k < KeyCount; ++k) {
         const Key key = static_cast<Key>(k);
         const KeyDef &def = kKeys[key];
         if (def.rules & WriteOnly)
             continue;
-        table.SetField(Field::parameterID, keyName(key));
-        table.FindRecord();
-        if (table.Status() != RecordStatus::Ok) {
-            if ((def.rules & Statistic) && table.Status() == RecordStatus::NoRecord) {
+        const auto row = stored.constFind(keyName(key));
+        if (row == stored.cend()) {
+            if (def.rules & Statistic) {
                 m_values[key].number = kMissingStatistic;
                 continue;
             }
             return false;
         }
-        store(key, table.GetField(Field::parameter));
-        if ((def.rules & UserFieldDefault) && m_values[key].text.isEmpty()) {
-            // Every workstation then shows the same caption for an unnamed field.
-            m_values[key].text = m_texts.GetText(kNotDefinedText);
-            table.SetField(Field::parameter, m_values[key].text);
-            table.UpdateRecord();
-        }
+        store(key, *row);
+        if ((def.rules & UserFieldDefault) && m_values[key].text.isEmpty())
+            unnamed.append(key);
+    }
+    for (const Key key : unnamed) {
+        // Every workstation then shows the same caption for an unnamed field.
+        m_values[key].text = m_texts.GetText(kNotDefinedText);
+        table.SetField(Field::parameterID, keyName(key));
+        table.FindRecord();
+        if (table.Status() != RecordStatus::Ok)
+            return false;
+        table.SetField(Field::parameter, m_values[key].text);
+        table.UpdateRecord();
     }
 
     m_dateTabParameters = table.TableChangeTime(TableId::Parameters);

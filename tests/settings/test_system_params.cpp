@@ -6,13 +6,17 @@
 #include "settings/clsSystemParams.h"
 #include "texts/Texts.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -253,6 +257,43 @@ TEST_P(SystemParams, TableChangeTimeMovesWhenAWorkstationSaves)
     // A save with nothing changed touches nothing.
     ASSERT_TRUE(there.WriteSystemParameters());
     EXPECT_FALSE(here->TableChangedSinceLoad());
+}
+
+// A load is one snapshot: a save another workstation commits meanwhile is read whole or not at all.
+TEST_P(SystemParams, ALoadNeverMixesTwoSaves)
+{
+    auto here = loaded();
+    std::atomic<bool> done{false};
+    std::atomic<int> saves{0};
+    std::thread otherWorkstation([&] {
+        // A connection belongs to the thread that opened it.
+        std::unique_ptr<RecordDatabase> secondDb = openSecond();
+        P there(*secondDb, m_texts);
+        if (!there.ReadSystemParameters())
+            return;
+        for (int i = 1; !done; ++i) {
+            there.setRegNoFirst(1000 + i * 10);
+            there.setRegNoLast(1000 + i * 10 + 5);
+            if (there.WriteSystemParameters())
+                ++saves;
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    while (saves == 0 && clock.elapsed() < 10000)
+        QThread::msleep(1);
+    int loads = 0, mixed = 0;
+    for (; loads < 150 && clock.elapsed() < 20000; ++loads) {
+        if (!here->ReadSystemParameters())
+            break;
+        if (here->RegNoLast() - here->RegNoFirst() != 5)
+            ++mixed;
+    }
+    done = true;
+    otherWorkstation.join();
+    EXPECT_EQ(loads, 150);
+    EXPECT_GT(saves, 1);
+    EXPECT_EQ(mixed, 0) << "loads that saw the first of one save and the last of another";
 }
 
 TEST_P(SystemParamsPerKey, StoredTextsReadByTheirType)
