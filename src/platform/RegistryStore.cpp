@@ -372,8 +372,12 @@ int RegistryStore::setValue(Hive hive, const QString &keyPath, const QString &va
             document.keys.append({root, path, {}});
             key = document.keys.size() - 1;
         }
-        putEntry(document.keys[key], valueName, value);
-        changed = true;
+        // The value already stored: the hive is not rewritten, which would cost a flush to disk
+        // (the start-up stores the same screen values at every start).
+        const qsizetype entry = findEntry(document.keys.at(key), valueName);
+        changed = entry < 0 || !(document.keys.at(key).entries.at(entry).value == value);
+        if (changed)
+            putEntry(document.keys[key], valueName, value);
         return 0;
     });
 }

@@ -223,8 +223,7 @@ TEST(RegistryStoreFormat, ARewriteKeepsWhatWasRead)
         {"a backslash that ends the file", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:0a,00,\\"},
         {"backslashes left after the last one", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01\\\\\r\\"},
         {"a backslash before spaces", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01\\ \\\n\n\"y\"=\"b\"\n"},
-        {"a text that begins with a byte-order mark",
-         "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"\xEF\xBB\xBF\ra\"\n"},
+        {"a text that begins with a byte-order mark", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"\xEF\xBB\xBF\ra\"\n"},
     };
     for (const auto &[name, bytes] : files) {
         const std::optional<RegistryStore::Document> read = RegistryStore::parse(bytes);
@@ -237,6 +236,40 @@ TEST(RegistryStoreFormat, ARewriteKeepsWhatWasRead)
         for (qsizetype i = 0; i < before.size(); ++i)
             EXPECT_EQ(after.at(i).value, before.at(i).value) << name << " " << before.at(i).name.toStdString();
     }
+}
+
+// Every rewrite of a hive is flushed to disk; storing the value that is already there writes nothing.
+TEST_F(RegistryStoreTest, StoringTheSameValueAgainLeavesTheFileAlone)
+{
+    RegistryStore store(user, machine);
+    const auto inode = [&] {
+        struct stat st;
+        return ::stat(user.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    ASSERT_EQ(store.setValue(Hive::CurrentUser, kSettingsKey, QStringLiteral("Width"), Value::dword(1280)), 0);
+    const ino_t first = inode();
+    ASSERT_NE(first, ino_t(0));
+    struct Step
+    {
+        const char *name;
+        Value value;
+        bool rewritten;
+    } steps[] = {
+        {"Width", Value::dword(1280), false},
+        {"width", Value::dword(1280), false}, // names match without case
+        {"Width", Value::dword(1024), true},
+        {"Width", Value::string(QStringLiteral("1024")), true}, // same digits, other type
+        {"Height", Value::dword(1024), true},
+    };
+    ino_t last = first;
+    for (const Step &step : steps) {
+        ASSERT_EQ(store.setValue(Hive::CurrentUser, kSettingsKey, QString::fromLatin1(step.name), step.value), 0);
+        EXPECT_EQ(inode() != last, step.rewritten) << step.name;
+        last = inode();
+    }
+    // The hive without write access still refuses, changed or not.
+    store.setWritable(Hive::CurrentUser, false);
+    EXPECT_EQ(store.setValue(Hive::CurrentUser, kSettingsKey, QStringLiteral("Height"), Value::dword(1024)), EACCES);
 }
 
 TEST_F(RegistryStoreTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
